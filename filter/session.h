@@ -1,0 +1,37 @@
+// The filter session record: borrowed model, lexicon and address database, the
+// parsed view of the database, and the fixed result table of one utterance.
+#ifndef VANTIR_FILTER_SESSION_H
+#define VANTIR_FILTER_SESSION_H
+
+#include <cstdint>
+
+#include "filter/address_db.h"
+#include "vantir/types.h"
+
+namespace vantir {
+
+constexpr int32_t kMaxResults = 128;            // entries of the result table
+constexpr int32_t kResultTextCapacity = 129;    // units of room in one entry's text
+constexpr int32_t kMaxResultTextLength = 127;   // units kept of a composed text
+constexpr int32_t kScratchTextCapacity = 2048;  // units of the composition buffer
+
+struct ResultEntry {
+    int32_t arrivalOrder;  // result count when the entry was made; never changes
+    uint8_t resultClass;   // 0..3, smaller listed first; may only decrease
+    char16_t text[kResultTextCapacity];
+};
+
+}  // namespace vantir
+
+// The exported handle type is a plain struct in the global namespace.
+struct FilterSession {
+    Lexicon* lexicon;
+    BigramModel* model;
+    const void* addressDb;
+    vantir::AddressDbView addressView;
+    int32_t resultCount;
+    char16_t scratchText[vantir::kScratchTextCapacity];
+    vantir::ResultEntry results[vantir::kMaxResults];
+};
+
+#endif  // VANTIR_FILTER_SESSION_H

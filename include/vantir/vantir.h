@@ -1,0 +1,40 @@
+/* The filter session: the calls a host makes to turn the N-best word sequences
+   of one spoken address into ranked, distinct canonical address texts. */
+#ifndef VANTIR_VANTIR_H
+#define VANTIR_VANTIR_H
+
+#include "vantir/types.h"
+#include "vantir/bigram.h"
+#include "vantir/lexicon.h"
+#include "vantir/mempool.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Binds a model, a lexicon and an "ADDR" address database, all borrowed; they
+   must outlive the session. Only the database header is checked here: hosts
+   that load bytes from untrusted storage call Vantir_VerifyBlob first. */
+VANTIR_API FilterSession* Vantir_Init(BigramModel* model, Lexicon* lexicon,
+                                      const void* addressDb);
+VANTIR_API void Vantir_Release(FilterSession* session);
+VANTIR_API int32_t Vantir_Reset(FilterSession* session);
+VANTIR_API int32_t Vantir_AddRecogResult(FilterSession* session, const WordId* ids,
+                                         int32_t reserved1, int32_t reserved2,
+                                         int32_t reserved3, int32_t count);
+/* Writes up to *count texts, each ended by a 0 unit, then one more 0 unit, and
+   returns the number of units of that list; a null output only measures. */
+VANTIR_API int32_t Vantir_GetFilterResult(FilterSession* session, char16_t* output,
+                                          int32_t reserved1, int32_t reserved2, int32_t* count);
+
+/* Structural check of a stored blob of any of the three kinds ("ADDR", "LMB",
+   "WPB"), recognised by its header tag, against the real number of bytes that
+   the host holds. 0 when every count, offset and array of the blob lies inside
+   `size` bytes and is consistent; -103 otherwise. Never reads past `size`. */
+VANTIR_API int32_t Vantir_VerifyBlob(const void* blob, uint32_t size);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* VANTIR_VANTIR_H */

@@ -1,0 +1,173 @@
+// Session life cycle and the delivery format of the result list: sizes, count
+// clamping, sort order and the measuring call with a null buffer.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "filter/build_banner.h"
+#include "filter/result_list.h"
+#include "filter/session.h"
+#include "support/fake_handles.h"
+#include "tools/address_db_writer.h"
+#include "vantir/textutil.h"
+
+using namespace vantir;
+using vantir::testing::FakeLexicon;
+using vantir::testing::FakeModel;
+
+namespace {
+
+class SessionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        tools::AddressDbSource source;
+        source.wordTags = {{33}};
+        blob_ = tools::WriteAddressDb(source);
+        session_ = Vantir_Init(FakeModel(), FakeLexicon(), blob_.data());
+        ASSERT_NE(session_, nullptr);
+    }
+    void TearDown() override { Vantir_Release(session_); }
+
+    // Appends an entry as the intake would, without composing anything.
+    void Store(const char16_t* text, uint8_t resultClass) {
+        ResultEntry& entry = session_->results[session_->resultCount];
+        entry.arrivalOrder = session_->resultCount;
+        entry.resultClass = resultClass;
+        WStrCopy(entry.text, text);
+        ++session_->resultCount;
+    }
+
+    std::vector<uint8_t> blob_;
+    FilterSession* session_ = nullptr;
+};
+
+}  // namespace
+
+TEST(SessionInit, RefusesMissingObjectsAndForeignBlobs) {
+    tools::AddressDbSource source;
+    std::vector<uint8_t> blob = tools::WriteAddressDb(source);
+    EXPECT_EQ(Vantir_Init(nullptr, FakeLexicon(), blob.data()), nullptr);
+    EXPECT_EQ(Vantir_Init(FakeModel(), nullptr, blob.data()), nullptr);
+    EXPECT_EQ(Vantir_Init(FakeModel(), FakeLexicon(), nullptr), nullptr);
+    std::memcpy(blob.data() + 12, "LMB", 4);
+    EXPECT_EQ(Vantir_Init(FakeModel(), FakeLexicon(), blob.data()), nullptr);
+    std::memcpy(blob.data() + 12, "ADDR", 5);
+    blob[20] = 2;
+    EXPECT_EQ(Vantir_Init(FakeModel(), FakeLexicon(), blob.data()), nullptr);
+}
+
+TEST(SessionCalls, NullSessionAndBadCountPointers) {
+    int32_t count = 3;
+    char16_t out[4] = {9, 9, 9, 9};
+    EXPECT_EQ(Vantir_Reset(nullptr), -5);
+    EXPECT_EQ(Vantir_GetFilterResult(nullptr, out, 0, 0, &count), -5);
+    EXPECT_EQ(count, 3);
+    EXPECT_EQ(out[0], 9);
+    Vantir_Release(nullptr);  // no effect
+}
+
+TEST_F(SessionTest, NewSessionListsNothing) {
+    int32_t count = 5;
+    char16_t out[4] = {9, 9, 9, 9};
+    EXPECT_EQ(Vantir_GetFilterResult(session_, out, 0, 0, &count), 1);
+    EXPECT_EQ(count, 0);
+    EXPECT_EQ(out[0], 0);
+    EXPECT_EQ(out[1], 9) << "only one unit is written";
+}
+
+TEST_F(SessionTest, NegativeOrMissingCountWritesNothing) {
+    Store(u"AB", 0);
+    int32_t count = -1;
+    char16_t out[4] = {9, 9, 9, 9};
+    EXPECT_EQ(Vantir_GetFilterResult(session_, out, 0, 0, &count), -41);
+    EXPECT_EQ(count, -1);
+    EXPECT_EQ(out[0], 9);
+    EXPECT_EQ(Vantir_GetFilterResult(session_, out, 0, 0, nullptr), -41);
+    EXPECT_EQ(out[0], 9);
+}
+
+TEST_F(SessionTest, ListsTextsBackToBackClosedByAnEmptyText) {
+    Store(u"AB", 1);
+    Store(u"C", 1);
+    int32_t count = 10;
+    EXPECT_EQ(Vantir_GetFilterResult(session_, nullptr, 7, 8, &count), 6);
+    EXPECT_EQ(count, 2) << "a measuring call clamps the count too";
+
+    char16_t out[8];
+    std::fill(std::begin(out), std::end(out), char16_t{9});
+    count = 10;
+    EXPECT_EQ(Vantir_GetFilterResult(session_, out, 0, 0, &count), 6);
+    const char16_t expected[] = {u'A', u'B', 0, u'C', 0, 0, 9};
+    EXPECT_EQ(std::memcmp(out, expected, sizeof expected), 0);
+
+    count = 1;
+    EXPECT_EQ(Vantir_GetFilterResult(session_, out, 0, 0, &count), 4) << "length of AB plus 2";
+    EXPECT_EQ(count, 1);
+}
+
+TEST_F(SessionTest, OrdersByClassThenArrival) {
+    Store(u"a", 1);
+    Store(u"b", 0);
+    Store(u"c", 1);
+    Store(u"d", 3);
+    int32_t count = 4;
+    char16_t out[16];
+    ASSERT_EQ(Vantir_GetFilterResult(session_, out, 0, 0, &count), 9);
+    const char16_t expected[] = {u'b', 0, u'a', 0, u'c', 0, u'd', 0, 0};
+    EXPECT_EQ(std::memcmp(out, expected, sizeof expected), 0);
+    // Listing again after the storage was reordered gives the same sequence.
+    ASSERT_EQ(Vantir_GetFilterResult(session_, out, 0, 0, &count), 9);
+    EXPECT_EQ(std::memcmp(out, expected, sizeof expected), 0);
+}
+
+TEST_F(SessionTest, EmptyTextIsListedAsALoneZero) {
+    Store(u"", 0);
+    Store(u"x", 0);
+    int32_t count = 2;
+    char16_t out[8];
+    ASSERT_EQ(Vantir_GetFilterResult(session_, out, 0, 0, &count), 4);
+    const char16_t expected[] = {0, u'x', 0, 0};
+    EXPECT_EQ(std::memcmp(out, expected, sizeof expected), 0);
+}
+
+TEST_F(SessionTest, ResetEmptiesTheTableAndRestartsArrivalOrders) {
+    Store(u"AB", 0);
+    EXPECT_EQ(Vantir_Reset(session_), 0);
+    EXPECT_EQ(session_->resultCount, 0);
+    Store(u"Z", 2);
+    EXPECT_EQ(session_->results[0].arrivalOrder, 0);
+}
+
+TEST_F(SessionTest, FullTableOfLongestTextsFitsTheMeasuredSize) {
+    std::u16string longest(kMaxResultTextLength, u'字');
+    for (int32_t i = 0; i < kMaxResults; ++i) Store(longest.c_str(), uint8_t(i % 4));
+    int32_t count = kMaxResults + 5;
+    const int32_t size = Vantir_GetFilterResult(session_, nullptr, 0, 0, &count);
+    EXPECT_EQ(size, kMaxResults * (kMaxResultTextLength + 1) + 1);
+    std::vector<char16_t> out(size);  // exactly the measured size, checked by ASan
+    EXPECT_EQ(Vantir_GetFilterResult(session_, out.data(), 0, 0, &count), size);
+    EXPECT_EQ(out.back(), 0);
+}
+
+TEST(ResultOrder, ComparesClassesUnsignedThenArrival) {
+    ResultEntry a{}, b{};
+    a.resultClass = 0;
+    b.resultClass = 3;
+    a.arrivalOrder = 9;
+    b.arrivalOrder = 1;
+    EXPECT_LT(CompareResults(a, b), 0);
+    EXPECT_GT(CompareResults(b, a), 0);
+    b.resultClass = 0;
+    EXPECT_GT(CompareResults(a, b), 0);
+    EXPECT_EQ(CompareResults(a, a), 0);
+}
+
+TEST(BuildBanner, MeasuresAndCopies) {
+    const int32_t size = CopyBuildBanner(nullptr);
+    ASSERT_GT(size, 1);
+    std::vector<char> buffer(size);
+    EXPECT_EQ(CopyBuildBanner(buffer.data()), size);
+    EXPECT_EQ(StrLen(buffer.data()), size - 1);
+    EXPECT_NE(StrFind(buffer.data(), "Vantir"), nullptr);
+}

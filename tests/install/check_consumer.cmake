@@ -1,0 +1,50 @@
+# Installs the built library into a scratch prefix, then configures, builds and
+# runs a separate project that finds it with find_package and with pkg-config.
+file(REMOVE_RECURSE ${WORK_DIR})
+set(prefix ${WORK_DIR}/prefix)
+execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix}
+                RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "install failed")
+endif()
+execute_process(COMMAND ${CMAKE_COMMAND} -S ${CONSUMER_SOURCE} -B ${WORK_DIR}/build
+                        -G ${GENERATOR} -DCMAKE_PREFIX_PATH=${prefix}
+                RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "consumer configure failed")
+endif()
+execute_process(COMMAND ${CMAKE_COMMAND} --build ${WORK_DIR}/build RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "consumer build failed")
+endif()
+foreach(program consumer consumer_static)
+  execute_process(COMMAND ${WORK_DIR}/build/${program} RESULT_VARIABLE status
+                  OUTPUT_VARIABLE out)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "${program} failed: ${out}")
+  endif()
+endforeach()
+
+find_program(PKG_CONFIG pkg-config)
+find_program(C_COMPILER NAMES cc gcc clang)
+if(PKG_CONFIG AND C_COMPILER)
+  set(ENV{PKG_CONFIG_PATH} ${prefix}/lib/pkgconfig:${prefix}/lib64/pkgconfig)
+  execute_process(COMMAND ${PKG_CONFIG} --cflags --libs vantir
+                  OUTPUT_VARIABLE flags OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "pkg-config does not know vantir")
+  endif()
+  separate_arguments(flags UNIX_COMMAND "${flags}")
+  execute_process(COMMAND ${C_COMPILER} -std=c11 ${CONSUMER_SOURCE}/consumer.c ${flags}
+                          -o ${WORK_DIR}/pc_consumer RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "pkg-config consumer build failed")
+  endif()
+  file(GLOB libdirs ${prefix}/lib ${prefix}/lib64)
+  string(REPLACE ";" ":" libpath "${libdirs}")
+  set(ENV{LD_LIBRARY_PATH} ${libpath})
+  execute_process(COMMAND ${WORK_DIR}/pc_consumer RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "pkg-config consumer failed")
+  endif()
+endif()

@@ -1,0 +1,65 @@
+// Lays out an "ADDR" blob: counts, offsets arrays, name areas, tag bytes.
+// Every field is little-endian; names are stored back to back with their 0 unit.
+#include "tools/address_db_writer.h"
+
+#include <cstring>
+
+#include "textutil/blob_header.h"
+#include "textutil/byte_order.h"
+
+namespace vantir::tools {
+
+namespace {
+
+void AppendU32(std::vector<uint8_t>& out, uint32_t value) {
+    uint8_t bytes[4];
+    StoreU32(bytes, value);
+    out.insert(out.end(), bytes, bytes + 4);
+}
+
+void AppendUnits(std::vector<uint8_t>& out, const std::u16string& text) {
+    for (char16_t unit : text) {
+        out.push_back(static_cast<uint8_t>(unit & 0xFF));
+        out.push_back(static_cast<uint8_t>(unit >> 8));
+    }
+    out.push_back(0);
+    out.push_back(0);
+}
+
+void AppendNameOffsets(std::vector<uint8_t>& out, const std::vector<RegionPair>& pairs,
+                       bool upper) {
+    uint32_t offset = 0;
+    AppendU32(out, offset);
+    for (const RegionPair& pair : pairs) {
+        offset += static_cast<uint32_t>((upper ? pair.upper : pair.lower).size() + 1);
+        AppendU32(out, offset);
+    }
+}
+
+}  // namespace
+
+std::vector<uint8_t> WriteAddressDb(const AddressDbSource& source) {
+    std::vector<uint8_t> out(kBlobHeaderSize, 0);
+    const uint32_t wordCount = static_cast<uint32_t>(source.wordTags.size());
+    AppendU32(out, wordCount + 1);
+    AppendU32(out, source.unusedValue);
+    AppendU32(out, static_cast<uint32_t>(source.regionPairs.size()));
+
+    uint32_t tagOffset = 0;
+    AppendU32(out, tagOffset);
+    for (const std::vector<uint8_t>& tags : source.wordTags) {
+        tagOffset += static_cast<uint32_t>(tags.size());
+        AppendU32(out, tagOffset);
+    }
+    AppendNameOffsets(out, source.regionPairs, true);
+    AppendNameOffsets(out, source.regionPairs, false);
+    for (const RegionPair& pair : source.regionPairs) AppendUnits(out, pair.upper);
+    for (const RegionPair& pair : source.regionPairs) AppendUnits(out, pair.lower);
+    for (const std::vector<uint8_t>& tags : source.wordTags) {
+        out.insert(out.end(), tags.begin(), tags.end());
+    }
+    WriteBlobHeader(out.data(), static_cast<uint32_t>(out.size()), "ADDR", kAddressDbVersion);
+    return out;
+}
+
+}  // namespace vantir::tools
