@@ -2,19 +2,14 @@
 // Every field is little-endian; names are stored back to back with their 0 unit.
 #include "tools/address_db_writer.h"
 
-#include <cstring>
-
 #include "textutil/blob_header.h"
-#include "textutil/byte_order.h"
 
 namespace vantir::tools {
 
 namespace {
 
 void AppendU32(std::vector<uint8_t>& out, uint32_t value) {
-    uint8_t bytes[4];
-    StoreU32(bytes, value);
-    out.insert(out.end(), bytes, bytes + 4);
+    for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<uint8_t>(value >> shift));
 }
 
 void AppendUnits(std::vector<uint8_t>& out, const std::u16string& text) {
