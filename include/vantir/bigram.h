@@ -36,12 +36,16 @@ VANTIR_API int32_t BigramModel_GetSparePairs(const BigramModel* model);
 VANTIR_API int32_t BigramModel_GetMode(const BigramModel* model);
 VANTIR_API uint32_t BigramModel_GetUserValue(const BigramModel* model);
 
+/* The setters return -41 for a null array with n > 0. */
 VANTIR_API int32_t BigramModel_SetUnigramScores(BigramModel* model, const WordId* words,
                                                 int32_t* scores, int32_t n);
 VANTIR_API int32_t BigramModel_SetBigramScores(BigramModel* model, WordId* first,
                                                WordId* second, int32_t* scores, int32_t n);
+/* -4 no blob; -41 negative n, null map, or a map that is not a compacting
+   renumbering of the added words. */
 VANTIR_API int32_t BigramModel_RenumberAddedWords(BigramModel* model, const int32_t* map,
                                                   int32_t n);
+/* -4 no blob; -41 word outside -1..N-1, or capacity < 1 with arrays given. */
 VANTIR_API int32_t BigramModel_ListSuccessors(const BigramModel* model, WordId word, WordId* ids,
                                               int32_t* scores, int32_t capacity);
 

@@ -1,4 +1,6 @@
 /* Links the installed shared library from C and makes one call of each kind. */
+#include <stddef.h>
+
 #include "vantir/vantir.h"
 
 int main(void) {

@@ -1,0 +1,105 @@
+// Following a lexicon's renumbering of its added words: unigram bytes move to
+// the new ids, rows of removed words and pairs naming them are dropped.
+#include <cstdint>
+
+#include "bigram/model_object.h"
+#include "bigram/score_codes.h"
+#include "vantir/bigram.h"
+
+using namespace vantir;
+
+namespace {
+
+// Marks a word that the renumbering removes; no word id equals it.
+constexpr int32_t kRemovedWord = INT32_MIN;
+
+// The only maps a lexicon produces: kept words take consecutive ids from the
+// first added id on, in their old order. Any other map would leave rows
+// unsorted or move bytes outside the model, so it is refused.
+bool IsCompactingMap(const int32_t* map, int32_t n, int32_t firstAddedId) {
+    int32_t nextId = firstAddedId;
+    for (int32_t i = 0; i < n; ++i) {
+        if (map[i] < 0) continue;
+        if (map[i] != nextId) return false;
+        ++nextId;
+    }
+    return true;
+}
+
+// New id of word, or kRemovedWord for a removed added word and for every id at
+// or beyond the end of the map.
+int32_t RenumberedId(const BigramModel* model, const int32_t* map, int32_t n, int32_t word) {
+    if (word < model->staticCount) return word;
+    int32_t index = word - model->staticCount;
+    if (index >= n || map[index] < 0) return kRemovedWord;
+    return map[index];
+}
+
+void MoveUnigramBytes(BigramModel* model, const int32_t* map, int32_t n) {
+    // The negation in unsigned arithmetic: an attached blob may hold any value.
+    uint8_t vacatedByte = static_cast<uint8_t>(0u - static_cast<uint32_t>(model->addedWordDefault));
+    for (int32_t i = 0; i < n; ++i) {
+        int32_t oldId = model->staticCount + i;
+        uint8_t byte = model->unigramBytes[oldId];
+        model->unigramBytes[oldId] = vacatedByte;
+        if (map[i] >= 0) model->unigramBytes[map[i]] = byte;
+    }
+}
+
+// Copies the kept rows down in word order, renaming successors. Writes never
+// overtake reads: both the row index and the write slot trail their sources.
+int32_t CompactRows(BigramModel* model, const int32_t* map, int32_t n) {
+    int32_t lastWord = model->staticCount + n - 1;
+    int32_t write = 0;
+    int64_t nextRow = -1;
+    int32_t read = RowStartOf(model, -1);
+    for (int32_t word = -1; word <= lastWord; ++word) {
+        int32_t readEnd = RowStartOf(model, static_cast<int64_t>(word) + 1);
+        if (RenumberedId(model, map, n, word) != kRemovedWord) {
+            SetRowStartOf(model, nextRow++, write);
+            for (int32_t slot = read; slot < readEnd; ++slot) {
+                int32_t successor = RenumberedId(model, map, n, SuccessorAt(model, slot));
+                if (successor == kRemovedWord) continue;
+                SetSuccessorAt(model, write, successor);
+                model->bigramBytes[write] = model->bigramBytes[slot];
+                ++write;
+            }
+        }
+        read = readEnd;
+    }
+    for (int64_t row = nextRow; row <= WordCount(model); ++row)
+        SetRowStartOf(model, row, write);
+    return write;
+}
+
+void ClearSlotsFrom(BigramModel* model, int32_t firstFree) {
+    int32_t capacity = SlotCapacity(model);
+    for (int32_t slot = firstFree; slot < capacity; ++slot) {
+        SetSuccessorAt(model, slot, 0);
+        model->bigramBytes[slot] = 0;
+    }
+}
+
+}  // namespace
+
+extern "C" {
+
+int32_t BigramModel_RenumberAddedWords(BigramModel* model, const int32_t* map, int32_t n) {
+    if (model == nullptr) return VANTIR_NULL_OBJECT;
+    if (!HasBlob(model) || model->rowStart == nullptr) return VANTIR_WRONG_STATE;
+    if (n > model->addedCapacity) return VANTIR_OVER_CAPACITY;
+    if (n < 0 || (n > 0 && map == nullptr)) return VANTIR_INVALID_ARGUMENT;
+    if (!IsCompactingMap(map, n, model->staticCount)) return VANTIR_INVALID_ARGUMENT;
+
+    MoveUnigramBytes(model, map, n);
+    int32_t used = CompactRows(model, map, n);
+    ClearSlotsFrom(model, used);
+    int32_t capacity = SlotCapacity(model);
+    model->pairCount = used;
+    model->sparePairs = capacity - used;
+    WriteBlobCount(model, kPairCountOffset, model->pairCount);
+    WriteBlobCount(model, kSparePairsOffset, model->sparePairs);
+    return VANTIR_OK;
+}
+
+}  // extern "C"

@@ -1,0 +1,27 @@
+// The scoring operations that can stand in a model's two slots, and the row
+// search they share. None of them checks its arguments: this is the hot path.
+#ifndef VANTIR_BIGRAM_SCORERS_H
+#define VANTIR_BIGRAM_SCORERS_H
+
+#include <cstdint>
+
+#include "vantir/bigram.h"
+
+namespace vantir {
+
+constexpr int32_t kNoSlot = -1;
+
+// Slot of (first, second) in the rows, or kNoSlot: one bisection of first's row.
+int32_t FindPairSlot(const BigramModel* model, WordId first, WordId second);
+
+int32_t ScoreUnigramMain(const BigramModel* model, WordId word);
+int32_t ScoreUnigramAlt(const BigramModel* model, WordId word);
+
+int32_t ScorePairBackoff(const BigramModel* model, WordId first, WordId second);
+int32_t ScorePairStrict(const BigramModel* model, WordId first, WordId second);
+int32_t ScorePairBackoffExtra(const BigramModel* model, WordId first, WordId second);
+int32_t ScorePairStrictExtra(const BigramModel* model, WordId first, WordId second);
+
+}  // namespace vantir
+
+#endif  // VANTIR_BIGRAM_SCORERS_H
