@@ -1,0 +1,31 @@
+// Lexicon order and the unit comparisons behind every lookup: exact (folded
+// value, then raw value) and ASCII-case-insensitive, over a fixed unit count.
+#ifndef VANTIR_LEXICON_WORD_ORDER_H
+#define VANTIR_LEXICON_WORD_ORDER_H
+
+#include <cstdint>
+
+#include "lexicon/lexicon_object.h"
+
+namespace vantir {
+
+// Both compare exactly n units, never stopping at a 0 unit, and return a
+// difference whose sign alone matters. Units are read byte-safely, so static
+// words may sit at any address inside an attached blob.
+using WordCompare = int32_t (*)(const void* a, const void* b, int32_t n);
+int32_t CompareWordExact(const void* a, const void* b, int32_t n);
+int32_t CompareWordFolded(const void* a, const void* b, int32_t n);
+
+// Lexicon order of two 0-terminated words: shorter first, then CompareWordExact.
+int32_t CompareWordOrder(const char16_t* a, const char16_t* b);
+// The same on two added entries of one lexicon.
+int32_t CompareEntryOrder(const Lexicon* lexicon, const AddedEntry& p, const AddedEntry& q);
+
+// Position of a unit in lexicon order: folded value first, raw value second.
+// Within a run of words that share their first i units, the words are sorted
+// by this key of unit i.
+uint32_t UnitOrderKey(uint32_t unit);
+
+}  // namespace vantir
+
+#endif  // VANTIR_LEXICON_WORD_ORDER_H
