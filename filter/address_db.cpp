@@ -48,4 +48,23 @@ int32_t HasTag(const FilterSession* session, WordId word, int32_t tag) {
     return 0;
 }
 
+const unsigned char* RegionNameStart(const AddressDbView& view, RegionSide side, uint32_t pair) {
+    const bool upper = side == RegionSide::kUpper;
+    const unsigned char* offsets = upper ? view.upperNameOffsets : view.lowerNameOffsets;
+    const unsigned char* names = upper ? view.upperNames : view.lowerNames;
+    return names + 2 * int64_t{LoadI32At(offsets, pair)};
+}
+
+int32_t CopyRegionName(const AddressDbView& view, RegionSide side, uint32_t pair, char16_t* buffer,
+                       int32_t capacity) {
+    if (capacity <= 0) return -1;
+    const unsigned char* name = RegionNameStart(view, side, pair);
+    for (int32_t i = 0; i < capacity; ++i) {
+        buffer[i] = LoadUnitAt(name, i);
+        if (buffer[i] == 0) return i;
+    }
+    buffer[0] = 0;
+    return -1;
+}
+
 }  // namespace vantir

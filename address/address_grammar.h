@@ -1,0 +1,55 @@
+// The address grammar: where a well-formed address starts in a hypothesis, its
+// head of region words, and the numbered segments of its body.
+#ifndef VANTIR_ADDRESS_ADDRESS_GRAMMAR_H
+#define VANTIR_ADDRESS_ADDRESS_GRAMMAR_H
+
+#include <cstdint>
+
+#include "filter/session.h"
+#include "vantir/bigram.h"
+#include "vantir/lexicon.h"
+
+namespace vantir {
+
+// What a matching step reports. A step that fails reports its own start as
+// `next` and 0 kept words.
+struct StepResult {
+    int32_t next;  // input position after the last word consumed
+    int32_t kept;  // words written from the step's output position on
+};
+
+// Runs the grammar over `count` words followed by -1 and writes the kept
+// address to output[0..]; returns how many words were kept (at most count + 1).
+// The output needs room for count + 10 words. The model is put in strict mode
+// for the analysis and is left in back-off mode on every path.
+int32_t AnalyseAddress(const FilterSession* session, const Lexicon* lexicon, BigramModel* model,
+                       const WordId* words, int32_t count, WordId* output);
+
+// The steps below write their words at output[outPos..] and return 1 on a
+// match, 0 otherwise. They never compare a position with the word count: the
+// -1 that ends the input has no tag and stops them.
+int32_t MatchAddressStart(const FilterSession* session, const Lexicon* lexicon,
+                          const BigramModel* model, const WordId* words, int32_t start,
+                          WordId* output, StepResult* result);
+int32_t MatchHead(const FilterSession* session, const WordId* words, int32_t start, WordId* output,
+                  StepResult* result);
+int32_t ParseAddressBody(const FilterSession* session, const BigramModel* model,
+                         const WordId* words, int32_t start, WordId* output, int32_t outPos,
+                         StepResult* result);
+int32_t MatchPrefixes(const FilterSession* session, const WordId* words, int32_t start,
+                      WordId* output, int32_t outPos, StepResult* result);
+int32_t MatchFirstSegment(const FilterSession* session, const BigramModel* model,
+                          const WordId* words, int32_t start, WordId* output, int32_t outPos,
+                          StepResult* result);
+int32_t MatchSecondSegment(const FilterSession* session, const WordId* words, int32_t start,
+                           WordId* output, int32_t outPos, StepResult* result);
+int32_t MatchThirdSegment(const FilterSession* session, const BigramModel* model,
+                          const WordId* words, int32_t start, WordId* output, int32_t outPos,
+                          StepResult* result);
+int32_t MatchThirdSegmentLead(const FilterSession* session, const BigramModel* model,
+                              const WordId* words, int32_t start, WordId* output, int32_t outPos,
+                              StepResult* result);
+
+}  // namespace vantir
+
+#endif  // VANTIR_ADDRESS_ADDRESS_GRAMMAR_H

@@ -1,0 +1,93 @@
+// The canonical text of a kept address: plain words lose their marker units,
+// numbered segments (prefixes and a key word) have their numerals turned into digits.
+#include "address/compose_text.h"
+
+#include "address/tag_codes.h"
+#include "filter/address_db.h"
+#include "vantir/lexicon.h"
+
+namespace vantir {
+
+namespace {
+
+constexpr char16_t kMarkAt = u'@';
+constexpr char16_t kMarkBang = u'!';
+
+// Tags of position `at`; a position past the sequence holds no word.
+bool TaggedAt(const FilterSession* session, const WordId* words, int32_t n, int32_t at,
+              int32_t tag) {
+    return at < n && HasTag(session, words[at], tag) == 1;
+}
+
+bool ClosesSegment(const FilterSession* session, const WordId* words, int32_t n, int32_t at) {
+    return TaggedAt(session, words, n, at, kTagFirstKey) ||
+           TaggedAt(session, words, n, at, kTagSecondKey) ||
+           TaggedAt(session, words, n, at, kTagThirdLead) ||
+           TaggedAt(session, words, n, at, kTagThirdKey);
+}
+
+// Appends the word's lexicon text at buffer[length] and returns the new length;
+// units past the buffer's room are cut. A word the lexicon lacks adds nothing.
+int32_t AppendWordText(const Lexicon* lexicon, WordId word, char16_t* buffer, int32_t capacity,
+                       int32_t length) {
+    int32_t units = 0;
+    const char16_t* text = Lexicon_GetWord(lexicon, word, &units);
+    for (int32_t i = 0; text != nullptr && i < units && length + 1 < capacity; ++i) {
+        buffer[length++] = text[i];
+    }
+    buffer[length] = 0;
+    return length;
+}
+
+int32_t AppendText(const char16_t* text, char16_t* output, int32_t capacity, int32_t length) {
+    for (int32_t i = 0; text[i] != 0 && length + 1 < capacity; ++i)
+        output[length++] = text[i];
+    output[length] = 0;
+    return length;
+}
+
+}  // namespace
+
+int32_t ComposeResultText(const FilterSession* session, const WordId* words, int32_t n,
+                          char16_t* output, int32_t capacity) {
+    const Lexicon* lexicon = session->lexicon;
+    char16_t segment[kComposeBufferCapacity];
+    char16_t converted[kComposeBufferCapacity];
+    char16_t wordText[kComposeBufferCapacity];
+    int32_t total = 0;
+    output[0] = 0;
+    int32_t i = 0;
+    while (i < n) {
+        int32_t probe = i;
+        if (TaggedAt(session, words, n, probe, kTagFirstPrefix)) ++probe;
+        if (TaggedAt(session, words, n, probe, kTagSecondPrefix)) ++probe;
+        if (ClosesSegment(session, words, n, probe)) {
+            int32_t length = 0;
+            for (int32_t at = i; at <= probe; ++at) {
+                length =
+                    AppendWordText(lexicon, words[at], segment, kComposeBufferCapacity, length);
+            }
+            ConvertNumerals(segment, converted, length, kComposeBufferCapacity);
+            total = AppendText(converted, output, capacity, total);
+            i = probe + 1;
+            continue;
+        }
+        // A plain word; prefixes that no key follows are plain words too.
+        AppendWordText(lexicon, words[i], wordText, kComposeBufferCapacity, 0);
+        total += StripMarks(wordText, output + total, capacity - total);
+        if (HasTag(session, words[i], kTagClosing) == 1 && total > 0) output[--total] = 0;
+        ++i;
+    }
+    return total;
+}
+
+int32_t StripMarks(const char16_t* source, char16_t* output, int32_t capacity) {
+    int32_t kept = 0;
+    for (int32_t i = 0; source[i] != 0 && kept + 1 < capacity; ++i) {
+        if (source[i] != kMarkAt && source[i] != kMarkBang) output[kept++] = source[i];
+    }
+    output[kept] = 0;
+    return kept;
+}
+
+}  // namespace vantir

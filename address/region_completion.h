@@ -1,0 +1,43 @@
+// Region completion: repairing a head that a trigger word follows, and listing
+// the lower region names that may stand between an upper region and a trigger.
+#ifndef VANTIR_ADDRESS_REGION_COMPLETION_H
+#define VANTIR_ADDRESS_REGION_COMPLETION_H
+
+#include <cstdint>
+
+#include "filter/address_db.h"
+#include "filter/session.h"
+#include "vantir/bigram.h"
+#include "vantir/lexicon.h"
+
+namespace vantir {
+
+constexpr int32_t kMaxRegionCandidates = 512;  // room of the intake's candidate list
+
+// A region name is looked up as a word only when it fits here with its 0 unit;
+// no static lexicon word is longer than 256 units.
+constexpr int32_t kRegionNameCapacity = 257;
+
+// Given the head words followed by the trigger (n = 2 or 3), rewrites them in
+// place and returns how many stay (2 or 3), or 0 to reject the start position.
+// The array needs room for 3 words.
+int32_t CompleteRegion(const FilterSession* session, const Lexicon* lexicon,
+                       const BigramModel* model, WordId* words, int32_t n);
+
+// For kept words [x, t, ...] with x an upper region and t a trigger, writes the
+// lower names paired with x whose pair with t beats the lowest passing score,
+// in table order, at most `capacity` of them. Leaves the model in back-off mode.
+int32_t ListRegionCandidates(const FilterSession* session, const WordId* kept, WordId* candidates,
+                             int32_t capacity);
+
+// The word of a region name through the lexicon; -1 for a name that is no word,
+// is too long to look up, or maps to an id that the model does not cover.
+WordId RegionNameWordId(const FilterSession* session, const Lexicon* lexicon,
+                        const BigramModel* model, RegionSide side, uint32_t pair);
+
+// Index of the first region pair whose lower name equals the word's text, or -1.
+int64_t FindLowerNameOfWord(const FilterSession* session, const Lexicon* lexicon, WordId word);
+
+}  // namespace vantir
+
+#endif  // VANTIR_ADDRESS_REGION_COMPLETION_H

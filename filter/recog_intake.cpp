@@ -1,0 +1,117 @@
+// Intake of one recognised hypothesis: checks, the three work arrays, the address
+// grammar, widening through region candidates, and entry into the result table.
+#include <cstddef>
+
+#include "address/address_grammar.h"
+#include "address/region_completion.h"
+#include "address/tag_codes.h"
+#include "address/word_pairs.h"
+#include "filter/address_db.h"
+#include "filter/insert_result.h"
+#include "filter/session.h"
+#include "mempool/heap.h"
+#include "vantir/vantir.h"
+
+namespace vantir {
+
+namespace {
+
+// Extra room past the hypothesis length: completion inserts at most one word,
+// and a candidate sequence holds one word more than the kept address.
+constexpr int64_t kAnalysedExtraRoom = 10;
+constexpr int64_t kCandidateExtraRoom = 15;
+constexpr WordId kEndOfWords = -1;
+
+struct WorkArrays {
+    WordId* input;      // count + 1: the host's ids, then -1
+    WordId* analysed;   // count + 10: the kept address
+    WordId* candidate;  // count + 15: one widened sequence at a time
+};
+
+WordId* AllocateIds(int64_t ids) {
+    return static_cast<WordId*>(HeapAlloc(static_cast<size_t>(ids) * sizeof(WordId)));
+}
+
+void FreeWorkArrays(WorkArrays* work) {
+    HeapFree(work->input);
+    HeapFree(work->analysed);
+    HeapFree(work->candidate);
+}
+
+bool AllocateWorkArrays(WorkArrays* work, int32_t count) {
+    // Stops at the first refusal; the arrays not asked for stay null.
+    work->analysed = nullptr;
+    work->candidate = nullptr;
+    work->input = AllocateIds(int64_t{count} + 1);
+    if (work->input != nullptr) work->analysed = AllocateIds(int64_t{count} + kAnalysedExtraRoom);
+    if (work->analysed != nullptr) {
+        work->candidate = AllocateIds(int64_t{count} + kCandidateExtraRoom);
+    }
+    if (work->candidate != nullptr) return true;
+    FreeWorkArrays(work);
+    return false;
+}
+
+bool AllModelWords(const WordId* ids, int32_t count, int64_t limit) {
+    for (int32_t i = 0; i < count; ++i) {
+        if (!IsModelWord(limit, ids[i])) return false;
+    }
+    return true;
+}
+
+// Enters [x, c, t, rest...] for every candidate c between the first two kept words.
+int32_t EnterRegionCandidates(FilterSession* session, const WordId* kept, int32_t k,
+                              WordId* sequence) {
+    WordId candidates[kMaxRegionCandidates];
+    const int32_t found = ListRegionCandidates(session, kept, candidates, kMaxRegionCandidates);
+    sequence[0] = kept[0];
+    sequence[2] = kept[1];
+    for (int32_t i = 2; i < k; ++i)
+        sequence[i + 1] = kept[i];
+    for (int32_t c = 0; c < found; ++c) {
+        sequence[1] = candidates[c];
+        const int32_t entered = InsertResult(session, sequence, k + 1, 1);
+        if (entered < 0) return entered;  // entries made so far stay
+    }
+    return VANTIR_OK;
+}
+
+int32_t EnterHypothesis(FilterSession* session, const WorkArrays& work, int32_t count) {
+    const int32_t k =
+        AnalyseAddress(session, session->lexicon, session->model, work.input, count, work.analysed);
+    if (k <= 0) return VANTIR_OK;
+    const WordId* kept = work.analysed;
+    if (k >= 2 && HasTag(session, kept[0], kTagUpperHead) == 1 &&
+        HasTag(session, kept[1], kTagCompletionTrigger) == 1) {
+        return EnterRegionCandidates(session, kept, k, work.candidate);
+    }
+    const int32_t entered = InsertResult(session, kept, k, 0);
+    return entered < 0 ? entered : VANTIR_OK;
+}
+
+}  // namespace
+
+}  // namespace vantir
+
+using namespace vantir;
+
+extern "C" int32_t Vantir_AddRecogResult(FilterSession* session, const WordId* ids,
+                                         int32_t /*reserved1*/, int32_t /*reserved2*/,
+                                         int32_t /*reserved3*/, int32_t count) {
+    if (session == nullptr) return VANTIR_NULL_OBJECT;
+    if (count < 0 || (count > 0 && ids == nullptr)) return VANTIR_INVALID_ARGUMENT;
+    // A model without a blob answers zero words; it has no arrays to score with.
+    const int64_t limit = ModelWordLimit(session->model);
+    if (limit <= 0) return VANTIR_WRONG_STATE;
+    // The scorers check nothing, so an id without a row in the model never gets in.
+    if (!AllModelWords(ids, count, limit)) return VANTIR_INVALID_ARGUMENT;
+
+    WorkArrays work;
+    if (!AllocateWorkArrays(&work, count)) return VANTIR_OUT_OF_MEMORY;
+    for (int32_t i = 0; i < count; ++i)
+        work.input[i] = ids[i];
+    work.input[count] = kEndOfWords;
+    const int32_t result = EnterHypothesis(session, work, count);
+    FreeWorkArrays(&work);
+    return result;
+}

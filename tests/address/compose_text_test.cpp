@@ -1,0 +1,174 @@
+// Result text composition: numeral conversion, marker removal, closing-tag
+// words, segment recognition, and texts longer than the work buffers.
+#include "address/compose_text.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/address_world.h"
+
+using vantir::testing::AddressWorld;
+using vantir::testing::Utf16;
+using vantir::testing::Utf8;
+using vantir::testing::WordEntry;
+using Texts = std::vector<std::string>;
+
+namespace {
+
+std::string Converted(const std::string& source) {
+    const std::u16string units = Utf16(source);
+    char16_t output[vantir::kComposeBufferCapacity];
+    const int32_t length = vantir::ConvertNumerals(
+        units.c_str(), output, static_cast<int32_t>(units.size()), vantir::kComposeBufferCapacity);
+    EXPECT_EQ(length, static_cast<int32_t>(std::u16string(output).size()));
+    return Utf8(output);
+}
+
+}  // namespace
+
+TEST(NumeralValue, CoversTheNumeralTableOnly) {
+    const std::u16string digits = u"零一二三四五六七八九";
+    for (int32_t v = 0; v < 10; ++v)
+        EXPECT_EQ(vantir::NumeralValue(digits[v]), v);
+    EXPECT_EQ(vantir::NumeralValue(u'兩'), 2);
+    EXPECT_EQ(vantir::NumeralValue(u'十'), 10);
+    EXPECT_EQ(vantir::NumeralValue(u'百'), 100);
+    EXPECT_EQ(vantir::NumeralValue(u'千'), 1000);
+    EXPECT_EQ(vantir::NumeralValue(u'萬'), -1);
+    EXPECT_EQ(vantir::NumeralValue(u'3'), -1);
+    EXPECT_EQ(vantir::NumeralValue(0), -1);
+}
+
+TEST(ConvertNumerals, RunsBecomeDecimalDigits) {
+    EXPECT_EQ(Converted("二十三巷"), "23巷");
+    EXPECT_EQ(Converted("十五"), "15");
+    EXPECT_EQ(Converted("一百零五"), "105");
+    EXPECT_EQ(Converted("兩百"), "200");
+    EXPECT_EQ(Converted("二千三百"), "2300");
+    EXPECT_EQ(Converted("三四"), "4");  // a later digit replaces the pending one
+    EXPECT_EQ(Converted("一千二"), "1002");
+    EXPECT_EQ(Converted("零"), "0");
+    EXPECT_EQ(Converted("千"), "1000");
+    EXPECT_EQ(Converted("五弄七號"), "5弄7號");
+    EXPECT_EQ(Converted("A@!"), "A@!");
+    EXPECT_EQ(Converted(""), "");
+}
+
+TEST(ConvertNumerals, CountAndCapacityBoundTheWork) {
+    const std::u16string source = u"十二號";
+    char16_t output[4];
+    EXPECT_EQ(vantir::ConvertNumerals(source.c_str(), output, 2, 4), 2);
+    EXPECT_EQ(Utf8(output), "12");
+    EXPECT_EQ(vantir::ConvertNumerals(u"一百二十三", output, 5, 3), 2);  // cut at the end
+    EXPECT_EQ(Utf8(output), "12");
+}
+
+TEST(StripMarks, DropsAtAndBangOnly) {
+    char16_t output[16];
+    EXPECT_EQ(vantir::StripMarks(u"@a!b@@c!", output, 16), 3);
+    EXPECT_EQ(Utf8(output), "abc");
+    EXPECT_EQ(vantir::StripMarks(u"abcdef", output, 4), 3);
+    EXPECT_EQ(Utf8(output), "abc");
+}
+
+TEST(DigitsToWText, WritesTheFourDigitNumber) {
+    char16_t output[vantir::kDecimalTextCapacity];
+    EXPECT_EQ(vantir::DigitsToWText(1, 2, 0, 5, output), 4);
+    EXPECT_EQ(Utf8(output), "1205");
+    EXPECT_EQ(vantir::DigitsToWText(0, 0, 0, 7, output), 1);
+    EXPECT_EQ(Utf8(output), "7");
+    EXPECT_EQ(vantir::DigitsToWText(0, 0, 12, 3, output), 3);
+    EXPECT_EQ(Utf8(output), "123");
+    // Out-of-range digits wrap like 32-bit arithmetic instead of overflowing.
+    EXPECT_EQ(vantir::DigitsToWText(3000000, 0, 0, 0, output), 11);
+    EXPECT_EQ(Utf8(output), "-1294967296");
+}
+
+// Composition through the intake. e (33) has no text and opens every head;
+// the word after it (34) makes the rest a body.
+class ComposeTest : public ::testing::Test {
+  protected:
+    ComposeTest()
+        : world_({{"P!", {34}},
+                  {"二十三", {25}},
+                  {"K", {19}},
+                  {"一@", {25}},
+                  {"K!", {19}},
+                  {"三!", {34, 25}},
+                  {"五@", {18}},
+                  {"abc", {34, 32}},
+                  {"H", {33}}},
+                 {}, {{33}}) {
+        const WordId e = world_.Textless(0);
+        world_.SetIdPairs({{e, world_.Id("P!"), 0},
+                           {e, world_.Id("三!"), 0},
+                           {world_.Id("三!"), world_.Id("五@"), 0},
+                           {world_.Id("H"), world_.Id("abc"), 0}});
+    }
+    int32_t AddAfterHead(const std::vector<std::string>& texts) {
+        std::vector<WordId> ids = {world_.Textless(0)};
+        for (const std::string& text : texts)
+            ids.push_back(world_.Id(text));
+        return world_.AddIds(ids);
+    }
+    AddressWorld world_;
+};
+
+TEST_F(ComposeTest, PlainWordsLoseMarksAndSegmentsTurnNumerals) {
+    EXPECT_EQ(AddAfterHead({"P!", "二十三", "K"}), 0);
+    EXPECT_EQ(AddAfterHead({"P!", "一@", "K!"}), 0);  // marks stay inside a segment
+    EXPECT_EQ(world_.Results(), (Texts{"P23K", "P1@K!"}));
+}
+
+TEST_F(ComposeTest, FirstPrefixWithoutAKeyIsAPlainWord) {
+    // 三! has tag 25 but the bare key after it is no segment word: both plain.
+    EXPECT_EQ(AddAfterHead({"三!", "五@"}), 0);
+    // At the last position a tag-25 word is plain as well.
+    EXPECT_EQ(AddAfterHead({"三!"}), 0);
+    EXPECT_EQ(world_.Results(), (Texts{"三五", "三"}));
+}
+
+TEST_F(ComposeTest, ClosingTagWordLosesItsLastUnitAndEndsTheAddress) {
+    EXPECT_EQ(world_.Add({"H", "abc", "K"}), 0);
+    EXPECT_EQ(world_.Results(), (Texts{"Hab"}));
+}
+
+TEST_F(ComposeTest, PositionsPastTheSequenceHaveNoTags) {
+    // The word after the sequence would close a segment with the prefix.
+    const WordId words[2] = {world_.Id("三!"), world_.Id("K")};
+    char16_t text[vantir::kScratchTextCapacity];
+    EXPECT_EQ(
+        vantir::ComposeResultText(world_.session, words, 1, text, vantir::kScratchTextCapacity), 1);
+    EXPECT_EQ(Utf8(text), "三");
+    EXPECT_EQ(
+        vantir::ComposeResultText(world_.session, words, 2, text, vantir::kScratchTextCapacity), 3);
+    EXPECT_EQ(Utf8(text), "3!K");  // marks stay inside a segment
+}
+
+TEST(ComposeLongTexts, WordsLongerThanTheBuffersAreCutNotOverrun) {
+    // Fourteen kept words of 256 units each, in every role: every work buffer
+    // fills up and cuts at its end; only the first 127 units are kept.
+    const std::string a(256, 'a');
+    const std::string b(256, 'b');
+    const std::string n1(256, 'n');
+    const std::string n2(256, 'm');
+    std::vector<WordEntry> words = {{a, {33}},
+                                    {b, {34}},
+                                    {n1, {25}},
+                                    {n2, {24}},
+                                    {"K" + std::string(255, 'k'), {19}},
+                                    {"S" + std::string(255, 's'), {21}},
+                                    {"L" + std::string(255, 'l'), {22}},
+                                    {"C" + std::string(255, 'c'), {23}}};
+    AddressWorld world(words, {});
+    world.SetPairs(
+        {{a, b, 0}, {n2, "L" + std::string(255, 'l'), 0}, {n2, "C" + std::string(255, 'c'), 0}});
+    const std::string k = "K" + std::string(255, 'k');
+    const std::string s = "S" + std::string(255, 's');
+    const std::string l = "L" + std::string(255, 'l');
+    const std::string c = "C" + std::string(255, 'c');
+    EXPECT_EQ(world.Add({a, b, n1, n2, k, n1, n2, s, n1, n2, l, n1, n2, c}), 0);
+    EXPECT_EQ(world.Results(), (Texts{std::string(127, 'a')}));
+}

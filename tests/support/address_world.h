@@ -1,0 +1,187 @@
+// A small address world for intake tests: a lexicon, a bigram model and an
+// "ADDR" database built from a word-to-tags table, bound to one filter session.
+#ifndef VANTIR_TESTS_ADDRESS_WORLD_H
+#define VANTIR_TESTS_ADDRESS_WORLD_H
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "tools/address_db_writer.h"
+#include "vantir/vantir.h"
+
+namespace vantir::testing {
+
+// Texts in tests are UTF-8 (readable in failure messages); the library sees
+// UTF-16. Only the Basic Multilingual Plane is needed.
+inline std::u16string Utf16(const std::string& text) {
+    std::u16string out;
+    for (size_t i = 0; i < text.size();) {
+        const unsigned char lead = static_cast<unsigned char>(text[i]);
+        const int extra = lead < 0x80 ? 0 : lead < 0xE0 ? 1 : 2;
+        uint32_t unit = extra == 0 ? lead : extra == 1 ? (lead & 0x1Fu) : (lead & 0x0Fu);
+        for (int k = 1; k <= extra; ++k) {
+            unit = (unit << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3Fu);
+        }
+        out.push_back(static_cast<char16_t>(unit));
+        i += 1 + extra;
+    }
+    return out;
+}
+
+inline std::string Utf8(const std::u16string& text) {
+    std::string out;
+    for (char16_t unit : text) {
+        if (unit < 0x80) {
+            out.push_back(static_cast<char>(unit));
+        } else if (unit < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (unit >> 6)));
+            out.push_back(static_cast<char>(0x80 | (unit & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xE0 | (unit >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((unit >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (unit & 0x3F)));
+        }
+    }
+    return out;
+}
+
+struct WordEntry {
+    std::string text;
+    std::vector<uint8_t> tags;
+};
+
+struct PairEntry {
+    std::string first;
+    std::string second;
+    int32_t score;  // 0 .. -255; a pair not set fails every test in strict mode
+};
+
+struct IdPair {
+    WordId first;
+    WordId second;
+    int32_t score;
+};
+
+constexpr int32_t kWorldPairCapacity = 8192;
+
+// Lexicon ids follow lexicon order, so tags and pairs are given by text and
+// resolved after the build. Ids past the lexicon words ("textless" words) are
+// covered by the model and the database but have no text. A model may be made
+// to cover fewer ids than the lexicon has (`uncoveredWords`): the last words
+// in lexicon order then have no row in the model.
+class AddressWorld {
+  public:
+    AddressWorld(const std::vector<WordEntry>& words, const std::vector<tools::RegionPair>& regions,
+                 const std::vector<std::vector<uint8_t>>& textlessTags = {},
+                 int32_t uncoveredWords = 0) {
+        lexicon = Lexicon_Create(nullptr, 0, 0);
+        std::u16string list;
+        for (const WordEntry& word : words)
+            list += Utf16(word.text) + u"\n";
+        list.push_back(0);
+        EXPECT_NE(Lexicon_BuildBlob(lexicon, list.data(), nullptr), nullptr);
+        lexiconWords = Lexicon_GetStaticCount(lexicon);
+
+        tools::AddressDbSource source;
+        source.wordTags.resize(lexiconWords + textlessTags.size());
+        for (const WordEntry& word : words)
+            source.wordTags[Id(word.text)] = word.tags;
+        for (size_t k = 0; k < textlessTags.size(); ++k) {
+            source.wordTags[lexiconWords + k] = textlessTags[k];
+        }
+        source.regionPairs = regions;
+        addressDb = tools::WriteAddressDb(source);
+
+        model = BigramModel_Create(nullptr);
+        modelWords = static_cast<int32_t>(source.wordTags.size()) - uncoveredWords;
+        EXPECT_NE(BigramModel_NewBlob(model, modelWords, kWorldPairCapacity, nullptr), nullptr);
+        session = Vantir_Init(model, lexicon, addressDb.data());
+        EXPECT_NE(session, nullptr);
+    }
+    ~AddressWorld() {
+        Vantir_Release(session);
+        BigramModel_Destroy(model);
+        Lexicon_Destroy(lexicon);
+    }
+    AddressWorld(const AddressWorld&) = delete;
+    AddressWorld& operator=(const AddressWorld&) = delete;
+
+    WordId Id(const std::string& text) const {
+        const WordId id = Lexicon_FindId(lexicon, Utf16(text).c_str());
+        EXPECT_GE(id, 0) << "no word " << text;
+        return id;
+    }
+    // The k-th word without text.
+    WordId Textless(int32_t k) const { return lexiconWords + k; }
+
+    void SetPairs(const std::vector<PairEntry>& pairs) {
+        std::vector<IdPair> ids;
+        for (const PairEntry& pair : pairs) {
+            ids.push_back({Id(pair.first), Id(pair.second), pair.score});
+        }
+        SetIdPairs(ids);
+    }
+
+    // New pairs must reach the model in ascending order, each once.
+    void SetIdPairs(std::vector<IdPair> pairs) {
+        auto key = [](const IdPair& p) { return std::tie(p.first, p.second); };
+        std::stable_sort(pairs.begin(), pairs.end(),
+                         [&](const IdPair& a, const IdPair& b) { return key(a) < key(b); });
+        std::vector<WordId> first;
+        std::vector<WordId> second;
+        std::vector<int32_t> scores;
+        for (size_t i = 0; i < pairs.size(); ++i) {
+            if (i + 1 < pairs.size() && key(pairs[i]) == key(pairs[i + 1])) continue;
+            first.push_back(pairs[i].first);
+            second.push_back(pairs[i].second);
+            scores.push_back(pairs[i].score);
+        }
+        const int32_t n = static_cast<int32_t>(first.size());
+        EXPECT_EQ(BigramModel_SetBigramScores(model, first.data(), second.data(), scores.data(), n),
+                  n);
+    }
+
+    int32_t AddIds(const std::vector<WordId>& ids) {
+        return Vantir_AddRecogResult(session, ids.data(), 0, 0, 0,
+                                     static_cast<int32_t>(ids.size()));
+    }
+    int32_t Add(const std::vector<std::string>& texts) {
+        std::vector<WordId> ids;
+        for (const std::string& text : texts)
+            ids.push_back(Id(text));
+        return AddIds(ids);
+    }
+
+    // The listed texts in rank order, read the way a host does: size first.
+    std::vector<std::string> Results() {
+        int32_t count = 1000;
+        const int32_t units = Vantir_GetFilterResult(session, nullptr, 0, 0, &count);
+        std::vector<char16_t> buffer(units > 0 ? units : 1);
+        int32_t again = count;
+        EXPECT_EQ(Vantir_GetFilterResult(session, buffer.data(), 0, 0, &again), units);
+        std::vector<std::string> texts;
+        const char16_t* at = buffer.data();
+        for (int32_t i = 0; i < count; ++i) {
+            const std::u16string text(at);
+            texts.push_back(Utf8(text));
+            at += text.size() + 1;
+        }
+        return texts;
+    }
+
+    Lexicon* lexicon = nullptr;
+    BigramModel* model = nullptr;
+    std::vector<uint8_t> addressDb;
+    FilterSession* session = nullptr;
+    int32_t lexiconWords = 0;
+    int32_t modelWords = 0;
+};
+
+}  // namespace vantir::testing
+
+#endif  // VANTIR_TESTS_ADDRESS_WORLD_H
