@@ -7,8 +7,10 @@ all:
 	cmake --preset default
 	cmake --build --preset default -j $(JOBS)
 
+# Compiles the Taiwan sample sources into blobs and filters the sample N-best lists.
 demo: all
-	./build/default/examples/demo_session data/sample
+	./build/default/tools/vantir build data/tw -o build/default/data/tw
+	./build/default/tools/vantir filter --data build/default/data/tw data/tw/demo.nbest
 
 test: all
 	ctest --preset default -j $(JOBS)
@@ -27,3 +29,31 @@ format:
 
 clean:
 	rm -rf build
+
+# Fuzzing with libFuzzer (clang, AddressSanitizer + UBSan): every target in turn,
+# FUZZ_SECONDS each, one process at a time. Findings land in build/fuzz/fuzz/findings.
+FUZZ_SECONDS ?= 60
+
+.PHONY: fuzz coverage
+
+fuzz:
+	cmake --preset fuzz
+	cmake --build --preset fuzz -j $(JOBS)
+	./fuzz/run_fuzzers.sh build/fuzz $(FUZZ_SECONDS)
+
+# Line and branch coverage of the library (not of tests or tools) over the test
+# suite, printed by gcovr.
+COVERAGE_FILTERS = --filter 'textutil/' --filter 'mempool/' --filter 'lexicon/' \
+	--filter 'bigram/' --filter 'address/' --filter 'filter/'
+
+coverage:
+	cmake --preset coverage
+	cmake --build --preset coverage -j $(JOBS)
+	find build/coverage -name '*.gcda' -delete
+	ctest --preset coverage -j $(JOBS)
+	gcovr --root . --object-directory build/coverage $(COVERAGE_FILTERS) \
+		--exclude-unreachable-branches --exclude-throw-branches --print-summary \
+		--txt build/coverage/coverage.txt
+	gcovr --root . --object-directory build/coverage $(COVERAGE_FILTERS) \
+		--exclude-unreachable-branches --exclude-throw-branches --branches \
+		--txt build/coverage/branches.txt

@@ -9,7 +9,8 @@ namespace vantir::tools {
 namespace {
 
 void AppendU32(std::vector<uint8_t>& out, uint32_t value) {
-    for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<uint8_t>(value >> shift));
+    for (int shift = 0; shift < 32; shift += 8)
+        out.push_back(static_cast<uint8_t>(value >> shift));
 }
 
 void AppendUnits(std::vector<uint8_t>& out, const std::u16string& text) {
@@ -48,8 +49,10 @@ std::vector<uint8_t> WriteAddressDb(const AddressDbSource& source) {
     }
     AppendNameOffsets(out, source.regionPairs, true);
     AppendNameOffsets(out, source.regionPairs, false);
-    for (const RegionPair& pair : source.regionPairs) AppendUnits(out, pair.upper);
-    for (const RegionPair& pair : source.regionPairs) AppendUnits(out, pair.lower);
+    for (const RegionPair& pair : source.regionPairs)
+        AppendUnits(out, pair.upper);
+    for (const RegionPair& pair : source.regionPairs)
+        AppendUnits(out, pair.lower);
     for (const std::vector<uint8_t>& tags : source.wordTags) {
         out.insert(out.end(), tags.begin(), tags.end());
     }

@@ -31,7 +31,7 @@ struct Error {
 
 template <class T>
 class Expected {
-public:
+  public:
     Expected(T value) : value_(std::move(value)), ok_(true) {}
     Expected(Error error) : error_(std::move(error)), ok_(false) {}
 
@@ -46,7 +46,7 @@ public:
     const T* operator->() const noexcept { return &value_; }
     const Error& error() const noexcept { return error_; }
 
-private:
+  private:
     T value_{};
     Error error_{};
     bool ok_ = false;
@@ -58,7 +58,9 @@ private:
 
 namespace detail {
 
-inline bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+inline bool IsContinuation(unsigned char byte) {
+    return (byte & 0xC0) == 0x80;
+}
 
 }  // namespace detail
 
@@ -83,8 +85,7 @@ inline Expected<std::u16string> ToUtf16(std::string_view utf8) {
         } else if ((lead & 0xF8) == 0xF0) {
             extra = 3, point = lead & 0x07, minimum = 0x10000;
         } else {
-            return Error{VANTIR_INVALID_ARGUMENT,
-                         "invalid UTF-8 at byte " + std::to_string(i)};
+            return Error{VANTIR_INVALID_ARGUMENT, "invalid UTF-8 at byte " + std::to_string(i)};
         }
         if (i + extra >= utf8.size()) {
             return Error{VANTIR_INVALID_ARGUMENT,
@@ -121,8 +122,8 @@ inline std::string ToUtf8(std::u16string_view utf16) {
     out.reserve(utf16.size() * 3);
     for (size_t i = 0; i < utf16.size(); ++i) {
         char32_t point = utf16[i];
-        if (point >= 0xD800 && point <= 0xDBFF && i + 1 < utf16.size() &&
-            utf16[i + 1] >= 0xDC00 && utf16[i + 1] <= 0xDFFF) {
+        if (point >= 0xD800 && point <= 0xDBFF && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 &&
+            utf16[i + 1] <= 0xDFFF) {
             point = 0x10000 + ((point - 0xD800) << 10) + (utf16[i + 1] - 0xDC00);
             ++i;
         } else if (point >= 0xD800 && point <= 0xDFFF) {
@@ -152,13 +153,13 @@ inline std::string ToUtf8(std::u16string_view utf16) {
 // aligned for in-place use. A buffer must outlive every object using it.
 
 class BlobBuffer {
-public:
+  public:
     static constexpr size_t kAlignment = 16;
 
     BlobBuffer() = default;
     explicit BlobBuffer(size_t size)
         : bytes_(size == 0 ? nullptr
-                           : static_cast<unsigned char*>(::operator new(
+                           : static_cast<unsigned char*>(::operator new (
                                  size, std::align_val_t{kAlignment}, std::nothrow))),
           size_(bytes_ ? size : 0) {}
 
@@ -173,10 +174,10 @@ public:
     size_t size() const noexcept { return size_; }
     bool empty() const noexcept { return size_ == 0; }
 
-private:
+  private:
     struct AlignedDelete {
         void operator()(unsigned char* p) const noexcept {
-            ::operator delete(p, std::align_val_t{kAlignment});
+            ::operator delete (p, std::align_val_t{kAlignment});
         }
     };
     std::unique_ptr<unsigned char, AlignedDelete> bytes_;
@@ -237,8 +238,8 @@ inline Expected<BlobBuffer> LoadBlobFile(const std::filesystem::path& path,
     if (blob.size() != bytes.size()) return Error{VANTIR_OUT_OF_MEMORY, name + ": out of memory"};
     if (!tag.empty()) {
         if (!BlobHeaderIs(blob, tag, version)) {
-            return Error{VANTIR_BAD_BLOB, name + ": not a \"" + std::string(tag) + "\" blob of version " +
-                                              std::to_string(version)};
+            return Error{VANTIR_BAD_BLOB, name + ": not a \"" + std::string(tag) +
+                                              "\" blob of version " + std::to_string(version)};
         }
         if (detail::VerifyLoadedBlob(blob) != VANTIR_OK) {
             return Error{VANTIR_BAD_BLOB, name + ": blob is damaged or truncated"};
@@ -338,12 +339,14 @@ inline std::u16string WordText(const Lexicon* lexicon, WordId id) {
 // caller keeps alive and unchanged for the session's life.
 
 class Session {
-public:
+  public:
     static constexpr int32_t kAllResults = 128;  // the size of the result table
 
     static Expected<Session> Create(BigramModel* model, Lexicon* lexicon, const void* addressDb) {
         SessionPtr session(Vantir_Init(model, lexicon, addressDb));
-        if (!session) return Error{VANTIR_BAD_BLOB, "cannot open a session (missing object or bad address database)"};
+        if (!session)
+            return Error{VANTIR_BAD_BLOB,
+                         "cannot open a session (missing object or bad address database)"};
         return Session(std::move(session));
     }
 
@@ -377,7 +380,7 @@ public:
         return texts;
     }
 
-private:
+  private:
     explicit Session(SessionPtr session) : session_(std::move(session)) {}
     SessionPtr session_;
 };

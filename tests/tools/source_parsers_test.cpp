@@ -1,0 +1,185 @@
+// Parsers of the human-edited sources: vocabulary, region pairs, N-best lists
+// and references, on good input and on input that must fail with file and line.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "tool_test_support.h"
+#include "tools/nbest_reader.h"
+#include "tools/region_reader.h"
+#include "tools/tag_roles.h"
+#include "tools/vocabulary_reader.h"
+
+using namespace vantir::tools;
+using vantir::testing::Lines;
+
+namespace {
+
+std::string ErrorOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const ToolError& error) {
+        return error.what();
+    }
+    return "(no error)";
+}
+
+Vocabulary ParseQuietly(const std::string& text) {
+    Diagnostics diagnostics;
+    return ParseVocabulary(Lines(text), "vocabulary.tsv", diagnostics);
+}
+
+}  // namespace
+
+TEST(SourceText, StripsByteOrderMarkAndCarriageReturnsAndRejectsBadUtf8) {
+    const auto lines = SplitSourceText(
+        "\xEF\xBB\xBF"
+        "a\r\nb\n\nc",
+        "f.txt");
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0].text, "a");
+    EXPECT_EQ(lines[1].text, "b");
+    EXPECT_EQ(lines[3].number, 4);
+    EXPECT_EQ(lines[3].text, "c");
+    EXPECT_EQ(ErrorOf([] { SplitSourceText("ok\nbad \xC3\x28\n", "f.txt"); }),
+              "f.txt:2: invalid UTF-8 at byte 5");
+    EXPECT_EQ(ErrorOf([] { ReadSourceLines("/nonexistent/vocabulary.tsv"); }),
+              "/nonexistent/vocabulary.tsv: cannot open the file");
+}
+
+TEST(TagNames, NumbersAndRoleNamesMeanTheSameCodes) {
+    EXPECT_EQ(ParseTag("33"), ParseTag("upper-head"));
+    EXPECT_EQ(ParseTag("completion-trigger"), std::optional<uint8_t>(17));
+    EXPECT_EQ(ParseTag("255"), std::optional<uint8_t>(255));
+    EXPECT_FALSE(ParseTag("256"));
+    EXPECT_FALSE(ParseTag("-1"));
+    EXPECT_FALSE(ParseTag("17x"));
+    EXPECT_FALSE(ParseTag("upper"));
+    for (const TagRole& role : TagRoles()) {
+        EXPECT_EQ(ParseTag(role.name), std::optional<uint8_t>(role.code)) << role.name;
+        EXPECT_EQ(TagName(role.code), role.name);
+    }
+    EXPECT_EQ(TagName(9), "9");
+}
+
+TEST(VocabularyReader, ReadsWordsWithTagsInAnyNotation) {
+    const Vocabulary vocabulary = ParseQuietly(
+        "# comment\n"
+        "臺北市\tupper-head\n"
+        "\n"
+        "大安區 34,lower-head\n"
+        "我\n");
+    ASSERT_EQ(vocabulary.entries.size(), 3u);
+    EXPECT_EQ(vocabulary.entries[0].tags, (std::vector<uint8_t>{33}));
+    EXPECT_EQ(vocabulary.entries[1].tags, (std::vector<uint8_t>{34, 8}));
+    EXPECT_EQ(vocabulary.entries[1].line, 4);
+    EXPECT_EQ(vocabulary.entries[1].text, u"大安區");
+    EXPECT_TRUE(vocabulary.entries[2].tags.empty());
+    EXPECT_EQ(vocabulary.Find("大安區"), &vocabulary.entries[1]);
+    EXPECT_EQ(vocabulary.Find("中正區"), nullptr);
+}
+
+TEST(VocabularyReader, FailsOnDuplicatesUnknownTagsReservedAndLongWords) {
+    EXPECT_EQ(ErrorOf([] { ParseQuietly("a 33\nb 8\na 8\n"); }),
+              "vocabulary.tsv:3: word 'a' is listed twice (first at line 1)");
+    EXPECT_EQ(ErrorOf([] { ParseQuietly("a upper-heads\n"); }),
+              "vocabulary.tsv:1: unknown tag 'upper-heads' for word 'a' (use a number 0-255 "
+              "or a role name such as upper-head)");
+    EXPECT_EQ(ErrorOf([] { ParseQuietly("a 300\n"); }).substr(0, 31),
+              "vocabulary.tsv:1: unknown tag '");
+    EXPECT_EQ(ErrorOf([] { ParseQuietly("</s>\n"); }),
+              "vocabulary.tsv:1: word '</s>' is reserved for language models");
+    EXPECT_EQ(ErrorOf([] { ParseQuietly(std::string(257, 'x') + "\n"); }),
+              "vocabulary.tsv:1: word is longer than 256 UTF-16 units");
+    EXPECT_EQ(ErrorOf([] { ParseQuietly(std::string(256, 'x') + "\n"); }), "(no error)");
+}
+
+TEST(VocabularyReader, WarnsAboutRepeatedTagsAndTagsWithoutRole) {
+    std::ostringstream stream;
+    Diagnostics diagnostics{&stream, 0};
+    const Vocabulary vocabulary = ParseVocabulary(Lines("a 33 33 9\n"), "v.tsv", diagnostics);
+    EXPECT_EQ(vocabulary.entries[0].tags, (std::vector<uint8_t>{33, 9}));
+    EXPECT_EQ(diagnostics.warnings, 2);
+    EXPECT_EQ(stream.str(),
+              "warning: v.tsv:1: tag 33 given twice for word 'a'\n"
+              "warning: v.tsv:1: tag 9 has no role in the address grammar\n");
+}
+
+TEST(RegionReader, KeepsOrderIgnoresExtraFieldsAndChecksTheVocabulary) {
+    Diagnostics diagnostics;
+    const RegionSource regions =
+        ParseRegions(Lines("# upper lower code\nA\tx\t100\nB\tx\nA\tx\n"), "r.tsv", diagnostics);
+    ASSERT_EQ(regions.pairs.size(), 3u);
+    EXPECT_EQ(regions.pairs[1].upper, "B");
+    EXPECT_EQ(regions.pairs[1].line, 3);
+    EXPECT_EQ(diagnostics.warnings, 1) << "a repeated pair is only a warning";
+
+    EXPECT_EQ(ErrorOf([] {
+                  Diagnostics quiet;
+                  ParseRegions(Lines("A x\nlonely\n"), "r.tsv", quiet);
+              }),
+              "r.tsv:2: expected an upper and a lower region name");
+
+    const Vocabulary vocabulary = ParseQuietly("A 33\nB 33\nx 8\ny\nlongname 8\n");
+    Diagnostics checks;
+    CheckRegionsAgainstVocabulary(regions, vocabulary, checks);
+    EXPECT_EQ(checks.warnings, 0);
+    EXPECT_EQ(ErrorOf([&] {
+                  Diagnostics quiet;
+                  CheckRegionsAgainstVocabulary(regions, ParseQuietly("A 33\n"), quiet);
+              }),
+              "r.tsv:2: lower name 'x' is not in the vocabulary");
+    Diagnostics warned;
+    CheckRegionsAgainstVocabulary(ParseRegions(Lines("x y\nA longname\n"), "r.tsv", warned),
+                                  vocabulary, warned);
+    EXPECT_EQ(warned.warnings, 3) << "x lacks 33, y lacks 8, longname is too long to complete";
+}
+
+TEST(NbestReader, KaldiLinesAreGroupedByUtteranceAndOrderedByRank) {
+    const auto utterances = ParseNbest(Lines("u1-2 c d\n"
+                                             "u1-1 a b\n"
+                                             "\n"
+                                             "u-x-1 e\n"
+                                             "u1-3\n"),
+                                       "n.txt", NbestFormat::kAuto);
+    ASSERT_EQ(utterances.size(), 2u);
+    EXPECT_EQ(utterances[0].id, "u1");
+    ASSERT_EQ(utterances[0].hypotheses.size(), 3u);
+    EXPECT_EQ(utterances[0].hypotheses[0].words, (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(utterances[0].hypotheses[0].line, 2);
+    EXPECT_EQ(utterances[0].hypotheses[1].rank, 2);
+    EXPECT_TRUE(utterances[0].hypotheses[2].words.empty()) << "an empty hypothesis is kept";
+    EXPECT_EQ(utterances[1].id, "u-x") << "the rank follows the last dash";
+}
+
+TEST(NbestReader, PlainUtterancesAreSeparatedByBlankLines) {
+    const auto utterances =
+        ParseNbest(Lines("\na b\nc\n\n\n# note\nd e\n"), "n.txt", NbestFormat::kAuto);
+    ASSERT_EQ(utterances.size(), 2u);
+    EXPECT_EQ(utterances[0].id, "1");
+    EXPECT_EQ(utterances[0].hypotheses.size(), 2u);
+    EXPECT_EQ(utterances[0].hypotheses[1].rank, 2);
+    EXPECT_EQ(utterances[1].id, "2");
+    EXPECT_EQ(utterances[1].hypotheses[0].words, (std::vector<std::string>{"d", "e"}));
+    const auto forced = ParseNbest(Lines("u1-1 a\n"), "n.txt", NbestFormat::kPlain);
+    EXPECT_EQ(forced[0].hypotheses[0].words, (std::vector<std::string>{"u1-1", "a"}));
+}
+
+TEST(NbestReader, KaldiFailuresNameTheLine) {
+    EXPECT_EQ(ErrorOf([] { ParseNbest(Lines("u1-1 a\nu1-1 b\n"), "n.txt", NbestFormat::kKaldi); }),
+              "n.txt:2: rank 1 of 'u1' repeats line 1");
+    EXPECT_EQ(ErrorOf([] { ParseNbest(Lines("u1-1 a\nbroken b\n"), "n.txt", NbestFormat::kAuto); }),
+              "n.txt:2: expected 'UTTID-RANK word ...', found 'broken'");
+    EXPECT_EQ(ErrorOf([] { ParseNbest(Lines("u1-0 a\n"), "n.txt", NbestFormat::kKaldi); }),
+              "n.txt:1: expected 'UTTID-RANK word ...', found 'u1-0'");
+}
+
+TEST(ReferenceReader, JoinsTheTextAndRejectsRepeats) {
+    const auto references = ParseReferences(Lines("u1 臺北市 大安區\nu2 X\n"), "ref.txt");
+    EXPECT_EQ(references.at("u1"), "臺北市大安區");
+    EXPECT_EQ(references.at("u2"), "X");
+    EXPECT_EQ(ErrorOf([] { ParseReferences(Lines("u1 a\nu1 b\n"), "ref.txt"); }),
+              "ref.txt:2: utterance 'u1' repeats line 1");
+    EXPECT_EQ(ErrorOf([] { ParseReferences(Lines("u1\n"), "ref.txt"); }),
+              "ref.txt:1: expected 'UTTID text'");
+}

@@ -1,0 +1,120 @@
+// Helpers of the tooling tests: scratch directories, files, in-process runs of
+// the command line, and a small complete source set.
+#ifndef VANTIR_TESTS_TOOLS_TOOL_TEST_SUPPORT_H
+#define VANTIR_TESTS_TOOLS_TOOL_TEST_SUPPORT_H
+
+#include <unistd.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <initializer_list>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tools/cli.h"
+#include "tools/text_source.h"
+
+namespace vantir::testing {
+
+// A fresh directory under the system's temporary directory, removed at the end.
+class ScratchDir {
+  public:
+    ScratchDir() {
+        static std::atomic<int> counter{0};
+        path_ = std::filesystem::temp_directory_path() /
+                ("vantir-tools-" + std::to_string(getpid()) + "-" + std::to_string(counter++));
+        std::filesystem::remove_all(path_);
+        std::filesystem::create_directories(path_);
+    }
+    ~ScratchDir() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+  private:
+    std::filesystem::path path_;
+};
+
+inline void WriteFile(const std::filesystem::path& path, const std::string& content) {
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary);
+    out << content;
+}
+
+inline std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+inline std::vector<tools::SourceLine> Lines(const std::string& text) {
+    return tools::SplitSourceText(text, "test.txt");
+}
+
+struct CliRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+inline CliRun RunCli(std::initializer_list<std::string> arguments) {
+    std::vector<std::string> owned = {"vantir"};
+    owned.insert(owned.end(), arguments.begin(), arguments.end());
+    std::vector<const char*> argv;
+    for (const std::string& argument : owned)
+        argv.push_back(argument.c_str());
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status =
+        tools::RunVantir(static_cast<int>(argv.size()), argv.data(), out, err, false);
+    return {status, out.str(), err.str()};
+}
+
+// A small but complete data set: two counties, three districts (one name in
+// both counties), two roads, numerals and keys, a landmark and a filler word.
+inline void WriteSmallSources(const std::filesystem::path& dir) {
+    WriteFile(dir / "vocabulary.tsv",
+              "# word\ttags\n"
+              "臺北市\tupper-head\n"
+              "新北市\t33\n"
+              "大安區\tupper-follower lower-head\n"
+              "中正區\t34,8\n"
+              "板橋區\tupper-follower lower-head\n"
+              "忠孝東路\tcompletion-trigger\n"
+              "文化路\tcompletion-trigger\n"
+              "四段\tbare-first-key\n"
+              "一段\tbare-first-key\n"
+              "一百\tfirst-prefix\n"
+              "二十三\tsecond-prefix\n"
+              "五\tsecond-prefix\n"
+              "七\tsecond-prefix\n"
+              "巷\tsecond-key\n"
+              "弄\tthird-lead\n"
+              "號\tthird-key\n"
+              "故宮博物院\tfallback\n"
+              "我\n");
+    WriteFile(dir / "regions.tsv",
+              "# upper\tlower\tpostcode\n"
+              "臺北市\t大安區\t106\n"
+              "臺北市\t中正區\t100\n"
+              "新北市\t板橋區\t220\n");
+    WriteFile(dir / "corpus.txt",
+              "臺北市 大安區 忠孝東路 四段 一百 二十三 巷 五 弄 七 號\n"
+              "臺北市 中正區 忠孝東路 一段 七 號\n"
+              "臺北市 忠孝東路 四段 五 號\n"
+              "新北市 板橋區 文化路 一段 二十三 號\n"
+              "新北市 文化路 一段 七 號\n"
+              "故宮博物院\n");
+}
+
+}  // namespace vantir::testing
+
+#endif  // VANTIR_TESTS_TOOLS_TOOL_TEST_SUPPORT_H

@@ -1,0 +1,74 @@
+// The header-only C++ layer: UTF-8/UTF-16 helpers, blob buffers and file
+// loading, owning handles and the session wrapper.
+#include <gtest/gtest.h>
+
+#include "tool_test_support.h"
+#include "tools/data_build.h"
+#include "vantir/vantir.hpp"
+
+using namespace vantir;
+using vantir::testing::ScratchDir;
+using vantir::testing::WriteFile;
+
+TEST(WrapperText, ConvertsBothWaysIncludingSurrogatePairs) {
+    EXPECT_EQ(ToUtf16("a臺").value(), u"a臺");
+    EXPECT_EQ(ToUtf16("\xF0\xA0\x80\x80").value(), std::u16string(u"\xD840\xDC00"));
+    EXPECT_EQ(ToUtf8(u"a臺"), "a臺");
+    EXPECT_EQ(ToUtf8(std::u16string(u"\xD840\xDC00")), "\xF0\xA0\x80\x80");
+    EXPECT_EQ(ToUtf8(std::u16string(1, u'\xD800')), "\xEF\xBF\xBD") << "lone surrogate";
+    EXPECT_EQ(ToUtf16("").value(), u"");
+}
+
+TEST(WrapperText, RejectsMalformedUtf8WithItsOffset) {
+    EXPECT_EQ(ToUtf16("ab\xE8\x87").error().message, "truncated UTF-8 sequence at byte 2");
+    EXPECT_EQ(ToUtf16("\x80").error().message, "invalid UTF-8 at byte 0");
+    EXPECT_EQ(ToUtf16("\xC0\xAF").error().message, "invalid UTF-8 code point at byte 0")
+        << "overlong";
+    EXPECT_EQ(ToUtf16("\xED\xA0\x80").error().code, VANTIR_INVALID_ARGUMENT) << "surrogate";
+    EXPECT_FALSE(ToUtf16("\xF4\x90\x80\x80")) << "above U+10FFFF";
+}
+
+TEST(WrapperBlobs, LoadsAlignedBuffersAndChecksTheHeader) {
+    ScratchDir dir;
+    WriteFile(dir / "short.bin", "KRVF");
+    Expected<BlobBuffer> loaded = LoadBlobFile(dir / "short.bin");
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(loaded->size(), 4u);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(loaded->data()) % BlobBuffer::kAlignment, 0u);
+    EXPECT_EQ(LoadBlobFile(dir / "short.bin", "LMB", 2).error().code, VANTIR_BAD_BLOB);
+    EXPECT_EQ(LoadBlobFile(dir / "missing.bin").error().code, VANTIR_NOT_FOUND);
+    EXPECT_EQ(LoadModelFile(dir / "short.bin").error().code, VANTIR_BAD_BLOB);
+    EXPECT_TRUE(BlobBuffer(0).empty());
+}
+
+TEST(WrapperSession, FiltersThroughOwningHandles) {
+    ScratchDir dir;
+    vantir::testing::WriteSmallSources(dir / "src");
+    ASSERT_EQ(
+        vantir::testing::RunCli({"build", (dir / "src").string(), "-o", (dir / "out").string()})
+            .status,
+        0);
+    Expected<LexiconHandle> lexicon = LoadLexiconFile(dir / "out" / tools::kLexiconBlobName);
+    Expected<ModelHandle> model = LoadModelFile(dir / "out" / tools::kModelBlobName);
+    Expected<BlobBuffer> address = LoadAddressDbFile(dir / "out" / tools::kAddressBlobName);
+    ASSERT_TRUE(lexicon && model && address);
+    EXPECT_EQ(LoadLexiconFile(dir / "out" / tools::kModelBlobName).error().code, VANTIR_BAD_BLOB)
+        << "a model is no lexicon";
+
+    Expected<Session> session = Session::Create(model->get(), lexicon->get(), address->data());
+    ASSERT_TRUE(session);
+    std::vector<WordId> ids;
+    for (const char16_t* word : {u"大安區", u"忠孝東路", u"四段", u"七", u"號"}) {
+        ids.push_back(FindWord(lexicon->get(), word));
+        EXPECT_EQ(WordText(lexicon->get(), ids.back()), word);
+    }
+    EXPECT_EQ(FindWord(lexicon->get(), u"忽"), VANTIR_NOT_FOUND);
+    EXPECT_EQ(WordText(lexicon->get(), -1), u"");
+    EXPECT_EQ(session->add(ids), VANTIR_OK);
+    Expected<std::vector<std::u16string>> results = session->results();
+    ASSERT_TRUE(results);
+    EXPECT_EQ(*results, std::vector<std::u16string>{u"臺北市大安區忠孝東路四段7號"});
+    EXPECT_EQ(session->reset(), VANTIR_OK);
+    EXPECT_TRUE(session->results()->empty());
+    EXPECT_FALSE(Session::Create(nullptr, lexicon->get(), address->data()));
+}

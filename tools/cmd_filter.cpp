@@ -1,0 +1,108 @@
+// `vantir filter --data DIR [FILE|-]`: every utterance of an N-best file through
+// a filter session, printed as ranked texts or as one JSON object a line.
+#include <memory>
+
+#include "tools/cli_commands.h"
+#include "tools/filter_run.h"
+#include "tools/json_text.h"
+
+namespace vantir::tools {
+
+namespace {
+
+constexpr int32_t kAllResults = 128;
+
+struct FilterOptions {
+    std::string dataDir;
+    std::string input = "-";
+    std::string format = "auto";
+    bool json = false;
+    int32_t maxResults = kAllResults;
+};
+
+NbestFormat FormatNamed(const std::string& name) {
+    if (name == "kaldi") return NbestFormat::kKaldi;
+    if (name == "plain") return NbestFormat::kPlain;
+    return NbestFormat::kAuto;
+}
+
+void PrintText(const UtteranceRun& run, std::ostream& out) {
+    out << run.utterance->id << '\n';
+    if (run.resultCode < 0) {
+        out << "  (listing failed with code " << run.resultCode << ")\n";
+        return;
+    }
+    for (const HypothesisRun& hypothesis : run.hypotheses) {
+        if (hypothesis.code < 0) {
+            out << "  (hypothesis " << hypothesis.hypothesis->rank << " failed with code "
+                << hypothesis.code << ")\n";
+        }
+    }
+    if (run.results.empty()) out << "  (no address)\n";
+    for (size_t k = 0; k < run.results.size(); ++k) {
+        out << "  " << k + 1 << ". " << run.results[k] << '\n';
+    }
+}
+
+void PrintJson(const UtteranceRun& run, std::ostream& out) {
+    out << "{\"utterance\":" << JsonString(run.utterance->id) << ",\"hypotheses\":[";
+    for (size_t k = 0; k < run.hypotheses.size(); ++k) {
+        const HypothesisRun& hypothesis = run.hypotheses[k];
+        if (k > 0) out << ',';
+        out << "{\"rank\":" << hypothesis.hypothesis->rank
+            << ",\"line\":" << hypothesis.hypothesis->line
+            << ",\"words\":" << JsonStringArray(hypothesis.hypothesis->words)
+            << ",\"unknown\":" << JsonStringArray(hypothesis.unknown)
+            << ",\"code\":" << hypothesis.code << '}';
+    }
+    out << "],\"results\":" << JsonStringArray(run.results) << ",\"code\":" << run.resultCode
+        << "}\n";
+}
+
+int RunFilter(const FilterOptions& options, CliContext& context) {
+    LoadedData data = LoadDataDir(options.dataDir);
+    const std::string file = DisplayName(options.input);
+    const std::vector<Utterance> utterances =
+        ParseNbest(ReadSourceLines(options.input), file, FormatNamed(options.format));
+    Diagnostics diagnostics = context.MakeDiagnostics();
+    for (const Utterance& utterance : utterances) {
+        const UtteranceRun run =
+            RunUtterance(data, utterance, file, diagnostics, options.maxResults);
+        if (options.json) {
+            PrintJson(run, context.out);
+        } else {
+            PrintText(run, context.out);
+        }
+    }
+    return kExitSuccess;
+}
+
+}  // namespace
+
+void AddFilterCommand(CLI::App& app, CliContext& context) {
+    auto options = std::make_shared<FilterOptions>();
+    CLI::App* command =
+        app.add_subcommand("filter", "Run the utterances of an N-best file through the filter");
+    command->footer(
+        "Input: Kaldi N-best text ('UTTID-RANK word word ...', rank 1 best, a hypothesis\n"
+        "a line) or plain lines, best first, with a blank line between utterances.\n"
+        "Words that the lexicon does not hold are reported with their line and left out;\n"
+        "the hypothesis is still filtered without them. Each utterance prints its ranked\n"
+        "address texts; --json prints one object a line with the utterance id, the\n"
+        "hypotheses with their unknown words and return codes, and the results.");
+    command->add_option("--data", options->dataDir, "Directory built by 'vantir build'")
+        ->required()
+        ->check(CLI::ExistingDirectory);
+    command->add_option("FILE", options->input, "N-best file, or '-' for standard input")
+        ->capture_default_str();
+    command->add_flag("--json", options->json, "One JSON object per utterance");
+    command->add_option("--max", options->maxResults, "Most results listed per utterance")
+        ->check(CLI::Range(0, kAllResults))
+        ->capture_default_str();
+    AddFormatOption(*command, options->format);
+    command->callback([options, &context] {
+        context.action = [options, &context] { return RunFilter(*options, context); };
+    });
+}
+
+}  // namespace vantir::tools

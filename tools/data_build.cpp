@@ -1,0 +1,125 @@
+// Source parsing, blob building and the cross-checks of `vantir build`.
+// The model comes from an ARPA file or is trained from the corpus.
+#include "tools/data_build.h"
+
+#include "tools/arpa_model.h"
+#include "tools/bigram_trainer.h"
+#include "tools/blob_inspector.h"
+#include "tools/region_reader.h"
+#include "tools/vocabulary_reader.h"
+#include "vantir/vantir.hpp"
+
+namespace vantir::tools {
+
+namespace {
+
+void CheckBlob(const std::vector<uint8_t>& bytes, const char* name, BlobReport& report) {
+    report = InspectBlob(bytes.data(), bytes.size());
+    if (!report.WellFormed()) {
+        throw ToolError(std::string(name) + ": built blob is malformed: " + report.problems[0]);
+    }
+}
+
+// Attaches the built blobs as a host would and opens a session over them.
+void CheckAsHost(const BuiltData& built, const RegionSource& regions,
+                 const WordNumbering& numbering) {
+    Expected<LexiconHandle> lexicon =
+        AttachLexicon(BlobBuffer::CopyOf(built.lexicon.data(), built.lexicon.size()));
+    if (!lexicon) throw ToolError(std::string(kLexiconBlobName) + ": " + lexicon.error().message);
+    Expected<ModelHandle> model =
+        AttachModel(BlobBuffer::CopyOf(built.model.data(), built.model.size()));
+    if (!model) throw ToolError(std::string(kModelBlobName) + ": " + model.error().message);
+    const BlobBuffer address = BlobBuffer::CopyOf(built.address.data(), built.address.size());
+    if (BigramModel_GetStaticCount(model->get()) != numbering.wordCount) {
+        throw ToolError("model and lexicon number different words");
+    }
+    for (const RegionSourcePair& pair : regions.pairs) {
+        for (const std::string* name : {&pair.upper, &pair.lower}) {
+            if (FindWord(lexicon->get(), ToUtf16(*name).value()) != numbering.ids.at(*name)) {
+                Fail(regions.file, pair.line, "name '" + *name + "' is found at another id");
+            }
+        }
+    }
+    Expected<Session> session = Session::Create(model->get(), lexicon->get(), address.data());
+    if (!session) throw ToolError(std::string(kAddressBlobName) + ": " + session.error().message);
+}
+
+ArpaModel ModelSource(const BuildInputs& inputs, const Vocabulary& vocabulary,
+                      Diagnostics& diagnostics, Progress& progress, std::string& file) {
+    if (inputs.arpa) {
+        file = DisplayName(*inputs.arpa);
+        return ParseArpa(ReadSourceLines(*inputs.arpa), file, diagnostics);
+    }
+    file = DisplayName(*inputs.corpus);
+    const std::vector<Sentence> sentences =
+        ParseCorpus(ReadSourceLines(*inputs.corpus), file, vocabulary);
+    if (sentences.empty()) Fail(file, 0, "the corpus holds no address");
+    return TrainWittenBell(sentences, vocabulary, progress);
+}
+
+}  // namespace
+
+BuildInputs ResolveBuildInputs(const std::filesystem::path& sourceDir, BuildInputs given) {
+    if (given.vocabulary.empty()) given.vocabulary = sourceDir / kVocabularyName;
+    if (given.regions.empty()) given.regions = sourceDir / kRegionsName;
+    if (given.arpa && given.corpus) {
+        throw ToolError("give the model as an ARPA file or as a corpus, not both");
+    }
+    if (!given.arpa && !given.corpus) {
+        const std::filesystem::path arpa = sourceDir / kArpaName;
+        const std::filesystem::path corpus = sourceDir / kCorpusName;
+        const bool haveArpa = std::filesystem::exists(arpa);
+        const bool haveCorpus = std::filesystem::exists(corpus);
+        if (haveArpa && haveCorpus) {
+            throw ToolError(sourceDir.string() + ": holds both " + kArpaName + " and " +
+                            kCorpusName + "; choose one with --arpa or --corpus");
+        }
+        if (!haveArpa && !haveCorpus) {
+            throw ToolError(sourceDir.string() + ": no model source (" + kArpaName + " or " +
+                            kCorpusName + ")");
+        }
+        if (haveArpa) given.arpa = arpa;
+        if (haveCorpus) given.corpus = corpus;
+    }
+    return given;
+}
+
+BuiltData BuildData(const BuildInputs& inputs, const ModelOptions& options,
+                    Diagnostics& diagnostics, Progress& progress) {
+    const std::string vocabularyFile = DisplayName(inputs.vocabulary);
+    const Vocabulary vocabulary =
+        ParseVocabulary(ReadSourceLines(inputs.vocabulary), vocabularyFile, diagnostics);
+    if (vocabulary.entries.empty()) Fail(vocabularyFile, 0, "the vocabulary holds no word");
+    const std::string regionsFile = DisplayName(inputs.regions);
+    const RegionSource regions =
+        ParseRegions(ReadSourceLines(inputs.regions), regionsFile, diagnostics);
+    CheckRegionsAgainstVocabulary(regions, vocabulary, diagnostics);
+
+    std::string modelFile;
+    const ArpaModel arpa = ModelSource(inputs, vocabulary, diagnostics, progress, modelFile);
+
+    BuiltData built;
+    LexiconBlob lexicon = BuildLexiconBlob(vocabulary);
+    built.lexicon = std::move(lexicon.bytes);
+    built.model = BuildModelBlob(arpa, modelFile, lexicon.numbering, options, diagnostics);
+    built.address = BuildAddressBlob(vocabulary, lexicon.numbering, regions);
+    built.words = vocabulary.entries.size();
+    built.regionPairs = regions.pairs.size();
+
+    BlobReport lexiconReport;
+    BlobReport modelReport;
+    BlobReport addressReport;
+    CheckBlob(built.lexicon, kLexiconBlobName, lexiconReport);
+    CheckBlob(built.model, kModelBlobName, modelReport);
+    CheckBlob(built.address, kAddressBlobName, addressReport);
+    const std::vector<std::string> numbering =
+        CheckSameNumbering(lexiconReport, modelReport, addressReport);
+    if (!numbering.empty()) throw ToolError("built blobs disagree: " + numbering[0]);
+    CheckAsHost(built, regions, lexicon.numbering);
+    Expected<ModelHandle> model =
+        AttachModel(BlobBuffer::CopyOf(built.model.data(), built.model.size()));
+    built.pairs = model ? static_cast<size_t>(BigramModel_GetPairCount(model->get())) : 0;
+    return built;
+}
+
+}  // namespace vantir::tools

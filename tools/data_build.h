@@ -1,0 +1,54 @@
+// The whole build of a data set: sources in a directory compiled into the
+// lexicon, the model and the address database, checked to share one numbering.
+#ifndef VANTIR_TOOLS_DATA_BUILD_H
+#define VANTIR_TOOLS_DATA_BUILD_H
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tools/blob_builders.h"
+#include "tools/diagnostics.h"
+#include "tools/progress.h"
+
+namespace vantir::tools {
+
+// Source names looked up in a source directory, and the blob names written.
+constexpr const char* kVocabularyName = "vocabulary.tsv";
+constexpr const char* kRegionsName = "regions.tsv";
+constexpr const char* kArpaName = "model.arpa";
+constexpr const char* kCorpusName = "corpus.txt";
+constexpr const char* kLexiconBlobName = "lexicon.wpb";
+constexpr const char* kModelBlobName = "model.lmb";
+constexpr const char* kAddressBlobName = "address.addr";
+
+struct BuildInputs {
+    std::filesystem::path vocabulary;
+    std::filesystem::path regions;
+    std::optional<std::filesystem::path> arpa;  // exactly one of arpa and corpus
+    std::optional<std::filesystem::path> corpus;
+};
+
+// Fills the inputs from a source directory; paths already set are kept. The
+// model source is model.arpa or corpus.txt, whichever exists (both: an error).
+BuildInputs ResolveBuildInputs(const std::filesystem::path& sourceDir, BuildInputs given);
+
+struct BuiltData {
+    std::vector<uint8_t> lexicon;
+    std::vector<uint8_t> model;
+    std::vector<uint8_t> address;
+    size_t words = 0;
+    size_t regionPairs = 0;
+    size_t pairs = 0;  // listed word pairs of the model
+};
+
+// Parses every source, builds the three blobs and checks them: each blob well
+// formed, the same word count in all, every region name found at its id, and
+// a filter session accepts them. Fails with a ToolError naming file and line.
+BuiltData BuildData(const BuildInputs& inputs, const ModelOptions& options,
+                    Diagnostics& diagnostics, Progress& progress);
+
+}  // namespace vantir::tools
+
+#endif  // VANTIR_TOOLS_DATA_BUILD_H

@@ -1,0 +1,166 @@
+// Re-runs the steps of the address analysis one by one with the library's own
+// routines, so that each decision can be shown, and checks the outcome against
+// AnalyseAddress itself.
+#include "tools/explain.h"
+
+#include <algorithm>
+
+#include "address/address_grammar.h"
+#include "address/compose_text.h"
+#include "address/region_completion.h"
+#include "address/tag_codes.h"
+#include "filter/address_db.h"
+#include "filter/insert_result.h"
+#include "filter/session.h"
+
+namespace vantir::tools {
+
+namespace {
+
+// Room the intake gives the analysed address: count + 10 words.
+constexpr int32_t kOutputSlack = 10;
+
+bool Tagged(const FilterSession* session, WordId word, int32_t tag) {
+    return HasTag(session, word, tag) == 1;
+}
+
+bool EndsAddress(const FilterSession* session, WordId word) {
+    for (int32_t tag :
+         {kTagHeadOpener, kTagOpenerFollower, kTagLowerHead, kTagUpperHead, kTagClosing}) {
+        if (Tagged(session, word, tag)) return true;
+    }
+    return false;
+}
+
+bool Contains(const std::vector<WordId>& words, WordId word) {
+    return std::find(words.begin(), words.end(), word) != words.end();
+}
+
+void ExplainBody(const FilterSession* session, const BigramModel* model, const WordId* words,
+                 int32_t from, std::vector<WordId>& output, int32_t outPos, Explanation& e) {
+    StepResult step{from, 0};
+    const char* names[] = {"first segment", "second segment", "third segment"};
+    for (int32_t k = 0; k < 3; ++k) {
+        const int32_t at = step.next;
+        if (k == 0) MatchFirstSegment(session, model, words, at, output.data(), outPos, &step);
+        if (k == 1) MatchSecondSegment(session, words, at, output.data(), outPos, &step);
+        if (k == 2) MatchThirdSegment(session, model, words, at, output.data(), outPos, &step);
+        e.segments.push_back({names[k], std::vector<WordId>(output.begin() + outPos,
+                                                            output.begin() + outPos + step.kept)});
+        outPos += step.kept;
+    }
+    e.consumedEnd = step.next;
+}
+
+std::vector<WordId> StepView(const Explanation& e) {
+    std::vector<WordId> kept = e.keptHead;
+    for (const SegmentStep& segment : e.segments) {
+        kept.insert(kept.end(), segment.words.begin(), segment.words.end());
+    }
+    return kept;
+}
+
+void ExplainAnalysis(FilterSession* session, const Lexicon* lexicon, BigramModel* model,
+                     const std::vector<WordId>& words, Explanation& e) {
+    const int32_t count = static_cast<int32_t>(e.input.size());
+    std::vector<WordId> output(static_cast<size_t>(count) + kOutputSlack, -1);
+    BigramModel_SetStrictMode(model);
+    for (int32_t start = 0; start < count && e.start < 0; ++start) {
+        StepResult head;
+        if (MatchHead(session, words.data(), start, output.data(), &head) != 1) continue;
+        StepResult matched;
+        if (MatchAddressStart(session, lexicon, model, words.data(), start, output.data(),
+                              &matched) != 1) {
+            e.rejectedStarts.push_back(start);
+            continue;
+        }
+        e.start = start;
+        e.head.assign(words.begin() + start, words.begin() + start + head.kept);
+        e.hasTrigger = matched.next > head.next;
+        if (e.hasTrigger) e.trigger = words[static_cast<size_t>(head.next)];
+        e.keptHead.assign(output.begin(), output.begin() + matched.kept);
+        std::vector<WordId> given = e.head;
+        if (e.hasTrigger) given.push_back(e.trigger);
+        for (WordId w : e.keptHead) {
+            if (!Contains(given, w)) e.inserted.push_back(w);
+        }
+        for (WordId w : given) {
+            if (!Contains(e.keptHead, w)) e.droppedByCompletion.push_back(w);
+        }
+        e.consumedEnd = matched.next;
+        e.headEndsAddress = EndsAddress(session, e.keptHead.back());
+        if (!e.headEndsAddress) {
+            ExplainBody(session, model, words.data(), matched.next, output, matched.kept, e);
+        }
+    }
+    BigramModel_SetBackoffMode(model);
+}
+
+}  // namespace
+
+const char* ResultClassMeaning(uint8_t resultClass) {
+    switch (resultClass) {
+        case 0:
+            return "address with its lower region";
+        case 1:
+            return "address without a lower region after the first word";
+        case 2:
+            return "completed with a listed lower region";
+        default:
+            return "bare head or single word";
+    }
+}
+
+Explanation ExplainHypothesis(LoadedData& data, const std::vector<WordId>& ids) {
+    Explanation e;
+    e.input = ids;
+    FilterSession* session = data.session.get();
+    const Lexicon* lexicon = data.lexicon.get();
+    BigramModel* model = data.model.get();
+    std::vector<WordId> words = ids;
+    words.push_back(-1);  // the routines stop at the -1 that ends the input
+
+    ExplainAnalysis(session, lexicon, model, words, e);
+    const int32_t count = static_cast<int32_t>(ids.size());
+    std::vector<WordId> analysed(static_cast<size_t>(count) + kOutputSlack, -1);
+    const int32_t kept =
+        AnalyseAddress(session, lexicon, model, words.data(), count, analysed.data());
+    e.analysed.assign(analysed.begin(), analysed.begin() + std::max(kept, 0));
+    if (e.start < 0) {
+        e.usedFallback = kept == 1;
+        e.stepsAgree = kept == 0 || (kept == 1 && Tagged(session, e.analysed[0], kTagFallbackWord));
+    } else {
+        e.stepsAgree = StepView(e) == e.analysed;
+    }
+
+    if (kept >= 2 && Tagged(session, e.analysed[0], kTagUpperHead) &&
+        Tagged(session, e.analysed[1], kTagCompletionTrigger)) {
+        e.candidatesListed = true;
+        std::vector<WordId> candidates(kMaxRegionCandidates);
+        const int32_t listed = ListRegionCandidates(session, e.analysed.data(), candidates.data(),
+                                                    kMaxRegionCandidates);
+        candidates.resize(static_cast<size_t>(std::max(listed, 0)));
+        e.candidates = std::move(candidates);
+    }
+    if (kept > 0) {
+        std::u16string text(kScratchTextCapacity, u'\0');
+        const int32_t length =
+            ComposeResultText(session, e.analysed.data(), kept, text.data(), kScratchTextCapacity);
+        text.resize(static_cast<size_t>(length));
+        e.composed = std::move(text);
+        e.composedClass = ResultClassOf(session, e.analysed.data(), kept, 0);
+    }
+
+    // The intake itself, on a fresh table: texts and classes as the host gets them.
+    data.session.reset();
+    e.intakeCode = data.session.add(ids);
+    int32_t listed = kMaxResults;
+    Vantir_GetFilterResult(session, nullptr, 0, 0, &listed);  // sorts the table
+    for (int32_t k = 0; k < listed; ++k) {
+        e.results.push_back({session->results[k].text, session->results[k].resultClass});
+    }
+    data.session.reset();
+    return e;
+}
+
+}  // namespace vantir::tools

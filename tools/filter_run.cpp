@@ -1,0 +1,33 @@
+// One utterance through the session: word lookup, intake calls, result listing.
+#include "tools/filter_run.h"
+
+namespace vantir::tools {
+
+UtteranceRun RunUtterance(LoadedData& data, const Utterance& utterance, const std::string& file,
+                          Diagnostics& diagnostics, int32_t maxResults) {
+    UtteranceRun run;
+    run.utterance = &utterance;
+    data.session.reset();
+    for (const Hypothesis& hypothesis : utterance.hypotheses) {
+        WordLookup lookup = LookUpWords(data.lexicon.get(), hypothesis.words);
+        for (const std::string& word : lookup.unknown) {
+            diagnostics.Warn(file, hypothesis.line,
+                             "unknown word '" + word + "' left out of the hypothesis");
+        }
+        HypothesisRun entry;
+        entry.hypothesis = &hypothesis;
+        entry.unknown = std::move(lookup.unknown);
+        entry.code = data.session.add(lookup.ids);
+        run.hypotheses.push_back(std::move(entry));
+    }
+    Expected<std::vector<std::u16string>> texts = data.session.results(maxResults);
+    if (!texts) {
+        run.resultCode = texts.error().code;
+        return run;
+    }
+    for (const std::u16string& text : *texts)
+        run.results.push_back(ToUtf8(text));
+    return run;
+}
+
+}  // namespace vantir::tools

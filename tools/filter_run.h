@@ -1,0 +1,36 @@
+// Running the utterances of an N-best file through a filter session, as a host
+// would: reset, one call per hypothesis best first, then the ranked texts.
+#ifndef VANTIR_TOOLS_FILTER_RUN_H
+#define VANTIR_TOOLS_FILTER_RUN_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tools/data_dir.h"
+#include "tools/diagnostics.h"
+#include "tools/nbest_reader.h"
+
+namespace vantir::tools {
+
+struct HypothesisRun {
+    const Hypothesis* hypothesis = nullptr;
+    std::vector<std::string> unknown;  // words left out: the lexicon lacks them
+    int32_t code = 0;                  // what Vantir_AddRecogResult returned
+};
+
+struct UtteranceRun {
+    const Utterance* utterance = nullptr;
+    std::vector<HypothesisRun> hypotheses;
+    std::vector<std::string> results;  // UTF-8, ranked
+    int32_t resultCode = 0;            // 0, or the code of a failed listing
+};
+
+// Unknown words get a warning naming the word and the line; the hypothesis is
+// filtered without them.
+UtteranceRun RunUtterance(LoadedData& data, const Utterance& utterance, const std::string& file,
+                          Diagnostics& diagnostics, int32_t maxResults);
+
+}  // namespace vantir::tools
+
+#endif  // VANTIR_TOOLS_FILTER_RUN_H
