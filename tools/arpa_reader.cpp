@@ -47,14 +47,14 @@ void ReadDataLine(ParseState& state, const SourceLine& line, std::string_view te
     if (fields.size() != 2 || fields[0] != "ngram") {
         Fail(state.file, line.number, "expected 'ngram N=COUNT' in the \\data\\ section");
     }
-    const std::string& spec = fields[1];
-    const size_t equals = spec.find('=');
+    const std::string& countField = fields[1];
+    const size_t equals = countField.find('=');
     int32_t order = 0;
     int64_t count = -1;
     if (equals != std::string::npos) {
-        const char* orderEnd = spec.data() + equals;
-        const char* countEnd = spec.data() + spec.size();
-        if (std::from_chars(spec.data(), orderEnd, order).ptr != orderEnd) order = 0;
+        const char* orderEnd = countField.data() + equals;
+        const char* countEnd = countField.data() + countField.size();
+        if (std::from_chars(countField.data(), orderEnd, order).ptr != orderEnd) order = 0;
         if (std::from_chars(orderEnd + 1, countEnd, count).ptr != countEnd) count = -1;
     }
     if (order < 1 || count < 0) {

@@ -4,7 +4,7 @@
 
 #include "tools/arpa_model.h"
 #include "tools/bigram_trainer.h"
-#include "tools/blob_inspector.h"
+#include "tools/blob_examiner.h"
 #include "tools/region_reader.h"
 #include "tools/vocabulary_reader.h"
 #include "vantir/vantir.hpp"

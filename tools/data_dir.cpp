@@ -2,7 +2,7 @@
 // since the library itself checks only the headers.
 #include "tools/data_dir.h"
 
-#include "tools/blob_inspector.h"
+#include "tools/blob_examiner.h"
 #include "tools/data_build.h"
 
 namespace vantir::tools {

@@ -10,7 +10,7 @@
 #include "textutil/byte_order.h"
 #include "tool_test_support.h"
 #include "tools/blob_builders.h"
-#include "tools/blob_inspector.h"
+#include "tools/blob_examiner.h"
 #include "tools/score_quantiser.h"
 #include "vantir/vantir.hpp"
 

@@ -3,7 +3,7 @@
 #include <iomanip>
 #include <memory>
 
-#include "tools/blob_inspector.h"
+#include "tools/blob_examiner.h"
 #include "tools/cli_commands.h"
 #include "tools/data_build.h"
 #include "vantir/vantir.hpp"

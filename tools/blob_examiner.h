@@ -1,8 +1,8 @@
 // Structural reading of any stored blob ("WPB", "LMB", "ADDR"): header, counts,
 // sizes, and every problem that makes it unsafe to use, without reading past
 // the bytes given.
-#ifndef VANTIR_TOOLS_BLOB_INSPECTOR_H
-#define VANTIR_TOOLS_BLOB_INSPECTOR_H
+#ifndef VANTIR_TOOLS_BLOB_EXAMINER_H
+#define VANTIR_TOOLS_BLOB_EXAMINER_H
 
 #include <cstddef>
 #include <cstdint>
@@ -31,4 +31,4 @@ std::vector<std::string> CheckSameNumbering(const BlobReport& lexicon, const Blo
 
 }  // namespace vantir::tools
 
-#endif  // VANTIR_TOOLS_BLOB_INSPECTOR_H
+#endif  // VANTIR_TOOLS_BLOB_EXAMINER_H

@@ -1,6 +1,6 @@
 // Bounded readers of the three blob layouts for `vantir inspect` and for the
 // check made before a data directory is loaded.
-#include "tools/blob_inspector.h"
+#include "tools/blob_examiner.h"
 
 #include <cstring>
 #include <map>

@@ -1,6 +1,6 @@
 // The structural reader behind `vantir inspect` and data loading: built blobs
 // pass, and cut or damaged ones are reported without reading past their end.
-#include "tools/blob_inspector.h"
+#include "tools/blob_examiner.h"
 
 #include <gtest/gtest.h>
 
