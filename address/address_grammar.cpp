@@ -3,6 +3,7 @@
 #include "address/address_grammar.h"
 
 #include "address/region_completion.h"
+#include "address/step_result.h"
 #include "address/tag_codes.h"
 #include "address/word_pairs.h"
 #include "filter/address_db.h"
@@ -11,27 +12,11 @@ namespace vantir {
 
 namespace {
 
-bool Tagged(const FilterSession* session, WordId word, int32_t tag) {
-    return HasTag(session, word, tag) == 1;
-}
-
 // A last kept word with one of these tags completes the address without a body.
 bool EndsAddress(const FilterSession* session, WordId word) {
     return Tagged(session, word, kTagHeadOpener) || Tagged(session, word, kTagOpenerFollower) ||
            Tagged(session, word, kTagLowerHead) || Tagged(session, word, kTagUpperHead) ||
            Tagged(session, word, kTagClosing);
-}
-
-int32_t NoMatch(int32_t start, StepResult* result) {
-    result->next = start;
-    result->kept = 0;
-    return 0;
-}
-
-int32_t Matched(int32_t next, int32_t kept, StepResult* result) {
-    result->next = next;
-    result->kept = kept;
-    return 1;
 }
 
 int32_t FindFallbackWord(const FilterSession* session, const WordId* words, int32_t count,

@@ -1,6 +1,7 @@
 // The body of an address: up to three numbered segments in fixed order, each a
 // key word after optional prefix words, with a few pair tests inside segments.
 #include "address/address_grammar.h"
+#include "address/step_result.h"
 #include "address/tag_codes.h"
 #include "address/word_pairs.h"
 #include "filter/address_db.h"
@@ -8,22 +9,6 @@
 namespace vantir {
 
 namespace {
-
-bool Tagged(const FilterSession* session, WordId word, int32_t tag) {
-    return HasTag(session, word, tag) == 1;
-}
-
-int32_t NoMatch(int32_t start, StepResult* result) {
-    result->next = start;
-    result->kept = 0;
-    return 0;
-}
-
-int32_t Matched(int32_t next, int32_t kept, StepResult* result) {
-    result->next = next;
-    result->kept = kept;
-    return 1;
-}
 
 // Prefixes, then a word with `keyTag`; or else the word at `start` alone when
 // it has `bareTag` (and, when `bareModel` is given, follows the last word kept
