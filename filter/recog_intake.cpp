@@ -101,8 +101,9 @@ extern "C" int32_t Vantir_AddRecogResult(FilterSession* session, const WordId* i
     if (session == nullptr) return VANTIR_NULL_OBJECT;
     if (count < 0 || (count > 0 && ids == nullptr)) return VANTIR_INVALID_ARGUMENT;
     // A model without a blob answers zero words; it has no arrays to score with.
+    // An empty hypothesis scores nothing, so it needs no blob.
     const int64_t limit = ModelWordLimit(session->model);
-    if (limit <= 0) return VANTIR_WRONG_STATE;
+    if (count > 0 && limit <= 0) return VANTIR_WRONG_STATE;
     // The scorers check nothing, so an id without a row in the model never gets in.
     if (!AllModelWords(ids, count, limit)) return VANTIR_INVALID_ARGUMENT;
 
