@@ -4,6 +4,7 @@
 
 #include "address/tag_codes.h"
 #include "filter/address_db.h"
+#include "textutil/byte_order.h"
 #include "vantir/lexicon.h"
 
 namespace vantir {
@@ -28,12 +29,13 @@ bool ClosesSegment(const FilterSession* session, const WordId* words, int32_t n,
 
 // Appends the word's lexicon text at buffer[length] and returns the new length;
 // units past the buffer's room are cut. A word the lexicon lacks adds nothing.
+// Units are loaded byte-wise, since a lexicon blob may sit at an odd address.
 int32_t AppendWordText(const Lexicon* lexicon, WordId word, char16_t* buffer, int32_t capacity,
                        int32_t length) {
     int32_t units = 0;
     const char16_t* text = Lexicon_GetWord(lexicon, word, &units);
     for (int32_t i = 0; text != nullptr && i < units && length + 1 < capacity; ++i) {
-        buffer[length++] = text[i];
+        buffer[length++] = LoadUnitAt(text, i);
     }
     buffer[length] = 0;
     return length;

@@ -23,16 +23,17 @@ int64_t FindLowerNameOfWord(const FilterSession* session, const Lexicon* lexicon
     int32_t length = 0;
     const char16_t* text = Lexicon_GetWord(lexicon, word, &length);
     // The text ends at its first 0 unit, as a copied text would; a word that
-    // is no word has the empty text.
+    // is no word has the empty text. Its units are loaded byte-wise: a lexicon
+    // blob attached at an odd address hands out unaligned words.
     int32_t units = 0;
-    while (text != nullptr && units < length && text[units] != 0)
+    while (text != nullptr && units < length && LoadUnitAt(text, units) != 0)
         ++units;
 
     const AddressDbView& view = session->addressView;
     for (uint32_t pair = 0; pair < view.regionPairCount; ++pair) {
         const unsigned char* name = RegionNameStart(view, RegionSide::kLower, pair);
         int32_t i = 0;
-        while (i < units && LoadUnitAt(name, i) == text[i])
+        while (i < units && LoadUnitAt(name, i) == LoadUnitAt(text, i))
             ++i;
         if (i == units && LoadUnitAt(name, i) == 0) return pair;
     }

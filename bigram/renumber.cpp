@@ -86,8 +86,9 @@ extern "C" {
 
 int32_t BigramModel_RenumberAddedWords(BigramModel* model, const int32_t* map, int32_t n) {
     if (model == nullptr) return VANTIR_NULL_OBJECT;
-    if (!HasBlob(model) || model->rowStart == nullptr) return VANTIR_WRONG_STATE;
+    // The capacity check comes first: a model without a blob has no added ids.
     if (n > model->addedCapacity) return VANTIR_OVER_CAPACITY;
+    if (!HasBlob(model) || model->rowStart == nullptr) return VANTIR_WRONG_STATE;
     if (n < 0 || (n > 0 && map == nullptr)) return VANTIR_INVALID_ARGUMENT;
     if (!IsCompactingMap(map, n, model->staticCount)) return VANTIR_INVALID_ARGUMENT;
 

@@ -109,8 +109,9 @@ int32_t MergeAdded(Lexicon* lexicon, const char16_t* text, const int32_t* words,
     // every later one is at least as long.
     while (stored < count && StoreWord(lexicon, text + words[stored], old + stored))
         stored++;
-    // A batch into an empty list is already in order; nothing stored needs no merge.
-    if (old == 0 || stored == 0) return stored;
+    // Every batch with a word to offer is merged, even into an empty list or when
+    // none of its words fitted, so its merge array is asked for in every case.
+    if (lexicon->addedCount == 0) return stored;
     if (!MergeSortedRuns(lexicon, old)) {
         // Without room for the merge, sort in place so that lookups stay right.
         int32_t* sorted = lexicon->addedSorted;
