@@ -7,8 +7,22 @@
 #include "lexicon/lexicon_object.h"
 #include "lexicon/static_lookup.h"
 #include "lexicon/word_order.h"
+#include "textutil/ascii_case.h"
 #include "vantir/lexicon.h"
 #include "vantir/textutil.h"
+
+namespace {
+
+// A case-insensitive match differs from the text only in the case of ASCII
+// letters, so a text without letters has no match beyond an exact one.
+bool HasAsciiLetter(const char16_t* text, int32_t n) {
+    for (int32_t i = 0; i < n; i++) {
+        if (vantir::UpperAsciiValue(text[i]) != vantir::LowerAsciiValue(text[i])) return true;
+    }
+    return false;
+}
+
+}  // namespace
 
 using namespace vantir;
 
@@ -25,6 +39,7 @@ WordId Lexicon_FindIdN(const Lexicon* lexicon, const char16_t* text, int32_t n) 
     if (id >= 0) return id;
     id = FindAdded(lexicon, text, n, CompareWordExact);
     if (id >= 0) return id;
+    if (!HasAsciiLetter(text, n)) return VANTIR_NOT_FOUND;
     id = FindStaticFolded(lexicon, text, n);
     if (id >= 0) return id;
     return FindAddedFolded(lexicon, text, n);

@@ -8,24 +8,11 @@
 namespace vantir {
 
 int32_t CompareWordExact(const void* a, const void* b, int32_t n) {
-    for (int32_t i = 0; i < n; i++) {
-        const int32_t rawA = LoadUnitAt(a, i);
-        const int32_t rawB = LoadUnitAt(b, i);
-        const int32_t foldedA = ToUpperAscii(rawA);
-        const int32_t foldedB = ToUpperAscii(rawB);
-        if (foldedA != foldedB) return foldedA - foldedB;
-        if (rawA != rawB) return rawA - rawB;
-    }
-    return 0;
+    return CompareWordExactInline(a, b, n);
 }
 
 int32_t CompareWordFolded(const void* a, const void* b, int32_t n) {
-    for (int32_t i = 0; i < n; i++) {
-        const int32_t foldedA = ToUpperAscii(LoadUnitAt(a, i));
-        const int32_t foldedB = ToUpperAscii(LoadUnitAt(b, i));
-        if (foldedA != foldedB) return foldedA - foldedB;
-    }
-    return 0;
+    return CompareWordFoldedInline(a, b, n);
 }
 
 int32_t CompareWordOrder(const char16_t* a, const char16_t* b) {

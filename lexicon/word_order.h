@@ -6,6 +6,8 @@
 #include <cstdint>
 
 #include "lexicon/lexicon_object.h"
+#include "textutil/ascii_case.h"
+#include "textutil/byte_order.h"
 
 namespace vantir {
 
@@ -15,6 +17,33 @@ namespace vantir {
 using WordCompare = int32_t (*)(const void* a, const void* b, int32_t n);
 int32_t CompareWordExact(const void* a, const void* b, int32_t n);
 int32_t CompareWordFolded(const void* a, const void* b, int32_t n);
+
+// The bodies of the two, inline for the binary searches, folding with the
+// arithmetic of ToUpperAscii. Units that are equal fold equally, so folding is
+// needed only where the units differ.
+inline int32_t CompareWordExactInline(const void* a, const void* b, int32_t n) {
+    for (int32_t i = 0; i < n; i++) {
+        const int32_t rawA = LoadUnitAt(a, i);
+        const int32_t rawB = LoadUnitAt(b, i);
+        if (rawA == rawB) continue;
+        const int32_t foldedA = UpperAsciiValue(rawA);
+        const int32_t foldedB = UpperAsciiValue(rawB);
+        return foldedA != foldedB ? foldedA - foldedB : rawA - rawB;
+    }
+    return 0;
+}
+
+inline int32_t CompareWordFoldedInline(const void* a, const void* b, int32_t n) {
+    for (int32_t i = 0; i < n; i++) {
+        const int32_t rawA = LoadUnitAt(a, i);
+        const int32_t rawB = LoadUnitAt(b, i);
+        if (rawA == rawB) continue;
+        const int32_t foldedA = UpperAsciiValue(rawA);
+        const int32_t foldedB = UpperAsciiValue(rawB);
+        if (foldedA != foldedB) return foldedA - foldedB;
+    }
+    return 0;
+}
 
 // Lexicon order of two 0-terminated words: shorter first, then CompareWordExact.
 int32_t CompareWordOrder(const char16_t* a, const char16_t* b);

@@ -1,11 +1,10 @@
 // ASCII-only case folding of single values and of whole strings in place.
 // Values outside 'A'..'Z' and 'a'..'z' (CJK units, bytes above 0x7F) never change.
+#include "textutil/ascii_case.h"
 #include "vantir/textutil.h"
 
 namespace vantir {
 namespace {
-
-constexpr int32_t kCaseDistance = 'a' - 'A';
 
 template <typename Unit>
 Unit* UpperInPlace(Unit* text) {
@@ -26,11 +25,11 @@ Unit* LowerInPlace(Unit* text) {
 }  // namespace
 
 int32_t ToUpperAscii(int32_t value) {
-    return (value >= 'a' && value <= 'z') ? value - kCaseDistance : value;
+    return UpperAsciiValue(value);
 }
 
 int32_t ToLowerAscii(int32_t value) {
-    return (value >= 'A' && value <= 'Z') ? value + kCaseDistance : value;
+    return LowerAsciiValue(value);
 }
 
 char* StrToUpper(char* text) {
