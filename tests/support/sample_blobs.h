@@ -1,0 +1,146 @@
+// Sample blobs for tests and fuzzing: a small Taiwan address world (word list
+// with tags, region pairs, a model over its words) turned into the three blobs.
+#ifndef VANTIR_TESTS_SUPPORT_SAMPLE_BLOBS_H
+#define VANTIR_TESTS_SUPPORT_SAMPLE_BLOBS_H
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "textutil/blob_header.h"
+#include "vantir/vantir.h"
+
+namespace vantir::samples {
+
+struct WorldWord {
+    std::u16string text;
+    std::vector<uint8_t> tags;
+};
+
+// Region names, heads, numerals and segment keys of a tiny Taiwan address set.
+inline const std::vector<WorldWord>& WorldWords() {
+    static const std::vector<WorldWord> words = {
+        {u"臺北市", {33}}, {u"臺中市", {33}}, {u"大安區", {8, 34}},  {u"中正區", {8, 34}},
+        {u"信義區", {8}},  {u"市", {17}},     {u"忠孝東路", {19}},   {u"和平路", {19}},
+        {u"四段", {24}},   {u"一段", {24}},   {u"一百二十三", {21}}, {u"十", {21}},
+        {u"五", {21}},     {u"七", {21}},     {u"巷", {22}},         {u"弄", {23}},
+        {u"號", {25}},     {u"樓", {32}},     {u"地址", {0}},        {u"我", {5}},
+        {u"要", {7}},      {u"到", {6}},      {u"Ab", {18}},         {u"ab", {20}},
+    };
+    return words;
+}
+
+inline const std::vector<std::pair<std::u16string, std::u16string>>& WorldRegions() {
+    static const std::vector<std::pair<std::u16string, std::u16string>> regions = {
+        {u"臺北市", u"大安區"}, {u"臺中市", u"大安區"}, {u"臺北市", u"中正區"},
+        {u"臺北市", u"信義區"}, {u"臺北市", u"無此區"},
+    };
+    return regions;
+}
+
+inline void AppendU32(std::vector<uint8_t>& out, uint32_t value) {
+    for (int shift = 0; shift < 32; shift += 8)
+        out.push_back(static_cast<uint8_t>(value >> shift));
+}
+
+// An "ADDR" blob: T = words + 1 tag offsets, the region pair table, tag bytes.
+inline std::vector<uint8_t> WriteAddressDb(
+    const std::vector<std::vector<uint8_t>>& wordTags,
+    const std::vector<std::pair<std::u16string, std::u16string>>& regions) {
+    std::vector<uint8_t> out(kBlobHeaderSize, 0);
+    AppendU32(out, static_cast<uint32_t>(wordTags.size() + 1));
+    AppendU32(out, 0);
+    AppendU32(out, static_cast<uint32_t>(regions.size()));
+    uint32_t tagOffset = 0;
+    AppendU32(out, tagOffset);
+    for (const auto& tags : wordTags) {
+        tagOffset += static_cast<uint32_t>(tags.size());
+        AppendU32(out, tagOffset);
+    }
+    for (int side = 0; side < 2; side++) {
+        uint32_t offset = 0;
+        AppendU32(out, offset);
+        for (const auto& pair : regions) {
+            offset += static_cast<uint32_t>((side == 0 ? pair.first : pair.second).size() + 1);
+            AppendU32(out, offset);
+        }
+    }
+    for (int side = 0; side < 2; side++) {
+        for (const auto& pair : regions) {
+            for (char16_t unit : side == 0 ? pair.first : pair.second) {
+                out.push_back(static_cast<uint8_t>(unit & 0xFF));
+                out.push_back(static_cast<uint8_t>(unit >> 8));
+            }
+            out.push_back(0);
+            out.push_back(0);
+        }
+    }
+    for (const auto& tags : wordTags)
+        out.insert(out.end(), tags.begin(), tags.end());
+    WriteBlobHeader(out.data(), static_cast<uint32_t>(out.size()), "ADDR", kAddressDbVersion);
+    return out;
+}
+
+inline std::vector<uint8_t> CopyBlob(const void* blob, int32_t size) {
+    const auto* bytes = static_cast<const uint8_t*>(blob);
+    return std::vector<uint8_t>(bytes, bytes + size);
+}
+
+// Pairs listed in the world model: most pairs of words, chosen by a fixed
+// rule so that the grammar finds both legal and forbidden neighbours.
+inline bool WorldPairListed(WordId first, WordId second) {
+    return (first * 7 + second * 3 + 11) % 5 != 0;
+}
+
+// The world's three blobs. Model ids cover the lexicon words and `extraWords`
+// more ids without text (with no tags in the database).
+struct WorldBlobs {
+    std::vector<uint8_t> lexicon;
+    std::vector<uint8_t> model;
+    std::vector<uint8_t> addressDb;
+    int32_t modelWords = 0;
+};
+
+inline WorldBlobs MakeWorldBlobs(int32_t extraWords = 2) {
+    WorldBlobs blobs;
+    Lexicon* lexicon = Lexicon_Create(nullptr, 0, 0);
+    std::u16string list;
+    for (const WorldWord& word : WorldWords())
+        list += word.text + u"\n";
+    int32_t size = 0;
+    void* blob = Lexicon_BuildBlob(lexicon, list.data(), &size);
+    blobs.lexicon = CopyBlob(blob, size);
+
+    const int32_t lexiconWords = Lexicon_GetStaticCount(lexicon);
+    std::vector<std::vector<uint8_t>> tags(static_cast<size_t>(lexiconWords + extraWords));
+    for (const WorldWord& word : WorldWords()) {
+        tags[static_cast<size_t>(Lexicon_FindId(lexicon, word.text.c_str()))] = word.tags;
+    }
+    blobs.addressDb = WriteAddressDb(tags, WorldRegions());
+    Lexicon_Destroy(lexicon);
+
+    blobs.modelWords = lexiconWords + extraWords;
+    std::vector<WordId> first;
+    std::vector<WordId> second;
+    std::vector<int32_t> scores;
+    for (WordId a = -1; a < blobs.modelWords; a++) {
+        for (WordId b = -1; b < blobs.modelWords; b++) {
+            if (!WorldPairListed(a, b)) continue;
+            first.push_back(a);
+            second.push_back(b);
+            scores.push_back(-((a * 31 + b * 17 + 256) % 256));
+        }
+    }
+    const int32_t pairs = static_cast<int32_t>(first.size());
+    BigramModel* model = BigramModel_Create(nullptr);
+    blob = BigramModel_NewBlob(model, blobs.modelWords, pairs + 8, &size);
+    BigramModel_SetBigramScores(model, first.data(), second.data(), scores.data(), pairs);
+    blobs.model = CopyBlob(blob, size);
+    BigramModel_Destroy(model);
+    return blobs;
+}
+
+}  // namespace vantir::samples
+
+#endif  // VANTIR_TESTS_SUPPORT_SAMPLE_BLOBS_H

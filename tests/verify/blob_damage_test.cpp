@@ -1,0 +1,153 @@
+// Damaged copies of sound blobs: every prefix and many random byte changes.
+// Verification must never read past the bytes held, must refuse every prefix
+// that cuts into the data, and whatever it accepts must then be safe to attach
+// and use (the workouts read everything; AddressSanitizer watches the bounds).
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <vector>
+
+#include "blob_workout.h"
+#include "support/exact_buffer.h"
+#include "support/sample_blobs.h"
+#include "textutil/byte_order.h"
+
+namespace vantir::testing {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+constexpr int kRandomDamages = 10000;
+constexpr int kMaxChangedBytes = 4;
+
+enum class Kind { kAddressDb, kModel, kLexicon };
+
+class BlobDamage : public ::testing::Test {
+  protected:
+    // Verifies an exact-size copy and, when it is accepted, uses it.
+    bool VerifyAndUse(const Bytes& bytes, Kind kind) {
+        ExactBuffer blob(bytes.data(), bytes.size());
+        if (Vantir_VerifyBlob(blob.data(), blob.size()) != 0) return false;
+        switch (kind) {
+            case Kind::kAddressDb:
+                UseAddressDb(world_, blob.data());
+                break;
+            case Kind::kModel:
+                UseModelBlob(blob.data(), blob.size());
+                break;
+            case Kind::kLexicon:
+                UseLexiconBlob(blob.data());
+                break;
+        }
+        return true;
+    }
+
+    // Every prefix: those shorter than `dataEnd` are refused, the others used.
+    void CheckPrefixes(const Bytes& sound, Kind kind, size_t dataEnd) {
+        for (size_t size = 0; size <= sound.size(); size++) {
+            const Bytes prefix(sound.begin(), sound.begin() + static_cast<long>(size));
+            EXPECT_EQ(VerifyAndUse(prefix, kind), size >= dataEnd) << "prefix " << size;
+            if (HasFailure()) return;
+        }
+    }
+
+    // One to four bytes set to random values; returns how many copies passed.
+    int CheckRandomDamage(const Bytes& sound, Kind kind, uint32_t seed) {
+        std::mt19937 random(seed);
+        std::uniform_int_distribution<size_t> place(0, sound.size() - 1);
+        std::uniform_int_distribution<int> value(0, 255);
+        std::uniform_int_distribution<int> changes(1, kMaxChangedBytes);
+        int accepted = 0;
+        for (int round = 0; round < kRandomDamages; round++) {
+            Bytes damaged = sound;
+            for (int k = changes(random); k > 0; k--)
+                damaged[place(random)] = static_cast<uint8_t>(value(random));
+            if (VerifyAndUse(damaged, kind)) accepted++;
+            if (HasFailure()) {
+                ADD_FAILURE() << "round " << round;
+                break;
+            }
+        }
+        return accepted;
+    }
+
+    // Flips of one bit at every position of the data.
+    void CheckEveryBitFlip(const Bytes& sound, Kind kind) {
+        for (size_t at = 0; at < sound.size(); at++) {
+            for (int bit = 0; bit < 8; bit++) {
+                Bytes damaged = sound;
+                damaged[at] ^= static_cast<uint8_t>(1u << bit);
+                VerifyAndUse(damaged, kind);
+                if (HasFailure()) {
+                    ADD_FAILURE() << "byte " << at << " bit " << bit;
+                    return;
+                }
+            }
+        }
+    }
+
+    WorkoutWorld world_;
+};
+
+TEST_F(BlobDamage, AddressDbPrefixes) {
+    const Bytes& sound = world_.blobs.addressDb;
+    // The tag offsets end at the last tag byte, so every byte counts.
+    CheckPrefixes(sound, Kind::kAddressDb, sound.size());
+}
+
+TEST_F(BlobDamage, ModelPrefixes) {
+    const Bytes& sound = world_.blobs.model;
+    const int64_t words = int64_t{LoadI32(sound.data() + 64)} + LoadI32(sound.data() + 72);
+    const int64_t slots = int64_t{LoadI32(sound.data() + 68)} + LoadI32(sound.data() + 76);
+    const size_t dataEnd = static_cast<size_t>(126 + 6 * words + 5 * slots);
+    ASSERT_LE(dataEnd, sound.size());
+    CheckPrefixes(sound, Kind::kModel, dataEnd);
+}
+
+TEST_F(BlobDamage, LexiconPrefixes) {
+    const Bytes& sound = world_.blobs.lexicon;
+    // The words end at the last non-zero unit; only padding may follow.
+    size_t dataEnd = sound.size();
+    while (sound[dataEnd - 1] == 0 && sound[dataEnd - 2] == 0)
+        dataEnd -= 2;
+    CheckPrefixes(sound, Kind::kLexicon, dataEnd);
+}
+
+TEST_F(BlobDamage, AddressDbRandomDamage) {
+    const int accepted = CheckRandomDamage(world_.blobs.addressDb, Kind::kAddressDb, 1);
+    // Damage to tag bytes and name units keeps the structure, so some pass.
+    EXPECT_GT(accepted, 0);
+    EXPECT_LT(accepted, kRandomDamages);
+}
+
+TEST_F(BlobDamage, ModelRandomDamage) {
+    const int accepted = CheckRandomDamage(world_.blobs.model, Kind::kModel, 2);
+    EXPECT_GT(accepted, 0);
+    EXPECT_LT(accepted, kRandomDamages);
+}
+
+TEST_F(BlobDamage, LexiconRandomDamage) {
+    const int accepted = CheckRandomDamage(world_.blobs.lexicon, Kind::kLexicon, 3);
+    EXPECT_GT(accepted, 0);
+    EXPECT_LT(accepted, kRandomDamages);
+}
+
+TEST_F(BlobDamage, EveryBitFlipOfSmallBlobs) {
+    CheckEveryBitFlip(samples::WriteAddressDb({{33}, {8, 17}, {}}, {{u"ab", u"c"}, {u"d", u""}}),
+                      Kind::kAddressDb);
+    CheckEveryBitFlip(world_.blobs.lexicon, Kind::kLexicon);
+    BigramModel* model = BigramModel_Create(nullptr);
+    int32_t size = 0;
+    void* blob = BigramModel_NewBlob(model, 3, 5, &size);
+    WordId first[] = {-1, 0, 0, 2};
+    WordId second[] = {2, -1, 1, 2};
+    int32_t scores[] = {-1, -2, -3, -4};
+    BigramModel_SetBigramScores(model, first, second, scores, 4);
+    const Bytes small = samples::CopyBlob(blob, size);
+    BigramModel_Destroy(model);
+    CheckEveryBitFlip(small, Kind::kModel);
+}
+
+}  // namespace
+}  // namespace vantir::testing
