@@ -8,6 +8,7 @@
 #include "textutil/blob_header.h"
 #include "textutil/byte_order.h"
 #include "tools/tag_roles.h"
+#include "vantir/vantir.h"
 
 namespace vantir::tools {
 
@@ -301,6 +302,11 @@ BlobReport InspectBlob(const unsigned char* data, size_t size) {
         InspectAddress(reader, report);
     } else {
         report.problems.push_back("unknown tag or version");
+        return report;
+    }
+    // The library's own check has the last word: what it refuses, no host attaches.
+    if (size > UINT32_MAX || Vantir_VerifyBlob(data, static_cast<uint32_t>(size)) != VANTIR_OK) {
+        report.problems.push_back("refused by the library's structural check");
     }
     return report;
 }

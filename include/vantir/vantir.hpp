@@ -208,12 +208,9 @@ namespace detail {
 
 // The one place where a loaded blob gets its structural check against the
 // number of bytes actually read.
-// VERIFY-BLOB: once the library implements Vantir_VerifyBlob, replace the body
-// with `return Vantir_VerifyBlob(blob.data(), static_cast<uint32_t>(blob.size()));`
-// Until then only the header is checked (by the callers below).
 inline int32_t VerifyLoadedBlob(const BlobBuffer& blob) {
-    (void)blob;
-    return VANTIR_OK;
+    if (blob.size() > UINT32_MAX) return VANTIR_BAD_BLOB;
+    return Vantir_VerifyBlob(blob.data(), static_cast<uint32_t>(blob.size()));
 }
 
 }  // namespace detail
