@@ -11,36 +11,20 @@
 
 using namespace vantir;
 
-namespace {
-
-// Pool payloads are only guaranteed to be 4-byte aligned; the record, which
-// holds pointers, may need more, so it is placed at the next suitable address.
-constexpr uintptr_t kAllocationAlignment = 4;
-constexpr uintptr_t kRecordAlignment = alignof(BigramModel);
-constexpr size_t kRecordAllocationBytes =
-    sizeof(BigramModel) +
-    (kRecordAlignment > kAllocationAlignment ? kRecordAlignment - kAllocationAlignment : 0);
-
-uint32_t RecordShiftFor(const void* memory) {
-    uintptr_t address = reinterpret_cast<uintptr_t>(memory);
-    uintptr_t aligned = (address + kRecordAlignment - 1) & ~(kRecordAlignment - 1);
-    return static_cast<uint32_t>(aligned - address);
-}
-
-}  // namespace
-
 extern "C" {
 
 BigramModel* BigramModel_Create(MemPool* pool) {
-    void* memory = ObjectAlloc(pool, kRecordAllocationBytes);
-    if (memory == nullptr) return nullptr;
-    uint32_t shift = RecordShiftFor(memory);
-    BigramModel* model = new (static_cast<unsigned char*>(memory) + shift) BigramModel{};
+    // The record holds pointers; pool memory is only 4-byte aligned.
+    void* block;
+    void* place = ObjectAllocAligned(pool, sizeof(BigramModel), alignof(BigramModel), &block);
+    if (place == nullptr) return nullptr;
+    BigramModel* model = new (place) BigramModel{};
     model->mode = kModeBackoff;
     model->unigramScoreFn = ScoreUnigramMain;
     model->pairScoreFn = ScorePairBackoff;
     model->pool = pool;
-    model->recordShift = shift;
+    model->recordShift = static_cast<uint32_t>(static_cast<unsigned char*>(place) -
+                                               static_cast<unsigned char*>(block));
     return model;
 }
 

@@ -13,8 +13,6 @@ namespace {
 
 // The most bytes one allocation may have; pools cannot express more.
 constexpr int64_t kMaxAllocationBytes = INT32_MAX;
-// Extra bytes that let the record move up to its alignment inside its block.
-constexpr size_t kRecordSlack = alignof(Lexicon) - 1;
 
 }  // namespace
 
@@ -25,11 +23,9 @@ void* AllocArray(MemPool* pool, int64_t count, size_t elementSize) {
 }
 
 Lexicon* AllocLexiconRecord(MemPool* pool) {
-    void* block = ObjectAlloc(pool, sizeof(Lexicon) + kRecordSlack);
-    if (block == nullptr) return nullptr;
-    const uintptr_t address = reinterpret_cast<uintptr_t>(block);
-    const uintptr_t aligned = (address + kRecordSlack) & ~uintptr_t{kRecordSlack};
-    void* place = static_cast<unsigned char*>(block) + (aligned - address);
+    void* block;
+    void* place = ObjectAllocAligned(pool, sizeof(Lexicon), alignof(Lexicon), &block);
+    if (place == nullptr) return nullptr;
     Lexicon* lexicon = new (place) Lexicon{};
     lexicon->block = block;
     lexicon->pool = pool;

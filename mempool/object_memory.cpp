@@ -14,6 +14,17 @@ void* ObjectAlloc(MemPool* pool, size_t bytes) {
     return HeapAlloc(bytes);
 }
 
+void* ObjectAllocAligned(MemPool* pool, size_t bytes, size_t alignment, void** block) {
+    // Both the pool and the heap hand out at least 4-byte aligned memory.
+    constexpr size_t kGuaranteedAlignment = 4;
+    const size_t slack = alignment > kGuaranteedAlignment ? alignment - kGuaranteedAlignment : 0;
+    *block = ObjectAlloc(pool, bytes + slack);
+    if (*block == nullptr) return nullptr;
+    const uintptr_t address = reinterpret_cast<uintptr_t>(*block);
+    const uintptr_t aligned = (address + alignment - 1) & ~uintptr_t{alignment - 1};
+    return static_cast<unsigned char*>(*block) + (aligned - address);
+}
+
 void ObjectFree(MemPool* pool, void* p) {
     if (p == nullptr) return;
     if (pool != nullptr) {
