@@ -8,6 +8,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "vantir/textutil.h"
+
 namespace vantir::bench {
 
 std::vector<int64_t> SizesFor(const BenchOptions& options, std::vector<int64_t> sizes) {
@@ -52,20 +54,11 @@ std::u16string ToU16(std::string_view utf8) {
 }
 
 std::string ToU8(std::u16string_view text) {
-    std::string out;
-    out.reserve(text.size() * 3);
-    for (char16_t unit : text) {
-        if (unit < 0x80) {
-            out.push_back(static_cast<char>(unit));
-        } else if (unit < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (unit >> 6)));
-            out.push_back(static_cast<char>(0x80 | (unit & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xE0 | (unit >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((unit >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (unit & 0x3F)));
-        }
-    }
+    // At most four bytes a unit, and the terminator.
+    std::string out(text.size() * 4 + 1, '\0');
+    vantir::WideToUtf8(text.data(), static_cast<int32_t>(text.size()), out.data(),
+                       static_cast<int32_t>(out.size()));
+    out.resize(std::char_traits<char>::length(out.data()));
     return out;
 }
 

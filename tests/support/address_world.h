@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "tools/address_db_writer.h"
+#include "vantir/textutil.h"
 #include "vantir/vantir.h"
 
 namespace vantir::testing {
@@ -34,19 +35,11 @@ inline std::u16string Utf16(const std::string& text) {
 }
 
 inline std::string Utf8(const std::u16string& text) {
-    std::string out;
-    for (char16_t unit : text) {
-        if (unit < 0x80) {
-            out.push_back(static_cast<char>(unit));
-        } else if (unit < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (unit >> 6)));
-            out.push_back(static_cast<char>(0x80 | (unit & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xE0 | (unit >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((unit >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (unit & 0x3F)));
-        }
-    }
+    // At most four bytes a unit, and the terminator.
+    std::string out(text.size() * 4 + 1, '\0');
+    vantir::WideToUtf8(text.data(), static_cast<int32_t>(text.size()), out.data(),
+                       static_cast<int32_t>(out.size()));
+    out.resize(std::char_traits<char>::length(out.data()));
     return out;
 }
 
