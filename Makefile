@@ -1,9 +1,12 @@
-# Thin front end over the CMake presets; every target works on a fresh checkout.
+# Thin front end over the CMake presets; every target works on a fresh checkout:
+# it first installs the Debian packages its task needs (scripts/install-deps).
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+DEPS = scripts/install-deps
 
 .PHONY: all demo test test-sanitize bench format clean
 
 all:
+	$(DEPS) tools
 	cmake --preset default
 	cmake --build --preset default -j $(JOBS)
 
@@ -12,10 +15,13 @@ demo: all
 	./build/default/tools/vantir build data/tw -o build/default/data/tw
 	./build/default/tools/vantir filter --data build/default/data/tw data/tw/demo.nbest
 
-test: all
+test:
+	$(DEPS) test
+	$(MAKE) all
 	ctest --preset default -j $(JOBS)
 
 test-sanitize:
+	$(DEPS) sanitize
 	cmake --preset sanitize
 	cmake --build --preset sanitize -j $(JOBS)
 	ctest --preset sanitize -j $(JOBS)
@@ -26,6 +32,7 @@ test-sanitize:
 # Benchmark flags, e.g. BENCH_ARGS=--benchmark_filter=lexicon.
 BENCH_ARGS ?=
 bench:
+	$(DEPS) bench
 	cmake --preset bench
 	cmake --build --preset bench -j $(JOBS) --target vantir_bench
 	./build/bench/bench/vantir_bench --benchmark_repetitions=5 --benchmark_min_time=0.05 \
@@ -45,6 +52,7 @@ FUZZ_SECONDS ?= 60
 .PHONY: fuzz coverage
 
 fuzz:
+	$(DEPS) fuzz
 	cmake --preset fuzz
 	cmake --build --preset fuzz -j $(JOBS)
 	./fuzz/run_fuzzers.sh build/fuzz $(FUZZ_SECONDS)
@@ -56,6 +64,7 @@ COVERAGE_FILTERS = --filter 'textutil/' --filter 'mempool/' --filter 'lexicon/' 
 	--exclude-directories 'build/coverage/CMakeFiles/[0-9.]+$$'
 
 coverage:
+	$(DEPS) coverage
 	cmake --preset coverage
 	cmake --build --preset coverage -j $(JOBS)
 	find build/coverage -name '*.gcda' -delete
