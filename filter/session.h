@@ -7,6 +7,7 @@
 
 #include "filter/address_db.h"
 #include "vantir/types.h"
+#include "vantir/vantir.h"
 
 namespace vantir {
 
@@ -14,6 +15,8 @@ constexpr int32_t kMaxResults = 128;            // entries of the result table
 constexpr int32_t kResultTextCapacity = 129;    // units of room in one entry's text
 constexpr int32_t kMaxResultTextLength = 127;   // units kept of a composed text
 constexpr int32_t kScratchTextCapacity = 2048;  // units of the composition buffer
+// Every option bit this build knows; Vantir_SetOptions refuses the others.
+constexpr uint32_t kKnownOptions = VANTIR_OPTION_ACCURATE | VANTIR_OPTION_SHARED_MODEL;
 
 struct ResultEntry {
     int32_t arrivalOrder;  // result count when the entry was made; never changes
@@ -30,6 +33,7 @@ struct FilterSession {
     const void* addressDb;
     vantir::AddressDbView addressView;
     int32_t resultCount;
+    uint32_t options;  // VANTIR_OPTION_* bits; 0 is the design's behaviour
     char16_t scratchText[vantir::kScratchTextCapacity];
     vantir::ResultEntry results[vantir::kMaxResults];
 };

@@ -3,10 +3,10 @@
 #ifndef VANTIR_VANTIR_H
 #define VANTIR_VANTIR_H
 
-#include "vantir/types.h"
 #include "vantir/bigram.h"
 #include "vantir/lexicon.h"
 #include "vantir/mempool.h"
+#include "vantir/types.h"
 
 #ifdef __cplusplus
 extern "C" {
@@ -15,13 +15,12 @@ extern "C" {
 /* Binds a model, a lexicon and an "ADDR" address database, all borrowed; they
    must outlive the session. Only the database header is checked here: hosts
    that load bytes from untrusted storage call Vantir_VerifyBlob first. */
-VANTIR_API FilterSession* Vantir_Init(BigramModel* model, Lexicon* lexicon,
-                                      const void* addressDb);
+VANTIR_API FilterSession* Vantir_Init(BigramModel* model, Lexicon* lexicon, const void* addressDb);
 VANTIR_API void Vantir_Release(FilterSession* session);
 VANTIR_API int32_t Vantir_Reset(FilterSession* session);
 VANTIR_API int32_t Vantir_AddRecogResult(FilterSession* session, const WordId* ids,
-                                         int32_t reserved1, int32_t reserved2,
-                                         int32_t reserved3, int32_t count);
+                                         int32_t reserved1, int32_t reserved2, int32_t reserved3,
+                                         int32_t count);
 /* Writes up to *count texts, each ended by a 0 unit, then one more 0 unit, and
    returns the number of units of that list; a null output only measures. */
 VANTIR_API int32_t Vantir_GetFilterResult(FilterSession* session, char16_t* output,
@@ -32,6 +31,22 @@ VANTIR_API int32_t Vantir_GetFilterResult(FilterSession* session, char16_t* outp
    the host holds. 0 when every count, offset and array of the blob lies inside
    `size` bytes and is consistent; -103 otherwise. Never reads past `size`. */
 VANTIR_API int32_t Vantir_VerifyBlob(const void* blob, uint32_t size);
+
+/* Session options, a bit set; beyond the design's behaviour, opted into per
+   session. With options 0 (the value after Vantir_Init) every call behaves
+   exactly as without them. */
+/* Evidence-based completion, candidate checks, ranking, one spelling per address. */
+#define VANTIR_OPTION_ACCURATE 0x1u
+/* Never switches the model's scoring mode: sessions on several threads may share
+   one model and lexicon. */
+#define VANTIR_OPTION_SHARED_MODEL 0x2u
+
+/* 0; -5 null session; -41 unknown bits; -4 when the session's table holds
+   results (set options right after Vantir_Init or Vantir_Reset). Nothing
+   changes on failure. Vantir_Reset keeps the options. */
+VANTIR_API int32_t Vantir_SetOptions(FilterSession* session, uint32_t options);
+/* The session's options; 0 for a null session. */
+VANTIR_API uint32_t Vantir_GetOptions(const FilterSession* session);
 
 #ifdef __cplusplus
 }

@@ -1,5 +1,7 @@
 // Session life cycle and the delivery format of the result list: sizes, count
 // clamping, sort order and the measuring call with a null buffer.
+#include "filter/session.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -7,7 +9,6 @@
 
 #include "filter/build_banner.h"
 #include "filter/result_list.h"
-#include "filter/session.h"
 #include "support/fake_handles.h"
 #include "tools/address_db_writer.h"
 #include "vantir/textutil.h"
@@ -19,7 +20,7 @@ using vantir::testing::FakeModel;
 namespace {
 
 class SessionTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         tools::AddressDbSource source;
         source.wordTags = {{33}};
@@ -141,7 +142,8 @@ TEST_F(SessionTest, ResetEmptiesTheTableAndRestartsArrivalOrders) {
 
 TEST_F(SessionTest, FullTableOfLongestTextsFitsTheMeasuredSize) {
     std::u16string longest(kMaxResultTextLength, u'字');
-    for (int32_t i = 0; i < kMaxResults; ++i) Store(longest.c_str(), uint8_t(i % 4));
+    for (int32_t i = 0; i < kMaxResults; ++i)
+        Store(longest.c_str(), uint8_t(i % 4));
     int32_t count = kMaxResults + 5;
     const int32_t size = Vantir_GetFilterResult(session_, nullptr, 0, 0, &count);
     EXPECT_EQ(size, kMaxResults * (kMaxResultTextLength + 1) + 1);
@@ -170,4 +172,28 @@ TEST(BuildBanner, MeasuresAndCopies) {
     EXPECT_EQ(CopyBuildBanner(buffer.data()), size);
     EXPECT_EQ(StrLen(buffer.data()), size - 1);
     EXPECT_NE(StrFind(buffer.data(), "Vantir"), nullptr);
+}
+
+TEST_F(SessionTest, OptionsAreCheckedAndSurviveReset) {
+    EXPECT_EQ(Vantir_GetOptions(session_), 0u);
+    EXPECT_EQ(Vantir_GetOptions(nullptr), 0u);
+    EXPECT_EQ(Vantir_SetOptions(nullptr, VANTIR_OPTION_ACCURATE), VANTIR_NULL_OBJECT);
+
+    // Unknown bits are refused whole, the known ones with them left as they were.
+    EXPECT_EQ(Vantir_SetOptions(session_, VANTIR_OPTION_ACCURATE | 0x4u), VANTIR_INVALID_ARGUMENT);
+    EXPECT_EQ(Vantir_SetOptions(session_, 0x80000000u), VANTIR_INVALID_ARGUMENT);
+    EXPECT_EQ(Vantir_GetOptions(session_), 0u);
+
+    const uint32_t both = VANTIR_OPTION_ACCURATE | VANTIR_OPTION_SHARED_MODEL;
+    EXPECT_EQ(Vantir_SetOptions(session_, both), VANTIR_OK);
+    EXPECT_EQ(Vantir_GetOptions(session_), both);
+
+    // A table that holds results keeps its options until the next reset.
+    Store(u"臺北市", 0);
+    EXPECT_EQ(Vantir_SetOptions(session_, 0), VANTIR_WRONG_STATE);
+    EXPECT_EQ(Vantir_GetOptions(session_), both);
+    EXPECT_EQ(Vantir_Reset(session_), VANTIR_OK);
+    EXPECT_EQ(Vantir_GetOptions(session_), both);
+    EXPECT_EQ(Vantir_SetOptions(session_, VANTIR_OPTION_SHARED_MODEL), VANTIR_OK);
+    EXPECT_EQ(Vantir_GetOptions(session_), VANTIR_OPTION_SHARED_MODEL);
 }
