@@ -23,8 +23,10 @@ void AddFormatOption(CLI::App& command, std::string& format) {
         ->capture_default_str();
 }
 
-int RunVantir(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
-              bool errIsTerminal) {
+namespace {
+
+int ParseAndRun(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
+                bool errIsTerminal) {
     CLI::App app("vantir: build, inspect and try out the data of the Vantir address filter",
                  "vantir");
     app.footer(kFooter);
@@ -56,6 +58,21 @@ int RunVantir(int argc, const char* const* argv, std::ostream& out, std::ostream
         err << "vantir: " << error.what() << '\n';
         return kExitFailure;
     }
+}
+
+}  // namespace
+
+int RunVantir(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
+              bool errIsTerminal) {
+    const int status = ParseAndRun(argc, argv, out, err, errIsTerminal);
+    // Output goes through a buffer: a full disk or a closed descriptor shows only
+    // once it is flushed, and then the command must not report success.
+    out.flush();
+    if (!out) {
+        err << "vantir: cannot write the output (disk full or output closed?); it is incomplete\n";
+        return kExitFailure;
+    }
+    return status;
 }
 
 }  // namespace vantir::tools

@@ -13,7 +13,8 @@ constexpr int kExitUsage = 2;    // unknown command or option, missing argument
 
 // Parses the arguments, runs the command and returns the exit status. Normal
 // output goes to `out`, warnings, errors and progress to `err`; progress only
-// when `errIsTerminal`.
+// when `errIsTerminal`. Whatever the command returned, the status is 1 when
+// `out` cannot be written to the end (checked after flushing it).
 int RunVantir(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
               bool errIsTerminal);
 

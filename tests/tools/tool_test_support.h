@@ -3,6 +3,10 @@
 #ifndef VANTIR_TESTS_TOOLS_TOOL_TEST_SUPPORT_H
 #define VANTIR_TESTS_TOOLS_TOOL_TEST_SUPPORT_H
 
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -76,6 +80,47 @@ inline CliRun RunCli(std::initializer_list<std::string> arguments) {
     const int status =
         tools::RunVantir(static_cast<int>(argv.size()), argv.data(), out, err, false);
     return {status, out.str(), err.str()};
+}
+
+// The built `vantir` executable, or null when the tools are not built.
+#ifdef VANTIR_CLI_BINARY
+inline const char* const kCliBinary = VANTIR_CLI_BINARY;
+#else
+inline const char* const kCliBinary = nullptr;
+#endif
+
+// Runs the real binary as its own process, standard input empty. Standard
+// output goes to `outputPath` when given (e.g. /dev/full), else it is captured;
+// status is the exit status, or 128 + the signal that ended the process.
+inline CliRun RunBinary(const std::vector<std::string>& arguments,
+                        const std::filesystem::path& outputPath = {}) {
+    if (kCliBinary == nullptr) return {-1, "", "the vantir binary is not built"};
+    ScratchDir capture;
+    const std::string outPath =
+        outputPath.empty() ? (capture / "out").string() : outputPath.string();
+    const std::string errPath = (capture / "err").string();
+    std::vector<std::string> owned = {kCliBinary};
+    owned.insert(owned.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& argument : owned)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    pid_t child = 0;
+    const int spawned =
+        posix_spawn(&child, owned[0].c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) return {-1, "", "cannot start " + std::string(kCliBinary)};
+    int wait = 0;
+    waitpid(child, &wait, 0);
+    const int status = WIFEXITED(wait) ? WEXITSTATUS(wait) : 128 + WTERMSIG(wait);
+    return {status, outputPath.empty() ? ReadFile(outPath) : "", ReadFile(errPath)};
 }
 
 // A small but complete data set: two counties, three districts (one name in
