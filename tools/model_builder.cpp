@@ -5,6 +5,7 @@
 #include <map>
 #include <utility>
 
+#include "bigram/blob_layout.h"
 #include "textutil/byte_order.h"
 #include "tools/blob_builders.h"
 #include "tools/score_quantiser.h"
@@ -16,12 +17,9 @@ namespace {
 
 constexpr WordId kBoundary = -1;
 
-// Model blob layout for N word ids and S successor slots: the back-off byte of
-// word -1 follows the unigram bytes of words -1..N-1.
-constexpr uint64_t kModelFixedBytes = 125;
-
+// The back-off byte of word -1 sits just before the entry of word 0.
 uint64_t BackoffBytesStart(int64_t words, int64_t slots) {
-    return kModelFixedBytes + 5 * static_cast<uint64_t>(words) + 4 * static_cast<uint64_t>(slots);
+    return static_cast<uint64_t>(ComputeBlobLayout(words, slots).backoffBytes - 1);
 }
 
 struct ModelScores {
@@ -56,7 +54,7 @@ ModelScores CollectScores(const ArpaModel& arpa, const std::string& file,
         }
         const WordId id = IdAsSecond(numbering, unigram.word);
         if (id < kBoundary) {
-            Fail(file, unigram.line, "word '" + unigram.word + "' is not in the vocabulary");
+            Fail(file, unigram.line, "word " + Shown(unigram.word) + " is not in the vocabulary");
         }
         const size_t at = static_cast<size_t>(id + 1);
         scores.unigram[at] = QuantiseLog10(unigram.logProb, kMaxScoreByte);
@@ -79,8 +77,8 @@ ModelScores CollectScores(const ArpaModel& arpa, const std::string& file,
         }
         if (first < kBoundary || second < kBoundary) {
             Fail(file, bigram.line,
-                 "word '" + (first < kBoundary ? bigram.first : bigram.second) +
-                     "' is not in the vocabulary");
+                 "word " + Shown(first < kBoundary ? bigram.first : bigram.second) +
+                     " is not in the vocabulary");
         }
         scores.pairs[{first, second}] = QuantiseLog10(bigram.logProb, kMaxListedPairByte);
     }
@@ -94,6 +92,31 @@ void CheckCount(int32_t got, size_t wanted, const char* what) {
     }
 }
 
+// Word ids and successor slots are i32 counts, and the whole blob must stay
+// within the library's largest model blob.
+void RefuseWhatTheFormatCannotHold(int64_t words, int64_t slots, int32_t wordCount,
+                                   size_t pairCount, const ModelOptions& options) {
+    const std::string limit = std::to_string(INT32_MAX);
+    if (words > INT32_MAX) {
+        throw ToolError("--added-capacity " + std::to_string(options.addedCapacity) +
+                        ": with the " + std::to_string(wordCount) +
+                        " vocabulary words the model would number " + std::to_string(words) +
+                        " words; it numbers at most " + limit);
+    }
+    if (slots > INT32_MAX) {
+        throw ToolError("--spare-pairs " + std::to_string(options.sparePairs) + ": with the " +
+                        std::to_string(pairCount) + " listed pairs the model would hold " +
+                        std::to_string(slots) + " pair slots; it holds at most " + limit);
+    }
+    if (!BlobCountsFit(words, slots)) {
+        throw ToolError("--added-capacity " + std::to_string(options.addedCapacity) +
+                        " and --spare-pairs " + std::to_string(options.sparePairs) +
+                        ": the model blob would take " +
+                        std::to_string(ComputeBlobLayout(words, slots).totalSize) +
+                        " bytes; a model blob holds at most " + std::to_string(kMaxModelBlobBytes));
+    }
+}
+
 }  // namespace
 
 std::vector<uint8_t> BuildModelBlob(const ArpaModel& arpa, const std::string& arpaFile,
@@ -103,8 +126,12 @@ std::vector<uint8_t> BuildModelBlob(const ArpaModel& arpa, const std::string& ar
         throw ToolError("model: added capacity and spare pairs must not be negative");
     }
     ModelScores scores = CollectScores(arpa, arpaFile, numbering, diagnostics);
-    const int32_t words = numbering.wordCount + options.addedCapacity;
-    const int32_t slots = static_cast<int32_t>(scores.pairs.size()) + options.sparePairs;
+    const int64_t words64 = int64_t{numbering.wordCount} + options.addedCapacity;
+    const int64_t slots64 = static_cast<int64_t>(scores.pairs.size()) + options.sparePairs;
+    RefuseWhatTheFormatCannotHold(words64, slots64, numbering.wordCount, scores.pairs.size(),
+                                  options);
+    const auto words = static_cast<int32_t>(words64);
+    const auto slots = static_cast<int32_t>(slots64);
 
     ModelPtr model(BigramModel_Create(nullptr));
     if (!model) throw ToolError("model: out of memory");
