@@ -92,16 +92,28 @@ void PrintHead(Printer& p, const Explanation& e) {
     }
 }
 
+// The kept words may have no text at all; that entry is shown, marked, since
+// explaining it is the point, but it is no address.
+std::string TextOrMark(const std::u16string& text) {
+    return text.empty() ? "(empty text: no address)" : ToUtf8(text);
+}
+
 int RunExplain(const ExplainOptions& options, CliContext& context) {
     LoadedData data = LoadDataDir(options.dataDir);
     std::vector<std::string> words;
-    for (const std::string& argument : options.words) {
+    for (size_t k = 0; k < options.words.size(); ++k) {
+        const std::string& argument = options.words[k];
+        // The same check the source files get: a mangled argument is no unknown word.
+        if (Expected<std::u16string> decoded = ToUtf16(argument); !decoded) {
+            throw ToolError("word argument " + std::to_string(k + 1) +
+                            " is not valid UTF-8: " + decoded.error().message);
+        }
         for (std::string& word : SplitFields(argument))
             words.push_back(std::move(word));
     }
     const WordLookup lookup = LookUpWords(data.lexicon.get(), words);
     for (const std::string& word : lookup.unknown) {
-        context.err << "warning: unknown word '" << word << "' left out of the hypothesis\n";
+        context.err << "warning: unknown word " << Shown(word) << " left out of the hypothesis\n";
     }
     const Explanation e = ExplainHypothesis(data, lookup.ids);
     Printer p(data, context.out);
@@ -126,8 +138,8 @@ int RunExplain(const ExplainOptions& options, CliContext& context) {
     }
     p.Line("kept", p.Words(e.analysed));
     if (!e.analysed.empty()) {
-        p.Line("text", ToUtf8(e.composed) + " (class " + std::to_string(e.composedClass) + ": " +
-                           ResultClassMeaning(e.composedClass) + ")");
+        p.Line("text", TextOrMark(e.composed) + " (class " + std::to_string(e.composedClass) +
+                           ": " + ResultClassMeaning(e.composedClass) + ")");
     }
     if (e.candidatesListed) {
         p.Line("candidates", e.candidates.empty() ? "none: no lower region fits, nothing is entered"
@@ -136,10 +148,10 @@ int RunExplain(const ExplainOptions& options, CliContext& context) {
     p.Line("intake", "code " + std::to_string(e.intakeCode));
     if (e.results.empty()) p.Line("results", "none");
     for (size_t k = 0; k < e.results.size(); ++k) {
-        p.Line(k == 0 ? "results" : "", std::to_string(k + 1) + ". " + ToUtf8(e.results[k].text) +
-                                            "  (class " + std::to_string(e.results[k].resultClass) +
-                                            ": " + ResultClassMeaning(e.results[k].resultClass) +
-                                            ")");
+        p.Line(k == 0 ? "results" : "", std::to_string(k + 1) + ". " +
+                                            TextOrMark(e.results[k].text) + "  (class " +
+                                            std::to_string(e.results[k].resultClass) + ": " +
+                                            ResultClassMeaning(e.results[k].resultClass) + ")");
     }
     return kExitSuccess;
 }

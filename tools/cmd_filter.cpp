@@ -42,6 +42,11 @@ void PrintText(const UtteranceRun& run, std::ostream& out) {
     for (size_t k = 0; k < run.results.size(); ++k) {
         out << "  " << k + 1 << ". " << run.results[k] << '\n';
     }
+    if (!run.emptyRanks.empty()) {
+        const size_t count = run.emptyRanks.size();
+        out << "  (" << count << (count == 1 ? " empty text" : " empty texts")
+            << " left out: kept words without text)\n";
+    }
 }
 
 void PrintJson(const UtteranceRun& run, std::ostream& out) {
@@ -55,16 +60,18 @@ void PrintJson(const UtteranceRun& run, std::ostream& out) {
             << ",\"unknown\":" << JsonStringArray(hypothesis.unknown)
             << ",\"code\":" << hypothesis.code << '}';
     }
-    out << "],\"results\":" << JsonStringArray(run.results) << ",\"code\":" << run.resultCode
-        << "}\n";
+    out << "],\"results\":" << JsonStringArray(run.results) << ",\"empty_ranks\":[";
+    for (size_t k = 0; k < run.emptyRanks.size(); ++k)
+        out << (k > 0 ? "," : "") << run.emptyRanks[k];
+    out << "],\"code\":" << run.resultCode << "}\n";
 }
 
 int RunFilter(const FilterOptions& options, CliContext& context) {
     LoadedData data = LoadDataDir(options.dataDir);
     const std::string file = DisplayName(options.input);
-    const std::vector<Utterance> utterances =
-        ParseNbest(ReadSourceLines(options.input), file, FormatNamed(options.format));
     Diagnostics diagnostics = context.MakeDiagnostics();
+    const std::vector<Utterance> utterances =
+        ParseNbest(ReadSourceLines(options.input), file, FormatNamed(options.format), diagnostics);
     for (const Utterance& utterance : utterances) {
         const UtteranceRun run =
             RunUtterance(data, utterance, file, diagnostics, options.maxResults);
@@ -74,6 +81,7 @@ int RunFilter(const FilterOptions& options, CliContext& context) {
             PrintText(run, context.out);
         }
     }
+    diagnostics.Summarise();
     return kExitSuccess;
 }
 
@@ -89,7 +97,10 @@ void AddFilterCommand(CLI::App& app, CliContext& context) {
         "Words that the lexicon does not hold are reported with their line and left out;\n"
         "the hypothesis is still filtered without them. Each utterance prints its ranked\n"
         "address texts; --json prints one object a line with the utterance id, the\n"
-        "hypotheses with their unknown words and return codes, and the results.");
+        "hypotheses with their unknown words and return codes, and the results.\n"
+        "A hypothesis whose kept words have no text (only '@'/'!' marks, say) enters\n"
+        "an empty text: it is never listed as an address; the JSON gives its rank in\n"
+        "empty_ranks.");
     command->add_option("--data", options->dataDir, "Directory built by 'vantir build'")
         ->required()
         ->check(CLI::ExistingDirectory);

@@ -2,6 +2,7 @@
 // The model comes from an ARPA file or is trained from the corpus.
 #include "tools/data_build.h"
 
+#include "address/compose_text.h"
 #include "tools/arpa_model.h"
 #include "tools/bigram_trainer.h"
 #include "tools/blob_examiner.h"
@@ -20,9 +21,36 @@ void CheckBlob(const std::vector<uint8_t>& bytes, const char* name, BlobReport& 
     }
 }
 
+// A hypothesis that keeps only such words enters the empty text as a result,
+// which hosts must skip; the composition is the filter's own.
+void WarnAboutWordsWithoutText(const FilterSession* session, const Vocabulary& vocabulary,
+                               const WordNumbering& numbering, Diagnostics& diagnostics) {
+    constexpr size_t kListed = 10;
+    std::vector<const VocabularyEntry*> silent;
+    for (const VocabularyEntry& entry : vocabulary.entries) {
+        const WordId id = numbering.ids.at(entry.word);
+        char16_t text[kComposeBufferCapacity];
+        if (ComposeResultText(session, &id, 1, text, kComposeBufferCapacity) == 0) {
+            silent.push_back(&entry);
+        }
+    }
+    if (silent.empty()) return;
+    std::string what = std::to_string(silent.size()) +
+                       (silent.size() == 1 ? " word composes" : " words compose") +
+                       " to no text (only '@'/'!' marks, or one unit closed by tag 32), so an "
+                       "address of only such words is the empty text:";
+    for (size_t k = 0; k < silent.size() && k < kListed; ++k) {
+        what += (k == 0 ? " " : ", ") + Shown(silent[k]->word) + " (line " +
+                std::to_string(silent[k]->line) + ")";
+    }
+    if (silent.size() > kListed)
+        what += " and " + std::to_string(silent.size() - kListed) + " more";
+    diagnostics.Warn(vocabulary.file, 0, what);
+}
+
 // Attaches the built blobs as a host would and opens a session over them.
-void CheckAsHost(const BuiltData& built, const RegionSource& regions,
-                 const WordNumbering& numbering) {
+void CheckAsHost(const BuiltData& built, const RegionSource& regions, const Vocabulary& vocabulary,
+                 const WordNumbering& numbering, Diagnostics& diagnostics) {
     Expected<LexiconHandle> lexicon =
         AttachLexicon(BlobBuffer::CopyOf(built.lexicon.data(), built.lexicon.size()));
     if (!lexicon) throw ToolError(std::string(kLexiconBlobName) + ": " + lexicon.error().message);
@@ -36,12 +64,13 @@ void CheckAsHost(const BuiltData& built, const RegionSource& regions,
     for (const RegionSourcePair& pair : regions.pairs) {
         for (const std::string* name : {&pair.upper, &pair.lower}) {
             if (FindWord(lexicon->get(), ToUtf16(*name).value()) != numbering.ids.at(*name)) {
-                Fail(regions.file, pair.line, "name '" + *name + "' is found at another id");
+                Fail(regions.file, pair.line, "name " + Shown(*name) + " is found at another id");
             }
         }
     }
     Expected<Session> session = Session::Create(model->get(), lexicon->get(), address.data());
     if (!session) throw ToolError(std::string(kAddressBlobName) + ": " + session.error().message);
+    WarnAboutWordsWithoutText(session->get(), vocabulary, numbering, diagnostics);
 }
 
 ArpaModel ModelSource(const BuildInputs& inputs, const Vocabulary& vocabulary,
@@ -115,7 +144,7 @@ BuiltData BuildData(const BuildInputs& inputs, const ModelOptions& options,
     const std::vector<std::string> numbering =
         CheckSameNumbering(lexiconReport, modelReport, addressReport);
     if (!numbering.empty()) throw ToolError("built blobs disagree: " + numbering[0]);
-    CheckAsHost(built, regions, lexicon.numbering);
+    CheckAsHost(built, regions, vocabulary, lexicon.numbering, diagnostics);
     Expected<ModelHandle> model =
         AttachModel(BlobBuffer::CopyOf(built.model.data(), built.model.size()));
     built.pairs = model ? static_cast<size_t>(BigramModel_GetPairCount(model->get())) : 0;

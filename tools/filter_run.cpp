@@ -12,7 +12,8 @@ UtteranceRun RunUtterance(LoadedData& data, const Utterance& utterance, const st
         WordLookup lookup = LookUpWords(data.lexicon.get(), hypothesis.words);
         for (const std::string& word : lookup.unknown) {
             diagnostics.Warn(file, hypothesis.line,
-                             "unknown word '" + word + "' left out of the hypothesis");
+                             "unknown word " + Shown(word) + " left out of the hypothesis",
+                             "unknown words left out");
         }
         HypothesisRun entry;
         entry.hypothesis = &hypothesis;
@@ -20,13 +21,19 @@ UtteranceRun RunUtterance(LoadedData& data, const Utterance& utterance, const st
         entry.code = data.session.add(lookup.ids);
         run.hypotheses.push_back(std::move(entry));
     }
-    Expected<std::vector<std::u16string>> texts = data.session.results(maxResults);
+    Expected<std::vector<std::u16string>> texts = data.session.entries(Session::kAllResults);
     if (!texts) {
         run.resultCode = texts.error().code;
         return run;
     }
-    for (const std::u16string& text : *texts)
-        run.results.push_back(ToUtf8(text));
+    for (size_t k = 0; k < texts->size(); ++k) {
+        const std::u16string& text = (*texts)[k];
+        if (text.empty()) {
+            run.emptyRanks.push_back(static_cast<int32_t>(k + 1));
+        } else if (static_cast<int32_t>(run.results.size()) < maxResults) {
+            run.results.push_back(ToUtf8(text));
+        }
+    }
     return run;
 }
 

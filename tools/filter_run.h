@@ -22,12 +22,14 @@ struct HypothesisRun {
 struct UtteranceRun {
     const Utterance* utterance = nullptr;
     std::vector<HypothesisRun> hypotheses;
-    std::vector<std::string> results;  // UTF-8, ranked
+    std::vector<std::string> results;  // UTF-8 addresses, ranked; never an empty text
+    std::vector<int32_t> emptyRanks;   // table ranks (from 1) that hold the empty text
     int32_t resultCode = 0;            // 0, or the code of a failed listing
 };
 
 // Unknown words get a warning naming the word and the line; the hypothesis is
-// filtered without them.
+// filtered without them. Up to maxResults addresses are kept; empty texts in
+// the table are left out of them and their ranks noted.
 UtteranceRun RunUtterance(LoadedData& data, const Utterance& utterance, const std::string& file,
                           Diagnostics& diagnostics, int32_t maxResults);
 

@@ -22,7 +22,10 @@ VANTIR_API int32_t Vantir_AddRecogResult(FilterSession* session, const WordId* i
                                          int32_t reserved1, int32_t reserved2, int32_t reserved3,
                                          int32_t count);
 /* Writes up to *count texts, each ended by a 0 unit, then one more 0 unit, and
-   returns the number of units of that list; a null output only measures. */
+   returns the number of units of that list; a null output only measures.
+   Read the list by the count written to *count, never up to a double 0: a
+   hypothesis whose words have no text yields an empty text (a lone 0 unit),
+   which is no address. */
 VANTIR_API int32_t Vantir_GetFilterResult(FilterSession* session, char16_t* output,
                                           int32_t reserved1, int32_t reserved2, int32_t* count);
 

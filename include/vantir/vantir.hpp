@@ -3,6 +3,7 @@
 #ifndef VANTIR_VANTIR_HPP
 #define VANTIR_VANTIR_HPP
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -359,8 +360,26 @@ class Session {
                                      static_cast<int32_t>(ids.size()));
     }
 
-    // Up to maxCount texts in ranked order.
+    // Up to maxCount addresses in ranked order. A hypothesis whose kept words
+    // have no text enters the empty text into the table; it is no address and
+    // is skipped here, so up to maxCount non-empty texts come back.
     Expected<std::vector<std::u16string>> results(int32_t maxCount = kAllResults) {
+        if (maxCount < 0) return entries(maxCount);
+        Expected<std::vector<std::u16string>> listed = entries(kAllResults);
+        if (!listed) return listed;
+        std::vector<std::u16string> texts;
+        for (std::u16string& text : *listed) {
+            if (static_cast<int32_t>(texts.size()) == maxCount) break;
+            if (!text.empty()) texts.push_back(std::move(text));
+        }
+        return texts;
+    }
+
+    // The first maxCount entries of the table in ranked order, empty texts
+    // included. The block is cut into texts by the count the library returns,
+    // never by its terminators: an empty text is a lone 0 unit, the same unit
+    // that ends the list.
+    Expected<std::vector<std::u16string>> entries(int32_t maxCount = kAllResults) {
         int32_t count = maxCount;
         const int32_t units = Vantir_GetFilterResult(session_.get(), nullptr, 0, 0, &count);
         if (units < 0) return Error{units, "cannot read the results"};
@@ -368,11 +387,11 @@ class Session {
         const int32_t written = Vantir_GetFilterResult(session_.get(), list.data(), 0, 0, &count);
         if (written < 0) return Error{written, "cannot read the results"};
         std::vector<std::u16string> texts;
-        size_t at = 0;
-        for (int32_t k = 0; k < count && at < list.size(); ++k) {
-            const size_t length = std::char_traits<char16_t>::length(list.data() + at);
-            texts.emplace_back(list.data() + at, length);
-            at += length + 1;
+        auto at = list.begin();
+        for (int32_t k = 0; k < count && at != list.end(); ++k) {
+            const auto end = std::find(at, list.end(), u'\0');
+            texts.emplace_back(at, end);
+            at = end == list.end() ? end : end + 1;
         }
         return texts;
     }

@@ -77,9 +77,10 @@ TEST_F(BuiltData, FilterWarnsAboutUnknownWordsAndFiltersWithoutThem) {
     EXPECT_EQ(run.out,
               "{\"utterance\":\"1\",\"hypotheses\":[{\"rank\":1,\"line\":2,\"words\":[\"臺北市\","
               "\"大安區\",\"忽\",\"忠孝東路\",\"四段\",\"七\",\"號\"],\"unknown\":[\"忽\"],"
-              "\"code\":0}],\"results\":[\"臺北市大安區忠孝東路四段7號\"],\"code\":0}\n"
+              "\"code\":0}],\"results\":[\"臺北市大安區忠孝東路四段7號\"],\"empty_ranks\":[],"
+              "\"code\":0}\n"
               "{\"utterance\":\"2\",\"hypotheses\":[{\"rank\":1,\"line\":4,\"words\":[\"我\"],"
-              "\"unknown\":[],\"code\":0}],\"results\":[],\"code\":0}\n");
+              "\"unknown\":[],\"code\":0}],\"results\":[],\"empty_ranks\":[],\"code\":0}\n");
 }
 
 TEST_F(BuiltData, ExplainShowsCompletionSegmentsAndDroppedWords) {

@@ -72,3 +72,39 @@ TEST(WrapperSession, FiltersThroughOwningHandles) {
     EXPECT_TRUE(session->results()->empty());
     EXPECT_FALSE(Session::Create(nullptr, lexicon->get(), address->data()));
 }
+
+// A fallback word made only of marks composes to the empty text, which the
+// library enters like any other text; the wrapper reads the block by its count.
+TEST(WrapperSession, ReadsTheListByItsCountAndNeverCallsAnEmptyTextAnAddress) {
+    ScratchDir dir;
+    vantir::testing::WriteSmallSources(dir / "src");
+    WriteFile(dir / "src" / "vocabulary.tsv",
+              vantir::testing::ReadFile(dir / "src" / "vocabulary.tsv") + "@!\tfallback\n");
+    const auto build =
+        vantir::testing::RunCli({"build", (dir / "src").string(), "-o", (dir / "out").string()});
+    ASSERT_EQ(build.status, 0) << build.err;
+    Expected<LexiconHandle> lexicon = LoadLexiconFile(dir / "out" / tools::kLexiconBlobName);
+    Expected<ModelHandle> model = LoadModelFile(dir / "out" / tools::kModelBlobName);
+    Expected<BlobBuffer> address = LoadAddressDbFile(dir / "out" / tools::kAddressBlobName);
+    ASSERT_TRUE(lexicon && model && address);
+    Expected<Session> session = Session::Create(model->get(), lexicon->get(), address->data());
+    ASSERT_TRUE(session);
+
+    const WordId marks = FindWord(lexicon->get(), u"@!");
+    ASSERT_GE(marks, 0);
+    ASSERT_EQ(session->add(std::vector<WordId>{marks}), VANTIR_OK);
+    // A lone fallback word ranks like the lone marks; arrival puts it second.
+    ASSERT_EQ(session->add(std::vector<WordId>{FindWord(lexicon->get(), u"故宮博物院")}),
+              VANTIR_OK);
+
+    int32_t count = Session::kAllResults;
+    Vantir_GetFilterResult(session->get(), nullptr, 0, 0, &count);
+    ASSERT_EQ(count, 2) << "the library's default: the empty text is an entry";
+    Expected<std::vector<std::u16string>> entries = session->entries();
+    ASSERT_TRUE(entries);
+    EXPECT_EQ(*entries, (std::vector<std::u16string>{u"", u"故宮博物院"}));
+    EXPECT_EQ(*session->results(), std::vector<std::u16string>{u"故宮博物院"});
+    EXPECT_EQ(*session->results(1), std::vector<std::u16string>{u"故宮博物院"})
+        << "the cap counts addresses, not table entries";
+    EXPECT_TRUE(session->results(0)->empty());
+}
