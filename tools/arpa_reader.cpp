@@ -36,7 +36,7 @@ double ParseLog10(const std::string& text, const std::string& file, int32_t line
     const char* end = text.data() + text.size();
     const auto [stop, error] = std::from_chars(begin, end, value);
     if (error != std::errc() || stop != end || std::isnan(value)) {
-        Fail(file, line, "'" + text + "' is not a number");
+        Fail(file, line, Shown(text) + " is not a number");
     }
     return value;
 }
@@ -74,12 +74,12 @@ void ReadUnigram(ParseState& state, const SourceLine& line,
     if (fields.size() == 3) unigram.logBackoff = ParseLog10(fields[2], state.file, line.number);
     unigram.line = line.number;
     if (unigram.logProb > 0) {
-        Fail(state.file, line.number, "probability of '" + unigram.word + "' is above 1");
+        Fail(state.file, line.number, "probability of " + Shown(unigram.word) + " is above 1");
     }
     const auto [at, inserted] = state.unigramAt.emplace(unigram.word, state.model.unigrams.size());
     if (!inserted) {
         Fail(state.file, line.number,
-             "1-gram '" + unigram.word + "' repeats line " +
+             "1-gram " + Shown(unigram.word) + " repeats line " +
                  std::to_string(state.model.unigrams[at->second].line));
     }
     state.model.unigrams.push_back(std::move(unigram));
@@ -96,16 +96,16 @@ void ReadBigram(ParseState& state, const SourceLine& line, const std::vector<std
     bigram.line = line.number;
     if (bigram.logProb > 0) {
         Fail(state.file, line.number,
-             "probability of '" + bigram.first + " " + bigram.second + "' is above 1");
+             "probability of " + Shown(bigram.first + " " + bigram.second) + " is above 1");
     }
     for (const std::string* word : {&bigram.first, &bigram.second}) {
         if (state.unigramAt.count(*word) == 0) {
-            Fail(state.file, line.number, "word '" + *word + "' of a 2-gram has no 1-gram");
+            Fail(state.file, line.number, "word " + Shown(*word) + " of a 2-gram has no 1-gram");
         }
     }
     if (!state.bigramSeen.emplace(bigram.first, bigram.second).second) {
         Fail(state.file, line.number,
-             "2-gram '" + bigram.first + " " + bigram.second + "' repeats");
+             "2-gram " + Shown(bigram.first + " " + bigram.second) + " repeats");
     }
     state.model.bigrams.push_back(std::move(bigram));
 }

@@ -57,7 +57,7 @@ std::vector<Sentence> ParseCorpus(const std::vector<SourceLine>& lines, const st
         Sentence sentence = SplitFields(line.text);
         for (const std::string& word : sentence) {
             if (vocabulary.Find(word) == nullptr) {
-                Fail(file, line.number, "word '" + word + "' is not in the vocabulary");
+                Fail(file, line.number, "word " + Shown(word) + " is not in the vocabulary");
             }
         }
         sentences.push_back(std::move(sentence));

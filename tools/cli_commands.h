@@ -19,7 +19,7 @@ struct CliContext {
     bool errIsTerminal;
     std::function<int()> action;  // set by the chosen subcommand's callback
 
-    Diagnostics MakeDiagnostics() const { return Diagnostics{&err, 0}; }
+    Diagnostics MakeDiagnostics() const { return Diagnostics(&err); }
     Progress MakeProgress() const { return Progress(&err, errIsTerminal); }
 };
 

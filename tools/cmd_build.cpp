@@ -34,6 +34,7 @@ int RunBuild(const BuildOptions& options, CliContext& context) {
     Diagnostics diagnostics = context.MakeDiagnostics();
     Progress progress = context.MakeProgress();
     const BuiltData built = BuildData(inputs, options.model, diagnostics, progress);
+    diagnostics.Summarise();
 
     const std::filesystem::path out = options.outputDir;
     WriteFilesAtomically({{out / kLexiconBlobName, AsText(built.lexicon)},

@@ -68,8 +68,10 @@ void PrintLine(std::ostream& out, const char* label, int32_t hits, int32_t total
 int RunEval(const EvalOptions& options, CliContext& context) {
     LoadedData data = LoadDataDir(options.dataDir);
     const std::string nbestFile = DisplayName(options.nbest);
-    const std::vector<Utterance> utterances =
-        ParseNbest(ReadSourceLines(options.nbest), nbestFile, FormatNamed(options.format));
+    Diagnostics diagnostics = context.MakeDiagnostics();
+    const std::vector<Utterance> utterances = ParseNbest(ReadSourceLines(options.nbest), nbestFile,
+                                                         FormatNamed(options.format), diagnostics);
+    diagnostics.Summarise();
     const std::string referenceFile = DisplayName(options.references);
     const std::map<std::string, std::string> references =
         ParseReferences(ReadSourceLines(options.references), referenceFile);
@@ -79,7 +81,7 @@ int RunEval(const EvalOptions& options, CliContext& context) {
     for (const Utterance& utterance : utterances) {
         const auto reference = references.find(utterance.id);
         if (reference == references.end()) {
-            Fail(referenceFile, 0, "no reference for utterance '" + utterance.id + "'");
+            Fail(referenceFile, 0, "no reference for utterance " + Shown(utterance.id));
         }
         const std::string wanted = Folded(reference->second, options.exact);
         const UtteranceRun run = RunUtterance(data, utterance, nbestFile, quiet, kAllResults);

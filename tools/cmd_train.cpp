@@ -35,6 +35,7 @@ int RunTrain(const TrainOptions& options, CliContext& context) {
         ParseCorpus(ReadSourceLines(corpusPath), DisplayName(corpusPath), vocabulary);
     if (sentences.empty()) Fail(DisplayName(corpusPath), 0, "the corpus holds no address");
     const ArpaModel model = TrainWittenBell(sentences, vocabulary, progress);
+    diagnostics.Summarise();
 
     std::ostringstream text;
     WriteArpa(model, text);

@@ -4,9 +4,12 @@
 #define VANTIR_TOOLS_DIAGNOSTICS_H
 
 #include <cstdint>
+#include <map>
 #include <ostream>
 #include <stdexcept>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace vantir::tools {
 
@@ -21,12 +24,48 @@ std::string Located(const std::string& file, int32_t line, const std::string& wh
 
 [[noreturn]] void Fail(const std::string& file, int32_t line, const std::string& what);
 
-// Warnings go to one stream, prefixed "warning: ", and are counted.
+// Characters of a name that messages echo before cutting it.
+constexpr size_t kShownNameChars = 40;
+
+// A name from the input as messages quote it: in single quotes, control
+// characters escaped (a NUL as \0, so it cannot end the message), cut after
+// kShownNameChars characters; a cut name is followed by its length, and a name
+// holding a NUL says so.
+std::string Shown(std::string_view name);
+
+// Warnings go to one stream, prefixed "warning: ", and are counted. The same
+// warning for the same file is shown once; its repeats are only counted. A
+// warning of a named kind is shown for the first kShownPerKind occurrences,
+// the others only counted. Summarise() reports what was held back.
 struct Diagnostics {
+    static constexpr int32_t kShownPerKind = 10;
+
+    Diagnostics() = default;
+    explicit Diagnostics(std::ostream* to, int32_t counted = 0) : stream(to), warnings(counted) {}
+
     std::ostream* stream = nullptr;  // null: warnings are only counted
     int32_t warnings = 0;
 
     void Warn(const std::string& file, int32_t line, const std::string& what);
+    void Warn(const std::string& file, int32_t line, const std::string& what,
+              const std::string& kind);
+
+    // One line per repeated warning and per kind with hidden warnings, then
+    // starts afresh.
+    void Summarise();
+
+  private:
+    struct Held {
+        std::string file;
+        std::string what;
+        int32_t firstLine = 0;
+        int32_t count = 0;    // held back
+        bool ofKind = false;  // `what` names a kind of warning, not one warning
+    };
+    std::map<std::string, size_t> seen_;   // file + what -> index in held_
+    std::map<std::string, size_t> kinds_;  // file + kind -> index in held_
+    std::map<std::string, int32_t> shownOfKind_;
+    std::vector<Held> held_;
 };
 
 }  // namespace vantir::tools

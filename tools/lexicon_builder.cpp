@@ -33,12 +33,12 @@ LexiconBlob BuildLexiconBlob(const Vocabulary& vocabulary) {
     for (const VocabularyEntry& entry : vocabulary.entries) {
         const WordId id = FindWord(lexicon.get(), entry.text);
         if (id < 0 || id >= built.numbering.wordCount) {
-            Fail(vocabulary.file, entry.line, "the lexicon cannot find word '" + entry.word + "'");
+            Fail(vocabulary.file, entry.line, "the lexicon cannot find word " + Shown(entry.word));
         }
         if (owner[static_cast<size_t>(id)] != nullptr) {
             Fail(vocabulary.file, entry.line,
-                 "word '" + entry.word + "' gets the id of '" +
-                     owner[static_cast<size_t>(id)]->word + "'");
+                 "word " + Shown(entry.word) + " gets the id of " +
+                     Shown(owner[static_cast<size_t>(id)]->word));
         }
         owner[static_cast<size_t>(id)] = &entry;
         built.numbering.ids.emplace(entry.word, id);

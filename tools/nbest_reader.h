@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/diagnostics.h"
 #include "tools/text_source.h"
 
 namespace vantir::tools {
@@ -28,9 +29,15 @@ enum class NbestFormat { kAuto, kKaldi, kPlain };
 
 // Kaldi form: the first field is the utterance id, a '-' and the rank; lines
 // of one utterance may stand anywhere, and are ordered by rank (a repeated
-// rank fails). Plain form: each line a hypothesis, best first; a blank line
-// ends an utterance; utterances are named 1, 2, ... Auto picks Kaldi when the
-// first non-blank line starts with such an id. '#' comment lines are skipped.
+// rank fails, a malformed rank fails naming the line and what is wrong, a gap
+// in the ranks is a warning). Plain form: each line a hypothesis, best first; a
+// blank line ends an utterance; utterances are named 1, 2, ... Auto picks Kaldi
+// when the first non-blank line starts with such an id, and fails when that
+// first field was meant as one but has a malformed rank ("u1-x", "u1-0").
+// '#' comment lines are skipped.
+std::vector<Utterance> ParseNbest(const std::vector<SourceLine>& lines, const std::string& file,
+                                  NbestFormat format, Diagnostics& diagnostics);
+// The same with warnings dropped.
 std::vector<Utterance> ParseNbest(const std::vector<SourceLine>& lines, const std::string& file,
                                   NbestFormat format);
 

@@ -34,9 +34,10 @@ RegionSource ParseRegions(const std::vector<SourceLine>& lines, const std::strin
         const auto [at, inserted] = seen.emplace(key, line.number);
         if (!inserted) {
             diagnostics.Warn(file, line.number,
-                             "pair " + fields[0] + " " + fields[1] + " repeats line " +
-                                 std::to_string(at->second) +
-                                 " (its district is listed twice as a candidate)");
+                             "pair " + Shown(fields[0]) + " " + Shown(fields[1]) +
+                                 " repeats line " + std::to_string(at->second) +
+                                 " (its district is listed twice as a candidate)",
+                             "repeated region pairs");
         }
         regions.pairs.push_back({fields[0], fields[1], line.number});
     }
@@ -50,22 +51,24 @@ void CheckRegionsAgainstVocabulary(const RegionSource& regions, const Vocabulary
         const VocabularyEntry* lower = vocabulary.Find(pair.lower);
         if (upper == nullptr) {
             Fail(regions.file, pair.line,
-                 "upper name '" + pair.upper + "' is not in the vocabulary");
+                 "upper name " + Shown(pair.upper) + " is not in the vocabulary");
         }
         if (lower == nullptr) {
             Fail(regions.file, pair.line,
-                 "lower name '" + pair.lower + "' is not in the vocabulary");
+                 "lower name " + Shown(pair.lower) + " is not in the vocabulary");
         }
         if (!HasTagCode(*upper, kUpperHeadTag)) {
             diagnostics.Warn(regions.file, pair.line,
-                             "upper name '" + pair.upper + "' lacks the upper-head tag (33)");
+                             "upper name " + Shown(pair.upper) + " lacks the upper-head tag (33)",
+                             "upper names without the upper-head tag");
         }
         if (!HasTagCode(*lower, kLowerHeadTag)) {
             diagnostics.Warn(regions.file, pair.line,
-                             "lower name '" + pair.lower + "' lacks the lower-head tag (8)");
+                             "lower name " + Shown(pair.lower) + " lacks the lower-head tag (8)",
+                             "lower names without the lower-head tag");
         } else if (static_cast<int32_t>(lower->text.size()) > kMaxCompletedNameUnits) {
             diagnostics.Warn(regions.file, pair.line,
-                             "lower name '" + pair.lower + "' is longer than " +
+                             "lower name " + Shown(pair.lower) + " is longer than " +
                                  std::to_string(kMaxCompletedNameUnits) +
                                  " units; region completion may not match it");
         }

@@ -48,7 +48,12 @@ Vocabulary ParseVocabulary(const std::vector<SourceLine>& lines, const std::stri
         entry.word = fields[0];
         entry.line = line.number;
         if (IsReservedWord(entry.word)) {
-            Fail(file, line.number, "word '" + entry.word + "' is reserved for language models");
+            Fail(file, line.number,
+                 "word " + Shown(entry.word) + " is reserved for language models");
+        }
+        if (entry.word.find('\0') != std::string::npos) {
+            Fail(file, line.number,
+                 "word " + Shown(entry.word) + " cannot be stored: lexicon words end at a NUL");
         }
         entry.text = ToUtf16(entry.word).value();
         if (static_cast<int32_t>(entry.text.size()) > kMaxWordUnits) {
@@ -57,24 +62,26 @@ Vocabulary ParseVocabulary(const std::vector<SourceLine>& lines, const std::stri
         }
         if (const VocabularyEntry* first = vocabulary.Find(entry.word)) {
             Fail(file, line.number,
-                 "word '" + entry.word + "' is listed twice (first at line " +
+                 "word " + Shown(entry.word) + " is listed twice (first at line " +
                      std::to_string(first->line) + ")");
         }
         for (const std::string& text : SplitTagList(fields)) {
             const std::optional<uint8_t> tag = ParseTag(text);
             if (!tag) {
                 Fail(file, line.number,
-                     "unknown tag '" + text + "' for word '" + entry.word +
-                         "' (use a number 0-255 or a role name such as upper-head)");
+                     "unknown tag " + Shown(text) + " for word " + Shown(entry.word) +
+                         " (use a number 0-255 or a role name such as upper-head)");
             }
             if (std::find(entry.tags.begin(), entry.tags.end(), *tag) != entry.tags.end()) {
                 diagnostics.Warn(file, line.number,
-                                 "tag " + text + " given twice for word '" + entry.word + "'");
+                                 "tag " + text + " given twice for word " + Shown(entry.word),
+                                 "tags given twice");
                 continue;
             }
             if (FindTagRole(*tag) == nullptr) {
                 diagnostics.Warn(file, line.number,
-                                 "tag " + text + " has no role in the address grammar");
+                                 "tag " + text + " has no role in the address grammar",
+                                 "tags without a role");
             }
             entry.tags.push_back(*tag);
         }

@@ -2,6 +2,7 @@
 // and references, on good input and on input that must fail with file and line.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 #include "tool_test_support.h"
@@ -169,9 +170,10 @@ TEST(NbestReader, KaldiFailuresNameTheLine) {
     EXPECT_EQ(ErrorOf([] { ParseNbest(Lines("u1-1 a\nu1-1 b\n"), "n.txt", NbestFormat::kKaldi); }),
               "n.txt:2: rank 1 of 'u1' repeats line 1");
     EXPECT_EQ(ErrorOf([] { ParseNbest(Lines("u1-1 a\nbroken b\n"), "n.txt", NbestFormat::kAuto); }),
-              "n.txt:2: expected 'UTTID-RANK word ...', found 'broken'");
+              "n.txt:2: expected 'UTTID-RANK word ...', found 'broken' (no '-RANK' after an "
+              "utterance id)");
     EXPECT_EQ(ErrorOf([] { ParseNbest(Lines("u1-0 a\n"), "n.txt", NbestFormat::kKaldi); }),
-              "n.txt:1: expected 'UTTID-RANK word ...', found 'u1-0'");
+              "n.txt:1: expected 'UTTID-RANK word ...', found 'u1-0' (ranks start at 1)");
 }
 
 TEST(ReferenceReader, JoinsTheTextAndRejectsRepeats) {
@@ -182,4 +184,36 @@ TEST(ReferenceReader, JoinsTheTextAndRejectsRepeats) {
               "ref.txt:2: utterance 'u1' repeats line 1");
     EXPECT_EQ(ErrorOf([] { ParseReferences(Lines("u1\n"), "ref.txt"); }),
               "ref.txt:1: expected 'UTTID text'");
+}
+
+TEST(Messages, EchoedNamesAreQuotedCutAndEscaped) {
+    EXPECT_EQ(Shown("臺北市"), "'臺北市'");
+    EXPECT_EQ(Shown(std::string(41, 'x')), "'" + std::string(40, 'x') + "...' (41 characters)");
+    std::string wide;
+    for (int k = 0; k < 50; ++k)
+        wide += "臺";
+    EXPECT_EQ(Shown(wide).size(), 1 + 40 * 3 + 4 + std::string(" (50 characters)").size())
+        << "the cut falls between characters";
+    EXPECT_EQ(Shown(std::string("a\0b\x1b[2J", 7)), "'a\\0b\\x1b[2J' (holds a NUL character)");
+}
+
+TEST(Messages, RepeatsAndKindsAreHeldBackAndSummarised) {
+    std::ostringstream stream;
+    Diagnostics diagnostics(&stream);
+    diagnostics.Warn("f", 1, "same");
+    diagnostics.Warn("f", 2, "same");
+    diagnostics.Warn("g", 3, "same");
+    for (int k = 0; k < Diagnostics::kShownPerKind + 2; ++k)
+        diagnostics.Warn("f", 10 + k, "word " + std::to_string(k), "odd words");
+    EXPECT_EQ(diagnostics.warnings, 3 + Diagnostics::kShownPerKind + 2);
+    diagnostics.Summarise();
+    const std::string text = stream.str();
+    EXPECT_EQ(text.substr(0, 34), "warning: f:1: same\nwarning: g:3: s");
+    EXPECT_NE(text.find("warning: f: repeated 1 more time after line 1: same\n"), std::string::npos)
+        << text;
+    EXPECT_NE(
+        text.find("warning: f: 2 more warnings not shown: odd words (the first at line 20)\n"),
+        std::string::npos)
+        << text;
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2 + Diagnostics::kShownPerKind + 2);
 }
