@@ -36,12 +36,17 @@ std::string Shown(std::string_view name);
 // Warnings go to one stream, prefixed "warning: ", and are counted. The same
 // warning for the same file is shown once; its repeats are only counted. A
 // warning of a named kind is shown for the first kShownPerKind occurrences,
-// the others only counted. Summarise() reports what was held back.
+// the others only counted. Summarise() reports what was held back; the
+// destructor does so for what is left.
 struct Diagnostics {
     static constexpr int32_t kShownPerKind = 10;
 
     Diagnostics() = default;
     explicit Diagnostics(std::ostream* to, int32_t counted = 0) : stream(to), warnings(counted) {}
+    // What is still held back is reported also when a failure ends the command.
+    ~Diagnostics() { Summarise(); }
+    Diagnostics(const Diagnostics&) = delete;
+    Diagnostics& operator=(const Diagnostics&) = delete;
 
     std::ostream* stream = nullptr;  // null: warnings are only counted
     int32_t warnings = 0;

@@ -180,6 +180,17 @@ TEST_F(BinaryRun, ARepeatedWarningIsShownOnceWithACount) {
                                       "first at line 510)\n"))
         << run.err;
     EXPECT_LT(std::count(run.err.begin(), run.err.end(), '\n'), 15);
+
+    std::string roleless = ReadFile(dir / "src" / "vocabulary.tsv");
+    for (int k = 1; k <= 12; ++k)
+        roleless += "z" + std::to_string(k) + "\t9\n";
+    WriteFile(dir / "src" / "vocabulary.tsv", roleless);
+    WriteFile(dir / "src" / "regions.tsv", "臺北市\t大安區\n臺北市\t無此區\n");
+    const CliRun failed = RunBinary({"build", src(), "-o", out()});
+    EXPECT_EQ(failed.status, kFailure);
+    EXPECT_TRUE(Contains(failed.err, ": repeated 11 more times after line 20: tag 9 has no role"))
+        << "held-back warnings are reported when an error ends the command\n"
+        << failed.err;
 }
 
 TEST_F(BinaryRun, ExplainRejectsAnArgumentThatIsNotUtf8) {
