@@ -41,6 +41,7 @@ class BinaryRun : public ::testing::Test {
 }  // namespace
 
 TEST_F(BinaryRun, EveryCommandFailsWhenStandardOutputCannotBeWritten) {
+    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
     WriteFile(dir / "nbest.txt", "u1-1 臺北市 大安區 忠孝東路 四段 七 號\n");
     WriteFile(dir / "ref.txt", "u1 臺北市大安區忠孝東路四段7號\n");
     const std::string nbest = (dir / "nbest.txt").string();
