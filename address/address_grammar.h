@@ -5,9 +5,7 @@
 
 #include <cstdint>
 
-#include "filter/session.h"
-#include "vantir/bigram.h"
-#include "vantir/lexicon.h"
+#include "address/address_context.h"
 
 namespace vantir {
 
@@ -22,33 +20,28 @@ struct StepResult {
 // address to output[0..]; returns how many words were kept (at most count + 1).
 // The output needs room for count + 10 words. The model is put in strict mode
 // for the analysis and is left in back-off mode on every path.
-int32_t AnalyseAddress(const FilterSession* session, const Lexicon* lexicon, BigramModel* model,
-                       const WordId* words, int32_t count, WordId* output);
+int32_t AnalyseAddress(const AddressContext& context, const WordId* words, int32_t count,
+                       WordId* output);
 
 // The steps below write their words at output[outPos..] and return 1 on a
 // match, 0 otherwise. They never compare a position with the word count: the
 // -1 that ends the input has no tag and stops them.
-int32_t MatchAddressStart(const FilterSession* session, const Lexicon* lexicon,
-                          const BigramModel* model, const WordId* words, int32_t start,
+int32_t MatchAddressStart(const AddressContext& context, const WordId* words, int32_t start,
                           WordId* output, StepResult* result);
-int32_t MatchHead(const FilterSession* session, const WordId* words, int32_t start, WordId* output,
+int32_t MatchHead(const AddressContext& context, const WordId* words, int32_t start, WordId* output,
                   StepResult* result);
-int32_t ParseAddressBody(const FilterSession* session, const BigramModel* model,
-                         const WordId* words, int32_t start, WordId* output, int32_t outPos,
-                         StepResult* result);
-int32_t MatchPrefixes(const FilterSession* session, const WordId* words, int32_t start,
+int32_t ParseAddressBody(const AddressContext& context, const WordId* words, int32_t start,
+                         WordId* output, int32_t outPos, StepResult* result);
+int32_t MatchPrefixes(const AddressContext& context, const WordId* words, int32_t start,
                       WordId* output, int32_t outPos, StepResult* result);
-int32_t MatchFirstSegment(const FilterSession* session, const BigramModel* model,
-                          const WordId* words, int32_t start, WordId* output, int32_t outPos,
-                          StepResult* result);
-int32_t MatchSecondSegment(const FilterSession* session, const WordId* words, int32_t start,
+int32_t MatchFirstSegment(const AddressContext& context, const WordId* words, int32_t start,
+                          WordId* output, int32_t outPos, StepResult* result);
+int32_t MatchSecondSegment(const AddressContext& context, const WordId* words, int32_t start,
                            WordId* output, int32_t outPos, StepResult* result);
-int32_t MatchThirdSegment(const FilterSession* session, const BigramModel* model,
-                          const WordId* words, int32_t start, WordId* output, int32_t outPos,
-                          StepResult* result);
-int32_t MatchThirdSegmentLead(const FilterSession* session, const BigramModel* model,
-                              const WordId* words, int32_t start, WordId* output, int32_t outPos,
-                              StepResult* result);
+int32_t MatchThirdSegment(const AddressContext& context, const WordId* words, int32_t start,
+                          WordId* output, int32_t outPos, StepResult* result);
+int32_t MatchThirdSegmentLead(const AddressContext& context, const WordId* words, int32_t start,
+                              WordId* output, int32_t outPos, StepResult* result);
 
 }  // namespace vantir
 

@@ -2,10 +2,7 @@
 // numbered segments (prefixes and a key word) have their numerals turned into digits.
 #include "address/compose_text.h"
 
-#include "address/tag_codes.h"
-#include "filter/address_db.h"
 #include "textutil/byte_order.h"
-#include "vantir/lexicon.h"
 
 namespace vantir {
 
@@ -15,16 +12,16 @@ constexpr char16_t kMarkAt = u'@';
 constexpr char16_t kMarkBang = u'!';
 
 // Tags of position `at`; a position past the sequence holds no word.
-bool TaggedAt(const FilterSession* session, const WordId* words, int32_t n, int32_t at,
+bool TaggedAt(const AddressContext& context, const WordId* words, int32_t n, int32_t at,
               int32_t tag) {
-    return at < n && HasTag(session, words[at], tag) == 1;
+    return at < n && Tagged(context, words[at], tag);
 }
 
-bool ClosesSegment(const FilterSession* session, const WordId* words, int32_t n, int32_t at) {
-    return TaggedAt(session, words, n, at, kTagFirstKey) ||
-           TaggedAt(session, words, n, at, kTagSecondKey) ||
-           TaggedAt(session, words, n, at, kTagThirdLead) ||
-           TaggedAt(session, words, n, at, kTagThirdKey);
+bool ClosesSegment(const AddressContext& context, const WordId* words, int32_t n, int32_t at) {
+    return TaggedAt(context, words, n, at, kTagFirstKey) ||
+           TaggedAt(context, words, n, at, kTagSecondKey) ||
+           TaggedAt(context, words, n, at, kTagThirdLead) ||
+           TaggedAt(context, words, n, at, kTagThirdKey);
 }
 
 // Appends the word's lexicon text at buffer[length] and returns the new length;
@@ -50,9 +47,9 @@ int32_t AppendText(const char16_t* text, char16_t* output, int32_t capacity, int
 
 }  // namespace
 
-int32_t ComposeResultText(const FilterSession* session, const WordId* words, int32_t n,
+int32_t ComposeResultText(const AddressContext& context, const WordId* words, int32_t n,
                           char16_t* output, int32_t capacity) {
-    const Lexicon* lexicon = session->lexicon;
+    const Lexicon* lexicon = context.lexicon;
     char16_t segment[kComposeBufferCapacity];
     char16_t converted[kComposeBufferCapacity];
     char16_t wordText[kComposeBufferCapacity];
@@ -61,9 +58,9 @@ int32_t ComposeResultText(const FilterSession* session, const WordId* words, int
     int32_t i = 0;
     while (i < n) {
         int32_t probe = i;
-        if (TaggedAt(session, words, n, probe, kTagFirstPrefix)) ++probe;
-        if (TaggedAt(session, words, n, probe, kTagSecondPrefix)) ++probe;
-        if (ClosesSegment(session, words, n, probe)) {
+        if (TaggedAt(context, words, n, probe, kTagFirstPrefix)) ++probe;
+        if (TaggedAt(context, words, n, probe, kTagSecondPrefix)) ++probe;
+        if (ClosesSegment(context, words, n, probe)) {
             int32_t length = 0;
             for (int32_t at = i; at <= probe; ++at) {
                 length =
@@ -77,7 +74,7 @@ int32_t ComposeResultText(const FilterSession* session, const WordId* words, int
         // A plain word; prefixes that no key follows are plain words too.
         AppendWordText(lexicon, words[i], wordText, kComposeBufferCapacity, 0);
         total += StripMarks(wordText, output + total, capacity - total);
-        if (HasTag(session, words[i], kTagClosing) == 1 && total > 0) output[--total] = 0;
+        if (Tagged(context, words[i], kTagClosing) && total > 0) output[--total] = 0;
         ++i;
     }
     return total;

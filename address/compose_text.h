@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "filter/session.h"
+#include "address/address_context.h"
 
 namespace vantir {
 
@@ -15,7 +15,7 @@ constexpr int32_t kDecimalTextCapacity = 12;     // "-2147483648" and its 0 unit
 // Writes the text of words[0..n-1] into `output` (room for `capacity` units,
 // at least 1) and returns its length. Texts that would pass the end of a
 // buffer are cut there.
-int32_t ComposeResultText(const FilterSession* session, const WordId* words, int32_t n,
+int32_t ComposeResultText(const AddressContext& context, const WordId* words, int32_t n,
                           char16_t* output, int32_t capacity);
 
 // Value of a Chinese numeral unit: 0..9 for digits, 10, 100 or 1000 for

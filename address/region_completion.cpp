@@ -1,36 +1,32 @@
-// Repair of a head followed by a trigger: a middle word whose pairs fail is
-// dropped, the trigger may be dropped, and a lone lower region gets its upper one.
+// Region completion: repair of a head that a trigger follows, the lower names that
+// may widen an upper region, and region names of the database as lexicon words.
 #include "address/region_completion.h"
 
-#include "address/tag_codes.h"
-#include "address/word_pairs.h"
+#include "textutil/byte_order.h"
+#include "vantir/textutil.h"
 
 namespace vantir {
 
 namespace {
 
-bool Tagged(const FilterSession* session, WordId word, int32_t tag) {
-    return HasTag(session, word, tag) == 1;
-}
-
 // Three-word rules on [a, b, t]. Returns the new count (2 when b is dropped,
 // 3 otherwise), or sets *decided to the final result when the trigger goes.
-int32_t ApplyThreeWordRules(const FilterSession* session, const BigramModel* model, WordId* words,
-                            int32_t* decided) {
+int32_t ApplyThreeWordRules(const AddressContext& context, WordId* words, int32_t* decided) {
     const WordId a = words[0];
     const WordId b = words[1];
     const WordId t = words[2];
     // (a, b) is scored first; (b, t) only when (a, b) did not decide the rule.
-    const bool dropFollower = (Tagged(session, b, kTagOpenerFollower) &&
-                               (!PairPasses(model, a, b) || !PairPasses(model, b, t))) ||
-                              (Tagged(session, b, kTagUpperFollower) &&
-                               (!PairPasses(model, a, b) || !PairPasses(model, b, t)));
+    const bool dropFollower =
+        (Tagged(context, b, kTagOpenerFollower) &&
+         (!PairPasses(context.model, a, b) || !PairPasses(context.model, b, t))) ||
+        (Tagged(context, b, kTagUpperFollower) &&
+         (!PairPasses(context.model, a, b) || !PairPasses(context.model, b, t)));
     if (dropFollower) {
         words[1] = t;
         return 2;
     }
-    if (Tagged(session, b, kTagLowerHead) && PairBeatsLowest(model, a, b) &&
-        !PairPasses(model, b, t)) {
+    if (Tagged(context, b, kTagLowerHead) && PairBeatsLowest(context.model, a, b) &&
+        !PairPasses(context.model, b, t)) {
         *decided = 2;  // [a, b] stay; the trigger is dropped without further test
     }
     return 3;
@@ -38,35 +34,126 @@ int32_t ApplyThreeWordRules(const FilterSession* session, const BigramModel* mod
 
 // Two-word rule on [a, t]: a lower region whose text is a lower name of the
 // table gets the upper name of the first such pair in front of it.
-int32_t ApplyTwoWordRule(const FilterSession* session, const Lexicon* lexicon,
-                         const BigramModel* model, WordId* words) {
+int32_t ApplyTwoWordRule(const AddressContext& context, WordId* words) {
     const WordId a = words[0];
-    if (!Tagged(session, a, kTagLowerHead)) return 2;
-    const int64_t pair = FindLowerNameOfWord(session, lexicon, a);
+    if (!Tagged(context, a, kTagLowerHead)) return 2;
+    const int64_t pair = FindLowerNameOfWord(context, a);
     if (pair < 0) return 2;
     words[2] = words[1];
     words[1] = a;
-    words[0] =
-        RegionNameWordId(session, lexicon, model, RegionSide::kUpper, static_cast<uint32_t>(pair));
+    words[0] = RegionNameWordId(context, RegionSide::kUpper, static_cast<uint32_t>(pair));
     return 3;
 }
 
 }  // namespace
 
-int32_t CompleteRegion(const FilterSession* session, const Lexicon* lexicon,
-                       const BigramModel* model, WordId* words, int32_t n) {
+int32_t CompleteRegion(const AddressContext& context, WordId* words, int32_t n) {
     if (n == 3) {
         int32_t decided = 0;
-        n = ApplyThreeWordRules(session, model, words, &decided);
+        n = ApplyThreeWordRules(context, words, &decided);
         if (decided != 0) return decided;
     }
     // Only an array that arrived with two words, or lost its middle word, may
     // get a word inserted.
-    if (n == 2) n = ApplyTwoWordRule(session, lexicon, model, words);
+    if (n == 2) n = ApplyTwoWordRule(context, words);
     for (int32_t i = 1; i < n; ++i) {
-        if (!PairPasses(model, words[i - 1], words[i])) return 0;
+        if (!PairPasses(context.model, words[i - 1], words[i])) return 0;
     }
     return n;
+}
+
+// Region candidates: lower names paired with an upper region that may precede a trigger.
+namespace {
+
+// The word of the upper region, as the lexicon spells it.
+struct UpperWordText {
+    const char16_t* units;  // read with LoadUnitAt: the lexicon may sit at any address
+    int32_t length;
+};
+
+// True unless the name certainly does not look up to the upper word: a lookup
+// finds only words of the text's length that equal it exactly or up to ASCII
+// case. Skipping the lookup for the other names changes no result and saves a
+// lexicon search per region pair.
+bool MayNameUpperWord(const AddressContext& context, uint32_t pair, const UpperWordText& word) {
+    const unsigned char* name = RegionNameStart(*context.db, RegionSide::kUpper, pair);
+    for (int32_t i = 0; i < word.length; ++i) {
+        const char16_t unit = LoadUnitAt(name, i);
+        if (unit == 0 || ToUpperAscii(unit) != ToUpperAscii(LoadUnitAt(word.units, i))) {
+            return false;
+        }
+    }
+    return LoadUnitAt(name, word.length) == 0;
+}
+
+int32_t CollectCandidates(const AddressContext& context, const WordId* kept, WordId* candidates,
+                          int32_t capacity) {
+    const WordId upper = kept[0];
+    const WordId trigger = kept[1];
+    if (!Tagged(context, upper, kTagUpperHead) ||
+        !Tagged(context, trigger, kTagCompletionTrigger)) {
+        return 0;
+    }
+    UpperWordText word;
+    word.units = Lexicon_GetWord(context.lexicon, upper, &word.length);
+    // A word without text is what no name looks up to.
+    if (word.units == nullptr || word.length <= 0) return 0;
+    const uint32_t pairCount = context.db->regionPairCount;
+    int32_t found = 0;
+    // Table order; a pair listed twice yields its lower name twice.
+    for (uint32_t pair = 0; pair < pairCount && found < capacity; ++pair) {
+        if (!MayNameUpperWord(context, pair, word)) continue;
+        if (RegionNameWordId(context, RegionSide::kUpper, pair) != upper) {
+            continue;
+        }
+        const WordId lower = RegionNameWordId(context, RegionSide::kLower, pair);
+        if (PairBeatsLowest(context.model, lower, trigger)) candidates[found++] = lower;
+    }
+    return found;
+}
+
+}  // namespace
+
+int32_t ListRegionCandidates(const AddressContext& context, const WordId* kept, WordId* candidates,
+                             int32_t capacity) {
+    BigramModel_SetStrictMode(context.model);
+    const int32_t found = CollectCandidates(context, kept, candidates, capacity);
+    BigramModel_SetBackoffMode(context.model);
+    return found;
+}
+
+// Region names of the database as lexicon words.
+WordId RegionNameWordId(const AddressContext& context, RegionSide side, uint32_t pair) {
+    // The blob may lie at any alignment, so the name is read into an aligned
+    // buffer before the lexicon sees it.
+    char16_t name[kRegionNameCapacity];
+    if (CopyRegionName(*context.db, side, pair, name, kRegionNameCapacity) < 0) {
+        return -1;
+    }
+    const WordId word = Lexicon_FindId(context.lexicon, name);
+    // An id the model has no row for must never reach its scorers.
+    return IsModelWord(ModelWordLimit(context.model), word) ? word : -1;
+}
+
+int64_t FindLowerNameOfWord(const AddressContext& context, WordId word) {
+    int32_t length = 0;
+    const char16_t* text = Lexicon_GetWord(context.lexicon, word, &length);
+    // The text ends at its first 0 unit, as a copied text would; a word that
+    // is no word has the empty text. Its units are loaded byte-wise: a lexicon
+    // blob attached at an odd address hands out unaligned words.
+    int32_t units = 0;
+    while (text != nullptr && units < length && LoadUnitAt(text, units) != 0)
+        ++units;
+
+    const AddressDbView& view = *context.db;
+    for (uint32_t pair = 0; pair < view.regionPairCount; ++pair) {
+        const unsigned char* name = RegionNameStart(view, RegionSide::kLower, pair);
+        int32_t i = 0;
+        while (i < units && LoadUnitAt(name, i) == LoadUnitAt(text, i))
+            ++i;
+        if (i == units && LoadUnitAt(name, i) == 0) return pair;
+    }
+    return -1;
 }
 
 }  // namespace vantir

@@ -5,10 +5,7 @@
 
 #include <cstdint>
 
-#include "filter/address_db.h"
-#include "filter/session.h"
-#include "vantir/bigram.h"
-#include "vantir/lexicon.h"
+#include "address/address_context.h"
 
 namespace vantir {
 
@@ -21,22 +18,20 @@ constexpr int32_t kRegionNameCapacity = 257;
 // Given the head words followed by the trigger (n = 2 or 3), rewrites them in
 // place and returns how many stay (2 or 3), or 0 to reject the start position.
 // The array needs room for 3 words.
-int32_t CompleteRegion(const FilterSession* session, const Lexicon* lexicon,
-                       const BigramModel* model, WordId* words, int32_t n);
+int32_t CompleteRegion(const AddressContext& context, WordId* words, int32_t n);
 
 // For kept words [x, t, ...] with x an upper region and t a trigger, writes the
 // lower names paired with x whose pair with t beats the lowest passing score,
 // in table order, at most `capacity` of them. Leaves the model in back-off mode.
-int32_t ListRegionCandidates(const FilterSession* session, const WordId* kept, WordId* candidates,
+int32_t ListRegionCandidates(const AddressContext& context, const WordId* kept, WordId* candidates,
                              int32_t capacity);
 
 // The word of a region name through the lexicon; -1 for a name that is no word,
 // is too long to look up, or maps to an id that the model does not cover.
-WordId RegionNameWordId(const FilterSession* session, const Lexicon* lexicon,
-                        const BigramModel* model, RegionSide side, uint32_t pair);
+WordId RegionNameWordId(const AddressContext& context, RegionSide side, uint32_t pair);
 
 // Index of the first region pair whose lower name equals the word's text, or -1.
-int64_t FindLowerNameOfWord(const FilterSession* session, const Lexicon* lexicon, WordId word);
+int64_t FindLowerNameOfWord(const AddressContext& context, WordId word);
 
 }  // namespace vantir
 

@@ -10,7 +10,7 @@
 #include "address/tag_codes.h"
 #include "bench/bench_support.h"
 #include "bench/suite.h"
-#include "filter/address_db.h"
+#include "filter/session.h"
 #include "tools/data_build.h"
 #include "tools/nbest_reader.h"
 #include "tools/text_source.h"
@@ -232,10 +232,11 @@ bool ListsRegions(const FilterWorld& world, const std::vector<WordId>& ids) {
     std::vector<WordId> input = ids;
     input.push_back(-1);
     std::vector<WordId> kept(ids.size() + 10);
-    const int32_t k = AnalyseAddress(world.session, world.lexicon, world.model, input.data(),
-                                     static_cast<int32_t>(ids.size()), kept.data());
-    return k >= 2 && HasTag(world.session, kept[0], kTagUpperHead) == 1 &&
-           HasTag(world.session, kept[1], kTagCompletionTrigger) == 1;
+    const AddressContext context{&world.session->addressView, world.lexicon, world.model};
+    const int32_t k =
+        AnalyseAddress(context, input.data(), static_cast<int32_t>(ids.size()), kept.data());
+    return k >= 2 && Tagged(context, kept[0], kTagUpperHead) &&
+           Tagged(context, kept[1], kTagCompletionTrigger);
 }
 
 int32_t AddHypothesis(const FilterWorld& world, const std::vector<WordId>& ids) {

@@ -5,9 +5,12 @@
 
 #include <cstdint>
 
+#include "vantir/blob_format.h"
+
 namespace vantir {
 
-constexpr char kModelBlobTag[] = "LMB";
+constexpr char kModelBlobTag[] = VANTIR_MODEL_BLOB_TAG;
+constexpr uint16_t kModelBlobVersion = VANTIR_MODEL_BLOB_VERSION;
 
 // The count block: thirteen i32 values mirrored by the model object.
 constexpr int32_t kStaticCountOffset = 64;

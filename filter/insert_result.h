@@ -14,7 +14,7 @@ constexpr uint8_t kClassBare = 3;       // one word, or two without a trigger
 
 // Rank class of words[0..n-1] (n >= 1); `completed` is non-zero for sequences
 // built from region candidates.
-uint8_t ResultClassOf(const FilterSession* session, const WordId* words, int32_t n,
+uint8_t ResultClassOf(const AddressContext& context, const WordId* words, int32_t n,
                       int32_t completed);
 
 // Composes the text of words[0..n-1] (n >= 1), cut to kMaxResultTextLength

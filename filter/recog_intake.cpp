@@ -4,9 +4,6 @@
 
 #include "address/address_grammar.h"
 #include "address/region_completion.h"
-#include "address/tag_codes.h"
-#include "address/word_pairs.h"
-#include "filter/address_db.h"
 #include "filter/insert_result.h"
 #include "filter/session.h"
 #include "mempool/heap.h"
@@ -63,7 +60,8 @@ bool AllModelWords(const WordId* ids, int32_t count, int64_t limit) {
 int32_t EnterRegionCandidates(FilterSession* session, const WordId* kept, int32_t k,
                               WordId* sequence) {
     WordId candidates[kMaxRegionCandidates];
-    const int32_t found = ListRegionCandidates(session, kept, candidates, kMaxRegionCandidates);
+    const int32_t found =
+        ListRegionCandidates(AddressContextOf(session), kept, candidates, kMaxRegionCandidates);
     sequence[0] = kept[0];
     sequence[2] = kept[1];
     for (int32_t i = 2; i < k; ++i)
@@ -77,12 +75,12 @@ int32_t EnterRegionCandidates(FilterSession* session, const WordId* kept, int32_
 }
 
 int32_t EnterHypothesis(FilterSession* session, const WorkArrays& work, int32_t count) {
-    const int32_t k =
-        AnalyseAddress(session, session->lexicon, session->model, work.input, count, work.analysed);
+    const AddressContext context = AddressContextOf(session);
+    const int32_t k = AnalyseAddress(context, work.input, count, work.analysed);
     if (k <= 0) return VANTIR_OK;
     const WordId* kept = work.analysed;
-    if (k >= 2 && HasTag(session, kept[0], kTagUpperHead) == 1 &&
-        HasTag(session, kept[1], kTagCompletionTrigger) == 1) {
+    if (k >= 2 && Tagged(context, kept[0], kTagUpperHead) &&
+        Tagged(context, kept[1], kTagCompletionTrigger)) {
         return EnterRegionCandidates(session, kept, k, work.candidate);
     }
     const int32_t entered = InsertResult(session, kept, k, 0);

@@ -1,8 +1,9 @@
 // Delivering the result table: entries sorted by class, then arrival order, and
 // written as a list of 0-terminated texts closed by an empty text.
+#include "filter/result_list.h"
+
 #include <algorithm>
 
-#include "filter/result_list.h"
 #include "filter/session.h"
 #include "vantir/textutil.h"
 #include "vantir/vantir.h"

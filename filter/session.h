@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "filter/address_db.h"
+#include "address/address_context.h"
 #include "vantir/types.h"
 #include "vantir/vantir.h"
 
@@ -37,5 +37,14 @@ struct FilterSession {
     char16_t scratchText[vantir::kScratchTextCapacity];
     vantir::ResultEntry results[vantir::kMaxResults];
 };
+
+namespace vantir {
+
+// The address layer's view of a session: its database, lexicon and model.
+inline AddressContext AddressContextOf(const FilterSession* session) {
+    return AddressContext{&session->addressView, session->lexicon, session->model};
+}
+
+}  // namespace vantir
 
 #endif  // VANTIR_FILTER_SESSION_H

@@ -1,6 +1,5 @@
 // Creating, resetting and releasing a filter session. The session is one zeroed
 // heap block that borrows the model, the lexicon and the address database.
-#include "filter/address_db.h"
 #include "filter/session.h"
 #include "mempool/heap.h"
 #include "vantir/textutil.h"
@@ -20,7 +19,7 @@ FilterSession* Vantir_Init(BigramModel* model, Lexicon* lexicon, const void* add
     session->model = model;
     session->addressDb = addressDb;
     session->resultCount = 0;
-    ParseAddressDb(session);
+    ParseAddressDb(addressDb, &session->addressView);
     return session;
 }
 

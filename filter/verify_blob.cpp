@@ -1,8 +1,8 @@
 // Vantir_VerifyBlob: recognises a stored blob by its header and hands it to the
 // structural check of its format, bounded by the bytes the host really holds.
+#include "address/address_db.h"
 #include "bigram/blob_layout.h"
 #include "bigram/blob_verify.h"
-#include "filter/address_db_verify.h"
 #include "lexicon/blob_layout.h"
 #include "lexicon/blob_verify.h"
 #include "textutil/blob_header.h"
@@ -11,8 +11,6 @@
 using namespace vantir;
 
 namespace {
-
-constexpr char kAddressDbTag[] = "ADDR";
 
 bool BlobIsSound(const unsigned char* blob, uint32_t size) {
     if (BlobHeaderMatches(blob, kAddressDbTag, kAddressDbVersion)) {

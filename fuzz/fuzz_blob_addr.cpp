@@ -2,7 +2,7 @@
 // bind to a session and use: every tag list, every region name, whole intakes.
 #include <algorithm>
 
-#include "filter/address_db.h"
+#include "address/address_db.h"
 #include "filter/session.h"
 #include "fuzz_support.h"
 #include "textutil/byte_order.h"
@@ -21,7 +21,7 @@ void ReadEveryTag(const FilterSession* session) {
     const uint32_t words = std::min(session->addressView.tagOffsetCount + 1, kMaxVisited);
     for (int64_t word = -1; word <= int64_t{words}; word++) {
         for (int32_t tag : kTagsTried) {
-            const int32_t has = HasTag(session, static_cast<WordId>(word), tag);
+            const int32_t has = HasTag(session->addressView, static_cast<WordId>(word), tag);
             FUZZ_CHECK(has == 0 || has == 1);
         }
     }

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <vector>
 
+#include "bigram/blob_layout.h"
 #include "fuzz_support.h"
+#include "textutil/blob_header.h"
 
 using namespace vantir;
 using namespace vantir::fuzz;
@@ -86,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ExactBytes blob(data, size);
     const uint32_t held = static_cast<uint32_t>(size);
     if (Vantir_VerifyBlob(blob.data(), held) != VANTIR_OK) return 0;
-    if (!BlobHeaderMatches(blob.data(), "LMB", kModelBlobVersion)) return 0;
+    if (!BlobHeaderMatches(blob.data(), kModelBlobTag, kModelBlobVersion)) return 0;
     BigramModel* model = BigramModel_Create(nullptr);
     FUZZ_CHECK(BigramModel_AttachBlob(model, blob.data()) == VANTIR_OK);
     const int32_t words = BigramModel_GetStaticCount(model) + BigramModel_GetAddedCapacity(model);

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "fuzz_support.h"
+#include "lexicon/blob_layout.h"
+#include "textutil/blob_header.h"
 
 using namespace vantir;
 using namespace vantir::fuzz;
@@ -71,7 +73,7 @@ void AddAndRemove(Lexicon* lexicon, int32_t words) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ExactBytes blob(data, size);
     if (Vantir_VerifyBlob(blob.data(), static_cast<uint32_t>(size)) != VANTIR_OK) return 0;
-    if (!BlobHeaderMatches(blob.data(), "WPB", kLexiconBlobVersion)) return 0;
+    if (!BlobHeaderMatches(blob.data(), kLexiconBlobTag, kLexiconBlobVersion)) return 0;
     Lexicon* lexicon = Lexicon_Create(nullptr, kAddedCapacity, kAddedUnits);
     const int32_t words = Lexicon_AttachBlob(lexicon, blob.data());
     FUZZ_CHECK(words >= 0);

@@ -6,10 +6,12 @@
 #include <cstdint>
 
 #include "lexicon/lexicon_object.h"
+#include "vantir/blob_format.h"
 
 namespace vantir {
 
-constexpr char kLexiconBlobTag[] = "WPB";
+constexpr char kLexiconBlobTag[] = VANTIR_LEXICON_BLOB_TAG;
+constexpr uint16_t kLexiconBlobVersion = VANTIR_LEXICON_BLOB_VERSION;
 constexpr int64_t kWpbWordCountAt = 64;
 constexpr int64_t kWpbMaxLengthAt = 68;
 constexpr int64_t kWpbCharOffsetsAt = 72;

@@ -9,7 +9,7 @@ namespace vantir {
 
 bool BlobHeaderMatches(const void* blob, const char* tag, uint16_t version) {
     const char* bytes = static_cast<const char*>(blob);
-    if (StrCompareN(bytes, kBlobMagic, 4) != 0) return false;
+    if (StrCompareN(bytes, kBlobMagic, kBlobMagicBytes) != 0) return false;
     if (LoadU16(bytes + kBlobVersionOffset) != version) return false;
     return StrCompare(bytes + kBlobTagOffset, tag) == 0;
 }
@@ -17,7 +17,7 @@ bool BlobHeaderMatches(const void* blob, const char* tag, uint16_t version) {
 void WriteBlobHeader(void* blob, uint32_t totalSize, const char* tag, uint16_t version) {
     char* bytes = static_cast<char*>(blob);
     MemFill(bytes, 0, kBlobHeaderSize);
-    MemCopyN(bytes, kBlobMagic, 4);
+    MemCopyN(bytes, kBlobMagic, kBlobMagicBytes);
     StoreU32(bytes + kBlobTotalSizeOffset, totalSize);
     StoreU32(bytes + kBlobHeaderSizeOffset, kBlobHeaderSize);
     StrCopy(bytes + kBlobTagOffset, tag);

@@ -5,19 +5,20 @@
 
 #include <cstdint>
 
+#include "vantir/blob_format.h"
+
 namespace vantir {
 
-constexpr uint32_t kBlobHeaderSize = 64;
-constexpr uint32_t kBlobTotalSizeOffset = 4;
-constexpr uint32_t kBlobHeaderSizeOffset = 8;
-constexpr uint32_t kBlobTagOffset = 12;
-constexpr uint32_t kBlobVersionOffset = 20;
-constexpr uint32_t kBlobUserValueOffset = 28;
-constexpr char kBlobMagic[] = "KRVF";  // compared over its 4 bytes, no terminator
-
-constexpr uint16_t kAddressDbVersion = 1;
-constexpr uint16_t kModelBlobVersion = 2;
-constexpr uint16_t kLexiconBlobVersion = 2;
+// The header's fields as the public header places them; each format's tag and
+// version sit beside its own layout.
+constexpr uint32_t kBlobHeaderSize = VANTIR_BLOB_HEADER_SIZE;
+constexpr uint32_t kBlobTotalSizeOffset = VANTIR_BLOB_TOTAL_SIZE_OFFSET;
+constexpr uint32_t kBlobHeaderSizeOffset = VANTIR_BLOB_HEADER_SIZE_OFFSET;
+constexpr uint32_t kBlobTagOffset = VANTIR_BLOB_TAG_OFFSET;
+constexpr uint32_t kBlobVersionOffset = VANTIR_BLOB_VERSION_OFFSET;
+constexpr uint32_t kBlobUserValueOffset = VANTIR_BLOB_USER_VALUE_OFFSET;
+constexpr char kBlobMagic[] = VANTIR_BLOB_MAGIC;  // compared over its 4 bytes, no terminator
+constexpr int32_t kBlobMagicBytes = VANTIR_BLOB_MAGIC_BYTES;
 
 // True when the magic matches over 4 bytes, the NUL-terminated tag at 12 equals
 // `tag` through its terminator, and the unsigned 16-bit version equals `version`.

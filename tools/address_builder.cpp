@@ -1,6 +1,6 @@
 // Builds the address database blob: word tags at lexicon ids, region pairs in
 // source order, through the address database writer.
-#include "tools/address_db_writer.h"
+#include "address/address_db_writer.h"
 #include "tools/blob_builders.h"
 #include "vantir/vantir.hpp"
 

@@ -5,6 +5,9 @@
 #include <cstring>
 #include <map>
 
+#include "address/address_db.h"
+#include "bigram/blob_layout.h"
+#include "lexicon/blob_layout.h"
 #include "textutil/blob_header.h"
 #include "textutil/byte_order.h"
 #include "tools/tag_roles.h"
@@ -14,13 +17,9 @@ namespace vantir::tools {
 
 namespace {
 
-constexpr size_t kTagRoom = 8;
-constexpr int32_t kMaxLexiconWordLength = 256;
-constexpr uint64_t kLexiconFixedBytes = 80;
-constexpr uint64_t kModelFixedBytes = 126;
-constexpr uint64_t kAddressFixedBytes = 84;
-constexpr size_t kModelCountsAt = 64;
-constexpr size_t kModelCountFields = 13;
+// Every offset and size below comes from the layout beside each format's reader.
+constexpr size_t kTagRoom = VANTIR_BLOB_TAG_ROOM;
+constexpr size_t kModelCountFields = (kBigramMeanOffset - kStaticCountOffset) / 4 + 1;
 
 const char* const kModelCountNames[kModelCountFields] = {
     "static words", "pairs",      "added capacity", "spare pairs", "reserved 1",
@@ -63,22 +62,22 @@ int CompareLexiconOrder(const Reader& reader, uint64_t a, uint64_t b, int32_t le
 }
 
 void InspectLexicon(const Reader& reader, BlobReport& report) {
-    if (!reader.Has(64, 8)) {
+    if (!reader.Has(kWpbWordCountAt, kWpbCharOffsetsAt - kWpbWordCountAt)) {
         report.problems.push_back("too short for the word counts");
         return;
     }
-    const int32_t words = reader.I32(64);
-    const int32_t longest = reader.I32(68);
+    const int32_t words = reader.I32(kWpbWordCountAt);
+    const int32_t longest = reader.I32(kWpbMaxLengthAt);
     Add(report, "words", words);
     Add(report, "longest word", std::to_string(longest) + " units");
-    if (words < 0 || longest < 0 || longest > kMaxLexiconWordLength) {
+    if (words < 0 || longest < 0 || longest > kMaxStaticWordLength) {
         report.problems.push_back("word count or longest length out of range");
         return;
     }
     report.wordCount = words;
-    const uint64_t charOffsetsAt = 72;
-    const uint64_t idOffsetsAt = 76 + 4 * static_cast<uint64_t>(longest);
-    const uint64_t unitsAt = kLexiconFixedBytes + 8 * static_cast<uint64_t>(longest);
+    const uint64_t charOffsetsAt = kWpbCharOffsetsAt;
+    const uint64_t idOffsetsAt = WpbIdOffsetsAt(longest);
+    const uint64_t unitsAt = WpbUnitsAt(longest);
     if (!reader.Has(charOffsetsAt, 8 * (static_cast<uint64_t>(longest) + 1))) {
         report.problems.push_back("length tables run past the end");
         return;
@@ -130,13 +129,13 @@ void InspectLexicon(const Reader& reader, BlobReport& report) {
 }
 
 void InspectModel(const Reader& reader, BlobReport& report) {
-    if (!reader.Has(kModelCountsAt, 4 * kModelCountFields + 4)) {
+    if (!reader.Has(kStaticCountOffset, kRowStartOffset - kStaticCountOffset)) {
         report.problems.push_back("too short for the count block");
         return;
     }
     int32_t counts[kModelCountFields];
     for (size_t k = 0; k < kModelCountFields; ++k) {
-        counts[k] = reader.I32(kModelCountsAt + 4 * k);
+        counts[k] = reader.I32(kStaticCountOffset + 4 * k);
         Add(report, kModelCountNames[k], counts[k]);
     }
     const int64_t staticWords = counts[0];
@@ -148,16 +147,16 @@ void InspectModel(const Reader& reader, BlobReport& report) {
         return;
     }
     report.wordCount = staticWords;
-    const uint64_t needed =
-        kModelFixedBytes + 6 * static_cast<uint64_t>(words) + 5 * static_cast<uint64_t>(slots);
+    const ModelBlobLayout layout = ComputeBlobLayout(words, slots);
+    const uint64_t needed = static_cast<uint64_t>(layout.dataEnd);
     Add(report, "bytes needed", static_cast<int64_t>(needed));
     if (!reader.Has(0, needed)) {
         report.problems.push_back("arrays run past the end (" + std::to_string(needed) +
                                   " bytes needed)");
         return;
     }
-    const uint64_t rowStartAt = 116;  // entry for word -1
-    const uint64_t successorsAt = 124 + 4 * static_cast<uint64_t>(words);
+    const uint64_t rowStartAt = kRowStartOffset - 4;  // entry for word -1
+    const uint64_t successorsAt = static_cast<uint64_t>(layout.successorIds);
     int32_t previous = 0;
     if (reader.I32(rowStartAt) != 0)
         report.problems.push_back("row of word -1 does not start at 0");
@@ -187,26 +186,25 @@ void InspectModel(const Reader& reader, BlobReport& report) {
 }
 
 void InspectAddress(const Reader& reader, BlobReport& report) {
-    if (!reader.Has(64, 12)) {
+    if (!reader.Has(kAddrTagOffsetCountAt, kAddrArraysStart - kAddrTagOffsetCountAt)) {
         report.problems.push_back("too short for the counts");
         return;
     }
-    const uint32_t offsets = reader.U32(64);
-    const uint32_t pairs = reader.U32(72);
+    const uint32_t offsets = reader.U32(kAddrTagOffsetCountAt);
+    const uint32_t pairs = reader.U32(kAddrRegionPairCountAt);
     Add(report, "words", offsets == 0 ? 0 : static_cast<int64_t>(offsets) - 1);
-    Add(report, "stored value", reader.U32(68));
+    Add(report, "stored value", reader.U32(kAddrUnusedValueAt));
     Add(report, "region pairs", pairs);
     if (offsets == 0) {
         report.problems.push_back("no word tag offsets (at least one is needed)");
         return;
     }
     report.wordCount = static_cast<int64_t>(offsets) - 1;
-    const uint64_t tagOffsetsAt = 76;
-    const uint64_t upperOffsetsAt = tagOffsetsAt + 4 * static_cast<uint64_t>(offsets);
-    const uint64_t lowerOffsetsAt = upperOffsetsAt + 4 * (static_cast<uint64_t>(pairs) + 1);
-    const uint64_t upperNamesAt = lowerOffsetsAt + 4 * (static_cast<uint64_t>(pairs) + 1);
-    if (!reader.Has(0, kAddressFixedBytes + 4 * static_cast<uint64_t>(offsets) +
-                           8 * static_cast<uint64_t>(pairs))) {
+    const uint64_t tagOffsetsAt = kAddrArraysStart;
+    const uint64_t upperOffsetsAt = tagOffsetsAt + kAddrOffsetBytes * offsets;
+    const uint64_t lowerOffsetsAt = upperOffsetsAt + kAddrOffsetBytes * (uint64_t{pairs} + 1);
+    const uint64_t upperNamesAt = lowerOffsetsAt + kAddrOffsetBytes * (uint64_t{pairs} + 1);
+    if (!reader.Has(0, upperNamesAt)) {
         report.problems.push_back("offset arrays run past the end");
         return;
     }
@@ -216,8 +214,8 @@ void InspectAddress(const Reader& reader, BlobReport& report) {
         report.problems.push_back("negative name area size");
         return;
     }
-    const uint64_t lowerNamesAt = upperNamesAt + 2 * static_cast<uint64_t>(upperUnits);
-    const uint64_t tagBytesAt = lowerNamesAt + 2 * static_cast<uint64_t>(lowerUnits);
+    const uint64_t lowerNamesAt = upperNamesAt + kAddrUnitBytes * static_cast<uint64_t>(upperUnits);
+    const uint64_t tagBytesAt = lowerNamesAt + kAddrUnitBytes * static_cast<uint64_t>(lowerUnits);
     if (!reader.Has(tagBytesAt, 0)) {
         report.problems.push_back("name areas run past the end");
         return;
@@ -291,13 +289,13 @@ BlobReport InspectBlob(const unsigned char* data, size_t size) {
                                   std::to_string(size));
     }
     const std::string kind = tag;
-    if (kind == "WPB" && version == kLexiconBlobVersion) {
+    if (kind == kLexiconBlobTag && version == kLexiconBlobVersion) {
         report.kind = "lexicon";
         InspectLexicon(reader, report);
-    } else if (kind == "LMB" && version == kModelBlobVersion) {
+    } else if (kind == kModelBlobTag && version == kModelBlobVersion) {
         report.kind = "model";
         InspectModel(reader, report);
-    } else if (kind == "ADDR" && version == kAddressDbVersion) {
+    } else if (kind == kAddressDbTag && version == kAddressDbVersion) {
         report.kind = "address database";
         InspectAddress(reader, report);
     } else {

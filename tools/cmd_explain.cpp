@@ -3,7 +3,7 @@
 #include <iomanip>
 #include <memory>
 
-#include "filter/address_db.h"
+#include "filter/session.h"
 #include "tools/cli_commands.h"
 #include "tools/explain.h"
 #include "tools/tag_roles.h"
@@ -33,7 +33,7 @@ class Printer {
     std::string Tags(WordId id) const {
         std::string tags;
         for (int32_t tag = 0; tag <= kMaxTagCode; ++tag) {
-            if (HasTag(data_.session.get(), id, tag) != 1) continue;
+            if (HasTag(data_.session.get()->addressView, id, tag) != 1) continue;
             tags += (tags.empty() ? "" : ",") + TagName(static_cast<uint8_t>(tag));
         }
         return tags.empty() ? "no tags" : tags;

@@ -9,7 +9,6 @@
 #include "address/compose_text.h"
 #include "address/region_completion.h"
 #include "address/tag_codes.h"
-#include "filter/address_db.h"
 #include "filter/insert_result.h"
 #include "filter/session.h"
 
@@ -20,14 +19,10 @@ namespace {
 // Room the intake gives the analysed address: count + 10 words.
 constexpr int32_t kOutputSlack = 10;
 
-bool Tagged(const FilterSession* session, WordId word, int32_t tag) {
-    return HasTag(session, word, tag) == 1;
-}
-
-bool EndsAddress(const FilterSession* session, WordId word) {
+bool EndsAddress(const AddressContext& context, WordId word) {
     for (int32_t tag :
          {kTagHeadOpener, kTagOpenerFollower, kTagLowerHead, kTagUpperHead, kTagClosing}) {
-        if (Tagged(session, word, tag)) return true;
+        if (Tagged(context, word, tag)) return true;
     }
     return false;
 }
@@ -36,15 +31,15 @@ bool Contains(const std::vector<WordId>& words, WordId word) {
     return std::find(words.begin(), words.end(), word) != words.end();
 }
 
-void ExplainBody(const FilterSession* session, const BigramModel* model, const WordId* words,
-                 int32_t from, std::vector<WordId>& output, int32_t outPos, Explanation& e) {
+void ExplainBody(const AddressContext& context, const WordId* words, int32_t from,
+                 std::vector<WordId>& output, int32_t outPos, Explanation& e) {
     StepResult step{from, 0};
     const char* names[] = {"first segment", "second segment", "third segment"};
     for (int32_t k = 0; k < 3; ++k) {
         const int32_t at = step.next;
-        if (k == 0) MatchFirstSegment(session, model, words, at, output.data(), outPos, &step);
-        if (k == 1) MatchSecondSegment(session, words, at, output.data(), outPos, &step);
-        if (k == 2) MatchThirdSegment(session, model, words, at, output.data(), outPos, &step);
+        if (k == 0) MatchFirstSegment(context, words, at, output.data(), outPos, &step);
+        if (k == 1) MatchSecondSegment(context, words, at, output.data(), outPos, &step);
+        if (k == 2) MatchThirdSegment(context, words, at, output.data(), outPos, &step);
         e.segments.push_back({names[k], std::vector<WordId>(output.begin() + outPos,
                                                             output.begin() + outPos + step.kept)});
         outPos += step.kept;
@@ -60,17 +55,16 @@ std::vector<WordId> StepView(const Explanation& e) {
     return kept;
 }
 
-void ExplainAnalysis(FilterSession* session, const Lexicon* lexicon, BigramModel* model,
-                     const std::vector<WordId>& words, Explanation& e) {
+void ExplainAnalysis(const AddressContext& context, const std::vector<WordId>& words,
+                     Explanation& e) {
     const int32_t count = static_cast<int32_t>(e.input.size());
     std::vector<WordId> output(static_cast<size_t>(count) + kOutputSlack, -1);
-    BigramModel_SetStrictMode(model);
+    BigramModel_SetStrictMode(context.model);
     for (int32_t start = 0; start < count && e.start < 0; ++start) {
         StepResult head;
-        if (MatchHead(session, words.data(), start, output.data(), &head) != 1) continue;
+        if (MatchHead(context, words.data(), start, output.data(), &head) != 1) continue;
         StepResult matched;
-        if (MatchAddressStart(session, lexicon, model, words.data(), start, output.data(),
-                              &matched) != 1) {
+        if (MatchAddressStart(context, words.data(), start, output.data(), &matched) != 1) {
             e.rejectedStarts.push_back(start);
             continue;
         }
@@ -88,12 +82,12 @@ void ExplainAnalysis(FilterSession* session, const Lexicon* lexicon, BigramModel
             if (!Contains(e.keptHead, w)) e.droppedByCompletion.push_back(w);
         }
         e.consumedEnd = matched.next;
-        e.headEndsAddress = EndsAddress(session, e.keptHead.back());
+        e.headEndsAddress = EndsAddress(context, e.keptHead.back());
         if (!e.headEndsAddress) {
-            ExplainBody(session, model, words.data(), matched.next, output, matched.kept, e);
+            ExplainBody(context, words.data(), matched.next, output, matched.kept, e);
         }
     }
-    BigramModel_SetBackoffMode(model);
+    BigramModel_SetBackoffMode(context.model);
 }
 
 }  // namespace
@@ -115,29 +109,27 @@ Explanation ExplainHypothesis(LoadedData& data, const std::vector<WordId>& ids) 
     Explanation e;
     e.input = ids;
     FilterSession* session = data.session.get();
-    const Lexicon* lexicon = data.lexicon.get();
-    BigramModel* model = data.model.get();
+    const AddressContext context{&session->addressView, data.lexicon.get(), data.model.get()};
     std::vector<WordId> words = ids;
     words.push_back(-1);  // the routines stop at the -1 that ends the input
 
-    ExplainAnalysis(session, lexicon, model, words, e);
+    ExplainAnalysis(context, words, e);
     const int32_t count = static_cast<int32_t>(ids.size());
     std::vector<WordId> analysed(static_cast<size_t>(count) + kOutputSlack, -1);
-    const int32_t kept =
-        AnalyseAddress(session, lexicon, model, words.data(), count, analysed.data());
+    const int32_t kept = AnalyseAddress(context, words.data(), count, analysed.data());
     e.analysed.assign(analysed.begin(), analysed.begin() + std::max(kept, 0));
     if (e.start < 0) {
         e.usedFallback = kept == 1;
-        e.stepsAgree = kept == 0 || (kept == 1 && Tagged(session, e.analysed[0], kTagFallbackWord));
+        e.stepsAgree = kept == 0 || (kept == 1 && Tagged(context, e.analysed[0], kTagFallbackWord));
     } else {
         e.stepsAgree = StepView(e) == e.analysed;
     }
 
-    if (kept >= 2 && Tagged(session, e.analysed[0], kTagUpperHead) &&
-        Tagged(session, e.analysed[1], kTagCompletionTrigger)) {
+    if (kept >= 2 && Tagged(context, e.analysed[0], kTagUpperHead) &&
+        Tagged(context, e.analysed[1], kTagCompletionTrigger)) {
         e.candidatesListed = true;
         std::vector<WordId> candidates(kMaxRegionCandidates);
-        const int32_t listed = ListRegionCandidates(session, e.analysed.data(), candidates.data(),
+        const int32_t listed = ListRegionCandidates(context, e.analysed.data(), candidates.data(),
                                                     kMaxRegionCandidates);
         candidates.resize(static_cast<size_t>(std::max(listed, 0)));
         e.candidates = std::move(candidates);
@@ -145,10 +137,10 @@ Explanation ExplainHypothesis(LoadedData& data, const std::vector<WordId>& ids) 
     if (kept > 0) {
         std::u16string text(kScratchTextCapacity, u'\0');
         const int32_t length =
-            ComposeResultText(session, e.analysed.data(), kept, text.data(), kScratchTextCapacity);
+            ComposeResultText(context, e.analysed.data(), kept, text.data(), kScratchTextCapacity);
         text.resize(static_cast<size_t>(length));
         e.composed = std::move(text);
-        e.composedClass = ResultClassOf(session, e.analysed.data(), kept, 0);
+        e.composedClass = ResultClassOf(context, e.analysed.data(), kept, 0);
     }
 
     // The intake itself, on a fresh table: texts and classes as the host gets them.

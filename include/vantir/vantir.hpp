@@ -17,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "vantir/blob_format.h"
 #include "vantir/vantir.h"
 
 namespace vantir {
@@ -186,17 +187,17 @@ class BlobBuffer {
 };
 
 // The header fields that every blob starts with.
-inline constexpr size_t kBlobHeaderBytes = 64;
+inline constexpr size_t kBlobHeaderBytes = VANTIR_BLOB_HEADER_SIZE;
 
 // True when the magic, the NUL-terminated tag and the version match; the same
 // test the library's attach calls make.
 inline bool BlobHeaderIs(const BlobBuffer& blob, std::string_view tag, uint16_t version) {
-    constexpr size_t kTagAt = 12;
-    constexpr size_t kTagRoom = 8;
-    constexpr size_t kVersionAt = 20;
+    constexpr size_t kTagAt = VANTIR_BLOB_TAG_OFFSET;
+    constexpr size_t kTagRoom = VANTIR_BLOB_TAG_ROOM;
+    constexpr size_t kVersionAt = VANTIR_BLOB_VERSION_OFFSET;
     if (blob.size() < kBlobHeaderBytes || tag.size() >= kTagRoom) return false;
     const unsigned char* bytes = blob.data();
-    if (std::memcmp(bytes, "KRVF", 4) != 0) return false;
+    if (std::memcmp(bytes, VANTIR_BLOB_MAGIC, VANTIR_BLOB_MAGIC_BYTES) != 0) return false;
     if (std::memcmp(bytes + kTagAt, tag.data(), tag.size()) != 0 ||
         bytes[kTagAt + tag.size()] != 0) {
         return false;
@@ -296,8 +297,8 @@ inline Expected<LexiconHandle> AttachLexicon(BlobBuffer blob, int32_t addedCapac
 }
 
 inline Expected<ModelHandle> LoadModelFile(const std::filesystem::path& path) {
-    constexpr uint16_t kModelVersion = 2;
-    Expected<BlobBuffer> blob = LoadBlobFile(path, "LMB", kModelVersion);
+    Expected<BlobBuffer> blob =
+        LoadBlobFile(path, VANTIR_MODEL_BLOB_TAG, VANTIR_MODEL_BLOB_VERSION);
     if (!blob) return blob.error();
     Expected<ModelHandle> handle = AttachModel(std::move(*blob));
     if (!handle) return Error{handle.error().code, path.string() + ": " + handle.error().message};
@@ -305,8 +306,8 @@ inline Expected<ModelHandle> LoadModelFile(const std::filesystem::path& path) {
 }
 
 inline Expected<LexiconHandle> LoadLexiconFile(const std::filesystem::path& path) {
-    constexpr uint16_t kLexiconVersion = 2;
-    Expected<BlobBuffer> blob = LoadBlobFile(path, "WPB", kLexiconVersion);
+    Expected<BlobBuffer> blob =
+        LoadBlobFile(path, VANTIR_LEXICON_BLOB_TAG, VANTIR_LEXICON_BLOB_VERSION);
     if (!blob) return blob.error();
     Expected<LexiconHandle> handle = AttachLexicon(std::move(*blob));
     if (!handle) return Error{handle.error().code, path.string() + ": " + handle.error().message};
@@ -314,8 +315,7 @@ inline Expected<LexiconHandle> LoadLexiconFile(const std::filesystem::path& path
 }
 
 inline Expected<BlobBuffer> LoadAddressDbFile(const std::filesystem::path& path) {
-    constexpr uint16_t kAddressDbVersion = 1;
-    return LoadBlobFile(path, "ADDR", kAddressDbVersion);
+    return LoadBlobFile(path, VANTIR_ADDRESS_DB_TAG, VANTIR_ADDRESS_DB_VERSION);
 }
 
 // ---------------------------------------------------------------------------

@@ -140,10 +140,12 @@ TEST_F(ComposeTest, PositionsPastTheSequenceHaveNoTags) {
     const WordId words[2] = {world_.Id("三!"), world_.Id("K")};
     char16_t text[vantir::kScratchTextCapacity];
     EXPECT_EQ(
-        vantir::ComposeResultText(world_.session, words, 1, text, vantir::kScratchTextCapacity), 1);
+        vantir::ComposeResultText(world_.Context(), words, 1, text, vantir::kScratchTextCapacity),
+        1);
     EXPECT_EQ(Utf8(text), "三");
     EXPECT_EQ(
-        vantir::ComposeResultText(world_.session, words, 2, text, vantir::kScratchTextCapacity), 3);
+        vantir::ComposeResultText(world_.Context(), words, 2, text, vantir::kScratchTextCapacity),
+        3);
     EXPECT_EQ(Utf8(text), "3!K");  // marks stay inside a segment
 }
 

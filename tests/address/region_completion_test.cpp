@@ -30,7 +30,7 @@ std::vector<WordEntry> CompletionWords() {
             {"p9", {33}},    {"ro", {33}}, {"zzzzzz", {33}}};
 }
 
-std::vector<vantir::tools::RegionPair> CompletionRegions() {
+std::vector<vantir::RegionPair> CompletionRegions() {
     return {{u"x", u"c1"}, {u"x", u"c2"}, {u"u", u"c1"},  {u"y9", u"k5"}, {u"p4", u"a"},
             {u"x", u"c3"}, {u"ro", u"o"}, {u"y9", u"c4"}, {u"x", u"c4"},  {u"p9", u"a"}};
 }
@@ -97,10 +97,10 @@ TEST(CompleteRegion, MiddleWordWithoutRegionTagsFacesOnlyTheFinalTest) {
     world.SetPairs({{"o", "z", 0}, {"z", "t", 0}, {"a", "z", 0}});
     BigramModel_SetStrictMode(world.model);
     WordId passing[3] = {world.Id("o"), world.Id("z"), world.Id("t")};
-    EXPECT_EQ(vantir::CompleteRegion(world.session, world.lexicon, world.model, passing, 3), 3);
+    EXPECT_EQ(vantir::CompleteRegion(world.Context(), passing, 3), 3);
     EXPECT_EQ(passing[1], world.Id("z"));
     WordId failing[3] = {world.Id("a"), world.Id("z"), world.Id("k")};
-    EXPECT_EQ(vantir::CompleteRegion(world.session, world.lexicon, world.model, failing, 3), 0);
+    EXPECT_EQ(vantir::CompleteRegion(world.Context(), failing, 3), 0);
     BigramModel_SetBackoffMode(world.model);
 }
 
@@ -123,7 +123,7 @@ TEST(ListRegionCandidates, UpperWordWithoutPairsAddsNothing) {
 }
 
 TEST(RegionNames, NameThatIsNoWordTakesPartAsMinusOne) {
-    std::vector<vantir::tools::RegionPair> regions = {{u"nosuch", u"a"}, {u"x", u"nosuch"}};
+    std::vector<vantir::RegionPair> regions = {{u"nosuch", u"a"}, {u"x", u"nosuch"}};
     AddressWorld world(CompletionWords(), regions);
     world.SetPairs({{"a", "t", 0}, {"x", "t", 0}});
     EXPECT_EQ(world.Add({"a", "t"}), 0);  // (-1, a) is not listed yet
@@ -136,7 +136,7 @@ TEST(RegionNames, NameThatIsNoWordTakesPartAsMinusOne) {
 
 TEST(RegionNames, NamesOfWordsTheModelDoesNotCoverCountAsNoWord) {
     // zzzzzz sorts last in the lexicon and lies past the model's last id.
-    std::vector<vantir::tools::RegionPair> regions = {{u"zzzzzz", u"a"}, {u"x", u"zzzzzz"}};
+    std::vector<vantir::RegionPair> regions = {{u"zzzzzz", u"a"}, {u"x", u"zzzzzz"}};
     AddressWorld world(CompletionWords(), regions, {}, 1);
     ASSERT_EQ(world.Id("zzzzzz"), world.modelWords);
     world.SetPairs({{"a", "t", 0}, {"x", "t", 0}});
@@ -149,7 +149,7 @@ TEST(RegionNames, NamesOfWordsTheModelDoesNotCoverCountAsNoWord) {
 TEST(ListRegionCandidates, StopsAtTheRoomOfTheCandidateList) {
     // 600 listings of one pair: the list takes 512 and drops the rest; every
     // candidate yields the same text.
-    std::vector<vantir::tools::RegionPair> regions(600, {u"x", u"c1"});
+    std::vector<vantir::RegionPair> regions(600, {u"x", u"c1"});
     AddressWorld world(CompletionWords(), regions);
     world.SetPairs({{"x", "t", 0}, {"c1", "t", 0}});
     EXPECT_EQ(world.Add({"x", "t"}), 0);

@@ -7,10 +7,10 @@
 #include <cstring>
 #include <vector>
 
+#include "address/address_db_writer.h"
 #include "filter/build_banner.h"
 #include "filter/result_list.h"
 #include "support/fake_handles.h"
-#include "tools/address_db_writer.h"
 #include "vantir/textutil.h"
 
 using namespace vantir;
@@ -22,9 +22,9 @@ namespace {
 class SessionTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        tools::AddressDbSource source;
+        AddressDbSource source;
         source.wordTags = {{33}};
-        blob_ = tools::WriteAddressDb(source);
+        blob_ = WriteAddressDb(source);
         session_ = Vantir_Init(FakeModel(), FakeLexicon(), blob_.data());
         ASSERT_NE(session_, nullptr);
     }
@@ -46,8 +46,8 @@ class SessionTest : public ::testing::Test {
 }  // namespace
 
 TEST(SessionInit, RefusesMissingObjectsAndForeignBlobs) {
-    tools::AddressDbSource source;
-    std::vector<uint8_t> blob = tools::WriteAddressDb(source);
+    AddressDbSource source;
+    std::vector<uint8_t> blob = WriteAddressDb(source);
     EXPECT_EQ(Vantir_Init(nullptr, FakeLexicon(), blob.data()), nullptr);
     EXPECT_EQ(Vantir_Init(FakeModel(), nullptr, blob.data()), nullptr);
     EXPECT_EQ(Vantir_Init(FakeModel(), FakeLexicon(), nullptr), nullptr);

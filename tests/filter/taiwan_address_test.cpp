@@ -86,8 +86,8 @@ class TaiwanAddressTest : public ::testing::Test {
         return words;
     }
 
-    std::vector<vantir::tools::RegionPair> RegionPairs() const {
-        std::vector<vantir::tools::RegionPair> pairs;
+    std::vector<vantir::RegionPair> RegionPairs() const {
+        std::vector<vantir::RegionPair> pairs;
         for (const Region& region : regions_) {
             pairs.push_back({Utf16(region.county), Utf16(region.district)});
         }

@@ -11,7 +11,8 @@
 #include <tuple>
 #include <vector>
 
-#include "tools/address_db_writer.h"
+#include "address/address_db_writer.h"
+#include "filter/session.h"
 #include "vantir/textutil.h"
 #include "vantir/vantir.h"
 
@@ -69,7 +70,7 @@ constexpr int32_t kWorldPairCapacity = 8192;
 // in lexicon order then have no row in the model.
 class AddressWorld {
   public:
-    AddressWorld(const std::vector<WordEntry>& words, const std::vector<tools::RegionPair>& regions,
+    AddressWorld(const std::vector<WordEntry>& words, const std::vector<RegionPair>& regions,
                  const std::vector<std::vector<uint8_t>>& textlessTags = {},
                  int32_t uncoveredWords = 0) {
         lexicon = Lexicon_Create(nullptr, 0, 0);
@@ -80,7 +81,7 @@ class AddressWorld {
         EXPECT_NE(Lexicon_BuildBlob(lexicon, list.data(), nullptr), nullptr);
         lexiconWords = Lexicon_GetStaticCount(lexicon);
 
-        tools::AddressDbSource source;
+        AddressDbSource source;
         source.wordTags.resize(lexiconWords + textlessTags.size());
         for (const WordEntry& word : words)
             source.wordTags[Id(word.text)] = word.tags;
@@ -88,7 +89,7 @@ class AddressWorld {
             source.wordTags[lexiconWords + k] = textlessTags[k];
         }
         source.regionPairs = regions;
-        addressDb = tools::WriteAddressDb(source);
+        addressDb = WriteAddressDb(source);
 
         model = BigramModel_Create(nullptr);
         modelWords = static_cast<int32_t>(source.wordTags.size()) - uncoveredWords;
@@ -109,6 +110,9 @@ class AddressWorld {
         EXPECT_GE(id, 0) << "no word " << text;
         return id;
     }
+    // What the address layer's routines see of the session.
+    AddressContext Context() const { return {&session->addressView, lexicon, model}; }
+
     // The k-th word without text.
     WordId Textless(int32_t k) const { return lexiconWords + k; }
 

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "textutil/blob_header.h"
+#include "address/address_db_writer.h"
 #include "vantir/vantir.h"
 
 namespace vantir::samples {
@@ -39,47 +39,15 @@ inline const std::vector<std::pair<std::u16string, std::u16string>>& WorldRegion
     return regions;
 }
 
-inline void AppendU32(std::vector<uint8_t>& out, uint32_t value) {
-    for (int shift = 0; shift < 32; shift += 8)
-        out.push_back(static_cast<uint8_t>(value >> shift));
-}
-
 // An "ADDR" blob: T = words + 1 tag offsets, the region pair table, tag bytes.
 inline std::vector<uint8_t> WriteAddressDb(
     const std::vector<std::vector<uint8_t>>& wordTags,
     const std::vector<std::pair<std::u16string, std::u16string>>& regions) {
-    std::vector<uint8_t> out(kBlobHeaderSize, 0);
-    AppendU32(out, static_cast<uint32_t>(wordTags.size() + 1));
-    AppendU32(out, 0);
-    AppendU32(out, static_cast<uint32_t>(regions.size()));
-    uint32_t tagOffset = 0;
-    AppendU32(out, tagOffset);
-    for (const auto& tags : wordTags) {
-        tagOffset += static_cast<uint32_t>(tags.size());
-        AppendU32(out, tagOffset);
-    }
-    for (int side = 0; side < 2; side++) {
-        uint32_t offset = 0;
-        AppendU32(out, offset);
-        for (const auto& pair : regions) {
-            offset += static_cast<uint32_t>((side == 0 ? pair.first : pair.second).size() + 1);
-            AppendU32(out, offset);
-        }
-    }
-    for (int side = 0; side < 2; side++) {
-        for (const auto& pair : regions) {
-            for (char16_t unit : side == 0 ? pair.first : pair.second) {
-                out.push_back(static_cast<uint8_t>(unit & 0xFF));
-                out.push_back(static_cast<uint8_t>(unit >> 8));
-            }
-            out.push_back(0);
-            out.push_back(0);
-        }
-    }
-    for (const auto& tags : wordTags)
-        out.insert(out.end(), tags.begin(), tags.end());
-    WriteBlobHeader(out.data(), static_cast<uint32_t>(out.size()), "ADDR", kAddressDbVersion);
-    return out;
+    AddressDbSource source;
+    source.wordTags = wordTags;
+    for (const auto& [upper, lower] : regions)
+        source.regionPairs.push_back({upper, lower});
+    return vantir::WriteAddressDb(source);
 }
 
 inline std::vector<uint8_t> CopyBlob(const void* blob, int32_t size) {

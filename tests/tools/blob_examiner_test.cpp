@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include "address/address_db_writer.h"
 #include "textutil/byte_order.h"
 #include "tool_test_support.h"
-#include "tools/address_db_writer.h"
 #include "tools/data_build.h"
 
 using namespace vantir::tools;
@@ -98,7 +98,7 @@ TEST_F(BuiltBlobs, DamagedCountsAndOffsetsAreFound) {
 }
 
 TEST(BlobInspector, ReadsTheHeaderOfAnyBlob) {
-    vantir::tools::AddressDbSource source;
+    vantir::AddressDbSource source;
     source.wordTags = {{33}, {8, 34}};
     source.regionPairs = {{u"A", u"B"}};
     std::vector<uint8_t> blob = WriteAddressDb(source);

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "filter/address_db.h"
+#include "address/address_db.h"
 #include "filter/session.h"
 #include "textutil/byte_order.h"
 
@@ -113,7 +113,7 @@ void UseAddressDb(const WorkoutWorld& world, const unsigned char* blob) {
     const uint32_t words = std::min(view.tagOffsetCount, kMaxTableEntries);
     for (int64_t word = -1; word <= int64_t{words}; word++) {
         for (int32_t tag = 0; tag < 40; tag++)
-            EXPECT_LE(HasTag(session, static_cast<WordId>(word), tag), 1);
+            EXPECT_LE(HasTag(session->addressView, static_cast<WordId>(word), tag), 1);
     }
     ReadNames(view);
     // Every model word once at the start of a hypothesis, with neighbours that

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "filter/address_db.h"
+#include "address/address_db.h"
 #include "filter/session.h"
 #include "support/exact_buffer.h"
 #include "support/sample_blobs.h"

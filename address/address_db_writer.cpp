@@ -1,16 +1,22 @@
 // Lays out an "ADDR" blob: counts, offsets arrays, name areas, tag bytes.
 // Every field is little-endian; names are stored back to back with their 0 unit.
-#include "tools/address_db_writer.h"
+#include "address/address_db_writer.h"
 
+#include "address/address_db.h"
 #include "textutil/blob_header.h"
 
-namespace vantir::tools {
+namespace vantir {
 
 namespace {
 
-void AppendU32(std::vector<uint8_t>& out, uint32_t value) {
+void PutU32(uint8_t* at, uint32_t value) {
     for (int shift = 0; shift < 32; shift += 8)
-        out.push_back(static_cast<uint8_t>(value >> shift));
+        *at++ = static_cast<uint8_t>(value >> shift);
+}
+
+void AppendU32(std::vector<uint8_t>& out, uint32_t value) {
+    out.resize(out.size() + kAddrOffsetBytes);
+    PutU32(out.data() + out.size() - kAddrOffsetBytes, value);
 }
 
 void AppendUnits(std::vector<uint8_t>& out, const std::u16string& text) {
@@ -35,11 +41,11 @@ void AppendNameOffsets(std::vector<uint8_t>& out, const std::vector<RegionPair>&
 }  // namespace
 
 std::vector<uint8_t> WriteAddressDb(const AddressDbSource& source) {
-    std::vector<uint8_t> out(kBlobHeaderSize, 0);
+    std::vector<uint8_t> out(kAddrArraysStart, 0);
     const uint32_t wordCount = static_cast<uint32_t>(source.wordTags.size());
-    AppendU32(out, wordCount + 1);
-    AppendU32(out, source.unusedValue);
-    AppendU32(out, static_cast<uint32_t>(source.regionPairs.size()));
+    PutU32(out.data() + kAddrTagOffsetCountAt, wordCount + 1);
+    PutU32(out.data() + kAddrUnusedValueAt, source.unusedValue);
+    PutU32(out.data() + kAddrRegionPairCountAt, static_cast<uint32_t>(source.regionPairs.size()));
 
     uint32_t tagOffset = 0;
     AppendU32(out, tagOffset);
@@ -56,8 +62,9 @@ std::vector<uint8_t> WriteAddressDb(const AddressDbSource& source) {
     for (const std::vector<uint8_t>& tags : source.wordTags) {
         out.insert(out.end(), tags.begin(), tags.end());
     }
-    WriteBlobHeader(out.data(), static_cast<uint32_t>(out.size()), "ADDR", kAddressDbVersion);
+    WriteBlobHeader(out.data(), static_cast<uint32_t>(out.size()), kAddressDbTag,
+                    kAddressDbVersion);
     return out;
 }
 
-}  // namespace vantir::tools
+}  // namespace vantir

@@ -1,21 +1,22 @@
 // Header validation, parsed view and tag lookup of the address database,
 // including blobs read at odd alignments and malformed tag offsets.
+#include "address/address_db.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <vector>
 
-#include "filter/address_db.h"
+#include "address/address_db_writer.h"
 #include "filter/session.h"
 #include "support/fake_handles.h"
 #include "textutil/byte_order.h"
-#include "tools/address_db_writer.h"
 
 using namespace vantir;
+using vantir::AddressDbSource;
+using vantir::WriteAddressDb;
 using vantir::testing::FakeLexicon;
 using vantir::testing::FakeModel;
-using vantir::tools::AddressDbSource;
-using vantir::tools::WriteAddressDb;
 
 namespace {
 
@@ -102,7 +103,7 @@ TEST(AddressDbView, EmptyRegionTableStartsTagsRightAfterTheOffsets) {
     ASSERT_NE(session, nullptr);
     EXPECT_EQ(session->addressView.regionPairCount, 0u);
     EXPECT_EQ(session->addressView.tagBytes, blob.data() + 84 + 4 * 3);
-    EXPECT_EQ(HasTag(session, 1, 6), 1);
+    EXPECT_EQ(HasTag(session->addressView, 1, 6), 1);
     Vantir_Release(session);
 }
 
@@ -111,18 +112,19 @@ TEST(HasTag, FindsTagsOfCoveredWordsOnly) {
         PlacedBlob placed(WriteAddressDb(SmallSource()), shift);
         FilterSession* session = SessionOver(placed.data);
         ASSERT_NE(session, nullptr);
-        EXPECT_EQ(HasTag(session, 0, 33), 1);
-        EXPECT_EQ(HasTag(session, 0, 17), 0);
-        EXPECT_EQ(HasTag(session, 1, 8), 1);
-        EXPECT_EQ(HasTag(session, 1, 17), 1);
-        EXPECT_EQ(HasTag(session, 2, 0), 0) << "a word with no tags";
-        EXPECT_EQ(HasTag(session, 3, 255), 1) << "tag bytes compare unsigned";
-        EXPECT_EQ(HasTag(session, 3, 7 + 256), 1) << "only the low 8 bits of the tag count";
+        EXPECT_EQ(HasTag(session->addressView, 0, 33), 1);
+        EXPECT_EQ(HasTag(session->addressView, 0, 17), 0);
+        EXPECT_EQ(HasTag(session->addressView, 1, 8), 1);
+        EXPECT_EQ(HasTag(session->addressView, 1, 17), 1);
+        EXPECT_EQ(HasTag(session->addressView, 2, 0), 0) << "a word with no tags";
+        EXPECT_EQ(HasTag(session->addressView, 3, 255), 1) << "tag bytes compare unsigned";
+        EXPECT_EQ(HasTag(session->addressView, 3, 7 + 256), 1)
+            << "only the low 8 bits of the tag count";
         for (int32_t tag : {0, 7, 17, 33, 255}) {
-            EXPECT_EQ(HasTag(session, -1, tag), 0);
-            EXPECT_EQ(HasTag(session, 4, tag), 0) << "word 4 is past the offsets";
-            EXPECT_EQ(HasTag(session, 1 << 30, tag), 0);
-            EXPECT_EQ(HasTag(session, -7, tag), 0);
+            EXPECT_EQ(HasTag(session->addressView, -1, tag), 0);
+            EXPECT_EQ(HasTag(session->addressView, 4, tag), 0) << "word 4 is past the offsets";
+            EXPECT_EQ(HasTag(session->addressView, 1 << 30, tag), 0);
+            EXPECT_EQ(HasTag(session->addressView, -7, tag), 0);
         }
         Vantir_Release(session);
     }
@@ -133,7 +135,7 @@ TEST(HasTag, SingleOffsetCoversNoWordAndBadOffsetsGiveNoTags) {
     std::vector<uint8_t> blob = WriteAddressDb(source);  // T = 1
     FilterSession* session = SessionOver(blob.data());
     ASSERT_NE(session, nullptr);
-    EXPECT_EQ(HasTag(session, 0, 0), 0);
+    EXPECT_EQ(HasTag(session->addressView, 0, 0), 0);
     Vantir_Release(session);
 
     source.wordTags = {{1, 2}, {3}};
@@ -142,11 +144,12 @@ TEST(HasTag, SingleOffsetCoversNoWordAndBadOffsetsGiveNoTags) {
     ASSERT_NE(session, nullptr);
     const size_t offsets = 76;
     StoreI32(blob.data() + offsets + 4, 3);  // word 0: 0..3, word 1: 3..3
-    EXPECT_EQ(HasTag(session, 1, 3), 0) << "equal offsets: no tags";
+    EXPECT_EQ(HasTag(session->addressView, 1, 3), 0) << "equal offsets: no tags";
     StoreI32(blob.data() + offsets + 4, 2);
     StoreI32(blob.data() + offsets + 8, 1);  // word 1: 2..1
-    EXPECT_EQ(HasTag(session, 1, 3), 0) << "start after end: no tags";
+    EXPECT_EQ(HasTag(session->addressView, 1, 3), 0) << "start after end: no tags";
     StoreI32(blob.data() + offsets + 0, -4);
-    EXPECT_EQ(HasTag(session, 0, 1), 0) << "a negative start never reads before the tags";
+    EXPECT_EQ(HasTag(session->addressView, 0, 1), 0)
+        << "a negative start never reads before the tags";
     Vantir_Release(session);
 }

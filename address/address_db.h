@@ -1,19 +1,28 @@
-// The "ADDR" address database: header validation, the parsed view of its arrays
-// (word tag lists and the region pair table), and the word tag test.
-#ifndef VANTIR_FILTER_ADDRESS_DB_H
-#define VANTIR_FILTER_ADDRESS_DB_H
+// The "ADDR" address database: its byte layout, the parsed view of its arrays read
+// in place, the word tag test, region names, and the structural check of a blob.
+#ifndef VANTIR_ADDRESS_ADDRESS_DB_H
+#define VANTIR_ADDRESS_ADDRESS_DB_H
 
 #include <cstdint>
 
+#include "vantir/blob_format.h"
 #include "vantir/types.h"
 
 namespace vantir {
 
-// Fixed offsets of the blob after its 64-byte common header.
+constexpr char kAddressDbTag[] = VANTIR_ADDRESS_DB_TAG;
+constexpr uint16_t kAddressDbVersion = VANTIR_ADDRESS_DB_VERSION;
+
+// Fixed offsets of the blob after its 64-byte common header. The arrays follow
+// back to back: T word tag offsets (i32), P + 1 upper and P + 1 lower name
+// offsets (i32, in units), the upper and lower name areas (UTF-16 units, each
+// name 0-terminated), then the tag bytes.
 constexpr uint32_t kAddrTagOffsetCountAt = 64;
 constexpr uint32_t kAddrUnusedValueAt = 68;
 constexpr uint32_t kAddrRegionPairCountAt = 72;
 constexpr uint32_t kAddrArraysStart = 76;
+constexpr uint64_t kAddrOffsetBytes = 4;  // one entry of an offsets array
+constexpr uint64_t kAddrUnitBytes = 2;    // one code unit of a name area
 
 // Pointers into the host's blob, which is read in place at any alignment: the
 // 32-bit arrays and the 16-bit name areas are read through byte-safe loads.
@@ -33,11 +42,11 @@ struct AddressDbView {
 // 1 when magic, tag "ADDR" and version 1 match, else -1. Sizes are not examined.
 int32_t ValidateAddressDb(const void* blob);
 
-// Fills session->addressView from session->addressDb.
-void ParseAddressDb(FilterSession* session);
+// Fills `view` from a blob whose header ValidateAddressDb accepted.
+void ParseAddressDb(const void* blob, AddressDbView* view);
 
 // 1 when word `word` carries the tag (low 8 bits of `tag`), else 0.
-int32_t HasTag(const FilterSession* session, WordId word, int32_t tag);
+int32_t HasTag(const AddressDbView& view, WordId word, int32_t tag);
 
 enum class RegionSide { kUpper, kLower };
 
@@ -50,6 +59,13 @@ const unsigned char* RegionNameStart(const AddressDbView& view, RegionSide side,
 int32_t CopyRegionName(const AddressDbView& view, RegionSide side, uint32_t pair, char16_t* buffer,
                        int32_t capacity);
 
+// True when a blob whose header already names "ADDR" version 1 is sound within
+// `size` bytes: the offsets arrays and both name areas end inside `size`, the
+// tag offsets are non-decreasing within the tag bytes that follow, the name
+// offsets are non-decreasing inside their area, and every region name ends
+// with a 0 unit inside its area. Reads nothing at or past `size`.
+bool AddressDbIsSound(const unsigned char* blob, uint64_t size);
+
 }  // namespace vantir
 
-#endif  // VANTIR_FILTER_ADDRESS_DB_H
+#endif  // VANTIR_ADDRESS_ADDRESS_DB_H

@@ -1,14 +1,29 @@
-// Pair tests against the bigram model and the range of word ids that the model
-// covers, shared by the grammar, region completion and the intake.
-#ifndef VANTIR_ADDRESS_WORD_PAIRS_H
-#define VANTIR_ADDRESS_WORD_PAIRS_H
+// What the address layer works with: the database view, the lexicon and the
+// model of one session, with the tag test and the pair tests built on them.
+#ifndef VANTIR_ADDRESS_ADDRESS_CONTEXT_H
+#define VANTIR_ADDRESS_ADDRESS_CONTEXT_H
 
 #include <cstdint>
 
+#include "address/address_db.h"
 #include "address/tag_codes.h"
 #include "vantir/bigram.h"
+#include "vantir/lexicon.h"
 
 namespace vantir {
+
+// Borrowed views; the caller keeps all three alive. The model is not const:
+// the grammar and the candidate listing switch its scoring mode and leave it
+// in back-off mode.
+struct AddressContext {
+    const AddressDbView* db;
+    const Lexicon* lexicon;
+    BigramModel* model;
+};
+
+inline bool Tagged(const AddressContext& context, WordId word, int32_t tag) {
+    return HasTag(*context.db, word, tag) == 1;
+}
 
 // The pair (first, second): first immediately followed by second.
 inline bool PairPasses(const BigramModel* model, WordId first, WordId second) {
@@ -32,4 +47,4 @@ inline bool IsModelWord(int64_t limit, WordId word) {
 
 }  // namespace vantir
 
-#endif  // VANTIR_ADDRESS_WORD_PAIRS_H
+#endif  // VANTIR_ADDRESS_ADDRESS_CONTEXT_H

@@ -1,0 +1,25 @@
+/* The stored blob formats as a host sees them: the 64-byte header that begins
+   every blob, and the tag and version that name each of the three kinds. */
+#ifndef VANTIR_BLOB_FORMAT_H
+#define VANTIR_BLOB_FORMAT_H
+
+/* The common header; every field little-endian. */
+#define VANTIR_BLOB_MAGIC "KRVF" /* the first 4 bytes, compared without a terminator */
+#define VANTIR_BLOB_MAGIC_BYTES 4
+#define VANTIR_BLOB_HEADER_SIZE 64
+#define VANTIR_BLOB_TOTAL_SIZE_OFFSET 4  /* u32: bytes of the whole blob */
+#define VANTIR_BLOB_HEADER_SIZE_OFFSET 8 /* u32: 64 */
+#define VANTIR_BLOB_TAG_OFFSET 12        /* the tag text and its NUL, within 8 bytes */
+#define VANTIR_BLOB_TAG_ROOM 8
+#define VANTIR_BLOB_VERSION_OFFSET 20    /* u16 */
+#define VANTIR_BLOB_USER_VALUE_OFFSET 28 /* u32, free for the host */
+
+/* The three kinds: the address database, the bigram model and the lexicon. */
+#define VANTIR_ADDRESS_DB_TAG "ADDR"
+#define VANTIR_ADDRESS_DB_VERSION 1
+#define VANTIR_MODEL_BLOB_TAG "LMB"
+#define VANTIR_MODEL_BLOB_VERSION 2
+#define VANTIR_LEXICON_BLOB_TAG "WPB"
+#define VANTIR_LEXICON_BLOB_VERSION 2
+
+#endif /* VANTIR_BLOB_FORMAT_H */
