@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "bigram/blob_layout.h"
 #include "tools/arpa_model.h"
 #include "tools/diagnostics.h"
 #include "tools/region_reader.h"
@@ -55,11 +56,11 @@ std::vector<uint8_t> BuildAddressBlob(const Vocabulary& vocabulary, const WordNu
                                       const RegionSource& regions);
 
 // Model blob offsets of the counts that the builder sets after the library's
-// calls (the blob layout places them in the count block after the header).
-constexpr uint32_t kModelStaticCountAt = 64;
-constexpr uint32_t kModelPairCountAt = 68;
-constexpr uint32_t kModelAddedCapacityAt = 72;
-constexpr uint32_t kModelSparePairsAt = 76;
+// calls, as the model's layout places them in its count block.
+constexpr uint32_t kModelStaticCountAt = kStaticCountOffset;
+constexpr uint32_t kModelPairCountAt = kPairCountOffset;
+constexpr uint32_t kModelAddedCapacityAt = kAddedCapacityOffset;
+constexpr uint32_t kModelSparePairsAt = kSparePairsOffset;
 
 }  // namespace vantir::tools
 
