@@ -3,6 +3,7 @@
 #include "tools/data_build.h"
 
 #include "address/compose_text.h"
+#include "filter/session.h"
 #include "tools/arpa_model.h"
 #include "tools/bigram_trainer.h"
 #include "tools/blob_examiner.h"
@@ -30,7 +31,8 @@ void WarnAboutWordsWithoutText(const FilterSession* session, const Vocabulary& v
     for (const VocabularyEntry& entry : vocabulary.entries) {
         const WordId id = numbering.ids.at(entry.word);
         char16_t text[kComposeBufferCapacity];
-        if (ComposeResultText(session, &id, 1, text, kComposeBufferCapacity) == 0) {
+        if (ComposeResultText(AddressContextOf(session), &id, 1, text, kComposeBufferCapacity) ==
+            0) {
             silent.push_back(&entry);
         }
     }
