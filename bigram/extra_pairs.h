@@ -69,4 +69,15 @@ int32_t LookupExtraPair(const void* table, WordId first, WordId second);
 
 }  // namespace vantir
 
+namespace vantir {
+
+// Ownership of the two optional tables (alternative unigram bytes and this
+// table), shared by their installation and the model's destruction: frees
+// both, if present, through the model's pool or the heap, and clears their
+// pointers. The alternative table is freed from its allocation start, one byte
+// before the stored pointer.
+void ReleaseOptionalTables(BigramModel* model);
+
+}  // namespace vantir
+
 #endif  // VANTIR_BIGRAM_EXTRA_PAIRS_H

@@ -4,7 +4,6 @@
 
 #include "bigram/extra_pairs.h"
 #include "bigram/model_object.h"
-#include "bigram/optional_tables.h"
 #include "mempool/object_memory.h"
 #include "vantir/bigram.h"
 

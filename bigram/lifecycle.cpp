@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <new>
 
+#include "bigram/extra_pairs.h"
 #include "bigram/model_object.h"
-#include "bigram/optional_tables.h"
 #include "bigram/scorers.h"
 #include "mempool/object_memory.h"
 #include "vantir/bigram.h"

@@ -4,7 +4,6 @@
 
 #include "address/address_grammar.h"
 #include "address/region_completion.h"
-#include "filter/insert_result.h"
 #include "filter/session.h"
 #include "mempool/heap.h"
 #include "vantir/vantir.h"

@@ -1,5 +1,5 @@
-// The filter session record: borrowed model, lexicon and address database, the
-// parsed view of the database, and the fixed result table of one utterance.
+// The filter session: its record (borrowed model, lexicon and address database,
+// the parsed view of the database, the result table) and the routines on it.
 #ifndef VANTIR_FILTER_SESSION_H
 #define VANTIR_FILTER_SESSION_H
 
@@ -44,6 +44,30 @@ namespace vantir {
 inline AddressContext AddressContextOf(const FilterSession* session) {
     return AddressContext{&session->addressView, session->lexicon, session->model};
 }
+
+// The result table. Rank classes: smaller ones are listed first.
+constexpr uint8_t kClassCompleted = 2;  // built from a region candidate
+constexpr uint8_t kClassBare = 3;       // one word, or two without a trigger
+
+// Rank class of words[0..n-1] (n >= 1); `completed` is non-zero for sequences
+// built from region candidates.
+uint8_t ResultClassOf(const AddressContext& context, const WordId* words, int32_t n,
+                      int32_t completed);
+
+// Composes the text of words[0..n-1] (n >= 1), cut to kMaxResultTextLength
+// units, and stores it as a new entry or lowers the class of the equal entry.
+// Returns the result count, or -1001 when the table was already full.
+int32_t InsertResult(FilterSession* session, const WordId* words, int32_t n, int32_t completed);
+
+// Delivery order: negative when a is listed first, positive when b is, 0 only
+// for equal keys. Arrival orders are distinct, so the order is total.
+int32_t CompareResults(const ResultEntry& a, const ResultEntry& b);
+
+// The module's build banner, a byte string naming the library and its version;
+// no exported call reaches it, hosts see the version through the package.
+// Copies the banner with its terminator into `buffer` when it is non-null and
+// returns the banner's length plus one, so a null buffer asks for the size.
+int32_t CopyBuildBanner(char* buffer);
 
 }  // namespace vantir
 

@@ -33,10 +33,7 @@ void ReadEveryName(const AddressDbView& view) {
     char16_t name[kNameCapacity];
     for (uint32_t pair = 0; pair < pairs; pair++) {
         for (RegionSide side : {RegionSide::kUpper, RegionSide::kLower}) {
-            const unsigned char* start = RegionNameStart(view, side, pair);
-            int64_t length = 0;
-            while (LoadUnitAt(start, length) != 0)
-                length++;
+            const int64_t length = samples::StoredNameLength(view, side, pair);
             const int32_t copied = CopyRegionName(view, side, pair, name, kNameCapacity);
             FUZZ_CHECK(copied == (length < kNameCapacity ? length : -1));
         }

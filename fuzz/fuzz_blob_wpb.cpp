@@ -11,6 +11,7 @@
 
 using namespace vantir;
 using namespace vantir::fuzz;
+using vantir::samples::WordOf;
 
 namespace {
 
@@ -18,16 +19,6 @@ constexpr int32_t kMaxIdsTried = 2000;
 constexpr int32_t kPrefixCapacity = 16;
 constexpr int32_t kAddedCapacity = 8;
 constexpr int32_t kAddedUnits = 256;
-
-std::u16string WordOf(const Lexicon* lexicon, WordId id) {
-    int32_t length = 0;
-    const char16_t* units = Lexicon_GetWord(lexicon, id, &length);
-    if (units == nullptr) return std::u16string();
-    std::u16string word(static_cast<size_t>(length), 0);
-    // Static words may sit at any even address; copy them unit by unit.
-    std::memcpy(word.data(), units, static_cast<size_t>(length) * sizeof(char16_t));
-    return word;
-}
 
 // Each stored word is found under its own id: buckets are sorted and distinct.
 void CheckEveryWord(const Lexicon* lexicon, int32_t words) {

@@ -10,6 +10,7 @@
 
 using namespace vantir;
 using namespace vantir::fuzz;
+using vantir::samples::WordOf;
 
 namespace {
 
@@ -50,14 +51,6 @@ std::vector<char16_t> Writable(const std::u16string& text) {
     std::vector<char16_t> units(text.begin(), text.end());
     units.push_back(0);
     return units;
-}
-
-std::u16string WordOf(const Lexicon* lexicon, WordId id) {
-    int32_t length = 0;
-    const char16_t* units = Lexicon_GetWord(lexicon, id, &length);
-    std::u16string word(static_cast<size_t>(length), 0);
-    if (units != nullptr) std::memcpy(word.data(), units, word.size() * sizeof(char16_t));
-    return word;
 }
 
 // Every id gives a word that is found under that id again.

@@ -9,7 +9,6 @@
 #include "address/compose_text.h"
 #include "address/region_completion.h"
 #include "address/tag_codes.h"
-#include "filter/insert_result.h"
 #include "filter/session.h"
 
 namespace vantir::tools {

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "bigram/blob_layout.h"
 #include "bigram/extra_pairs.h"
 #include "textutil/byte_order.h"
 #include "vantir/bigram.h"
@@ -27,21 +28,23 @@ inline void PutBlobI32(void* blob, int64_t offset, int32_t value) {
     vantir::StoreI32(static_cast<uint8_t*>(blob) + offset, value);
 }
 
-// Offsets inside a blob of n word ids and s slots (byte arrays at word -1).
+// Offsets inside a blob of n word ids and s slots, spelled out from the start
+// of rowStart so that the test checks the layout rather than restating it: the
+// arrays follow each other, and each byte array begins with its word -1 entry.
 inline int64_t RowStartAt(int64_t word) {
-    return 120 + 4 * word;
+    return vantir::kRowStartOffset + 4 * word;
 }
 inline int64_t SuccessorAtOffset(int64_t n, int64_t slot) {
-    return 124 + 4 * n + 4 * slot;
+    return RowStartAt(n + 1) + 4 * slot;
 }
 inline int64_t UnigramAt(int64_t n, int64_t s, int64_t word) {
-    return 125 + 4 * n + 4 * s + word;
+    return SuccessorAtOffset(n, s) + 1 + word;
 }
 inline int64_t BackoffAt(int64_t n, int64_t s, int64_t word) {
-    return 126 + 5 * n + 4 * s + word;
+    return UnigramAt(n, s, n) + 1 + word;
 }
 inline int64_t BigramAt(int64_t n, int64_t s, int64_t slot) {
-    return 126 + 6 * n + 4 * s + slot;
+    return BackoffAt(n, s, n) + slot;
 }
 
 // A model with its own new blob of `words` ids and `slots` slots.
@@ -81,8 +84,8 @@ inline std::vector<uint8_t> BlobWithStaticWords(int32_t staticCount, int32_t add
     OwnModel source(staticCount + added, slots);
     SetPairs(source.model, pairs);
     std::vector<uint8_t> bytes(source.blob, source.blob + source.size);
-    PutBlobI32(bytes.data(), 64, staticCount);
-    PutBlobI32(bytes.data(), 72, added);
+    PutBlobI32(bytes.data(), vantir::kStaticCountOffset, staticCount);
+    PutBlobI32(bytes.data(), vantir::kAddedCapacityOffset, added);
     return bytes;
 }
 

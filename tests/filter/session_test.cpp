@@ -8,8 +8,6 @@
 #include <vector>
 
 #include "address/address_db_writer.h"
-#include "filter/build_banner.h"
-#include "filter/result_list.h"
 #include "support/fake_handles.h"
 #include "vantir/textutil.h"
 

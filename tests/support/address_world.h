@@ -14,25 +14,16 @@
 #include "address/address_db_writer.h"
 #include "filter/session.h"
 #include "vantir/textutil.h"
-#include "vantir/vantir.h"
+#include "vantir/vantir.hpp"
 
 namespace vantir::testing {
 
 // Texts in tests are UTF-8 (readable in failure messages); the library sees
-// UTF-16. Only the Basic Multilingual Plane is needed.
+// UTF-16, converted by the C++ layer's strict decoder.
 inline std::u16string Utf16(const std::string& text) {
-    std::u16string out;
-    for (size_t i = 0; i < text.size();) {
-        const unsigned char lead = static_cast<unsigned char>(text[i]);
-        const int extra = lead < 0x80 ? 0 : lead < 0xE0 ? 1 : 2;
-        uint32_t unit = extra == 0 ? lead : extra == 1 ? (lead & 0x1Fu) : (lead & 0x0Fu);
-        for (int k = 1; k <= extra; ++k) {
-            unit = (unit << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3Fu);
-        }
-        out.push_back(static_cast<char16_t>(unit));
-        i += 1 + extra;
-    }
-    return out;
+    Expected<std::u16string> wide = ToUtf16(text);
+    EXPECT_TRUE(wide.has_value()) << wide.error().message;
+    return wide ? *wide : std::u16string();
 }
 
 inline std::string Utf8(const std::u16string& text) {

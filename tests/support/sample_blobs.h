@@ -4,11 +4,14 @@
 #define VANTIR_TESTS_SUPPORT_SAMPLE_BLOBS_H
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "address/address_db.h"
 #include "address/address_db_writer.h"
+#include "textutil/byte_order.h"
 #include "vantir/vantir.h"
 
 namespace vantir::samples {
@@ -48,6 +51,27 @@ inline std::vector<uint8_t> WriteAddressDb(
     for (const auto& [upper, lower] : regions)
         source.regionPairs.push_back({upper, lower});
     return vantir::WriteAddressDb(source);
+}
+
+// The text of a word as the lexicon hands it out; empty for no word. Static
+// words may sit at any even address, so they are copied byte-wise.
+inline std::u16string WordOf(const Lexicon* lexicon, WordId id) {
+    int32_t length = 0;
+    const char16_t* units = Lexicon_GetWord(lexicon, id, &length);
+    if (units == nullptr) return std::u16string();
+    std::u16string word(static_cast<size_t>(length), 0);
+    std::memcpy(word.data(), units, static_cast<size_t>(length) * sizeof(char16_t));
+    return word;
+}
+
+// Units of a stored region name before its 0 unit, read in place as region
+// completion reads them.
+inline int64_t StoredNameLength(const AddressDbView& view, RegionSide side, uint32_t pair) {
+    const unsigned char* start = RegionNameStart(view, side, pair);
+    int64_t length = 0;
+    while (LoadUnitAt(start, length) != 0)
+        length++;
+    return length;
 }
 
 inline std::vector<uint8_t> CopyBlob(const void* blob, int32_t size) {

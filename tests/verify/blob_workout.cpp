@@ -15,6 +15,8 @@
 
 namespace vantir::testing {
 
+using samples::WordOf;
+
 namespace {
 
 constexpr int64_t kMaxIdsTried = 40;
@@ -32,23 +34,12 @@ std::vector<WordId> IdsToTry(int64_t words) {
     return ids;
 }
 
-std::u16string WordOf(const Lexicon* lexicon, WordId id) {
-    int32_t length = 0;
-    const char16_t* units = Lexicon_GetWord(lexicon, id, &length);
-    std::u16string word(static_cast<size_t>(length), 0);
-    if (units != nullptr) std::memcpy(word.data(), units, word.size() * sizeof(char16_t));
-    return word;
-}
-
 void ReadNames(const AddressDbView& view) {
     char16_t name[kNameCapacity];
     const uint32_t pairs = std::min(view.regionPairCount, kMaxTableEntries);
     for (uint32_t pair = 0; pair < pairs; pair++) {
         for (RegionSide side : {RegionSide::kUpper, RegionSide::kLower}) {
-            const unsigned char* start = RegionNameStart(view, side, pair);
-            int32_t length = 0;
-            while (LoadUnitAt(start, length) != 0)
-                length++;
+            const int64_t length = samples::StoredNameLength(view, side, pair);
             const int32_t copied = CopyRegionName(view, side, pair, name, kNameCapacity);
             EXPECT_EQ(copied, length < kNameCapacity ? length : -1);
         }

@@ -1,8 +1,9 @@
-// The result table grows by distinct texts only: an equal text already stored
-// keeps its entry and arrival order and at most takes the smaller class.
-#include "filter/insert_result.h"
+// The result table: entry of distinct texts (an equal text keeps its entry and at
+// most takes the smaller class), and delivery sorted by class, then arrival order.
+#include <algorithm>
 
 #include "address/compose_text.h"
+#include "filter/session.h"
 #include "vantir/textutil.h"
 #include "vantir/vantir.h"
 
@@ -50,4 +51,41 @@ int32_t InsertResult(FilterSession* session, const WordId* words, int32_t n, int
     return ++session->resultCount;
 }
 
+int32_t CompareResults(const ResultEntry& a, const ResultEntry& b) {
+    if (a.resultClass != b.resultClass) {
+        return int32_t{a.resultClass} - int32_t{b.resultClass};
+    }
+    return a.arrivalOrder - b.arrivalOrder;
+}
+
 }  // namespace vantir
+
+using namespace vantir;
+
+extern "C" int32_t Vantir_GetFilterResult(FilterSession* session, char16_t* output,
+                                          int32_t /*reserved1*/, int32_t /*reserved2*/,
+                                          int32_t* count) {
+    if (session == nullptr) return VANTIR_NULL_OBJECT;
+    if (count == nullptr) return VANTIR_INVALID_ARGUMENT;
+    if (*count < 0) return VANTIR_INVALID_ARGUMENT;
+    if (*count > session->resultCount) *count = session->resultCount;
+    const int32_t wanted = *count;
+
+    ResultEntry* first = session->results;
+    std::sort(first, first + session->resultCount,
+              [](const ResultEntry& a, const ResultEntry& b) { return CompareResults(a, b) < 0; });
+
+    int32_t total = 0;
+    char16_t* at = output;
+    if (at != nullptr) at[0] = 0;
+    for (int32_t i = 0; i < wanted; ++i) {
+        const int32_t length = WStrLen(session->results[i].text);
+        if (at != nullptr) {
+            WStrCopy(at, session->results[i].text);
+            at += length + 1;
+        }
+        total += length + 1;
+    }
+    if (at != nullptr) at[0] = 0;
+    return total + 1;
+}

@@ -1,7 +1,14 @@
-// Creating, resetting and releasing a filter session. The session is one zeroed
-// heap block that borrows the model, the lexicon and the address database.
+// The session's exported calls: create, reset, release, options, and the blob
+// check a host runs first; the session is one zeroed heap block of borrowed views.
 #include "filter/session.h"
+
+#include "address/address_db.h"
+#include "bigram/blob_layout.h"
+#include "bigram/blob_verify.h"
+#include "lexicon/blob_layout.h"
+#include "lexicon/blob_verify.h"
 #include "mempool/heap.h"
+#include "textutil/blob_header.h"
 #include "vantir/textutil.h"
 #include "vantir/vantir.h"
 
@@ -49,3 +56,42 @@ uint32_t Vantir_GetOptions(const FilterSession* session) {
 }
 
 }  // extern "C"
+
+// Vantir_VerifyBlob recognises a blob by its header and hands it to the
+// structural check of its format, bounded by the bytes the host really holds.
+namespace {
+
+bool BlobIsSound(const unsigned char* blob, uint32_t size) {
+    if (BlobHeaderMatches(blob, kAddressDbTag, kAddressDbVersion)) {
+        return AddressDbIsSound(blob, size);
+    }
+    if (BlobHeaderMatches(blob, kModelBlobTag, kModelBlobVersion)) {
+        return ModelBlobIsSound(blob, size);
+    }
+    if (BlobHeaderMatches(blob, kLexiconBlobTag, kLexiconBlobVersion)) {
+        return LexiconBlobIsSound(blob, size);
+    }
+    return false;
+}
+
+}  // namespace
+
+extern "C" int32_t Vantir_VerifyBlob(const void* blob, uint32_t size) {
+    // The header is read only once the bytes held cover it.
+    if (blob == nullptr || size < kBlobHeaderSize) return VANTIR_BAD_BLOB;
+    return BlobIsSound(static_cast<const unsigned char*>(blob), size) ? VANTIR_OK : VANTIR_BAD_BLOB;
+}
+
+// The build banner names the module and its version, nothing else.
+namespace vantir {
+
+namespace {
+constexpr char kBuildBanner[] = "Vantir address filter 0.1.0";
+}
+
+int32_t CopyBuildBanner(char* buffer) {
+    if (buffer != nullptr) StrCopy(buffer, kBuildBanner);
+    return StrLen(kBuildBanner) + 1;
+}
+
+}  // namespace vantir
