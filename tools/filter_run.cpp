@@ -5,11 +5,16 @@ namespace vantir::tools {
 
 UtteranceRun RunUtterance(LoadedData& data, const Utterance& utterance, const std::string& file,
                           Diagnostics& diagnostics, int32_t maxResults) {
+    return RunUtterance(data.session, data.lexicon.get(), utterance, file, diagnostics, maxResults);
+}
+
+UtteranceRun RunUtterance(Session& session, const Lexicon* lexicon, const Utterance& utterance,
+                          const std::string& file, Diagnostics& diagnostics, int32_t maxResults) {
     UtteranceRun run;
     run.utterance = &utterance;
-    data.session.reset();
+    session.reset();
     for (const Hypothesis& hypothesis : utterance.hypotheses) {
-        WordLookup lookup = LookUpWords(data.lexicon.get(), hypothesis.words);
+        WordLookup lookup = LookUpWords(lexicon, hypothesis.words);
         for (const std::string& word : lookup.unknown) {
             diagnostics.Warn(file, hypothesis.line,
                              "unknown word " + Shown(word) + " left out of the hypothesis",
@@ -18,10 +23,10 @@ UtteranceRun RunUtterance(LoadedData& data, const Utterance& utterance, const st
         HypothesisRun entry;
         entry.hypothesis = &hypothesis;
         entry.unknown = std::move(lookup.unknown);
-        entry.code = data.session.add(lookup.ids);
+        entry.code = session.add(lookup.ids);
         run.hypotheses.push_back(std::move(entry));
     }
-    Expected<std::vector<std::u16string>> texts = data.session.entries(Session::kAllResults);
+    Expected<std::vector<std::u16string>> texts = session.entries(Session::kAllResults);
     if (!texts) {
         run.resultCode = texts.error().code;
         return run;

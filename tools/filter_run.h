@@ -33,6 +33,11 @@ struct UtteranceRun {
 UtteranceRun RunUtterance(LoadedData& data, const Utterance& utterance, const std::string& file,
                           Diagnostics& diagnostics, int32_t maxResults);
 
+// The same through a session of the caller's over the data's lexicon: hosts
+// that filter on several threads give each its own session.
+UtteranceRun RunUtterance(Session& session, const Lexicon* lexicon, const Utterance& utterance,
+                          const std::string& file, Diagnostics& diagnostics, int32_t maxResults);
+
 }  // namespace vantir::tools
 
 #endif  // VANTIR_TOOLS_FILTER_RUN_H
