@@ -1,0 +1,152 @@
+// Session pool and per-call runs of the Python module's filter engine, over the
+// tooling's data loader, utterance run and explanation.
+#include "python/src/filter_engine.h"
+
+#include <chrono>
+#include <sstream>
+#include <utility>
+
+#include "tools/explain.h"
+#include "tools/explain_report.h"
+#include "tools/filter_run.h"
+#include "tools/text_source.h"
+
+namespace vantir::python {
+
+namespace {
+
+// Every text the session's result table can hold.
+constexpr int32_t kAllResults = Session::kAllResults;
+
+// Name of the input in the tooling's messages.
+constexpr const char* kInputName = "<hypotheses>";
+
+void ApplyOptions(FilterSession* session, uint32_t options) {
+    const int32_t code = Vantir_SetOptions(session, options);
+    if (code != VANTIR_OK) {
+        throw EngineError{code, "the library refused the session options " +
+                                    std::to_string(options) + " (code " + std::to_string(code) +
+                                    ")"};
+    }
+}
+
+}  // namespace
+
+FilterEngine::FilterEngine(const std::filesystem::path& dataDir, uint32_t options)
+    : data_(tools::LoadDataDir(dataDir)), options_(options | VANTIR_OPTION_SHARED_MODEL) {
+    ApplyOptions(data_.session.get(), options_);
+}
+
+Session FilterEngine::TakeSession() {
+    {
+        std::lock_guard<std::mutex> lock(poolMutex_);
+        if (!idle_.empty()) {
+            Session session = std::move(idle_.back());
+            idle_.pop_back();
+            return session;
+        }
+    }
+    Expected<Session> session =
+        Session::Create(data_.model.get(), data_.lexicon.get(), data_.address.data());
+    if (!session) throw EngineError{session.error().code, session.error().message};
+    ApplyOptions(session->get(), options_);
+    return std::move(*session);
+}
+
+void FilterEngine::ReturnSession(Session session) {
+    std::lock_guard<std::mutex> lock(poolMutex_);
+    idle_.push_back(std::move(session));
+}
+
+FilterOutcome FilterEngine::Filter(const std::vector<std::string>& hypotheses) {
+    tools::Utterance utterance;
+    for (size_t k = 0; k < hypotheses.size(); ++k) {
+        tools::Hypothesis hypothesis;
+        hypothesis.rank = static_cast<int32_t>(k + 1);
+        hypothesis.words = tools::SplitFields(hypotheses[k]);
+        utterance.hypotheses.push_back(std::move(hypothesis));
+    }
+
+    // Until sessions honour VANTIR_OPTION_SHARED_MODEL, a run switches the
+    // shared model's scoring mode, so runs take turns (the GIL stays released).
+    std::unique_lock<std::shared_mutex> shared(explainMutex_);
+    Session session = TakeSession();
+    tools::Diagnostics quiet;  // unknown words come back in the run
+    const tools::UtteranceRun run = tools::RunUtterance(session, data_.lexicon.get(), utterance,
+                                                        kInputName, quiet, kAllResults);
+    session.reset();
+    ReturnSession(std::move(session));
+    shared.unlock();
+
+    FilterOutcome outcome;
+    for (size_t k = 0; k < run.hypotheses.size(); ++k) {
+        const tools::HypothesisRun& entry = run.hypotheses[k];
+        // A full table is no fault of the input: the best texts are already in it.
+        if (entry.code < 0 && entry.code != VANTIR_RESULT_TABLE_FULL) {
+            throw EngineError{entry.code, "hypotheses[" + std::to_string(k) +
+                                              "]: the filter refused it (code " +
+                                              std::to_string(entry.code) + ")"};
+        }
+        outcome.unknown.insert(outcome.unknown.end(), entry.unknown.begin(), entry.unknown.end());
+    }
+    if (run.resultCode < 0) {
+        throw EngineError{run.resultCode, "the results could not be listed (code " +
+                                              std::to_string(run.resultCode) + ")"};
+    }
+    outcome.texts = run.results;
+    return outcome;
+}
+
+ExplainOutcome FilterEngine::Explain(const std::string& hypothesis) {
+    ExplainOutcome outcome;
+    const tools::WordLookup lookup =
+        tools::LookUpWords(data_.lexicon.get(), tools::SplitFields(hypothesis));
+    outcome.unknown = lookup.unknown;
+
+    std::unique_lock<std::shared_mutex> alone(explainMutex_);
+    const tools::Explanation e = tools::ExplainHypothesis(data_, lookup.ids);
+    std::ostringstream report;
+    tools::PrintExplanation(data_, e, report);
+    alone.unlock();
+
+    outcome.report = report.str();
+    outcome.stepsAgree = e.stepsAgree;
+    return outcome;
+}
+
+double FilterEngine::TimeCCalls(const std::vector<std::vector<std::string>>& utterances,
+                                int32_t rounds) {
+    std::vector<std::vector<std::vector<WordId>>> ids;
+    for (const std::vector<std::string>& hypotheses : utterances) {
+        ids.emplace_back();
+        for (const std::string& hypothesis : hypotheses) {
+            ids.back().push_back(
+                tools::LookUpWords(data_.lexicon.get(), tools::SplitFields(hypothesis)).ids);
+        }
+    }
+    if (ids.empty() || rounds <= 0) return 0.0;
+    std::unique_lock<std::shared_mutex> alone(explainMutex_);
+    Session session = TakeSession();
+    std::vector<char16_t> texts(1 << 16);
+    const auto start = std::chrono::steady_clock::now();
+    for (int32_t round = 0; round < rounds; ++round) {
+        for (const std::vector<std::vector<WordId>>& utterance : ids) {
+            Vantir_Reset(session.get());
+            for (const std::vector<WordId>& hypothesis : utterance) {
+                Vantir_AddRecogResult(session.get(), hypothesis.data(), 0, 0, 0,
+                                      static_cast<int32_t>(hypothesis.size()));
+            }
+            int32_t count = kAllResults;
+            if (Vantir_GetFilterResult(session.get(), nullptr, 0, 0, &count) <=
+                static_cast<int32_t>(texts.size())) {
+                Vantir_GetFilterResult(session.get(), texts.data(), 0, 0, &count);
+            }
+        }
+    }
+    const std::chrono::duration<double> spent = std::chrono::steady_clock::now() - start;
+    session.reset();
+    ReturnSession(std::move(session));
+    return spent.count() / (static_cast<double>(rounds) * static_cast<double>(ids.size()));
+}
+
+}  // namespace vantir::python

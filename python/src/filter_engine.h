@@ -1,0 +1,70 @@
+// The engine behind vantir.Filter: the three blobs of a data directory loaded
+// and verified once, and a pool of filter sessions over them for many threads.
+#ifndef VANTIR_PYTHON_FILTER_ENGINE_H
+#define VANTIR_PYTHON_FILTER_ENGINE_H
+
+#include <cstdint>
+#include <filesystem>
+#include <mutex>
+#include <shared_mutex>
+#include <string>
+#include <vector>
+
+#include "tools/data_dir.h"
+
+namespace vantir::python {
+
+// A refusal of the library, with its result code and a message naming the input.
+struct EngineError {
+    int32_t code;
+    std::string message;
+};
+
+// Ranked texts of one utterance and the words the lexicon did not hold.
+struct FilterOutcome {
+    std::vector<std::string> texts;    // UTF-8, best first
+    std::vector<std::string> unknown;  // left out of their hypothesis, in input order
+};
+
+struct ExplainOutcome {
+    std::string report;  // the lines `vantir explain` prints
+    std::vector<std::string> unknown;
+    bool stepsAgree = true;
+};
+
+class FilterEngine {
+  public:
+    // Loads the directory with the tooling's loader (ToolError on a bad blob);
+    // `options` are the session options every session gets besides the shared
+    // model flag. Throws EngineError when the library refuses the options.
+    FilterEngine(const std::filesystem::path& dataDir, uint32_t options);
+
+    // One utterance, hypotheses best first, each a UTF-8 line of words split by
+    // blanks. Safe to call from several threads at once.
+    FilterOutcome Filter(const std::vector<std::string>& hypotheses);
+
+    // What the filter does with one hypothesis. Safe beside Filter: it waits
+    // until no other call runs, since explaining switches the model's mode.
+    ExplainOutcome Explain(const std::string& hypothesis);
+
+    // Seconds per utterance of the bare C calls (reset, one intake a hypothesis,
+    // listing into a buffer) over ids looked up beforehand, `rounds` times over
+    // the utterances: the floor the binding's cost is measured against.
+    double TimeCCalls(const std::vector<std::vector<std::string>>& utterances, int32_t rounds);
+
+    uint32_t options() const noexcept { return options_; }
+
+  private:
+    Session TakeSession();
+    void ReturnSession(Session session);
+
+    tools::LoadedData data_;
+    uint32_t options_ = 0;
+    std::mutex poolMutex_;
+    std::vector<Session> idle_;       // sessions between calls, at most one per concurrent caller
+    std::shared_mutex explainMutex_;  // filters share it, an explanation holds it alone
+};
+
+}  // namespace vantir::python
+
+#endif  // VANTIR_PYTHON_FILTER_ENGINE_H

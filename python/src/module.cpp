@@ -1,0 +1,298 @@
+// The `vantir._vantir` extension: vantir.build, vantir.Filter and the mapping of
+// the library's and the tooling's failures onto Python exceptions and warnings.
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+#include <pybind11/stl/filesystem.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "python/src/filter_engine.h"
+#include "tools/data_build.h"
+#include "tools/file_output.h"
+
+namespace py = pybind11;
+
+namespace vantir::python {
+
+namespace {
+
+#ifndef VANTIR_VERSION
+#error "VANTIR_VERSION must be defined by the build"
+#endif
+
+// Name of the warning category for words the lexicon does not hold.
+constexpr const char* kUnknownWordWarning = "UnknownWordWarning";
+
+// The category object, created once at import and never released: the module
+// and this pointer hold it for the interpreter's life.
+PyObject* g_unknownWordWarning = nullptr;
+
+[[noreturn]] void RaiseValueError(const std::string& message) {
+    throw py::value_error(message);
+}
+
+// OSError(errno, message, filename): Python picks the subclass for the errno
+// (FileNotFoundError, PermissionError, ...), as open() would.
+[[noreturn]] void RaiseOsError(int error, const std::string& message,
+                               const std::filesystem::path& path) {
+    py::object exception = py::handle(PyExc_OSError)(error, message, py::str(path.string()));
+    PyErr_SetObject(reinterpret_cast<PyObject*>(Py_TYPE(exception.ptr())), exception.ptr());
+    throw py::error_already_set();
+}
+
+[[noreturn]] void RaiseOsError(int error, const std::filesystem::path& path) {
+    RaiseOsError(error, std::strerror(error), path);
+}
+
+[[noreturn]] void RaiseEngineError(const EngineError& error) {
+    if (error.code == VANTIR_OUT_OF_MEMORY) throw std::bad_alloc();
+    RaiseValueError(error.message);
+}
+
+// Files are checked before the tooling reads them, so that a file that is
+// missing or unreadable is an OSError and whatever the tooling still refuses
+// is about the content.
+void RequireReadable(const std::filesystem::path& path) {
+    errno = 0;
+    std::FILE* file = std::fopen(path.string().c_str(), "rb");
+    if (file == nullptr) RaiseOsError(errno != 0 ? errno : ENOENT, path);
+    std::fclose(file);
+    std::error_code ignored;
+    if (std::filesystem::is_directory(path, ignored)) RaiseOsError(EISDIR, path);
+}
+
+void Warn(PyObject* category, const std::string& message) {
+    // A C function has no frame of its own: level 1 points at the caller's line.
+    if (PyErr_WarnEx(category, message.c_str(), 1) < 0) throw py::error_already_set();
+}
+
+void WarnUnknown(const std::vector<std::string>& words) {
+    for (const std::string& word : words) {
+        Warn(g_unknownWordWarning, "unknown word '" + word + "' left out of the hypothesis");
+    }
+}
+
+// The UTF-8 bytes of a str, or of a bytes object after a strict check.
+std::string Utf8Of(const py::handle& item, const std::string& what) {
+    if (PyUnicode_Check(item.ptr())) {
+        Py_ssize_t size = 0;
+        const char* bytes = PyUnicode_AsUTF8AndSize(item.ptr(), &size);
+        if (bytes == nullptr) {
+            PyErr_Clear();
+            RaiseValueError(what + ": not encodable as UTF-8 (lone surrogate)");
+        }
+        return std::string(bytes, static_cast<size_t>(size));
+    }
+    if (PyBytes_Check(item.ptr())) {
+        std::string bytes = py::reinterpret_borrow<py::bytes>(item);
+        Expected<std::u16string> decoded = ToUtf16(bytes);
+        if (!decoded) RaiseValueError(what + ": " + decoded.error().message);
+        return bytes;
+    }
+    throw py::type_error(what + " must be str, not " +
+                         std::string(py::str(py::type::handle_of(item).attr("__name__"))));
+}
+
+std::vector<std::string> HypothesisLines(const py::handle& hypotheses) {
+    if (PyUnicode_Check(hypotheses.ptr()) || PyBytes_Check(hypotheses.ptr())) {
+        throw py::type_error(
+            "hypotheses must be a list of str, one hypothesis each, not a single str");
+    }
+    std::vector<std::string> lines;
+    size_t k = 0;
+    for (const py::handle item : py::iter(hypotheses)) {
+        lines.push_back(Utf8Of(item, "hypotheses[" + std::to_string(k) + "]"));
+        ++k;
+    }
+    return lines;
+}
+
+// ---------------------------------------------------------------------------
+// vantir.build
+
+void Build(const std::filesystem::path& sourceDir, const std::filesystem::path& outputDir) {
+    std::error_code error;
+    if (!std::filesystem::is_directory(sourceDir, error)) {
+        RaiseOsError(std::filesystem::exists(sourceDir, error) ? ENOTDIR : ENOENT, sourceDir);
+    }
+    if (!std::filesystem::exists(sourceDir / tools::kArpaName, error) &&
+        !std::filesystem::exists(sourceDir / tools::kCorpusName, error)) {
+        RaiseOsError(
+            ENOENT,
+            std::string("no model source (") + tools::kArpaName + " or " + tools::kCorpusName + ")",
+            sourceDir);
+    }
+    tools::BuildInputs inputs;
+    try {
+        inputs = tools::ResolveBuildInputs(sourceDir, {});
+    } catch (const tools::ToolError& failure) {
+        throw py::value_error(failure.what());
+    }
+    RequireReadable(inputs.vocabulary);
+    RequireReadable(inputs.regions);
+    RequireReadable(inputs.arpa ? *inputs.arpa : *inputs.corpus);
+
+    std::ostringstream warnings;
+    std::string failure;
+    bool writeFailed = false;
+    {
+        py::gil_scoped_release unlocked;
+        try {
+            tools::Diagnostics diagnostics{&warnings, 0};
+            tools::Progress silent;
+            const tools::BuiltData built =
+                tools::BuildData(inputs, tools::ModelOptions{}, diagnostics, silent);
+            auto text = [](const std::vector<uint8_t>& bytes) {
+                return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+            };
+            writeFailed = true;
+            tools::WriteFilesAtomically(
+                {{outputDir / tools::kLexiconBlobName, text(built.lexicon)},
+                 {outputDir / tools::kModelBlobName, text(built.model)},
+                 {outputDir / tools::kAddressBlobName, text(built.address)}});
+            writeFailed = false;
+        } catch (const tools::ToolError& error) {
+            failure = error.what();
+        }
+    }
+    std::istringstream lines(warnings.str());
+    constexpr std::string_view kPrefix = "warning: ";
+    for (std::string line; std::getline(lines, line);) {
+        if (line.starts_with(kPrefix)) line.erase(0, kPrefix.size());
+        Warn(PyExc_UserWarning, line);
+    }
+    if (failure.empty()) return;
+    if (writeFailed) {
+        PyErr_SetString(PyExc_OSError, failure.c_str());
+        throw py::error_already_set();
+    }
+    RaiseValueError(failure);
+}
+
+// ---------------------------------------------------------------------------
+// vantir.Filter
+
+std::unique_ptr<FilterEngine> OpenFilter(const std::filesystem::path& dataDir, bool accurate) {
+    for (const char* name :
+         {tools::kLexiconBlobName, tools::kModelBlobName, tools::kAddressBlobName}) {
+        RequireReadable(dataDir / name);
+    }
+    const uint32_t options = accurate ? VANTIR_OPTION_ACCURATE : 0;
+    std::string failure;
+    EngineError refused{VANTIR_OK, {}};
+    std::unique_ptr<FilterEngine> engine;
+    {
+        py::gil_scoped_release unlocked;
+        try {
+            engine = std::make_unique<FilterEngine>(dataDir, options);
+        } catch (const tools::ToolError& error) {
+            failure = error.what();
+        } catch (const EngineError& error) {
+            refused = error;
+        }
+    }
+    if (!failure.empty()) RaiseValueError(failure);
+    if (refused.code != VANTIR_OK) RaiseEngineError(refused);
+    return engine;
+}
+
+py::list FilterUtterance(FilterEngine& engine, const py::handle& hypotheses) {
+    const std::vector<std::string> lines = HypothesisLines(hypotheses);
+    FilterOutcome outcome;
+    EngineError refused{VANTIR_OK, {}};
+    {
+        py::gil_scoped_release unlocked;
+        try {
+            outcome = engine.Filter(lines);
+        } catch (const EngineError& error) {
+            refused = error;
+        }
+    }
+    if (refused.code != VANTIR_OK) RaiseEngineError(refused);
+    WarnUnknown(outcome.unknown);
+    py::list texts;
+    for (const std::string& text : outcome.texts)
+        texts.append(py::str(text));
+    return texts;
+}
+
+std::string ExplainHypothesis(FilterEngine& engine, const py::handle& hypothesis) {
+    const std::string line = Utf8Of(hypothesis, "hypothesis");
+    ExplainOutcome outcome;
+    {
+        py::gil_scoped_release unlocked;
+        outcome = engine.Explain(line);
+    }
+    WarnUnknown(outcome.unknown);
+    if (!outcome.stepsAgree) {
+        Warn(PyExc_RuntimeWarning, "the step view differs from the analysis; trust 'kept'");
+    }
+    return outcome.report;
+}
+
+}  // namespace
+
+}  // namespace vantir::python
+
+PYBIND11_MODULE(_vantir, m) {
+    using namespace vantir::python;
+    m.doc() = "Ranked canonical address texts from a recogniser's N-best hypotheses.";
+    m.attr("__version__") = VANTIR_VERSION;
+
+    g_unknownWordWarning = PyErr_NewExceptionWithDoc(
+        "vantir.UnknownWordWarning",
+        "A word of a hypothesis that the lexicon does not hold; it was left out.",
+        PyExc_UserWarning, nullptr);
+    if (g_unknownWordWarning == nullptr) throw py::error_already_set();
+    m.attr(kUnknownWordWarning) = py::handle(g_unknownWordWarning);
+
+    m.def("build", &Build, py::arg("src_dir"), py::arg("out_dir"),
+          R"doc(Compile the sources of src_dir into out_dir.
+
+src_dir holds vocabulary.tsv, regions.tsv and model.arpa or corpus.txt;
+out_dir receives lexicon.wpb, model.lmb and address.addr, written all or
+nothing (missing directories are created). Warnings about the sources are
+issued with warnings.warn.
+
+Raises OSError when a source is missing or unreadable or the output cannot
+be written, and ValueError naming file and line when a source is malformed.)doc");
+
+    py::class_<FilterEngine>(m, "Filter", R"doc(Filter over a data directory built by vantir.build.
+
+The three blobs are loaded and verified once. A Filter may be used from
+several threads at once; filter() releases the GIL while the library works.)doc")
+        .def(py::init(&OpenFilter), py::arg("data_dir"), py::arg("accurate") = false,
+             R"doc(Load lexicon.wpb, model.lmb and address.addr from data_dir.
+
+accurate=True turns on the accurate mode: evidence-based completion,
+candidate checks, ranking and one spelling per address.
+
+Raises OSError when a blob is missing or unreadable and ValueError when a
+blob is malformed or the blobs do not belong together.)doc")
+        .def("filter", &FilterUtterance, py::arg("hypotheses"),
+             R"doc(Filter one utterance: its hypotheses, best first, each a str of
+words separated by blanks. Returns the ranked address texts (possibly empty).
+
+Words the lexicon does not hold are left out with a vantir.UnknownWordWarning.
+Raises TypeError for a non-str item and ValueError for undecodable bytes.)doc")
+        .def("explain", &ExplainHypothesis, py::arg("hypothesis"),
+             R"doc(What the filter does with one hypothesis (words separated by
+blanks): start, head, completion, segments, dropped and kept words, the composed
+text and the ranked results, one labelled line each.)doc")
+        .def("_time_c_calls", &FilterEngine::TimeCCalls, py::arg("utterances"), py::arg("rounds"),
+             py::call_guard<py::gil_scoped_release>(),
+             "Seconds per utterance of the bare C calls; for bench/python_binding.py.")
+        .def_property_readonly(
+            "accurate",
+            [](const FilterEngine& engine) {
+                return (engine.options() & VANTIR_OPTION_ACCURATE) != 0;
+            },
+            "True when the filter runs in the accurate mode.");
+}

@@ -1,0 +1,37 @@
+# Type stubs of the vantir package (the extension module vantir._vantir).
+import os
+from typing import Iterable, Union
+
+__version__: str
+
+_Path = Union[str, os.PathLike[str]]
+_Text = Union[str, bytes]
+
+class UnknownWordWarning(UserWarning):
+    """A word of a hypothesis that the lexicon does not hold; it was left out."""
+
+def build(src_dir: _Path, out_dir: _Path) -> None:
+    """Compile vocabulary.tsv, regions.tsv and model.arpa or corpus.txt of src_dir
+    into lexicon.wpb, model.lmb and address.addr in out_dir, all or nothing.
+
+    Raises OSError for missing or unreadable sources and unwritable output,
+    ValueError (naming file and line) for malformed sources."""
+
+class Filter:
+    """Filter over a data directory built by vantir.build; usable from several
+    threads at once (filter() releases the GIL)."""
+
+    def __init__(self, data_dir: _Path, accurate: bool = False) -> None:
+        """Load and verify lexicon.wpb, model.lmb and address.addr.
+
+        Raises OSError when a blob is missing or unreadable, ValueError when a
+        blob is malformed or the three do not belong together."""
+    @property
+    def accurate(self) -> bool:
+        """True when the filter runs in the accurate mode."""
+    def filter(self, hypotheses: Iterable[_Text]) -> list[str]:
+        """One utterance: hypotheses best first, words separated by blanks.
+        Returns the ranked address texts. Unknown words are left out with an
+        UnknownWordWarning; ValueError for undecodable bytes."""
+    def explain(self, hypothesis: _Text) -> str:
+        """What the filter does with one hypothesis, one labelled line a step."""
