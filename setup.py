@@ -1,0 +1,51 @@
+# Builds the extension vantir._vantir from the library's sources, the data
+# tooling it reuses (everything in tools/ but the command line) and the bindings.
+import pathlib
+import re
+
+from pybind11.setup_helpers import ParallelCompile, Pybind11Extension, build_ext
+from setuptools import setup
+
+ROOT = pathlib.Path(__file__).parent.resolve()
+# The library's folders, as the top-level CMakeLists.txt adds them.
+LIBRARY_FOLDERS = ("textutil", "mempool", "lexicon", "bigram", "address", "filter")
+# The command-line front end needs CLI11 and is not part of the module.
+COMMAND_LINE = re.compile(r"^(cli|cmd_\w+|main)\.cpp$")
+
+
+def version():
+    text = (ROOT / "CMakeLists.txt").read_text(encoding="utf-8")
+    return re.search(r"project\(Vantir VERSION ([0-9.]+)", text).group(1)
+
+
+def sources():
+    found = []
+    for folder in LIBRARY_FOLDERS:
+        found += sorted((ROOT / folder).glob("*.cpp"))
+    found += sorted(p for p in (ROOT / "tools").glob("*.cpp") if not COMMAND_LINE.match(p.name))
+    found += sorted((ROOT / "python" / "src").glob("*.cpp"))
+    return [str(p.relative_to(ROOT)) for p in found]
+
+
+# Compiles on every core (NPY_NUM_BUILD_JOBS=N to choose).
+ParallelCompile("NPY_NUM_BUILD_JOBS").install()
+
+setup(
+    version=version(),
+    packages=["vantir"],
+    package_dir={"": "python"},
+    package_data={"vantir": ["__init__.pyi", "py.typed"]},
+    ext_modules=[
+        Pybind11Extension(
+            "vantir._vantir",
+            sources(),
+            include_dirs=[str(ROOT / "include"), str(ROOT)],
+            define_macros=[("VANTIR_VERSION", '"%s"' % version())],
+            cxx_std=20,
+        )
+    ],
+    cmdclass={"build_ext": build_ext},
+    # Beside CMake's build trees, not among them.
+    options={"build": {"build_base": "build/setuptools"}},
+    zip_safe=False,
+)
