@@ -93,7 +93,10 @@ FilterOutcome FilterEngine::Filter(const std::vector<std::string>& hypotheses) {
         throw EngineError{run.resultCode, "the results could not be listed (code " +
                                               std::to_string(run.resultCode) + ")"};
     }
-    outcome.texts = run.results;
+    // The listing is read by its count; an empty text there is no address.
+    for (const std::string& text : run.results) {
+        if (!text.empty()) outcome.texts.push_back(text);
+    }
     return outcome;
 }
 
