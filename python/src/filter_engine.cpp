@@ -93,10 +93,7 @@ FilterOutcome FilterEngine::Filter(const std::vector<std::string>& hypotheses) {
         throw EngineError{run.resultCode, "the results could not be listed (code " +
                                               std::to_string(run.resultCode) + ")"};
     }
-    // The listing is read by its count; an empty text there is no address.
-    for (const std::string& text : run.results) {
-        if (!text.empty()) outcome.texts.push_back(text);
-    }
+    outcome.texts = run.results;  // read by the listing's count; never an empty text
     return outcome;
 }
 

@@ -75,7 +75,8 @@ void Warn(PyObject* category, const std::string& message) {
 
 void WarnUnknown(const std::vector<std::string>& words) {
     for (const std::string& word : words) {
-        Warn(g_unknownWordWarning, "unknown word '" + word + "' left out of the hypothesis");
+        Warn(g_unknownWordWarning,
+             "unknown word " + tools::Shown(word) + " left out of the hypothesis");
     }
 }
 
@@ -145,10 +146,11 @@ void Build(const std::filesystem::path& sourceDir, const std::filesystem::path& 
     {
         py::gil_scoped_release unlocked;
         try {
-            tools::Diagnostics diagnostics{&warnings, 0};
+            tools::Diagnostics diagnostics(&warnings);
             tools::Progress silent;
             const tools::BuiltData built =
                 tools::BuildData(inputs, tools::ModelOptions{}, diagnostics, silent);
+            diagnostics.Summarise();
             auto text = [](const std::vector<uint8_t>& bytes) {
                 return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
             };
