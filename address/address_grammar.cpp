@@ -8,37 +8,6 @@ namespace vantir {
 
 namespace {
 
-// A failed step reports its own start and nothing kept; the result is 0.
-int32_t NoMatch(int32_t start, StepResult* result) {
-    result->next = start;
-    result->kept = 0;
-    return 0;
-}
-
-int32_t Matched(int32_t next, int32_t kept, StepResult* result) {
-    result->next = next;
-    result->kept = kept;
-    return 1;
-}
-
-// A last kept word with one of these tags completes the address without a body.
-bool EndsAddress(const AddressContext& context, WordId word) {
-    return Tagged(context, word, kTagHeadOpener) || Tagged(context, word, kTagOpenerFollower) ||
-           Tagged(context, word, kTagLowerHead) || Tagged(context, word, kTagUpperHead) ||
-           Tagged(context, word, kTagClosing);
-}
-
-int32_t FindFallbackWord(const AddressContext& context, const WordId* words, int32_t count,
-                         WordId* output) {
-    for (int32_t i = 0; i < count; ++i) {
-        if (Tagged(context, words[i], kTagFallbackWord)) {
-            output[0] = words[i];
-            return 1;
-        }
-    }
-    return 0;
-}
-
 int32_t AnalyseStarts(const AddressContext& context, const WordId* words, int32_t count,
                       WordId* output) {
     for (int32_t start = 0; start < count; ++start) {
@@ -57,13 +26,28 @@ int32_t AnalyseStarts(const AddressContext& context, const WordId* words, int32_
 
 }  // namespace
 
+bool EndsAddress(const AddressContext& context, WordId word) {
+    return Tagged(context, word, kTagHeadOpener) || Tagged(context, word, kTagOpenerFollower) ||
+           Tagged(context, word, kTagLowerHead) || Tagged(context, word, kTagUpperHead) ||
+           Tagged(context, word, kTagClosing);
+}
+
+int32_t FindFallbackWord(const AddressContext& context, const WordId* words, int32_t count,
+                         WordId* output) {
+    for (int32_t i = 0; i < count; ++i) {
+        if (Tagged(context, words[i], kTagFallbackWord)) {
+            output[0] = words[i];
+            return 1;
+        }
+    }
+    return 0;
+}
+
 int32_t AnalyseAddress(const AddressContext& context, const WordId* words, int32_t count,
                        WordId* output) {
-    // Strict mode makes every pair the model does not list fail its test.
-    BigramModel_SetStrictMode(context.model);
-    const int32_t kept = count > 0 ? AnalyseStarts(context, words, count, output) : 0;
-    BigramModel_SetBackoffMode(context.model);
-    return kept;
+    return WithStrictScoring(context.model, [&] {
+        return count > 0 ? AnalyseStarts(context, words, count, output) : 0;
+    });
 }
 
 int32_t MatchAddressStart(const AddressContext& context, const WordId* words, int32_t start,

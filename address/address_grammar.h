@@ -16,6 +16,39 @@ struct StepResult {
     int32_t kept;  // words written from the step's output position on
 };
 
+// Runs `analyse` (returning a kept count) with the model in strict mode, where
+// every pair the model does not list fails its test, and leaves the model in
+// back-off mode. The one place where the analyses switch the scoring mode.
+template <typename Analysis>
+int32_t WithStrictScoring(BigramModel* model, Analysis analyse) {
+    BigramModel_SetStrictMode(model);
+    const int32_t kept = analyse();
+    BigramModel_SetBackoffMode(model);
+    return kept;
+}
+
+// True when a last kept word ends the address before any body: it has tag 5,
+// 7, 8, 33 or 32.
+bool EndsAddress(const AddressContext& context, WordId word);
+
+// Writes the first word of words[0..count-1] with tag 0 to output[0] and
+// returns 1; 0 when there is none.
+int32_t FindFallbackWord(const AddressContext& context, const WordId* words, int32_t count,
+                         WordId* output);
+
+// A failed step reports its own start and nothing kept; the result is 0.
+inline int32_t NoMatch(int32_t start, StepResult* result) {
+    result->next = start;
+    result->kept = 0;
+    return 0;
+}
+
+inline int32_t Matched(int32_t next, int32_t kept, StepResult* result) {
+    result->next = next;
+    result->kept = kept;
+    return 1;
+}
+
 // Runs the grammar over `count` words followed by -1 and writes the kept
 // address to output[0..]; returns how many words were kept (at most count + 1).
 // The output needs room for count + 10 words. The model is put in strict mode

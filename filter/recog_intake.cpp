@@ -4,6 +4,7 @@
 
 #include "address/address_grammar.h"
 #include "address/region_completion.h"
+#include "filter/accurate_results.h"
 #include "filter/session.h"
 #include "mempool/heap.h"
 #include "vantir/vantir.h"
@@ -74,6 +75,9 @@ int32_t EnterRegionCandidates(FilterSession* session, const WordId* kept, int32_
 }
 
 int32_t EnterHypothesis(FilterSession* session, const WorkArrays& work, int32_t count) {
+    if ((session->options & VANTIR_OPTION_ACCURATE) != 0) {
+        return EnterHypothesisAccurately(session, work.input, count, work.analysed, work.candidate);
+    }
     const AddressContext context = AddressContextOf(session);
     const int32_t k = AnalyseAddress(context, work.input, count, work.analysed);
     if (k <= 0) return VANTIR_OK;

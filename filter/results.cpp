@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "address/compose_text.h"
+#include "filter/accurate_results.h"
 #include "filter/session.h"
 #include "vantir/textutil.h"
 #include "vantir/vantir.h"
@@ -71,17 +72,27 @@ extern "C" int32_t Vantir_GetFilterResult(FilterSession* session, char16_t* outp
     if (*count > session->resultCount) *count = session->resultCount;
     const int32_t wanted = *count;
 
-    ResultEntry* first = session->results;
-    std::sort(first, first + session->resultCount,
-              [](const ResultEntry& a, const ResultEntry& b) { return CompareResults(a, b) < 0; });
+    // Accurate mode orders by the utterance's evidence and leaves the table
+    // in place, since its evidence records are kept by entry.
+    int32_t order[kMaxResults];
+    const bool accurate = (session->options & VANTIR_OPTION_ACCURATE) != 0;
+    if (accurate) {
+        OrderByEvidence(session, order);
+    } else {
+        ResultEntry* first = session->results;
+        std::sort(
+            first, first + session->resultCount,
+            [](const ResultEntry& a, const ResultEntry& b) { return CompareResults(a, b) < 0; });
+    }
 
     int32_t total = 0;
     char16_t* at = output;
     if (at != nullptr) at[0] = 0;
     for (int32_t i = 0; i < wanted; ++i) {
-        const int32_t length = WStrLen(session->results[i].text);
+        const char16_t* text = session->results[accurate ? order[i] : i].text;
+        const int32_t length = WStrLen(text);
         if (at != nullptr) {
-            WStrCopy(at, session->results[i].text);
+            WStrCopy(at, text);
             at += length + 1;
         }
         total += length + 1;

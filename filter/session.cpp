@@ -38,6 +38,7 @@ int32_t Vantir_Reset(FilterSession* session) {
     if (session == nullptr) return VANTIR_NULL_OBJECT;
     // Old entries stay in memory but leave the table; arrival orders restart at 0.
     session->resultCount = 0;
+    ClearUtteranceEvidence(&session->evidence);
     return VANTIR_OK;
 }
 

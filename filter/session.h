@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "address/address_context.h"
+#include "filter/utterance_evidence.h"
 #include "vantir/types.h"
 #include "vantir/vantir.h"
 
@@ -36,6 +37,7 @@ struct FilterSession {
     uint32_t options;  // VANTIR_OPTION_* bits; 0 is the design's behaviour
     char16_t scratchText[vantir::kScratchTextCapacity];
     vantir::ResultEntry results[vantir::kMaxResults];
+    vantir::UtteranceEvidence evidence;  // kept in accurate mode only
 };
 
 namespace vantir {

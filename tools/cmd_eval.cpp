@@ -1,6 +1,7 @@
 // `vantir eval`: accuracy of the filtered lists against reference texts, beside
 // the accuracy of the recogniser's own best hypothesis.
 #include <iomanip>
+#include <map>
 #include <memory>
 
 #include "address/compose_text.h"
@@ -21,6 +22,8 @@ struct EvalOptions {
     std::string format = "auto";
     bool exact = false;
     bool showErrors = false;
+    bool accurate = false;
+    bool compare = false;
 };
 
 NbestFormat FormatNamed(const std::string& name) {
@@ -59,42 +62,59 @@ struct Tally {
     int32_t filteredAny = 0;
 };
 
-void PrintLine(std::ostream& out, const char* label, int32_t hits, int32_t total) {
-    const double percent = total > 0 ? kPercent * hits / total : 0.0;
-    out << std::left << std::setw(20) << label << std::right << std::setw(5) << hits << "  "
-        << std::fixed << std::setprecision(1) << std::setw(5) << percent << "%\n";
+// One mode's figures over the whole file and per error kind.
+struct ModeTally {
+    Tally total;
+    std::map<std::string, Tally> kinds;
+};
+
+// The error kind of an utterance is its id up to the last '_' ("truncated_007"
+// is of kind "truncated"); ids without one are all of one kind.
+std::string KindOf(const std::string& id) {
+    const size_t cut = id.rfind('_');
+    return cut == std::string::npos || cut == 0 ? std::string("all") : id.substr(0, cut);
 }
 
-int RunEval(const EvalOptions& options, CliContext& context) {
-    LoadedData data = LoadDataDir(options.dataDir);
-    const std::string nbestFile = DisplayName(options.nbest);
-    Diagnostics diagnostics = context.MakeDiagnostics();
-    const std::vector<Utterance> utterances = ParseNbest(ReadSourceLines(options.nbest), nbestFile,
-                                                         FormatNamed(options.format), diagnostics);
-    diagnostics.Summarise();
-    const std::string referenceFile = DisplayName(options.references);
-    const std::map<std::string, std::string> references =
-        ParseReferences(ReadSourceLines(options.references), referenceFile);
-    Diagnostics quiet;  // unknown words are counted here and reported by `vantir filter`
+double Percent(int32_t hits, int32_t total) {
+    return total > 0 ? kPercent * hits / total : 0.0;
+}
 
-    Tally tally;
-    for (const Utterance& utterance : utterances) {
-        const auto reference = references.find(utterance.id);
-        if (reference == references.end()) {
-            Fail(referenceFile, 0, "no reference for utterance " + Shown(utterance.id));
+void PrintLine(std::ostream& out, const char* label, int32_t hits, int32_t total) {
+    out << std::left << std::setw(20) << label << std::right << std::setw(5) << hits << "  "
+        << std::fixed << std::setprecision(1) << std::setw(5) << Percent(hits, total) << "%\n";
+}
+
+struct EvalInput {
+    std::vector<Utterance> utterances;
+    std::map<std::string, std::string> references;
+    std::string nbestFile;
+    std::string referenceFile;
+};
+
+ModeTally RunMode(LoadedData& data, const EvalInput& input, const EvalOptions& options,
+                  uint32_t sessionOptions, CliContext& context) {
+    Diagnostics quiet;  // unknown words are counted here and reported by `vantir filter`
+    UseSessionOptions(data, sessionOptions);
+    ModeTally tally;
+    for (const Utterance& utterance : input.utterances) {
+        const auto reference = input.references.find(utterance.id);
+        if (reference == input.references.end()) {
+            Fail(input.referenceFile, 0, "no reference for utterance " + Shown(utterance.id));
         }
         const std::string wanted = Folded(reference->second, options.exact);
-        const UtteranceRun run = RunUtterance(data, utterance, nbestFile, quiet, kAllResults);
+        const UtteranceRun run = RunUtterance(data, utterance, input.nbestFile, quiet, kAllResults);
         const std::string raw = Folded(RawBest(utterance), options.exact);
         const std::string top = run.results.empty() ? "" : Folded(run.results[0], options.exact);
         bool any = false;
         for (const std::string& result : run.results) {
             any = any || Folded(result, options.exact) == wanted;
         }
-        ++tally.utterances;
-        tally.rawTop += raw == wanted;
-        tally.filteredTop += top == wanted;
-        tally.filteredAny += any;
+        for (Tally* t : {&tally.total, &tally.kinds[KindOf(utterance.id)]}) {
+            ++t->utterances;
+            t->rawTop += raw == wanted;
+            t->filteredTop += top == wanted;
+            t->filteredAny += any;
+        }
         if (options.showErrors && top != wanted) {
             context.out << utterance.id << ": wanted " << reference->second << ", filtered "
                         << (run.results.empty() ? "(none)" : run.results[0]) << ", raw "
@@ -105,11 +125,77 @@ int RunEval(const EvalOptions& options, CliContext& context) {
         context.err << "warning: " << quiet.warnings
                     << " unknown words were left out (see 'vantir filter')\n";
     }
-    context.out << std::left << std::setw(20) << "utterances" << std::right << std::setw(5)
-                << tally.utterances << '\n';
-    PrintLine(context.out, "raw top-1", tally.rawTop, tally.utterances);
-    PrintLine(context.out, "filtered top-1", tally.filteredTop, tally.utterances);
-    PrintLine(context.out, "filtered any rank", tally.filteredAny, tally.utterances);
+    return tally;
+}
+
+void PrintKinds(std::ostream& out, const ModeTally& tally) {
+    if (tally.kinds.size() < 2) return;
+    out << "per error kind (filtered top-1, any rank):\n";
+    for (const auto& [kind, t] : tally.kinds) {
+        out << "  " << std::left << std::setw(18) << kind << std::right << std::setw(4)
+            << t.utterances << std::fixed << std::setprecision(1) << std::setw(8)
+            << Percent(t.filteredTop, t.utterances) << "%" << std::setw(8)
+            << Percent(t.filteredAny, t.utterances) << "%\n";
+    }
+}
+
+void PrintComparedLine(std::ostream& out, const std::string& label, int32_t total,
+                       int32_t defaultHits, int32_t accurateHits) {
+    out << std::left << std::setw(20) << label << std::right << std::fixed << std::setprecision(1)
+        << std::setw(5) << defaultHits << std::setw(7) << Percent(defaultHits, total) << "%"
+        << std::setw(8) << accurateHits << std::setw(7) << Percent(accurateHits, total) << "%\n";
+}
+
+// Both modes side by side, over the file and per error kind.
+void PrintComparison(std::ostream& out, const ModeTally& plain, const ModeTally& accurate) {
+    out << std::left << std::setw(20) << "utterances" << std::right << std::setw(5)
+        << plain.total.utterances << '\n';
+    PrintLine(out, "raw top-1", plain.total.rawTop, plain.total.utterances);
+    out << std::left << std::setw(20) << "" << std::right << std::setw(13) << "default"
+        << std::setw(16) << "accurate" << '\n';
+    PrintComparedLine(out, "filtered top-1", plain.total.utterances, plain.total.filteredTop,
+                      accurate.total.filteredTop);
+    PrintComparedLine(out, "filtered any rank", plain.total.utterances, plain.total.filteredAny,
+                      accurate.total.filteredAny);
+    if (plain.kinds.size() < 2) return;
+    out << "per error kind      top-1: default accurate   any rank: default accurate\n";
+    for (const auto& [kind, p] : plain.kinds) {
+        const Tally& a = accurate.kinds.at(kind);
+        out << "  " << std::left << std::setw(18) << kind << std::right << std::setw(4)
+            << p.utterances << std::fixed << std::setprecision(1) << std::setw(10)
+            << Percent(p.filteredTop, p.utterances) << "%" << std::setw(8)
+            << Percent(a.filteredTop, a.utterances) << "%" << std::setw(18)
+            << Percent(p.filteredAny, p.utterances) << "%" << std::setw(8)
+            << Percent(a.filteredAny, a.utterances) << "%\n";
+    }
+}
+
+int RunEval(const EvalOptions& options, CliContext& context) {
+    LoadedData data = LoadDataDir(options.dataDir);
+    EvalInput input;
+    input.nbestFile = DisplayName(options.nbest);
+    Diagnostics diagnostics = context.MakeDiagnostics();
+    input.utterances = ParseNbest(ReadSourceLines(options.nbest), input.nbestFile,
+                                  FormatNamed(options.format), diagnostics);
+    diagnostics.Summarise();
+    input.referenceFile = DisplayName(options.references);
+    input.references = ParseReferences(ReadSourceLines(options.references), input.referenceFile);
+
+    if (options.compare) {
+        const ModeTally plain = RunMode(data, input, options, 0, context);
+        const ModeTally accurate = RunMode(data, input, options, VANTIR_OPTION_ACCURATE, context);
+        PrintComparison(context.out, plain, accurate);
+    } else {
+        const ModeTally tally =
+            RunMode(data, input, options, options.accurate ? VANTIR_OPTION_ACCURATE : 0u, context);
+        context.out << std::left << std::setw(20) << "utterances" << std::right << std::setw(5)
+                    << tally.total.utterances << '\n';
+        PrintLine(context.out, "raw top-1", tally.total.rawTop, tally.total.utterances);
+        PrintLine(context.out, "filtered top-1", tally.total.filteredTop, tally.total.utterances);
+        PrintLine(context.out, "filtered any rank", tally.total.filteredAny,
+                  tally.total.utterances);
+        PrintKinds(context.out, tally);
+    }
     if (!options.exact) context.out << "(texts compared with numerals folded to digits)\n";
     return kExitSuccess;
 }
@@ -125,7 +211,9 @@ void AddEvalCommand(CLI::App& app, CliContext& context) {
         "the top-1 accuracy of the recogniser's best hypothesis with its words joined.\n"
         "References are 'UTTID text' lines (blanks inside the text are dropped); plain\n"
         "N-best files name their utterances 1, 2, ... Unless --exact is given, texts are\n"
-        "compared with spoken numerals folded to digits on both sides.");
+        "compared with spoken numerals folded to digits on both sides. The error kind of\n"
+        "an utterance is its id up to the last '_' (truncated_007: truncated); figures\n"
+        "per kind are printed when a file has more than one.");
     command->add_option("--data", options->dataDir, "Directory built by 'vantir build'")
         ->required()
         ->check(CLI::ExistingDirectory);
@@ -136,6 +224,10 @@ void AddEvalCommand(CLI::App& app, CliContext& context) {
         ->required()
         ->check(CLI::ExistingFile);
     command->add_flag("--exact", options->exact, "Compare texts as they are");
+    command->add_flag("--accurate", options->accurate,
+                      "Filter in accurate mode (VANTIR_OPTION_ACCURATE)");
+    command->add_flag("--compare", options->compare,
+                      "Both modes side by side, with figures per error kind");
     command->add_flag("--show-errors", options->showErrors,
                       "List the utterances whose filtered top-1 is wrong");
     AddFormatOption(*command, options->format);

@@ -17,6 +17,7 @@ struct FilterOptions {
     std::string input = "-";
     std::string format = "auto";
     bool json = false;
+    bool accurate = false;
     int32_t maxResults = kAllResults;
 };
 
@@ -72,6 +73,7 @@ int RunFilter(const FilterOptions& options, CliContext& context) {
     Diagnostics diagnostics = context.MakeDiagnostics();
     const std::vector<Utterance> utterances =
         ParseNbest(ReadSourceLines(options.input), file, FormatNamed(options.format), diagnostics);
+    UseSessionOptions(data, options.accurate ? VANTIR_OPTION_ACCURATE : 0u);
     for (const Utterance& utterance : utterances) {
         const UtteranceRun run =
             RunUtterance(data, utterance, file, diagnostics, options.maxResults);
@@ -107,6 +109,8 @@ void AddFilterCommand(CLI::App& app, CliContext& context) {
     command->add_option("FILE", options->input, "N-best file, or '-' for standard input")
         ->capture_default_str();
     command->add_flag("--json", options->json, "One JSON object per utterance");
+    command->add_flag("--accurate", options->accurate,
+                      "Filter in accurate mode (VANTIR_OPTION_ACCURATE)");
     command->add_option("--max", options->maxResults, "Most results listed per utterance")
         ->check(CLI::Range(0, kAllResults))
         ->capture_default_str();

@@ -3,6 +3,15 @@
 
 namespace vantir::tools {
 
+void UseSessionOptions(LoadedData& data, uint32_t options) {
+    data.session.reset();
+    const int32_t code = Vantir_SetOptions(data.session.get(), options);
+    if (code != VANTIR_OK) {
+        throw ToolError("the filter session refused options " + std::to_string(options) +
+                        " (code " + std::to_string(code) + ")");
+    }
+}
+
 UtteranceRun RunUtterance(LoadedData& data, const Utterance& utterance, const std::string& file,
                           Diagnostics& diagnostics, int32_t maxResults) {
     return RunUtterance(data.session, data.lexicon.get(), utterance, file, diagnostics, maxResults);

@@ -27,6 +27,10 @@ struct UtteranceRun {
     int32_t resultCode = 0;            // 0, or the code of a failed listing
 };
 
+// Empties the session's table and gives it the VANTIR_OPTION_* bits; fails with
+// a ToolError when the library refuses them.
+void UseSessionOptions(LoadedData& data, uint32_t options);
+
 // Unknown words get a warning naming the word and the line; the hypothesis is
 // filtered without them. Up to maxResults addresses are kept; empty texts in
 // the table are left out of them and their ranks noted.

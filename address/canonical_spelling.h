@@ -1,0 +1,29 @@
+// One spelling per address for accurate mode: numbers before a section word in
+// Chinese numerals, before lane, alley, number and floor words in digits.
+#ifndef VANTIR_ADDRESS_CANONICAL_SPELLING_H
+#define VANTIR_ADDRESS_CANONICAL_SPELLING_H
+
+#include <cstdint>
+
+namespace vantir {
+
+// Section numbers are short; anything above this stays in digits.
+constexpr int32_t kMaxChineseSectionNumber = 99;
+
+// Rewrites text[0..] (0-terminated, room for `capacity` units) in place: every
+// run of numerals, Chinese or ASCII digits, directly followed by a section word
+// becomes Chinese numerals, and one directly followed by a lane, alley, house
+// number or floor word becomes decimal digits. Other runs (road names such as
+// "中山一路", landmarks) stay as written; so does a run that mixes the two
+// kinds or whose value cannot be read. Returns the new length.
+int32_t CanonicaliseAddressText(char16_t* text, int32_t capacity);
+
+// True when units[0..length-1] spell one whole number the way people say it
+// (an optional thousands, hundreds and tens part, a 零 only where a place is
+// skipped, a units digit), with a value of at least 1; or are all ASCII digits
+// without a leading 0. An empty text is no number.
+bool IsWellFormedNumber(const char16_t* units, int32_t length);
+
+}  // namespace vantir
+
+#endif  // VANTIR_ADDRESS_CANONICAL_SPELLING_H

@@ -1,0 +1,173 @@
+// Accurate mode's pass over one hypothesis: the grammar's start search and
+// segments, with evidence-weighted region choices and whole numbers kept.
+#include "address/evidence_reading.h"
+
+#include "address/address_grammar.h"
+#include "address/canonical_spelling.h"
+#include "address/region_completion.h"
+#include "address/step_result.h"
+#include "address/tag_codes.h"
+#include "address/word_pairs.h"
+#include "textutil/byte_order.h"
+
+namespace vantir {
+
+namespace {
+
+// Room for the texts of a first and a second prefix word together.
+constexpr int32_t kNumberTextCapacity = 64;
+
+// True when the texts of words[0..k-1] together spell one whole number.
+bool PrefixesFormNumber(const Lexicon* lexicon, const WordId* words, int32_t k) {
+    char16_t number[kNumberTextCapacity];
+    int32_t length = 0;
+    for (int32_t w = 0; w < k; ++w) {
+        int32_t units = 0;
+        const char16_t* text = Lexicon_GetWord(lexicon, words[w], &units);
+        for (int32_t i = 0; text != nullptr && i < units; ++i) {
+            const char16_t unit = LoadUnitAt(text, i);
+            if (unit == 0) break;
+            if (length + 1 >= kNumberTextCapacity) return false;
+            number[length++] = unit;
+        }
+    }
+    return IsWellFormedNumber(number, length);
+}
+
+// Prefixes, then a word with `tag`. After prefixes the word must pass its pair
+// with the last prefix, unless the prefixes spell a whole number: the model's
+// pairs show which numbers its corpus held, not which are well formed.
+int32_t MatchNumberedWord(const FilterSession* session, const Lexicon* lexicon,
+                          const BigramModel* model, const WordId* words, int32_t start,
+                          WordId* output, int32_t outPos, int32_t tag, StepResult* result) {
+    StepResult prefixes;
+    MatchPrefixes(session, words, start, output, outPos, &prefixes);
+    const int32_t at = prefixes.next;
+    const int32_t k = prefixes.kept;
+    if (!Tagged(session, words[at], tag)) return NoMatch(start, result);
+    output[outPos + k] = words[at];
+    if (k > 0 && !PairPasses(model, output[outPos + k - 1], words[at]) &&
+        !PrefixesFormNumber(lexicon, output + outPos, k)) {
+        return NoMatch(start, result);
+    }
+    return Matched(at + 1, k + 1, result);
+}
+
+int32_t MatchThirdSegmentWithNumbers(const FilterSession* session, const Lexicon* lexicon,
+                                     const BigramModel* model, const WordId* words, int32_t start,
+                                     WordId* output, int32_t outPos, StepResult* result) {
+    StepResult lead;
+    MatchNumberedWord(session, lexicon, model, words, start, output, outPos, kTagThirdLead, &lead);
+    StepResult key;
+    // A key that fails drops the lead with it.
+    if (MatchNumberedWord(session, lexicon, model, words, lead.next, output, outPos + lead.kept,
+                          kTagThirdKey, &key) != 1) {
+        return NoMatch(start, result);
+    }
+    return Matched(key.next, lead.kept + key.kept, result);
+}
+
+int32_t ParseBodyWithNumbers(const FilterSession* session, const Lexicon* lexicon,
+                             const BigramModel* model, const WordId* words, int32_t start,
+                             WordId* output, int32_t outPos) {
+    StepResult first;
+    StepResult second;
+    StepResult third;
+    MatchFirstSegment(session, model, words, start, output, outPos, &first);
+    MatchSecondSegment(session, words, first.next, output, outPos + first.kept, &second);
+    MatchThirdSegmentWithNumbers(session, lexicon, model, words, second.next, output,
+                                 outPos + first.kept + second.kept, &third);
+    return first.kept + second.kept + third.kept;
+}
+
+// A lone district before the road keeps [district, road] and lists its
+// counties as choices; every other head goes through the grammar's completion.
+int32_t CompleteWithEvidence(const FilterSession* session, const Lexicon* lexicon,
+                             const BigramModel* model, WordId* output, int32_t n,
+                             AddressReading* reading) {
+    if (n == 2 && Tagged(session, output[0], kTagLowerHead) &&
+        FindLowerNameOfWord(session, lexicon, output[0]) >= 0) {
+        const int32_t found = WeighCountiesOfDistrict(session, lexicon, model, output[0], output[1],
+                                                      reading->choices);
+        if (found == 0) return 0;
+        reading->place = ChoicePlace::kBeforeFirst;
+        reading->choiceCount = found;
+        return 2;
+    }
+    return CompleteRegion(session, lexicon, model, output, n);
+}
+
+void ClearChoices(AddressReading* reading) {
+    reading->place = ChoicePlace::kNone;
+    reading->choiceCount = 0;
+}
+
+int32_t ReadStarts(const FilterSession* session, const Lexicon* lexicon, const BigramModel* model,
+                   const WordId* words, int32_t count, WordId* output, AddressReading* reading) {
+    for (int32_t start = 0; start < count; ++start) {
+        ClearChoices(reading);
+        StepResult head;
+        if (MatchHead(session, words, start, output, &head) != 1) continue;
+        int32_t kept = head.kept;
+        int32_t next = head.next;
+        if (Tagged(session, words[next], kTagCompletionTrigger)) {
+            output[kept] = words[next];
+            kept = CompleteWithEvidence(session, lexicon, model, output, kept + 1, reading);
+            if (kept == 0) continue;
+            ++next;  // the trigger counts as consumed even when completion dropped it
+        } else if (kept == 2 && !PairPasses(model, output[0], output[1])) {
+            continue;
+        }
+        if (EndsAddress(session, output[kept - 1])) return kept;
+        return kept + ParseBodyWithNumbers(session, lexicon, model, words, next, output, kept);
+    }
+    ClearChoices(reading);
+    return FindFallbackWord(session, words, count, output);
+}
+
+double MeanPairScore(const BigramModel* model, const WordId* words, int32_t n) {
+    if (n < 2) return 0.0;
+    double total = 0.0;
+    for (int32_t i = 1; i < n; ++i) {
+        const int32_t score = BigramModel_PairScore(model, words[i - 1], words[i]);
+        total += score < kLowestPassingScore ? kLowestPassingScore : score;
+    }
+    return total / (n - 1);
+}
+
+int32_t ReadInStrictMode(const FilterSession* session, const Lexicon* lexicon,
+                         const BigramModel* model, const WordId* words, int32_t count,
+                         WordId* output, AddressReading* reading) {
+    int32_t kept = ReadStarts(session, lexicon, model, words, count, output, reading);
+    if (kept >= 2 && reading->place == ChoicePlace::kNone &&
+        Tagged(session, output[0], kTagUpperHead) &&
+        Tagged(session, output[1], kTagCompletionTrigger)) {
+        reading->choiceCount =
+            WeighDistrictsOfCounty(session, lexicon, model, output[0], output[1], reading->choices);
+        reading->place = ChoicePlace::kAfterFirst;
+        // Like the grammar's listing: no district that may stand there, no address.
+        if (reading->choiceCount == 0) kept = 0;
+    }
+    if (reading->place == ChoicePlace::kNone) {
+        reading->choiceCount = 1;
+        reading->choices[0] = RegionChoice{-1, 1.0};
+    }
+    reading->pairScore = MeanPairScore(model, output, kept);
+    return kept;
+}
+
+}  // namespace
+
+int32_t ReadAddressWithEvidence(const FilterSession* session, const Lexicon* lexicon,
+                                BigramModel* model, const WordId* words, int32_t count,
+                                WordId* output, AddressReading* reading) {
+    ClearChoices(reading);
+    reading->pairScore = 0.0;
+    reading->kept = WithStrictScoring(model, [&] {
+        return count > 0 ? ReadInStrictMode(session, lexicon, model, words, count, output, reading)
+                         : 0;
+    });
+    return reading->kept;
+}
+
+}  // namespace vantir

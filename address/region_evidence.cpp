@@ -1,0 +1,155 @@
+// Weighing the region words that may complete an address: every county that
+// has a heard district, every district of a heard county, by the model's pairs.
+#include <cmath>
+
+#include "address/evidence_reading.h"
+#include "address/region_completion.h"
+#include "address/tag_codes.h"
+#include "address/word_pairs.h"
+#include "filter/address_db.h"
+#include "textutil/byte_order.h"
+
+namespace vantir {
+
+namespace {
+
+// Share of a district's road evidence left to a county that the model never
+// heard before the road, when another county with a district of that name was.
+constexpr double kUnownedRoadShare = 0.1;
+
+// A word's text as the lexicon holds it, read byte-wise.
+struct WordText {
+    const char16_t* units = nullptr;
+    int32_t length = 0;
+};
+
+WordText TextOf(const Lexicon* lexicon, WordId word) {
+    WordText text;
+    text.units = Lexicon_GetWord(lexicon, word, &text.length);
+    if (text.units == nullptr) text.length = 0;
+    // The text ends at its first 0 unit, as a copied text would.
+    int32_t units = 0;
+    while (units < text.length && LoadUnitAt(text.units, units) != 0)
+        ++units;
+    text.length = units;
+    return text;
+}
+
+bool NameSpells(const AddressDbView& view, RegionSide side, uint32_t pair, const WordText& text) {
+    if (text.length <= 0) return false;
+    const unsigned char* name = RegionNameStart(view, side, pair);
+    for (int32_t i = 0; i < text.length; ++i) {
+        if (LoadUnitAt(name, i) != LoadUnitAt(text.units, i)) return false;
+    }
+    return LoadUnitAt(name, text.length) == 0;
+}
+
+bool SameName(const AddressDbView& view, RegionSide side, uint32_t a, uint32_t b) {
+    const unsigned char* first = RegionNameStart(view, side, a);
+    const unsigned char* second = RegionNameStart(view, side, b);
+    for (int32_t i = 0;; ++i) {
+        const char16_t unit = LoadUnitAt(first, i);
+        if (unit != LoadUnitAt(second, i)) return false;
+        if (unit == 0) return true;
+    }
+}
+
+// The model's probability behind a pair score; a forbidden pair gets the
+// probability of the lowest passing score, so that it still orders.
+double PairProbability(const BigramModel* model, WordId first, WordId second) {
+    const int32_t score = BigramModel_PairScore(model, first, second);
+    const int32_t bounded = score < kLowestPassingScore ? kLowestPassingScore : score;
+    return std::pow(10.0, bounded / kScorePerDecade);
+}
+
+// Adds (word, weight) unless the word is there already; keeps the heaviest
+// kMaxRegionChoices, heaviest first.
+int32_t AddChoice(RegionChoice* choices, int32_t count, WordId word, double weight) {
+    for (int32_t i = 0; i < count; ++i) {
+        if (choices[i].word == word) return count;
+    }
+    int32_t at = count < kMaxRegionChoices ? count : kMaxRegionChoices - 1;
+    if (count == kMaxRegionChoices && choices[at].weight >= weight) return count;
+    while (at > 0 && choices[at - 1].weight < weight) {
+        choices[at] = choices[at - 1];
+        --at;
+    }
+    choices[at] = RegionChoice{word, weight};
+    return count < kMaxRegionChoices ? count + 1 : count;
+}
+
+int32_t Normalise(RegionChoice* choices, int32_t count) {
+    double total = 0.0;
+    for (int32_t i = 0; i < count; ++i)
+        total += choices[i].weight;
+    for (int32_t i = 0; i < count; ++i) {
+        choices[i].weight = total > 0.0 ? choices[i].weight / total : 1.0 / count;
+    }
+    return count;
+}
+
+// How much of the district's pair with the road the county may claim: the
+// counties with a district of this name that the model heard before the road
+// share it; a county it never heard there keeps a small part.
+double RoadOwnership(const FilterSession* session, const Lexicon* lexicon, const BigramModel* model,
+                     uint32_t districtPair, WordId county, WordId road) {
+    const AddressDbView& view = session->addressView;
+    int32_t owners = 0;
+    bool countyOwns = false;
+    for (uint32_t pair = 0; pair < view.regionPairCount; ++pair) {
+        if (!SameName(view, RegionSide::kLower, pair, districtPair)) continue;
+        const WordId upper = RegionNameWordId(session, lexicon, model, RegionSide::kUpper, pair);
+        if (upper < 0 || !PairPasses(model, upper, road)) continue;
+        ++owners;
+        countyOwns = countyOwns || upper == county;
+    }
+    if (owners == 0) return 1.0;
+    return countyOwns ? 1.0 / owners : kUnownedRoadShare / (owners + 1);
+}
+
+}  // namespace
+
+int32_t WeighCountiesOfDistrict(const FilterSession* session, const Lexicon* lexicon,
+                                const BigramModel* model, WordId district, WordId road,
+                                RegionChoice* choices) {
+    if (!PairPasses(model, district, road)) return 0;
+    const WordText text = TextOf(lexicon, district);
+    const AddressDbView& view = session->addressView;
+    int32_t count = 0;
+    for (uint32_t pair = 0; pair < view.regionPairCount; ++pair) {
+        if (!NameSpells(view, RegionSide::kLower, pair, text)) continue;
+        const WordId county = RegionNameWordId(session, lexicon, model, RegionSide::kUpper, pair);
+        // A county that is no word has no text to complete the address with.
+        if (county < 0 || !PairPasses(model, county, district)) continue;
+        // P(district | county) times P(road | county): the second is what the
+        // model learnt from addresses said without their district.
+        const double weight =
+            PairProbability(model, county, district) * PairProbability(model, county, road);
+        count = AddChoice(choices, count, county, weight);
+    }
+    return Normalise(choices, count);
+}
+
+int32_t WeighDistrictsOfCounty(const FilterSession* session, const Lexicon* lexicon,
+                               const BigramModel* model, WordId county, WordId road,
+                               RegionChoice* choices) {
+    const WordText text = TextOf(lexicon, county);
+    const AddressDbView& view = session->addressView;
+    int32_t count = 0;
+    for (uint32_t pair = 0; pair < view.regionPairCount; ++pair) {
+        if (!NameSpells(view, RegionSide::kUpper, pair, text)) continue;
+        // Only the word the lexicon gives for the name is the county.
+        if (RegionNameWordId(session, lexicon, model, RegionSide::kUpper, pair) != county) {
+            continue;
+        }
+        const WordId district = RegionNameWordId(session, lexicon, model, RegionSide::kLower, pair);
+        if (district < 0 || !PairBeatsLowest(model, district, road)) continue;
+        const double weight = PairProbability(model, county, district) *
+                              PairProbability(model, district, road) *
+                              RoadOwnership(session, lexicon, model, pair, county, road);
+        count = AddChoice(choices, count, district, weight);
+    }
+    return Normalise(choices, count);
+}
+
+}  // namespace vantir

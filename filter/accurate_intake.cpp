@@ -1,0 +1,150 @@
+// Accurate mode's intake of one hypothesis: its reading with region choices,
+// one canonical text per reading, and the evidence each entry gathers.
+#include "address/canonical_spelling.h"
+#include "address/compose_text.h"
+#include "address/evidence_reading.h"
+#include "address/tag_codes.h"
+#include "filter/accurate_results.h"
+#include "filter/address_db.h"
+#include "filter/insert_result.h"
+#include "vantir/textutil.h"
+#include "vantir/vantir.h"
+
+namespace vantir {
+
+static_assert(kMaxGroupMembers >= kMaxRegionChoices, "a group holds every choice of a reading");
+
+namespace {
+
+// The rank weight of the hypothesis of 0-based rank r is 1 / (r + 1): the
+// first counts twice as much as the second, and ten lower ones still add up.
+double RankWeight(int32_t rank) {
+    return 1.0 / (rank + 1.0);
+}
+
+bool IsRegionWord(const FilterSession* session, WordId word) {
+    return HasTag(session, word, kTagUpperHead) == 1 ||
+           HasTag(session, word, kTagUpperFollower) == 1 ||
+           HasTag(session, word, kTagLowerHead) == 1;
+}
+
+// Region words kept as heard (not chosen) count for the choices of all
+// hypotheses of the utterance, earlier and later ones alike.
+void NoteHeardRegions(FilterSession* session, const WordId* kept, int32_t k, double weight) {
+    UtteranceEvidence& evidence = session->evidence;
+    for (int32_t i = 0; i < k; ++i) {
+        if (!IsRegionWord(session, kept[i])) continue;
+        int32_t at = 0;
+        while (at < evidence.heardCount && evidence.heard[at].word != kept[i])
+            ++at;
+        if (at == evidence.heardCount) {
+            if (at == kMaxHeardRegions) continue;
+            evidence.heard[at] = HeardRegion{kept[i], 0.0};
+            ++evidence.heardCount;
+        }
+        evidence.heard[at].weight += weight;
+    }
+}
+
+// Composes the canonical text into the scratch text; its length, 0 for none.
+int32_t ComposeCanonical(FilterSession* session, const WordId* words, int32_t n) {
+    char16_t* text = session->scratchText;
+    ComposeResultText(session, words, n, text, kScratchTextCapacity);
+    int32_t length = CanonicaliseAddressText(text, kScratchTextCapacity);
+    if (length > kMaxResultTextLength) {
+        text[kMaxResultTextLength] = 0;
+        length = kMaxResultTextLength;
+    }
+    return length;
+}
+
+// The entry of the scratch text, made when new; -1 when the table is full.
+int32_t FindOrMakeEntry(FilterSession* session, uint8_t resultClass, int32_t rank) {
+    const char16_t* text = session->scratchText;
+    for (int32_t i = 0; i < session->resultCount; ++i) {
+        ResultEntry& entry = session->results[i];
+        if (WStrCompare(entry.text, text) == 0) {
+            if (entry.resultClass > resultClass) entry.resultClass = resultClass;
+            return i;
+        }
+    }
+    if (session->resultCount >= kMaxResults) return -1;
+    const int32_t i = session->resultCount++;
+    ResultEntry& entry = session->results[i];
+    entry.arrivalOrder = i;
+    entry.resultClass = resultClass;
+    WStrCopy(entry.text, text);
+    session->evidence.entries[i] = EntryEvidence{0.0, kLowestPassingScore, rank};
+    return i;
+}
+
+// Builds the words of choice c in `sequence` and returns their number.
+int32_t BuildChoice(const AddressReading& reading, const WordId* kept, int32_t c,
+                    WordId* sequence) {
+    const int32_t k = reading.kept;
+    const WordId word = reading.choices[c].word;
+    if (reading.place == ChoicePlace::kBeforeFirst) {
+        sequence[0] = word;
+        for (int32_t i = 0; i < k; ++i)
+            sequence[i + 1] = kept[i];
+        return k + 1;
+    }
+    if (reading.place == ChoicePlace::kAfterFirst) {
+        sequence[0] = kept[0];
+        sequence[1] = word;
+        for (int32_t i = 1; i < k; ++i)
+            sequence[i + 1] = kept[i];
+        return k + 1;
+    }
+    for (int32_t i = 0; i < k; ++i)
+        sequence[i] = kept[i];
+    return k;
+}
+
+}  // namespace
+
+int32_t EnterHypothesisAccurately(FilterSession* session, const WordId* input, int32_t count,
+                                  WordId* analysed, WordId* sequence) {
+    UtteranceEvidence& evidence = session->evidence;
+    const int32_t rank = evidence.hypothesisCount++;
+    const double weight = RankWeight(rank);
+    evidence.totalRankWeight += weight;
+
+    AddressReading reading;
+    const int32_t k = ReadAddressWithEvidence(session, session->lexicon, session->model, input,
+                                              count, analysed, &reading);
+    if (k <= 0) return VANTIR_OK;
+    NoteHeardRegions(session, analysed, k, weight);
+
+    // Choices are weighed again when the results are read, by what the other
+    // hypotheses heard; a plain reading counts as it is.
+    ChoiceGroup* group = nullptr;
+    if (reading.place != ChoicePlace::kNone && evidence.groupCount < kMaxChoiceGroups) {
+        group = &evidence.groups[evidence.groupCount++];
+        group->rankWeight = weight;
+        group->count = 0;
+    }
+    const int32_t completed = reading.place == ChoicePlace::kAfterFirst ? 1 : 0;
+    int32_t result = VANTIR_OK;
+    for (int32_t c = 0; c < reading.choiceCount; ++c) {
+        const int32_t n = BuildChoice(reading, analysed, c, sequence);
+        // An address without text is no destination; it is never entered.
+        if (ComposeCanonical(session, sequence, n) == 0) continue;
+        const uint8_t resultClass = ResultClassOf(session, sequence, n, completed);
+        const int32_t entry = FindOrMakeEntry(session, resultClass, rank);
+        // The heaviest reading that finds no room is reported; lighter ones
+        // are left out quietly.
+        if (entry < 0 && c == 0) result = VANTIR_RESULT_TABLE_FULL;
+        if (group != nullptr) {
+            group->members[group->count++] =
+                ChoiceMember{entry, reading.choices[c].word, reading.choices[c].weight};
+        }
+        if (entry < 0) continue;
+        EntryEvidence& record = evidence.entries[entry];
+        if (group == nullptr) record.support += weight * reading.choices[c].weight;
+        if (reading.pairScore > record.pairScore) record.pairScore = reading.pairScore;
+    }
+    return result;
+}
+
+}  // namespace vantir

@@ -1,0 +1,125 @@
+// Accurate mode's order of the results of one utterance: support summed over
+// the hypotheses, region choices weighed by what was heard, prefixes after.
+#include <algorithm>
+
+#include "filter/accurate_results.h"
+#include "filter/insert_result.h"
+#include "vantir/textutil.h"
+
+namespace vantir {
+
+namespace {
+
+// A choice that no hypothesis heard keeps this part of its weight beside one
+// that the whole utterance heard: a county said in any hypothesis is strong
+// evidence, as recognisers seldom make up region names.
+constexpr double kUnheardChoiceFactor = 0.05;
+// A one-word result, or two words that are no address, counts this much.
+constexpr double kBareResultFactor = 0.5;
+// A result that a longer one extends ranks below it by at least this factor.
+constexpr double kPrefixFactor = 0.5;
+
+double HeardFraction(const UtteranceEvidence& evidence, WordId word) {
+    if (evidence.totalRankWeight <= 0.0) return 0.0;
+    for (int32_t i = 0; i < evidence.heardCount; ++i) {
+        if (evidence.heard[i].word == word) {
+            return evidence.heard[i].weight / evidence.totalRankWeight;
+        }
+    }
+    return 0.0;
+}
+
+void AddGroupSupport(const UtteranceEvidence& evidence, const ChoiceGroup& group, double* score) {
+    double weights[kMaxGroupMembers];
+    double total = 0.0;
+    for (int32_t m = 0; m < group.count; ++m) {
+        const ChoiceMember& member = group.members[m];
+        weights[m] = member.weight * (kUnheardChoiceFactor + HeardFraction(evidence, member.word));
+        total += weights[m];
+    }
+    for (int32_t m = 0; m < group.count; ++m) {
+        const int32_t entry = group.members[m].entry;
+        if (entry < 0 || total <= 0.0) continue;
+        score[entry] += group.rankWeight * weights[m] / total;
+    }
+}
+
+// True when `a` is a strict prefix of `b`.
+bool IsStrictPrefix(const char16_t* a, const char16_t* b) {
+    int32_t i = 0;
+    while (a[i] != 0 && a[i] == b[i])
+        ++i;
+    return a[i] == 0 && b[i] != 0;
+}
+
+// A text that longer texts extend is what a hypothesis cut short heard of
+// them: its support goes to them, in proportion to their own, and it ranks
+// after all of them.
+void ResolvePrefixes(const FilterSession* session, const double* base, double* score) {
+    const int32_t n = session->resultCount;
+    for (int32_t i = 0; i < n; ++i) {
+        double extended = 0.0;
+        int32_t extensions = 0;
+        for (int32_t j = 0; j < n; ++j) {
+            if (!IsStrictPrefix(session->results[i].text, session->results[j].text)) continue;
+            extended += base[j];
+            ++extensions;
+        }
+        if (extensions == 0) continue;
+        for (int32_t j = 0; j < n; ++j) {
+            if (!IsStrictPrefix(session->results[i].text, session->results[j].text)) continue;
+            score[j] += base[i] * (extended > 0.0 ? base[j] / extended : 1.0 / extensions);
+        }
+    }
+    // Longest texts first, so that an extension's score is final before the
+    // prefixes under it are placed.
+    int32_t byLength[kMaxResults];
+    for (int32_t i = 0; i < n; ++i)
+        byLength[i] = i;
+    std::sort(byLength, byLength + n, [session](int32_t a, int32_t b) {
+        return WStrLen(session->results[a].text) > WStrLen(session->results[b].text);
+    });
+    for (int32_t k = 0; k < n; ++k) {
+        const int32_t i = byLength[k];
+        double lowest = base[i];
+        bool isPrefix = false;
+        for (int32_t j = 0; j < n; ++j) {
+            if (!IsStrictPrefix(session->results[i].text, session->results[j].text)) continue;
+            isPrefix = true;
+            lowest = std::min(lowest, score[j]);
+        }
+        if (isPrefix) score[i] = kPrefixFactor * lowest;
+    }
+}
+
+}  // namespace
+
+void OrderByEvidence(const FilterSession* session, int32_t* order) {
+    const UtteranceEvidence& evidence = session->evidence;
+    const int32_t n = session->resultCount;
+    double base[kMaxResults];
+    for (int32_t i = 0; i < n; ++i)
+        base[i] = evidence.entries[i].support;
+    for (int32_t g = 0; g < evidence.groupCount; ++g)
+        AddGroupSupport(evidence, evidence.groups[g], base);
+    for (int32_t i = 0; i < n; ++i) {
+        if (session->results[i].resultClass == kClassBare) base[i] *= kBareResultFactor;
+    }
+    double score[kMaxResults];
+    for (int32_t i = 0; i < n; ++i)
+        score[i] = base[i];
+    ResolvePrefixes(session, base, score);
+
+    for (int32_t i = 0; i < n; ++i)
+        order[i] = i;
+    std::sort(order, order + n, [&](int32_t a, int32_t b) {
+        if (score[a] != score[b]) return score[a] > score[b];
+        const EntryEvidence& ea = evidence.entries[a];
+        const EntryEvidence& eb = evidence.entries[b];
+        if (ea.firstRank != eb.firstRank) return ea.firstRank < eb.firstRank;
+        if (ea.pairScore != eb.pairScore) return ea.pairScore > eb.pairScore;
+        return session->results[a].arrivalOrder < session->results[b].arrivalOrder;
+    });
+}
+
+}  // namespace vantir
