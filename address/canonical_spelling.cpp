@@ -122,6 +122,39 @@ int32_t SpellNumber(int32_t value, bool chinese, char16_t* out) {
 
 }  // namespace
 
+int32_t SplitAddressFields(const char16_t* text, AddressField* fields) {
+    int32_t count = 0;
+    int32_t start = 0;
+    int32_t i = 0;
+    while (text[i] != 0) {
+        const char16_t unit = text[i];
+        if (unit != kSectionWord && !ClosesWithDigits(unit)) {
+            ++i;
+            continue;
+        }
+        // The field of a number starts at its run of numerals.
+        int32_t run = i;
+        while (run > start && IsNumeralUnit(text[run - 1]))
+            --run;
+        if (run == i || count + 2 > kMaxAddressFields) {
+            ++i;
+            continue;
+        }
+        if (run > start) fields[count++] = AddressField{0, start, run - start};
+        fields[count++] = AddressField{unit, run, i + 1 - run};
+        start = i + 1;
+        ++i;
+    }
+    if (i > start) {
+        if (count == kMaxAddressFields) {
+            fields[count - 1].length = i - fields[count - 1].start;
+        } else {
+            fields[count++] = AddressField{0, start, i - start};
+        }
+    }
+    return count;
+}
+
 bool IsWellFormedNumber(const char16_t* units, int32_t length) {
     return RunValue(units, length) >= 1;
 }

@@ -18,6 +18,19 @@ constexpr int32_t kMaxChineseSectionNumber = 99;
 // kinds or whose value cannot be read. Returns the new length.
 int32_t CanonicaliseAddressText(char16_t* text, int32_t capacity);
 
+// Fields of a canonical address text: the regions and road before the first
+// number (key 0), then each number with its closing word (key: that word).
+constexpr int32_t kMaxAddressFields = 8;
+struct AddressField {
+    char16_t key;
+    int32_t start;
+    int32_t length;
+};
+
+// Splits a canonical text into at most kMaxAddressFields fields, the last one
+// taking the rest; returns their number (0 for an empty text).
+int32_t SplitAddressFields(const char16_t* text, AddressField* fields);
+
 // True when units[0..length-1] spell one whole number the way people say it
 // (an optional thousands, hundreds and tens part, a 零 only where a place is
 // skipped, a units digit), with a value of at least 1; or are all ASCII digits

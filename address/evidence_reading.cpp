@@ -4,6 +4,7 @@
 
 #include "address/address_grammar.h"
 #include "address/canonical_spelling.h"
+#include "address/compose_text.h"
 #include "address/region_completion.h"
 #include "address/step_result.h"
 #include "address/tag_codes.h"
@@ -67,6 +68,22 @@ int32_t MatchThirdSegmentWithNumbers(const FilterSession* session, const Lexicon
     return Matched(key.next, lead.kept + key.kept, result);
 }
 
+// A section said as number words and a section word ("十三 段") faces the test
+// that its one-word spelling ("十三段") would: the road must have it.
+bool SplitSectionPasses(const FilterSession* session, const Lexicon* lexicon,
+                        const BigramModel* model, const WordId* segment, int32_t n, WordId before) {
+    if (n < 2) return true;
+    char16_t text[kNumberTextCapacity];
+    ComposeResultText(session, segment, n, text, kNumberTextCapacity);
+    CanonicaliseAddressText(text, kNumberTextCapacity);
+    const WordId whole = Lexicon_FindId(lexicon, text);
+    if (!IsModelWord(ModelWordLimit(model), whole) || whole < 0 ||
+        !Tagged(session, whole, kTagBareFirstKey)) {
+        return true;
+    }
+    return PairPasses(model, before, whole);
+}
+
 int32_t ParseBodyWithNumbers(const FilterSession* session, const Lexicon* lexicon,
                              const BigramModel* model, const WordId* words, int32_t start,
                              WordId* output, int32_t outPos) {
@@ -74,6 +91,10 @@ int32_t ParseBodyWithNumbers(const FilterSession* session, const Lexicon* lexico
     StepResult second;
     StepResult third;
     MatchFirstSegment(session, model, words, start, output, outPos, &first);
+    if (!SplitSectionPasses(session, lexicon, model, output + outPos, first.kept,
+                            output[outPos - 1])) {
+        NoMatch(start, &first);
+    }
     MatchSecondSegment(session, words, first.next, output, outPos + first.kept, &second);
     MatchThirdSegmentWithNumbers(session, lexicon, model, words, second.next, output,
                                  outPos + first.kept + second.kept, &third);
@@ -117,6 +138,15 @@ int32_t ReadStarts(const FilterSession* session, const Lexicon* lexicon, const B
             ++next;  // the trigger counts as consumed even when completion dropped it
         } else if (kept == 2 && !PairPasses(model, output[0], output[1])) {
             continue;
+        } else if (kept == 1 && Tagged(session, output[0], kTagLowerHead) &&
+                   FindLowerNameOfWord(session, lexicon, output[0]) >= 0) {
+            // A district said alone is the start of an address in its county.
+            const int32_t found =
+                WeighCountiesOfDistrict(session, lexicon, model, output[0], -1, reading->choices);
+            if (found > 0) {
+                reading->place = ChoicePlace::kBeforeFirst;
+                reading->choiceCount = found;
+            }
         }
         if (EndsAddress(session, output[kept - 1])) return kept;
         return kept + ParseBodyWithNumbers(session, lexicon, model, words, next, output, kept);

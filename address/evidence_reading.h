@@ -39,19 +39,21 @@ struct AddressReading {
 };
 
 // Reads `count` words followed by -1 into output[0..] (room for count + 10
-// words), as the grammar does, except that (a) a lone district before a road
-// lists every county the region pairs give it whose pairs pass, weighted by the
+// words), as the grammar does, except that (a) a lone district, before a road
+// or alone, lists every county the region pairs give it whose pairs pass, weighted by the
 // model's pairs of county and district and of county and road, (b) a county
 // directly before a road lists its districts weighted by how well each, and no
 // same-named district of another county, explains the road, and (c) a number
 // before 弄 or 號 is kept when its words form a whole number, even where the
-// model never saw them before that word. Scores in strict mode; leaves the
-// model in back-off mode. Returns reading->kept.
+// model never saw them before that word, and (d) a section said in two words
+// faces the road's pair test of its one-word spelling when the lexicon has it. Scores in strict
+// mode; leaves the model in back-off mode. Returns reading->kept.
 int32_t ReadAddressWithEvidence(const FilterSession* session, const Lexicon* lexicon,
                                 BigramModel* model, const WordId* words, int32_t count,
                                 WordId* output, AddressReading* reading);
 
-// The weights behind (a) and (b), in strict mode. Each writes at most
+// The weights behind (a) and (b), in strict mode; a road of -1 weighs the
+// counties of a district said without one. Each writes at most
 // kMaxRegionChoices choices, heaviest first, weights summing to 1, and returns
 // their number (0 when no word passes).
 int32_t WeighCountiesOfDistrict(const FilterSession* session, const Lexicon* lexicon,

@@ -112,7 +112,7 @@ double RoadOwnership(const FilterSession* session, const Lexicon* lexicon, const
 int32_t WeighCountiesOfDistrict(const FilterSession* session, const Lexicon* lexicon,
                                 const BigramModel* model, WordId district, WordId road,
                                 RegionChoice* choices) {
-    if (!PairPasses(model, district, road)) return 0;
+    if (road >= 0 && !PairPasses(model, district, road)) return 0;
     const WordText text = TextOf(lexicon, district);
     const AddressDbView& view = session->addressView;
     int32_t count = 0;
@@ -123,8 +123,8 @@ int32_t WeighCountiesOfDistrict(const FilterSession* session, const Lexicon* lex
         if (county < 0 || !PairPasses(model, county, district)) continue;
         // P(district | county) times P(road | county): the second is what the
         // model learnt from addresses said without their district.
-        const double weight =
-            PairProbability(model, county, district) * PairProbability(model, county, road);
+        const double roadWeight = road >= 0 ? PairProbability(model, county, road) : 1.0;
+        const double weight = PairProbability(model, county, district) * roadWeight;
         count = AddChoice(choices, count, county, weight);
     }
     return Normalise(choices, count);

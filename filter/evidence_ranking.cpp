@@ -2,6 +2,7 @@
 // the hypotheses, region choices weighed by what was heard, prefixes after.
 #include <algorithm>
 
+#include "address/canonical_spelling.h"
 #include "filter/accurate_results.h"
 #include "filter/insert_result.h"
 #include "vantir/textutil.h"
@@ -9,6 +10,9 @@
 namespace vantir {
 
 namespace {
+
+// What a hypothesis that agrees on some fields adds, per share of fields.
+constexpr double kFieldVoteFactor = 1.0;
 
 // A choice that no hypothesis heard keeps this part of its weight beside one
 // that the whole utterance heard: a county said in any hypothesis is strong
@@ -41,6 +45,59 @@ void AddGroupSupport(const UtteranceEvidence& evidence, const ChoiceGroup& group
         const int32_t entry = group.members[m].entry;
         if (entry < 0 || total <= 0.0) continue;
         score[entry] += group.rankWeight * weights[m] / total;
+    }
+}
+
+bool IsStrictPrefix(const char16_t* a, const char16_t* b);
+
+struct EntryFields {
+    int32_t count;
+    AddressField fields[kMaxAddressFields];
+};
+
+bool SameField(const char16_t* a, const AddressField& fa, const char16_t* b,
+               const AddressField& fb) {
+    if (fa.key != fb.key || fa.length != fb.length) return false;
+    for (int32_t i = 0; i < fa.length; ++i) {
+        if (a[fa.start + i] != b[fb.start + i]) return false;
+    }
+    return true;
+}
+
+// The share of fields (regions and road, section, lane, alley, number) on
+// which two texts agree, over the fields either has.
+double FieldAgreement(const char16_t* a, const EntryFields& fa, const char16_t* b,
+                      const EntryFields& fb) {
+    const int32_t most = fa.count > fb.count ? fa.count : fb.count;
+    if (most == 0) return 0.0;
+    bool used[kMaxAddressFields] = {};
+    int32_t same = 0;
+    for (int32_t i = 0; i < fa.count; ++i) {
+        for (int32_t j = 0; j < fb.count; ++j) {
+            if (used[j] || !SameField(a, fa.fields[i], b, fb.fields[j])) continue;
+            used[j] = true;
+            ++same;
+            break;
+        }
+    }
+    return static_cast<double>(same) / most;
+}
+
+// Hypotheses that differ from a text in some fields still vouch for the
+// others: a recogniser's slips fall on one field at a time, so the address
+// whose fields most of the utterance heard gathers most.
+void AddFieldVotes(const FilterSession* session, const double* base, double* score) {
+    const int32_t n = session->resultCount;
+    EntryFields fields[kMaxResults];
+    for (int32_t i = 0; i < n; ++i)
+        fields[i].count = SplitAddressFields(session->results[i].text, fields[i].fields);
+    for (int32_t c = 0; c < n; ++c) {
+        const char16_t* text = session->results[c].text;
+        for (int32_t e = 0; e < n; ++e) {
+            if (e == c || IsStrictPrefix(session->results[e].text, text)) continue;
+            score[c] += kFieldVoteFactor * base[e] *
+                        FieldAgreement(session->results[e].text, fields[e], text, fields[c]);
+        }
     }
 }
 
@@ -108,6 +165,7 @@ void OrderByEvidence(const FilterSession* session, int32_t* order) {
     double score[kMaxResults];
     for (int32_t i = 0; i < n; ++i)
         score[i] = base[i];
+    AddFieldVotes(session, base, score);
     ResolvePrefixes(session, base, score);
 
     for (int32_t i = 0; i < n; ++i)

@@ -64,36 +64,30 @@ def spoken(address, county=True, district=True, split_section=False):
     return words
 
 
-def number_spots(words):
-    """Positions of numeral words that belong to lanes, alleys and the number."""
-    return [i for i, w in enumerate(words)
-            if i + 1 < len(words) and (w in base.HUNDREDS[1:] or base.DIGITS.count(w) or
-                                       any(w == base.below_hundred(n, a)
-                                           for n in range(1, 100) for a in (False, True)))]
-
-
 def mishear_homophone(rng, words):
-    spots = [i for i, w in enumerate(words) if w in base.NUMERAL_HOMOPHONES]
-    spots += [i for i, w in enumerate(words)
-              if len(w) > 1 and any(ch in base.NUMERAL_HOMOPHONES for ch in w)
-              and w not in base.SECTIONS and w != words[0]]
-    spots = [i for i in spots if i > 1]
+    """A numeral heard as a word that sounds alike (四 and 十 as 是, 一 as 衣).
+    A compound numeral whose last character is such a numeral is heard as two
+    words: 三十四 as 三十 是."""
+    spots = []
+    for i, w in enumerate(words):
+        if i < 2 or w in base.SECTIONS:
+            continue
+        if w in base.NUMERAL_HOMOPHONES:
+            spots.append((i, [base.NUMERAL_HOMOPHONES[w]]))
+        elif len(w) > 1 and w[-1] in base.NUMERAL_HOMOPHONES and is_numeral(w[:-1]):
+            spots.append((i, [w[:-1], base.NUMERAL_HOMOPHONES[w[-1]]]))
     if not spots:
         return None
-    i = rng.choice(spots)
-    out = list(words)
-    word = out[i]
-    if word in base.NUMERAL_HOMOPHONES:
-        out[i] = base.NUMERAL_HOMOPHONES[word]
-    else:
-        # A compound numeral heard as its first part and a homophone: 四十七 -> 四 是.
-        head = word[:-1] if len(word) > 1 else word
-        tail = word[-1]
-        if head in base.DIGITS or head in {base.below_hundred(n, False) for n in range(1, 100)}:
-            out[i:i + 1] = [head, base.NUMERAL_HOMOPHONES.get(tail, "是")]
-        else:
-            out[i] = "是"
-    return out
+    i, heard = rng.choice(spots)
+    return words[:i] + heard + words[i + 1:]
+
+
+NUMERAL_WORDS = ({base.below_hundred(n, a) for n in range(1, 100) for a in (False, True)} |
+                 set(base.HUNDREDS[1:]))
+
+
+def is_numeral(word):
+    return word in NUMERAL_WORDS
 
 
 def substitute_numeral(rng, words, world):
