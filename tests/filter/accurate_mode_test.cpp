@@ -1,0 +1,206 @@
+// Accurate mode against the default on small hand-made utterances: each of the
+// default's five losses, the option's checks, and the table's limits.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "filter/session.h"
+#include "support/address_world.h"
+
+using vantir::testing::AddressWorld;
+using vantir::testing::PairEntry;
+using vantir::testing::Utf16;
+using vantir::testing::WordEntry;
+using Texts = std::vector<std::string>;
+using Hypotheses = std::vector<std::vector<std::string>>;
+
+namespace {
+
+constexpr int32_t kBackoffMode = 1;
+
+// Two counties share 中正區 and 北區; the road 中正路 runs through 基隆市's
+// 中正區, 新竹市's 北區 and 臺中市's 豐原區. Tables list 臺北市 and 北區 first.
+std::vector<WordEntry> Vocabulary() {
+    std::vector<WordEntry> words = {{"臺北市", {33}},    {"基隆市", {33}},    {"臺中市", {33}},
+                                    {"新竹市", {33}},    {"中正區", {8, 34}}, {"北區", {8, 34}},
+                                    {"豐原區", {8, 34}}, {"西屯區", {8, 34}}, {"中正路", {17}},
+                                    {"臺灣大道", {17}},  {"四段", {18}},      {"段", {19}},
+                                    {"巷", {21}},        {"號", {23}},        {"那個", {}}};
+    for (const char* numeral : {"四", "五", "七", "一百", "二十三", "三", "零"}) {
+        words.push_back({numeral, {25, 24}});
+    }
+    return words;
+}
+
+std::vector<vantir::tools::RegionPair> Regions() {
+    std::vector<vantir::tools::RegionPair> pairs;
+    for (const auto& [county, district] :
+         std::vector<std::pair<std::string, std::string>>{{"臺北市", "中正區"},
+                                                          {"基隆市", "中正區"},
+                                                          {"臺中市", "北區"},
+                                                          {"臺中市", "豐原區"},
+                                                          {"臺中市", "西屯區"},
+                                                          {"新竹市", "北區"}}) {
+        pairs.push_back({Utf16(county), Utf16(district)});
+    }
+    return pairs;
+}
+
+class AccurateModeTest : public ::testing::Test {
+  protected:
+    AccurateModeTest() : world_(Vocabulary(), Regions()) {
+        std::vector<PairEntry> pairs = {{"臺北市", "中正區", -20},
+                                        {"基隆市", "中正區", -20},
+                                        {"臺中市", "北區", -20},
+                                        {"臺中市", "豐原區", -20},
+                                        {"臺中市", "西屯區", -20},
+                                        {"新竹市", "北區", -20},
+                                        {"中正區", "中正路", -30},
+                                        {"北區", "中正路", -30},
+                                        {"豐原區", "中正路", -30},
+                                        {"西屯區", "臺灣大道", -30},
+                                        {"臺灣大道", "四段", -10},
+                                        {"中正路", "四段", -10},
+                                        // Said without a district: the road after its counties.
+                                        {"基隆市", "中正路", -60},
+                                        {"新竹市", "中正路", -60},
+                                        {"臺中市", "中正路", -60},
+                                        {"五", "號", -10},
+                                        {"七", "號", -10},
+                                        {"二十三", "巷", -10},
+                                        {"五", "巷", -10}};
+        world_.SetPairs(pairs);
+    }
+
+    Texts Recognise(uint32_t options, const Hypotheses& nBest) {
+        EXPECT_EQ(Vantir_Reset(world_.session), 0);
+        EXPECT_EQ(Vantir_SetOptions(world_.session, options), 0);
+        for (const std::vector<std::string>& hypothesis : nBest) {
+            EXPECT_EQ(world_.Add(hypothesis), 0);
+            EXPECT_EQ(BigramModel_GetMode(world_.model), kBackoffMode);
+        }
+        return world_.Results();
+    }
+    std::string Best(uint32_t options, const Hypotheses& nBest) {
+        const Texts texts = Recognise(options, nBest);
+        return texts.empty() ? std::string() : texts.front();
+    }
+
+    AddressWorld world_;
+};
+
+constexpr uint32_t kDefault = 0;
+constexpr uint32_t kAccurate = VANTIR_OPTION_ACCURATE;
+
+TEST_F(AccurateModeTest, DroppedCountyIsTheOneWhoseDistrictHasTheRoad) {
+    const Hypotheses nBest = {{"中正區", "中正路", "五", "號"}};
+    // The first pair of the table with 中正區 gives 臺北市, which has no 中正路.
+    EXPECT_EQ(Best(kDefault, nBest), "臺北市中正區中正路5號");
+    EXPECT_EQ(Best(kAccurate, nBest), "基隆市中正區中正路5號");
+}
+
+TEST_F(AccurateModeTest, CountyHeardInALowerHypothesisCompletesTheBestOne) {
+    // Without a pair of county and road, only the utterance tells the counties apart.
+    const Hypotheses nBest = {
+        {"北區", "中正路", "五", "號"}, {"那個"}, {"新竹市", "北區", "中正路", "七", "號"}};
+    EXPECT_EQ(Best(kDefault, nBest), "臺中市北區中正路5號");
+    EXPECT_EQ(Best(kAccurate, nBest), "新竹市北區中正路5號");
+}
+
+TEST_F(AccurateModeTest, ListedDistrictMustExplainTheRoadInItsOwnCounty) {
+    const Hypotheses nBest = {{"臺中市", "中正路", "五", "號"}};
+    // 北區 passes its pair with the road only because 新竹市 has a 北區 on it.
+    EXPECT_EQ(Recognise(kDefault, nBest), (Texts{"臺中市北區中正路5號", "臺中市豐原區中正路5號"}));
+    EXPECT_EQ(Recognise(kAccurate, nBest), (Texts{"臺中市豐原區中正路5號", "臺中市北區中正路5號"}));
+}
+
+TEST_F(AccurateModeTest, CutShortBestHypothesisRanksAfterTheAddressItBegins) {
+    const Hypotheses nBest = {{"臺中市", "西屯區", "臺灣大道"},
+                              {"臺中市", "西屯區", "臺灣大道", "四段", "五", "號"}};
+    EXPECT_EQ(Best(kDefault, nBest), "臺中市西屯區臺灣大道");
+    EXPECT_EQ(Best(kAccurate, nBest), "臺中市西屯區臺灣大道四段5號");
+}
+
+TEST_F(AccurateModeTest, AddressMostHypothesesSupportRanksFirst) {
+    const Hypotheses nBest = {{"臺中市", "西屯區", "臺灣大道", "七", "號"},
+                              {"臺中市", "西屯區", "臺灣大道", "五", "號"},
+                              {"臺中市", "西屯區", "臺灣大道", "五", "號"},
+                              {"臺中市", "西屯區", "臺灣大道", "五", "號"}};
+    EXPECT_EQ(Best(kDefault, nBest), "臺中市西屯區臺灣大道7號");
+    EXPECT_EQ(Best(kAccurate, nBest), "臺中市西屯區臺灣大道5號");
+}
+
+TEST_F(AccurateModeTest, DifferentlySplitSectionsMeetInOneSpelling) {
+    const Hypotheses nBest = {{"臺中市", "西屯區", "臺灣大道", "四", "段", "五", "號"},
+                              {"臺中市", "西屯區", "臺灣大道", "四段", "五", "號"}};
+    EXPECT_EQ(Recognise(kDefault, nBest),
+              (Texts{"臺中市西屯區臺灣大道4段5號", "臺中市西屯區臺灣大道四段5號"}));
+    EXPECT_EQ(Recognise(kAccurate, nBest), (Texts{"臺中市西屯區臺灣大道四段5號"}));
+}
+
+TEST_F(AccurateModeTest, WellFormedNumberIsKeptWhateverTheCorpusSaw) {
+    // The model never saw 二十三 before 號.
+    const Hypotheses nBest = {{"臺中市", "西屯區", "臺灣大道", "一百", "二十三", "號"}};
+    EXPECT_EQ(Best(kDefault, nBest), "臺中市西屯區臺灣大道");
+    EXPECT_EQ(Best(kAccurate, nBest), "臺中市西屯區臺灣大道123號");
+    // Words that spell no number still need the pair: 一百 三 is no way to say 103.
+    EXPECT_EQ(Best(kAccurate, {{"臺中市", "西屯區", "臺灣大道", "一百", "三", "號"}}),
+              "臺中市西屯區臺灣大道");
+    EXPECT_EQ(Best(kAccurate, {{"臺中市", "西屯區", "臺灣大道", "一百", "零", "號"}}),
+              "臺中市西屯區臺灣大道");
+}
+
+TEST_F(AccurateModeTest, DistrictSaidAloneBeginsTheAddressOfItsCounty) {
+    const Hypotheses nBest = {{"西屯區"}, {"臺中市", "西屯區", "臺灣大道", "五", "號"}};
+    EXPECT_EQ(Best(kDefault, nBest), "臺中市西屯區臺灣大道5號");
+    EXPECT_EQ(Recognise(kAccurate, nBest), (Texts{"臺中市西屯區臺灣大道5號", "臺中市西屯區"}));
+}
+
+TEST_F(AccurateModeTest, OptionsAreFixedWhileTheTableHoldsResults) {
+    ASSERT_EQ(Vantir_SetOptions(world_.session, kAccurate), 0);
+    ASSERT_EQ(world_.Add({"臺中市", "西屯區", "臺灣大道", "五", "號"}), 0);
+    EXPECT_EQ(Vantir_SetOptions(world_.session, kDefault), VANTIR_WRONG_STATE);
+    EXPECT_EQ(Vantir_GetOptions(world_.session), kAccurate);
+    EXPECT_EQ(Vantir_SetOptions(world_.session, kAccurate | 0x10u), VANTIR_INVALID_ARGUMENT);
+    // Reset empties the table and the utterance's evidence, and keeps the mode.
+    ASSERT_EQ(Vantir_Reset(world_.session), 0);
+    EXPECT_EQ(Vantir_GetOptions(world_.session), kAccurate);
+    ASSERT_EQ(world_.Add({"臺中市", "西屯區", "臺灣大道", "七", "號"}), 0);
+    EXPECT_EQ(world_.Results(), (Texts{"臺中市西屯區臺灣大道7號"}));
+    EXPECT_EQ(Vantir_SetOptions(world_.session, kDefault), VANTIR_WRONG_STATE);
+}
+
+TEST_F(AccurateModeTest, EmptyHypothesesAndTextlessWordsEnterNothing) {
+    ASSERT_EQ(Vantir_SetOptions(world_.session, kAccurate), 0);
+    EXPECT_EQ(world_.AddIds({}), 0);
+    EXPECT_EQ(world_.Add({"那個"}), 0);
+    EXPECT_EQ(world_.session->resultCount, 0);
+    EXPECT_EQ(BigramModel_GetMode(world_.model), kBackoffMode);
+    EXPECT_EQ(world_.Results(), Texts{});
+}
+
+TEST_F(AccurateModeTest, FullTableStillTakesKnownTextsAndReportsNewOnes) {
+    ASSERT_EQ(Vantir_SetOptions(world_.session, kAccurate), 0);
+    ASSERT_EQ(world_.Add({"臺中市", "西屯區", "臺灣大道", "五", "號"}), 0);
+    // Fill the rest of the table behind the library's back, as a long
+    // utterance would; the filler texts have no evidence of their own.
+    FilterSession* session = world_.session;
+    for (int32_t i = session->resultCount; i < vantir::kMaxResults; ++i) {
+        vantir::ResultEntry& entry = session->results[i];
+        entry.arrivalOrder = i;
+        entry.resultClass = 1;
+        entry.text[0] = u'A' + static_cast<char16_t>(i % 26);
+        entry.text[1] = u'0' + static_cast<char16_t>(i / 26);
+        entry.text[2] = 0;
+        session->evidence.entries[i] = vantir::EntryEvidence{0.0, -255.0, 99};
+    }
+    session->resultCount = vantir::kMaxResults;
+    EXPECT_EQ(world_.Add({"臺中市", "西屯區", "臺灣大道", "五", "號"}), 0);
+    EXPECT_EQ(world_.Add({"臺中市", "西屯區", "臺灣大道", "七", "號"}), VANTIR_RESULT_TABLE_FULL);
+    const Texts ranked = world_.Results();
+    ASSERT_EQ(ranked.size(), static_cast<size_t>(vantir::kMaxResults));
+    EXPECT_EQ(ranked.front(), "臺中市西屯區臺灣大道5號");
+}
+
+}  // namespace
