@@ -258,8 +258,9 @@ size_t JoinCapacity(const FilterWorld& world, size_t words) {
 
 // One utterance: reset, every hypothesis, then the results read as a host does.
 int32_t FilterUtterance(const FilterWorld& world, const std::vector<std::vector<WordId>>& list,
-                        char16_t* out) {
+                        char16_t* out, uint32_t options = 0) {
     Vantir_Reset(world.session);
+    if (Vantir_SetOptions(world.session, options) != 0) return -1;
     for (const std::vector<WordId>& ids : list) {
         if (AddHypothesis(world, ids) < 0) return -1;
     }
@@ -367,6 +368,30 @@ void RegisterUtterances(const BenchOptions& options, int64_t pairs, const std::s
                      u = u + 1 == utterances.size() ? 0 : u + 1;
                  }
              });
+    // Accurate mode beside the default on the same lists: the cost of its
+    // evidence, as a ratio.
+    if (variant == "sample") {
+        for (const auto& [impl, mode] :
+             {std::pair<const char*, uint32_t>{"ours", VANTIR_OPTION_ACCURATE},
+              std::pair<const char*, uint32_t>{"default", 0u}}) {
+            Register(options, row, "accurate", impl, pairs,
+                     [&options, pairs, resolve, mode](benchmark::State& state) {
+                         FilterWorld& world = WorldFor(options, pairs);
+                         const auto utterances = resolve(world);
+                         std::vector<char16_t> out(kResultsAsked * kResultUnits + 1);
+                         size_t u = 0;
+                         for (auto _ : state) {
+                             if (FilterUtterance(world, utterances[u], out.data(), mode) < 0) {
+                                 state.SkipWithError("an utterance failed");
+                                 break;
+                             }
+                             u = u + 1 == utterances.size() ? 0 : u + 1;
+                         }
+                         Vantir_Reset(world.session);
+                         Vantir_SetOptions(world.session, 0);
+                     });
+        }
+    }
     Register(options, row, variant, "floor", pairs,
              [&options, pairs, resolve](benchmark::State& state) {
                  FilterWorld& world = WorldFor(options, pairs);
