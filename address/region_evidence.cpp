@@ -44,9 +44,7 @@ bool NameSpells(const AddressDbView& view, RegionSide side, uint32_t pair, const
     return LoadUnitAt(name, text.length) == 0;
 }
 
-bool SameName(const AddressDbView& view, RegionSide side, uint32_t a, uint32_t b) {
-    const unsigned char* first = RegionNameStart(view, side, a);
-    const unsigned char* second = RegionNameStart(view, side, b);
+bool SameName(const unsigned char* first, const unsigned char* second) {
     for (int32_t i = 0;; ++i) {
         const char16_t unit = LoadUnitAt(first, i);
         if (unit != LoadUnitAt(second, i)) return false;
@@ -62,19 +60,27 @@ double PairProbability(const BigramModel* model, WordId first, WordId second) {
     return std::pow(10.0, bounded / kScorePerDecade);
 }
 
-// Adds (word, weight) unless the word is there already; keeps the heaviest
+// A district found for a county, with the region pair that named it.
+struct DistrictCandidate {
+    WordId word;
+    double weight;
+    uint32_t pair;
+};
+
+// Adds the choice unless its word is there already; keeps the heaviest
 // kMaxRegionChoices, heaviest first.
-int32_t AddChoice(RegionChoice* choices, int32_t count, WordId word, double weight) {
+template <typename Choice>
+int32_t AddChoice(Choice* choices, int32_t count, const Choice& choice) {
     for (int32_t i = 0; i < count; ++i) {
-        if (choices[i].word == word) return count;
+        if (choices[i].word == choice.word) return count;
     }
     int32_t at = count < kMaxRegionChoices ? count : kMaxRegionChoices - 1;
-    if (count == kMaxRegionChoices && choices[at].weight >= weight) return count;
-    while (at > 0 && choices[at - 1].weight < weight) {
+    if (count == kMaxRegionChoices && choices[at].weight >= choice.weight) return count;
+    while (at > 0 && choices[at - 1].weight < choice.weight) {
         choices[at] = choices[at - 1];
         --at;
     }
-    choices[at] = RegionChoice{word, weight};
+    choices[at] = choice;
     return count < kMaxRegionChoices ? count + 1 : count;
 }
 
@@ -94,10 +100,11 @@ int32_t Normalise(RegionChoice* choices, int32_t count) {
 double RoadOwnership(const FilterSession* session, const Lexicon* lexicon, const BigramModel* model,
                      uint32_t districtPair, WordId county, WordId road) {
     const AddressDbView& view = session->addressView;
+    const unsigned char* name = RegionNameStart(view, RegionSide::kLower, districtPair);
     int32_t owners = 0;
     bool countyOwns = false;
     for (uint32_t pair = 0; pair < view.regionPairCount; ++pair) {
-        if (!SameName(view, RegionSide::kLower, pair, districtPair)) continue;
+        if (!SameName(RegionNameStart(view, RegionSide::kLower, pair), name)) continue;
         const WordId upper = RegionNameWordId(session, lexicon, model, RegionSide::kUpper, pair);
         if (upper < 0 || !PairPasses(model, upper, road)) continue;
         ++owners;
@@ -125,7 +132,7 @@ int32_t WeighCountiesOfDistrict(const FilterSession* session, const Lexicon* lex
         // model learnt from addresses said without their district.
         const double roadWeight = road >= 0 ? PairProbability(model, county, road) : 1.0;
         const double weight = PairProbability(model, county, district) * roadWeight;
-        count = AddChoice(choices, count, county, weight);
+        count = AddChoice(choices, count, RegionChoice{county, weight});
     }
     return Normalise(choices, count);
 }
@@ -135,6 +142,7 @@ int32_t WeighDistrictsOfCounty(const FilterSession* session, const Lexicon* lexi
                                RegionChoice* choices) {
     const WordText text = TextOf(lexicon, county);
     const AddressDbView& view = session->addressView;
+    DistrictCandidate found[kMaxRegionChoices];
     int32_t count = 0;
     for (uint32_t pair = 0; pair < view.regionPairCount; ++pair) {
         if (!NameSpells(view, RegionSide::kUpper, pair, text)) continue;
@@ -144,12 +152,21 @@ int32_t WeighDistrictsOfCounty(const FilterSession* session, const Lexicon* lexi
         }
         const WordId district = RegionNameWordId(session, lexicon, model, RegionSide::kLower, pair);
         if (district < 0 || !PairBeatsLowest(model, district, road)) continue;
-        const double weight = PairProbability(model, county, district) *
-                              PairProbability(model, district, road) *
-                              RoadOwnership(session, lexicon, model, pair, county, road);
-        count = AddChoice(choices, count, district, weight);
+        const double weight =
+            PairProbability(model, county, district) * PairProbability(model, district, road);
+        count = AddChoice(found, count, DistrictCandidate{district, weight, pair});
     }
-    return Normalise(choices, count);
+    // Ownership only reorders the districts; a single one needs none.
+    int32_t kept = 0;
+    for (int32_t c = 0; c < count; ++c) {
+        DistrictCandidate candidate = found[c];
+        if (count > 1) {
+            candidate.weight *=
+                RoadOwnership(session, lexicon, model, candidate.pair, county, road);
+        }
+        kept = AddChoice(choices, kept, RegionChoice{candidate.word, candidate.weight});
+    }
+    return Normalise(choices, kept);
 }
 
 }  // namespace vantir
