@@ -136,6 +136,34 @@ TEST_F(BuiltData, EvalComparesFilteredAndRawTopOne) {
     EXPECT_TRUE(Contains(missing.err, "no reference for utterance 'b'"));
 }
 
+TEST_F(BuiltData, EvalComparesBothModesPerErrorKind) {
+    WriteFile(dir / "nbest.txt",
+              "cut_1-1 臺北市 大安區 忠孝東路\n"
+              "cut_1-2 臺北市 大安區 忠孝東路 四段 五 號\n"
+              "plain_1-1 臺北市 大安區 忠孝東路 四段 七 號\n");
+    WriteFile(dir / "ref.txt",
+              "cut_1 臺北市大安區忠孝東路四段5號\n"
+              "plain_1 臺北市大安區忠孝東路四段7號\n");
+    const std::string nbest = (dir / "nbest.txt").string();
+    const std::string ref = (dir / "ref.txt").string();
+    const auto run = RunCli({"eval", "--data", out, "--compare", "--nbest", nbest, "--ref", ref});
+    EXPECT_EQ(run.status, kSuccess) << run.err;
+    EXPECT_TRUE(Contains(run.out, "filtered top-1          1   50.0%       2  100.0%\n")) << run.out;
+    EXPECT_TRUE(Contains(run.out, "  cut                  1       0.0%   100.0%")) << run.out;
+    EXPECT_TRUE(Contains(run.out, "  plain                1     100.0%   100.0%")) << run.out;
+
+    const auto alone =
+        RunCli({"eval", "--data", out, "--accurate", "--nbest", nbest, "--ref", ref});
+    EXPECT_TRUE(Contains(alone.out, "filtered top-1          2  100.0%\n")) << alone.out;
+    EXPECT_TRUE(Contains(alone.out, "per error kind")) << alone.out;
+
+    const auto filtered =
+        RunCli({"filter", "--accurate", "--data", out, (dir / "nbest.txt").string()});
+    EXPECT_EQ(filtered.out,
+              "cut_1\n  1. 臺北市大安區忠孝東路四段5號\n  2. 臺北市大安區忠孝東路\n"
+              "plain_1\n  1. 臺北市大安區忠孝東路四段7號\n");
+}
+
 TEST_F(BuiltData, DamagedBlobsAreRefusedWithTheirFileName) {
     std::string model = ReadFile(dir / "out" / "model.lmb");
     WriteFile(dir / "out" / "model.lmb", model.substr(0, model.size() / 2));
