@@ -10,8 +10,8 @@ using namespace vantir::fuzz;
 namespace {
 
 // Input: a stream of hypotheses. Each starts with two bytes: the length
-// (0 to 300) and a flag byte (bit 0: reset first, bit 1: read results after),
-// followed by one byte per id.
+// (0 to 300) and a flag byte (bit 0: reset first, and then bit 2 chooses
+// accurate mode; bit 1: read results after), followed by one byte per id.
 constexpr int32_t kMaxLength = 300;
 constexpr uint8_t kFirstSpecialId = 250;
 constexpr WordId kSpecialIds[] = {INT32_MIN, INT32_MAX, -2, 1 << 20, -1, 0};
@@ -37,7 +37,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::vector<WordId> ids;
         for (int32_t k = 0; k < length && at < size; k++)
             ids.push_back(IdOf(data[at++], modelWords));
-        if (flags & 1) FUZZ_CHECK(Vantir_Reset(session) == 0);
+        if (flags & 1) {
+            FUZZ_CHECK(Vantir_Reset(session) == 0);
+            const uint32_t options = (flags & 4) != 0 ? VANTIR_OPTION_ACCURATE : 0u;
+            FUZZ_CHECK(Vantir_SetOptions(session, options) == 0);
+        }
         bool inRange = true;
         for (WordId id : ids)
             inRange = inRange && id >= -1 && id < modelWords;
