@@ -6,9 +6,6 @@
 #include "address/canonical_spelling.h"
 #include "address/compose_text.h"
 #include "address/region_completion.h"
-#include "address/step_result.h"
-#include "address/tag_codes.h"
-#include "address/word_pairs.h"
 #include "textutil/byte_order.h"
 
 namespace vantir {
@@ -38,31 +35,30 @@ bool PrefixesFormNumber(const Lexicon* lexicon, const WordId* words, int32_t k) 
 // Prefixes, then a word with `tag`. After prefixes the word must pass its pair
 // with the last prefix, unless the prefixes spell a whole number: the model's
 // pairs show which numbers its corpus held, not which are well formed.
-int32_t MatchNumberedWord(const FilterSession* session, const Lexicon* lexicon,
-                          const BigramModel* model, const WordId* words, int32_t start,
+int32_t MatchNumberedWord(const AddressContext& context, const WordId* words, int32_t start,
                           WordId* output, int32_t outPos, int32_t tag, StepResult* result) {
     StepResult prefixes;
-    MatchPrefixes(session, words, start, output, outPos, &prefixes);
+    MatchPrefixes(context, words, start, output, outPos, &prefixes);
     const int32_t at = prefixes.next;
     const int32_t k = prefixes.kept;
-    if (!Tagged(session, words[at], tag)) return NoMatch(start, result);
+    if (!Tagged(context, words[at], tag)) return NoMatch(start, result);
     output[outPos + k] = words[at];
-    if (k > 0 && !PairPasses(model, output[outPos + k - 1], words[at]) &&
-        !PrefixesFormNumber(lexicon, output + outPos, k)) {
+    if (k > 0 && !PairPasses(context.model, output[outPos + k - 1], words[at]) &&
+        !PrefixesFormNumber(context.lexicon, output + outPos, k)) {
         return NoMatch(start, result);
     }
     return Matched(at + 1, k + 1, result);
 }
 
-int32_t MatchThirdSegmentWithNumbers(const FilterSession* session, const Lexicon* lexicon,
-                                     const BigramModel* model, const WordId* words, int32_t start,
-                                     WordId* output, int32_t outPos, StepResult* result) {
+int32_t MatchThirdSegmentWithNumbers(const AddressContext& context, const WordId* words,
+                                     int32_t start, WordId* output, int32_t outPos,
+                                     StepResult* result) {
     StepResult lead;
-    MatchNumberedWord(session, lexicon, model, words, start, output, outPos, kTagThirdLead, &lead);
+    MatchNumberedWord(context, words, start, output, outPos, kTagThirdLead, &lead);
     StepResult key;
     // A key that fails drops the lead with it.
-    if (MatchNumberedWord(session, lexicon, model, words, lead.next, output, outPos + lead.kept,
-                          kTagThirdKey, &key) != 1) {
+    if (MatchNumberedWord(context, words, lead.next, output, outPos + lead.kept, kTagThirdKey,
+                          &key) != 1) {
         return NoMatch(start, result);
     }
     return Matched(key.next, lead.kept + key.kept, result);
@@ -70,52 +66,49 @@ int32_t MatchThirdSegmentWithNumbers(const FilterSession* session, const Lexicon
 
 // A section said as number words and a section word ("十三 段") faces the test
 // that its one-word spelling ("十三段") would: the road must have it.
-bool SplitSectionPasses(const FilterSession* session, const Lexicon* lexicon,
-                        const BigramModel* model, const WordId* segment, int32_t n, WordId before) {
+bool SplitSectionPasses(const AddressContext& context, const WordId* segment, int32_t n,
+                        WordId before) {
     if (n < 2) return true;
     char16_t text[kNumberTextCapacity];
-    ComposeResultText(session, segment, n, text, kNumberTextCapacity);
+    ComposeResultText(context, segment, n, text, kNumberTextCapacity);
     CanonicaliseAddressText(text, kNumberTextCapacity);
-    const WordId whole = Lexicon_FindId(lexicon, text);
-    if (!IsModelWord(ModelWordLimit(model), whole) || whole < 0 ||
-        !Tagged(session, whole, kTagBareFirstKey)) {
+    const WordId whole = Lexicon_FindId(context.lexicon, text);
+    if (!IsModelWord(ModelWordLimit(context.model), whole) || whole < 0 ||
+        !Tagged(context, whole, kTagBareFirstKey)) {
         return true;
     }
-    return PairPasses(model, before, whole);
+    return PairPasses(context.model, before, whole);
 }
 
-int32_t ParseBodyWithNumbers(const FilterSession* session, const Lexicon* lexicon,
-                             const BigramModel* model, const WordId* words, int32_t start,
+int32_t ParseBodyWithNumbers(const AddressContext& context, const WordId* words, int32_t start,
                              WordId* output, int32_t outPos) {
     StepResult first;
     StepResult second;
     StepResult third;
-    MatchFirstSegment(session, model, words, start, output, outPos, &first);
-    if (!SplitSectionPasses(session, lexicon, model, output + outPos, first.kept,
-                            output[outPos - 1])) {
+    MatchFirstSegment(context, words, start, output, outPos, &first);
+    if (!SplitSectionPasses(context, output + outPos, first.kept, output[outPos - 1])) {
         NoMatch(start, &first);
     }
-    MatchSecondSegment(session, words, first.next, output, outPos + first.kept, &second);
-    MatchThirdSegmentWithNumbers(session, lexicon, model, words, second.next, output,
+    MatchSecondSegment(context, words, first.next, output, outPos + first.kept, &second);
+    MatchThirdSegmentWithNumbers(context, words, second.next, output,
                                  outPos + first.kept + second.kept, &third);
     return first.kept + second.kept + third.kept;
 }
 
 // A lone district before the road keeps [district, road] and lists its
 // counties as choices; every other head goes through the grammar's completion.
-int32_t CompleteWithEvidence(const FilterSession* session, const Lexicon* lexicon,
-                             const BigramModel* model, WordId* output, int32_t n,
+int32_t CompleteWithEvidence(const AddressContext& context, WordId* output, int32_t n,
                              AddressReading* reading) {
-    if (n == 2 && Tagged(session, output[0], kTagLowerHead) &&
-        FindLowerNameOfWord(session, lexicon, output[0]) >= 0) {
-        const int32_t found = WeighCountiesOfDistrict(session, lexicon, model, output[0], output[1],
-                                                      reading->choices);
+    if (n == 2 && Tagged(context, output[0], kTagLowerHead) &&
+        FindLowerNameOfWord(context, output[0]) >= 0) {
+        const int32_t found =
+            WeighCountiesOfDistrict(context, output[0], output[1], reading->choices);
         if (found == 0) return 0;
         reading->place = ChoicePlace::kBeforeFirst;
         reading->choiceCount = found;
         return 2;
     }
-    return CompleteRegion(session, lexicon, model, output, n);
+    return CompleteRegion(context, output, n);
 }
 
 void ClearChoices(AddressReading* reading) {
@@ -123,36 +116,35 @@ void ClearChoices(AddressReading* reading) {
     reading->choiceCount = 0;
 }
 
-int32_t ReadStarts(const FilterSession* session, const Lexicon* lexicon, const BigramModel* model,
-                   const WordId* words, int32_t count, WordId* output, AddressReading* reading) {
+int32_t ReadStarts(const AddressContext& context, const WordId* words, int32_t count,
+                   WordId* output, AddressReading* reading) {
     for (int32_t start = 0; start < count; ++start) {
         ClearChoices(reading);
         StepResult head;
-        if (MatchHead(session, words, start, output, &head) != 1) continue;
+        if (MatchHead(context, words, start, output, &head) != 1) continue;
         int32_t kept = head.kept;
         int32_t next = head.next;
-        if (Tagged(session, words[next], kTagCompletionTrigger)) {
+        if (Tagged(context, words[next], kTagCompletionTrigger)) {
             output[kept] = words[next];
-            kept = CompleteWithEvidence(session, lexicon, model, output, kept + 1, reading);
+            kept = CompleteWithEvidence(context, output, kept + 1, reading);
             if (kept == 0) continue;
             ++next;  // the trigger counts as consumed even when completion dropped it
-        } else if (kept == 2 && !PairPasses(model, output[0], output[1])) {
+        } else if (kept == 2 && !PairPasses(context.model, output[0], output[1])) {
             continue;
-        } else if (kept == 1 && Tagged(session, output[0], kTagLowerHead) &&
-                   FindLowerNameOfWord(session, lexicon, output[0]) >= 0) {
+        } else if (kept == 1 && Tagged(context, output[0], kTagLowerHead) &&
+                   FindLowerNameOfWord(context, output[0]) >= 0) {
             // A district said alone is the start of an address in its county.
-            const int32_t found =
-                WeighCountiesOfDistrict(session, lexicon, model, output[0], -1, reading->choices);
+            const int32_t found = WeighCountiesOfDistrict(context, output[0], -1, reading->choices);
             if (found > 0) {
                 reading->place = ChoicePlace::kBeforeFirst;
                 reading->choiceCount = found;
             }
         }
-        if (EndsAddress(session, output[kept - 1])) return kept;
-        return kept + ParseBodyWithNumbers(session, lexicon, model, words, next, output, kept);
+        if (EndsAddress(context, output[kept - 1])) return kept;
+        return kept + ParseBodyWithNumbers(context, words, next, output, kept);
     }
     ClearChoices(reading);
-    return FindFallbackWord(session, words, count, output);
+    return FindFallbackWord(context, words, count, output);
 }
 
 double MeanPairScore(const BigramModel* model, const WordId* words, int32_t n) {
@@ -165,15 +157,14 @@ double MeanPairScore(const BigramModel* model, const WordId* words, int32_t n) {
     return total / (n - 1);
 }
 
-int32_t ReadInStrictMode(const FilterSession* session, const Lexicon* lexicon,
-                         const BigramModel* model, const WordId* words, int32_t count,
+int32_t ReadInStrictMode(const AddressContext& context, const WordId* words, int32_t count,
                          WordId* output, AddressReading* reading) {
-    int32_t kept = ReadStarts(session, lexicon, model, words, count, output, reading);
+    int32_t kept = ReadStarts(context, words, count, output, reading);
     if (kept >= 2 && reading->place == ChoicePlace::kNone &&
-        Tagged(session, output[0], kTagUpperHead) &&
-        Tagged(session, output[1], kTagCompletionTrigger)) {
+        Tagged(context, output[0], kTagUpperHead) &&
+        Tagged(context, output[1], kTagCompletionTrigger)) {
         reading->choiceCount =
-            WeighDistrictsOfCounty(session, lexicon, model, output[0], output[1], reading->choices);
+            WeighDistrictsOfCounty(context, output[0], output[1], reading->choices);
         reading->place = ChoicePlace::kAfterFirst;
         // Like the grammar's listing: no district that may stand there, no address.
         if (reading->choiceCount == 0) kept = 0;
@@ -182,20 +173,18 @@ int32_t ReadInStrictMode(const FilterSession* session, const Lexicon* lexicon,
         reading->choiceCount = 1;
         reading->choices[0] = RegionChoice{-1, 1.0};
     }
-    reading->pairScore = MeanPairScore(model, output, kept);
+    reading->pairScore = MeanPairScore(context.model, output, kept);
     return kept;
 }
 
 }  // namespace
 
-int32_t ReadAddressWithEvidence(const FilterSession* session, const Lexicon* lexicon,
-                                BigramModel* model, const WordId* words, int32_t count,
+int32_t ReadAddressWithEvidence(const AddressContext& context, const WordId* words, int32_t count,
                                 WordId* output, AddressReading* reading) {
     ClearChoices(reading);
     reading->pairScore = 0.0;
-    reading->kept = WithStrictScoring(model, [&] {
-        return count > 0 ? ReadInStrictMode(session, lexicon, model, words, count, output, reading)
-                         : 0;
+    reading->kept = WithStrictScoring(context.model, [&] {
+        return count > 0 ? ReadInStrictMode(context, words, count, output, reading) : 0;
     });
     return reading->kept;
 }

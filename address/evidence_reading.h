@@ -5,9 +5,7 @@
 
 #include <cstdint>
 
-#include "filter/session.h"
-#include "vantir/bigram.h"
-#include "vantir/lexicon.h"
+#include "address/address_context.h"
 
 namespace vantir {
 
@@ -48,19 +46,16 @@ struct AddressReading {
 // model never saw them before that word, and (d) a section said in two words
 // faces the road's pair test of its one-word spelling when the lexicon has it. Scores in strict
 // mode; leaves the model in back-off mode. Returns reading->kept.
-int32_t ReadAddressWithEvidence(const FilterSession* session, const Lexicon* lexicon,
-                                BigramModel* model, const WordId* words, int32_t count,
+int32_t ReadAddressWithEvidence(const AddressContext& context, const WordId* words, int32_t count,
                                 WordId* output, AddressReading* reading);
 
 // The weights behind (a) and (b), in strict mode; a road of -1 weighs the
 // counties of a district said without one. Each writes at most
 // kMaxRegionChoices choices, heaviest first, weights summing to 1, and returns
 // their number (0 when no word passes).
-int32_t WeighCountiesOfDistrict(const FilterSession* session, const Lexicon* lexicon,
-                                const BigramModel* model, WordId district, WordId road,
+int32_t WeighCountiesOfDistrict(const AddressContext& context, WordId district, WordId road,
                                 RegionChoice* choices);
-int32_t WeighDistrictsOfCounty(const FilterSession* session, const Lexicon* lexicon,
-                               const BigramModel* model, WordId county, WordId road,
+int32_t WeighDistrictsOfCounty(const AddressContext& context, WordId county, WordId road,
                                RegionChoice* choices);
 
 }  // namespace vantir

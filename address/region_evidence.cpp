@@ -2,11 +2,9 @@
 // has a heard district, every district of a heard county, by the model's pairs.
 #include <cmath>
 
+#include "address/address_context.h"
 #include "address/evidence_reading.h"
 #include "address/region_completion.h"
-#include "address/tag_codes.h"
-#include "address/word_pairs.h"
-#include "filter/address_db.h"
 #include "textutil/byte_order.h"
 
 namespace vantir {
@@ -97,16 +95,16 @@ int32_t Normalise(RegionChoice* choices, int32_t count) {
 // How much of the district's pair with the road the county may claim: the
 // counties with a district of this name that the model heard before the road
 // share it; a county it never heard there keeps a small part.
-double RoadOwnership(const FilterSession* session, const Lexicon* lexicon, const BigramModel* model,
-                     uint32_t districtPair, WordId county, WordId road) {
-    const AddressDbView& view = session->addressView;
+double RoadOwnership(const AddressContext& context, uint32_t districtPair, WordId county,
+                     WordId road) {
+    const AddressDbView& view = *context.db;
     const unsigned char* name = RegionNameStart(view, RegionSide::kLower, districtPair);
     int32_t owners = 0;
     bool countyOwns = false;
     for (uint32_t pair = 0; pair < view.regionPairCount; ++pair) {
         if (!SameName(RegionNameStart(view, RegionSide::kLower, pair), name)) continue;
-        const WordId upper = RegionNameWordId(session, lexicon, model, RegionSide::kUpper, pair);
-        if (upper < 0 || !PairPasses(model, upper, road)) continue;
+        const WordId upper = RegionNameWordId(context, RegionSide::kUpper, pair);
+        if (upper < 0 || !PairPasses(context.model, upper, road)) continue;
         ++owners;
         countyOwns = countyOwns || upper == county;
     }
@@ -116,44 +114,42 @@ double RoadOwnership(const FilterSession* session, const Lexicon* lexicon, const
 
 }  // namespace
 
-int32_t WeighCountiesOfDistrict(const FilterSession* session, const Lexicon* lexicon,
-                                const BigramModel* model, WordId district, WordId road,
+int32_t WeighCountiesOfDistrict(const AddressContext& context, WordId district, WordId road,
                                 RegionChoice* choices) {
-    if (road >= 0 && !PairPasses(model, district, road)) return 0;
-    const WordText text = TextOf(lexicon, district);
-    const AddressDbView& view = session->addressView;
+    if (road >= 0 && !PairPasses(context.model, district, road)) return 0;
+    const WordText text = TextOf(context.lexicon, district);
+    const AddressDbView& view = *context.db;
     int32_t count = 0;
     for (uint32_t pair = 0; pair < view.regionPairCount; ++pair) {
         if (!NameSpells(view, RegionSide::kLower, pair, text)) continue;
-        const WordId county = RegionNameWordId(session, lexicon, model, RegionSide::kUpper, pair);
+        const WordId county = RegionNameWordId(context, RegionSide::kUpper, pair);
         // A county that is no word has no text to complete the address with.
-        if (county < 0 || !PairPasses(model, county, district)) continue;
+        if (county < 0 || !PairPasses(context.model, county, district)) continue;
         // P(district | county) times P(road | county): the second is what the
         // model learnt from addresses said without their district.
-        const double roadWeight = road >= 0 ? PairProbability(model, county, road) : 1.0;
-        const double weight = PairProbability(model, county, district) * roadWeight;
+        const double roadWeight = road >= 0 ? PairProbability(context.model, county, road) : 1.0;
+        const double weight = PairProbability(context.model, county, district) * roadWeight;
         count = AddChoice(choices, count, RegionChoice{county, weight});
     }
     return Normalise(choices, count);
 }
 
-int32_t WeighDistrictsOfCounty(const FilterSession* session, const Lexicon* lexicon,
-                               const BigramModel* model, WordId county, WordId road,
+int32_t WeighDistrictsOfCounty(const AddressContext& context, WordId county, WordId road,
                                RegionChoice* choices) {
-    const WordText text = TextOf(lexicon, county);
-    const AddressDbView& view = session->addressView;
+    const WordText text = TextOf(context.lexicon, county);
+    const AddressDbView& view = *context.db;
     DistrictCandidate found[kMaxRegionChoices];
     int32_t count = 0;
     for (uint32_t pair = 0; pair < view.regionPairCount; ++pair) {
         if (!NameSpells(view, RegionSide::kUpper, pair, text)) continue;
         // Only the word the lexicon gives for the name is the county.
-        if (RegionNameWordId(session, lexicon, model, RegionSide::kUpper, pair) != county) {
+        if (RegionNameWordId(context, RegionSide::kUpper, pair) != county) {
             continue;
         }
-        const WordId district = RegionNameWordId(session, lexicon, model, RegionSide::kLower, pair);
-        if (district < 0 || !PairBeatsLowest(model, district, road)) continue;
-        const double weight =
-            PairProbability(model, county, district) * PairProbability(model, district, road);
+        const WordId district = RegionNameWordId(context, RegionSide::kLower, pair);
+        if (district < 0 || !PairBeatsLowest(context.model, district, road)) continue;
+        const double weight = PairProbability(context.model, county, district) *
+                              PairProbability(context.model, district, road);
         count = AddChoice(found, count, DistrictCandidate{district, weight, pair});
     }
     // Ownership only reorders the districts; a single one needs none.
@@ -161,8 +157,7 @@ int32_t WeighDistrictsOfCounty(const FilterSession* session, const Lexicon* lexi
     for (int32_t c = 0; c < count; ++c) {
         DistrictCandidate candidate = found[c];
         if (count > 1) {
-            candidate.weight *=
-                RoadOwnership(session, lexicon, model, candidate.pair, county, road);
+            candidate.weight *= RoadOwnership(context, candidate.pair, county, road);
         }
         kept = AddChoice(choices, kept, RegionChoice{candidate.word, candidate.weight});
     }

@@ -3,9 +3,7 @@
 #include "address/canonical_spelling.h"
 #include "address/compose_text.h"
 #include "address/evidence_reading.h"
-#include "address/tag_codes.h"
 #include "filter/accurate_results.h"
-#include "filter/address_db.h"
 #include "filter/insert_result.h"
 #include "vantir/textutil.h"
 #include "vantir/vantir.h"
@@ -22,10 +20,9 @@ double RankWeight(int32_t rank) {
     return 1.0 / (rank + 1.0);
 }
 
-bool IsRegionWord(const FilterSession* session, WordId word) {
-    return HasTag(session, word, kTagUpperHead) == 1 ||
-           HasTag(session, word, kTagUpperFollower) == 1 ||
-           HasTag(session, word, kTagLowerHead) == 1;
+bool IsRegionWord(const AddressContext& context, WordId word) {
+    return Tagged(context, word, kTagUpperHead) || Tagged(context, word, kTagUpperFollower) ||
+           Tagged(context, word, kTagLowerHead);
 }
 
 // Region words kept as heard (not chosen) count for the choices of all
@@ -33,7 +30,7 @@ bool IsRegionWord(const FilterSession* session, WordId word) {
 void NoteHeardRegions(FilterSession* session, const WordId* kept, int32_t k, double weight) {
     UtteranceEvidence& evidence = session->evidence;
     for (int32_t i = 0; i < k; ++i) {
-        if (!IsRegionWord(session, kept[i])) continue;
+        if (!IsRegionWord(AddressContextOf(session), kept[i])) continue;
         int32_t at = 0;
         while (at < evidence.heardCount && evidence.heard[at].word != kept[i])
             ++at;
@@ -49,7 +46,7 @@ void NoteHeardRegions(FilterSession* session, const WordId* kept, int32_t k, dou
 // Composes the canonical text into the scratch text; its length, 0 for none.
 int32_t ComposeCanonical(FilterSession* session, const WordId* words, int32_t n) {
     char16_t* text = session->scratchText;
-    ComposeResultText(session, words, n, text, kScratchTextCapacity);
+    ComposeResultText(AddressContextOf(session), words, n, text, kScratchTextCapacity);
     int32_t length = CanonicaliseAddressText(text, kScratchTextCapacity);
     if (length > kMaxResultTextLength) {
         text[kMaxResultTextLength] = 0;
@@ -111,8 +108,8 @@ int32_t EnterHypothesisAccurately(FilterSession* session, const WordId* input, i
     evidence.totalRankWeight += weight;
 
     AddressReading reading;
-    const int32_t k = ReadAddressWithEvidence(session, session->lexicon, session->model, input,
-                                              count, analysed, &reading);
+    const int32_t k =
+        ReadAddressWithEvidence(AddressContextOf(session), input, count, analysed, &reading);
     if (k <= 0) return VANTIR_OK;
     NoteHeardRegions(session, analysed, k, weight);
 
@@ -130,7 +127,8 @@ int32_t EnterHypothesisAccurately(FilterSession* session, const WordId* input, i
         const int32_t n = BuildChoice(reading, analysed, c, sequence);
         // An address without text is no destination; it is never entered.
         if (ComposeCanonical(session, sequence, n) == 0) continue;
-        const uint8_t resultClass = ResultClassOf(session, sequence, n, completed);
+        const uint8_t resultClass =
+            ResultClassOf(AddressContextOf(session), sequence, n, completed);
         const int32_t entry = FindOrMakeEntry(session, resultClass, rank);
         // The heaviest reading that finds no room is reported; lighter ones
         // are left out quietly.

@@ -18,14 +18,6 @@ namespace {
 // Room the intake gives the analysed address: count + 10 words.
 constexpr int32_t kOutputSlack = 10;
 
-bool EndsAddress(const AddressContext& context, WordId word) {
-    for (int32_t tag :
-         {kTagHeadOpener, kTagOpenerFollower, kTagLowerHead, kTagUpperHead, kTagClosing}) {
-        if (Tagged(context, word, tag)) return true;
-    }
-    return false;
-}
-
 bool Contains(const std::vector<WordId>& words, WordId word) {
     return std::find(words.begin(), words.end(), word) != words.end();
 }
