@@ -33,8 +33,8 @@ std::vector<WordEntry> Vocabulary() {
     return words;
 }
 
-std::vector<vantir::tools::RegionPair> Regions() {
-    std::vector<vantir::tools::RegionPair> pairs;
+std::vector<vantir::RegionPair> Regions() {
+    std::vector<vantir::RegionPair> pairs;
     for (const auto& [county, district] :
          std::vector<std::pair<std::string, std::string>>{{"臺北市", "中正區"},
                                                           {"基隆市", "中正區"},
