@@ -4,7 +4,6 @@
 #include "address/compose_text.h"
 #include "address/evidence_reading.h"
 #include "filter/accurate_results.h"
-#include "filter/insert_result.h"
 #include "vantir/textutil.h"
 #include "vantir/vantir.h"
 

@@ -4,7 +4,6 @@
 
 #include "address/canonical_spelling.h"
 #include "filter/accurate_results.h"
-#include "filter/insert_result.h"
 #include "vantir/textutil.h"
 
 namespace vantir {
