@@ -1,6 +1,10 @@
 # Fails unless every dynamic symbol that the shared library defines is one of the
 # public C calls or a text routine of namespace vantir.
-execute_process(COMMAND nm -D --defined-only ${LIBRARY}
+# NM is the build's nm (the cross binutils' one in a cross build).
+if(NOT NM)
+  set(NM nm)
+endif()
+execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY}
                 OUTPUT_VARIABLE listing RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "nm failed on ${LIBRARY}")

@@ -15,6 +15,7 @@
 #include <initializer_list>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "tools/cli.h"
@@ -89,6 +90,21 @@ inline const char* const kCliBinary = VANTIR_CLI_BINARY;
 inline const char* const kCliBinary = nullptr;
 #endif
 
+// The emulator and its arguments that start a cross-built binary ('|'-separated
+// in VANTIR_CLI_LAUNCHER), empty in a native build.
+inline std::vector<std::string> CliLauncher() {
+    std::vector<std::string> words;
+#ifdef VANTIR_CLI_LAUNCHER
+    std::string_view rest = VANTIR_CLI_LAUNCHER;
+    while (!rest.empty()) {
+        const size_t bar = rest.find('|');
+        words.emplace_back(rest.substr(0, bar));
+        rest = bar == std::string_view::npos ? std::string_view() : rest.substr(bar + 1);
+    }
+#endif
+    return words;
+}
+
 // Runs the real binary as its own process, standard input empty. Standard
 // output goes to `outputPath` when given (e.g. /dev/full), else it is captured;
 // status is the exit status, or 128 + the signal that ended the process.
@@ -99,7 +115,8 @@ inline CliRun RunBinary(const std::vector<std::string>& arguments,
     const std::string outPath =
         outputPath.empty() ? (capture / "out").string() : outputPath.string();
     const std::string errPath = (capture / "err").string();
-    std::vector<std::string> owned = {kCliBinary};
+    std::vector<std::string> owned = CliLauncher();
+    owned.push_back(kCliBinary);
     owned.insert(owned.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
     for (std::string& argument : owned)
