@@ -51,6 +51,23 @@ VANTIR_API int32_t Vantir_SetOptions(FilterSession* session, uint32_t options);
 /* The session's options; 0 for a null session. */
 VANTIR_API uint32_t Vantir_GetOptions(const FilterSession* session);
 
+/* Text intake, for recognisers that emit text instead of word ids. `text` holds
+   `length` UTF-16 units, or runs to its 0 unit when length < 0.
+   Vantir_SegmentText writes at most `capacity` ids (ids may be null when capacity
+   is 0) and returns how many the whole text splits into, or a negative code:
+   -5 null session, -41 a null text with a length other than 0, a negative
+   capacity or null ids with room, -4 a model without a blob and a text with
+   words, -10 out of memory. Blanks and punctuation are dropped, Taiwan variant
+   characters (台/臺 ...), full- and half-width ASCII and ASCII case all find the
+   lexicon's word, digit runs are read as numbers spelled in numerals, and a
+   character no word covers is left out.
+   Vantir_AddRecogText enters the text as one hypothesis, with the return codes
+   of Vantir_AddRecogResult (and the argument codes above). */
+VANTIR_API int32_t Vantir_SegmentText(FilterSession* session, const char16_t* text, int32_t length,
+                                      WordId* ids, int32_t capacity);
+VANTIR_API int32_t Vantir_AddRecogText(FilterSession* session, const char16_t* text,
+                                       int32_t length);
+
 #ifdef __cplusplus
 }
 #endif

@@ -360,6 +360,30 @@ class Session {
                                      static_cast<int32_t>(ids.size()));
     }
 
+    // One hypothesis as unsegmented text (see Vantir_AddRecogText); 0 or a
+    // negative code. The UTF-8 form answers VANTIR_INVALID_ARGUMENT for bytes
+    // that are no UTF-8.
+    int32_t add_text(std::u16string_view text) noexcept {
+        return Vantir_AddRecogText(session_.get(), text.data(), static_cast<int32_t>(text.size()));
+    }
+    int32_t add_text(std::string_view utf8) {
+        Expected<std::u16string> text = ToUtf16(utf8);
+        if (!text) return VANTIR_INVALID_ARGUMENT;
+        return add_text(std::u16string_view(*text));
+    }
+
+    // The lexicon words that the text splits into (see Vantir_SegmentText).
+    Expected<std::vector<WordId>> segment(std::u16string_view text) const {
+        const auto length = static_cast<int32_t>(text.size());
+        const int32_t count = Vantir_SegmentText(session_.get(), text.data(), length, nullptr, 0);
+        if (count < 0) return Error{count, "cannot segment the text"};
+        std::vector<WordId> ids(static_cast<size_t>(count));
+        const int32_t written =
+            Vantir_SegmentText(session_.get(), text.data(), length, ids.data(), count);
+        if (written < 0) return Error{written, "cannot segment the text"};
+        return ids;
+    }
+
     // Up to maxCount addresses in ranked order. A hypothesis whose kept words
     // have no text enters the empty text into the table; it is no address and
     // is skipped here, so up to maxCount non-empty texts come back.

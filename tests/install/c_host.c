@@ -15,6 +15,8 @@ int main(void) {
     if (Vantir_Reset(NULL) != -5) return 4;
     int32_t count = 3;
     if (Vantir_GetFilterResult(NULL, NULL, 0, 0, &count) != -5) return 5;
+    if (Vantir_SegmentText(NULL, NULL, 0, NULL, 0) != -5) return 6;
+    if (Vantir_AddRecogText(NULL, u"", -1) != -5) return 7;
     puts("c host ok");
     return 0;
 }

@@ -1,0 +1,346 @@
+// Text intake's search: the text is normalised into a window (variants and
+// widths folded, digits spelled), then a bigram Viterbi search splits it.
+//
+// Lattice: position e of the window has up to kMaxPathsPerPosition best paths,
+// one per last word. A word w over units [s, e) extends the best path at s
+// under score(last, w) in back-off mode; a unit that no word covers may be
+// left out at kUnknownUnitScore, after which the context is the text start
+// again, so an address after a stray filler scores as it would alone. The
+// units of a spelled number are left out all together or not at all: a number
+// that the lexicon cannot spell must not shrink to the part it can ("38" to
+// 十). The path's end adds score(last, end of text). Memory: one heap block
+// per call, sized by min(2 * length, kSegmentWindowUnits) units.
+#include "address/text_segmenter.h"
+
+#include <cstddef>
+
+#include "address/address_context.h"
+#include "address/numeral_spelling.h"
+#include "bigram/scorers.h"
+#include "mempool/heap.h"
+#include "textutil/text_variants.h"
+#include "vantir/lexicon.h"
+
+namespace vantir {
+
+namespace {
+
+constexpr WordId kBoundary = -1;      // the text's start and end, and a left-out unit
+constexpr int32_t kMaxSpanWords = 4;  // distinct words one span matches through its spellings
+constexpr int32_t kDecimalBase = 10;
+
+// The best path that ends at one position with one last word.
+struct PathEnd {
+    WordId word;    // kBoundary: the window start after a left-out unit or the text start
+    int32_t score;  // sum of the scores along the path
+    int32_t from;   // position where the last word starts; -1 at the window start
+    int32_t back;   // index of the extended path among those ending at `from`
+};
+
+// Normalised units and the lattice over them, all in one heap block.
+struct Window {
+    PathEnd* paths;        // kMaxPathsPerPosition per position 0 .. capacity
+    int32_t* pathCounts;   // per position
+    WordId* words;         // the best path's words, gathered back to front
+    char16_t* units;       // the text as searched
+    char16_t* alternates;  // another spelling of each unit, or 0
+    int32_t* numberStart;  // first unit of the number (digit run) holding the unit, or -1
+    int32_t* sourceAt;     // index in the text of the unit (of its digit run's start)
+    int32_t capacity;      // units of room
+    void* block;
+};
+
+bool AllocateWindow(Window* window, int32_t capacity) {
+    const size_t positions = static_cast<size_t>(capacity) + 1;
+    const size_t pathBytes = positions * kMaxPathsPerPosition * sizeof(PathEnd);
+    const size_t countBytes = positions * sizeof(int32_t);
+    const size_t wordBytes = static_cast<size_t>(capacity) * sizeof(WordId);
+    const size_t unitBytes = static_cast<size_t>(capacity) * sizeof(char16_t);
+    auto* block = static_cast<unsigned char*>(
+        HeapAlloc(pathBytes + countBytes + 3 * wordBytes + 2 * unitBytes));
+    if (block == nullptr) return false;
+    window->block = block;
+    window->paths = reinterpret_cast<PathEnd*>(block);
+    window->pathCounts = reinterpret_cast<int32_t*>(block + pathBytes);
+    window->words = reinterpret_cast<WordId*>(block + pathBytes + countBytes);
+    window->numberStart = reinterpret_cast<int32_t*>(block + pathBytes + countBytes + wordBytes);
+    window->sourceAt = window->numberStart + capacity;
+    window->units = reinterpret_cast<char16_t*>(block + pathBytes + countBytes + 3 * wordBytes);
+    window->alternates = window->units + capacity;
+    window->capacity = capacity;
+    return true;
+}
+
+struct TextReader {
+    const char16_t* text;
+    int32_t length;
+    int32_t at;         // first unit not yet read
+    bool digitByDigit;  // inside a digit run that is read one digit at a time
+};
+
+void PutUnit(const TextReader& reader, Window* window, int32_t* m, char16_t unit,
+             char16_t alternate) {
+    window->units[*m] = unit;
+    window->alternates[*m] = alternate;
+    window->numberStart[*m] = -1;
+    window->sourceAt[*m] = reader.at;
+    ++*m;
+}
+
+// Reads a digit run at the reader as one number when it is short and has no
+// leading zero; false when it is read digit by digit or does not fit.
+bool SpellRun(TextReader* reader, Window* window, int32_t* m, bool* full) {
+    int32_t value = 0;
+    int32_t run = 0;
+    while (run <= kMaxNumberDigits && reader->at + run < reader->length) {
+        const int32_t digit = DecimalDigitValue(reader->text[reader->at + run]);
+        if (digit < 0) break;
+        value = value * kDecimalBase + digit;
+        ++run;
+    }
+    const bool leadingZero = run > 1 && DecimalDigitValue(reader->text[reader->at]) == 0;
+    if (run > kMaxNumberDigits || leadingZero) return false;
+    if (*m + kMaxNumberUnits > window->capacity) {
+        *full = true;
+        return true;
+    }
+    const int32_t start = *m;
+    *m += SpellNumber(value, window->units + start, window->alternates + start);
+    for (int32_t k = start; k < *m; ++k) {
+        window->numberStart[k] = start;
+        window->sourceAt[k] = reader->at;
+    }
+    reader->at += run;
+    return true;
+}
+
+// Normalises text into the window until the text ends or the window is full;
+// returns the units written.
+int32_t FillWindow(TextReader* reader, Window* window) {
+    int32_t m = 0;
+    bool full = false;
+    while (!full && reader->at < reader->length) {
+        const char16_t unit = reader->text[reader->at];
+        const int32_t digit = DecimalDigitValue(unit);
+        if (digit < 0) reader->digitByDigit = false;
+        if (IsTextSeparator(unit)) {
+            ++reader->at;
+        } else if (digit >= 0 && !reader->digitByDigit && SpellRun(reader, window, &m, &full)) {
+            // spelled as a number, or left for the next window
+        } else if (m >= window->capacity) {
+            full = true;
+        } else if (digit >= 0) {
+            // A run read digit by digit is one number too: all of it or nothing.
+            const bool continued = reader->digitByDigit && m > 0;
+            reader->digitByDigit = true;
+            PutUnit(*reader, window, &m, DigitNumeral(digit), 0);
+            window->numberStart[m - 1] = continued ? window->numberStart[m - 2] : m - 1;
+            ++reader->at;
+        } else {
+            const char16_t narrow = NarrowWidth(unit);
+            const char16_t variant = VariantPartner(narrow);
+            PutUnit(*reader, window, &m, narrow, variant != 0 ? variant : WidthPartner(narrow));
+            ++reader->at;
+        }
+    }
+    return m;
+}
+
+// Ids of the model's words that spell units[0 .. n-1], variants taken into
+// account; at most kMaxSpanWords of them, each once.
+int32_t SpanWords(const Lexicon* lexicon, int64_t limit, const char16_t* units,
+                  const char16_t* alternates, int32_t n, WordId* found) {
+    int32_t variantAt[kMaxSegmentWordUnits];
+    int32_t variants = 0;
+    char16_t key[kMaxSegmentWordUnits];
+    for (int32_t i = 0; i < n; ++i) {
+        key[i] = units[i];
+        if (alternates[i] != 0) variantAt[variants++] = i;
+    }
+    const bool mixed = variants <= kMaxMixedVariantUnits;
+    const int32_t spellings = mixed ? 1 << variants : 2;
+    int32_t count = 0;
+    for (int32_t spelling = 0; spelling < spellings; ++spelling) {
+        for (int32_t v = 0; v < variants; ++v) {
+            const bool other = mixed ? ((spelling >> v) & 1) != 0 : spelling == 1;
+            const int32_t at = variantAt[v];
+            key[at] = other ? alternates[at] : units[at];
+        }
+        const WordId id = Lexicon_FindIdN(lexicon, key, n);
+        if (!IsModelWord(limit, id) || id == kBoundary) continue;
+        bool seen = false;
+        for (int32_t k = 0; k < count; ++k)
+            seen = seen || found[k] == id;
+        if (!seen && count < kMaxSpanWords) found[count++] = id;
+    }
+    return count;
+}
+
+// Keeps the path if it is among the best kMaxPathsPerPosition at `position`;
+// a path with the same last word as a kept one replaces it only when better.
+void KeepPath(Window* window, int32_t position, const PathEnd& path) {
+    PathEnd* ends = window->paths + static_cast<size_t>(position) * kMaxPathsPerPosition;
+    int32_t& count = window->pathCounts[position];
+    int32_t worst = 0;
+    for (int32_t k = 0; k < count; ++k) {
+        if (ends[k].word == path.word) {
+            if (path.score > ends[k].score) ends[k] = path;
+            return;
+        }
+        if (ends[k].score < ends[worst].score) worst = k;
+    }
+    if (count < kMaxPathsPerPosition) {
+        ends[count++] = path;
+    } else if (path.score > ends[worst].score) {
+        ends[worst] = path;
+    }
+}
+
+int32_t BestPathAt(const Window& window, int32_t position) {
+    const PathEnd* ends = window.paths + static_cast<size_t>(position) * kMaxPathsPerPosition;
+    int32_t best = 0;
+    for (int32_t k = 1; k < window.pathCounts[position]; ++k) {
+        if (ends[k].score > ends[best].score) best = k;
+    }
+    return best;
+}
+
+// The path that leaves out what ends at `end` unread: one unit, or a whole
+// spelled number ending there. Inside a number nothing is left out alone.
+void LeaveOut(Window* window, int32_t end, int32_t m) {
+    const int32_t number = window->numberStart[end - 1];
+    if (number >= 0 && end < m && window->numberStart[end] == number) return;
+    const int32_t start = number >= 0 ? number : end - 1;
+    const int32_t previous = BestPathAt(*window, start);
+    const PathEnd& kept =
+        window->paths[static_cast<size_t>(start) * kMaxPathsPerPosition + previous];
+    KeepPath(window, end,
+             PathEnd{kBoundary, kept.score + (end - start) * kUnknownUnitScore, start, previous});
+}
+
+struct SearchInputs {
+    const Lexicon* lexicon;
+    const BigramModel* model;
+    int64_t limit;
+    int32_t longestWord;
+};
+
+// Extends the paths ending at `start` by the words over [start, end).
+void ExtendBySpan(const SearchInputs& in, Window* window, int32_t start, int32_t end) {
+    if (window->pathCounts[start] == 0) return;  // inside a number that no word reached
+    WordId found[kMaxSpanWords];
+    const int32_t words = SpanWords(in.lexicon, in.limit, window->units + start,
+                                    window->alternates + start, end - start, found);
+    const PathEnd* ends = window->paths + static_cast<size_t>(start) * kMaxPathsPerPosition;
+    for (int32_t f = 0; f < words; ++f) {
+        PathEnd best{found[f], 0, start, -1};
+        for (int32_t k = 0; k < window->pathCounts[start]; ++k) {
+            const int32_t score =
+                ends[k].score + ScorePairBackoff(in.model, ends[k].word, found[f]);
+            if (best.back < 0 || score > best.score) {
+                best.score = score;
+                best.back = k;
+            }
+        }
+        KeepPath(window, end, best);
+    }
+}
+
+const PathEnd& PathAt(const Window& window, int32_t position, int32_t k) {
+    return window.paths[static_cast<size_t>(position) * kMaxPathsPerPosition + k];
+}
+
+// Whether the next window may start at unit `position`: not inside a number.
+bool CanRestartAt(const Window& window, int32_t position) {
+    const int32_t number = window.numberStart[position];
+    return number < 0 || number == position;
+}
+
+// Where a window's words are committed up to: the text's end, or else the last
+// word boundary of the best path that leaves room for the longest word before
+// the window's end, so that no word is cut by the window (the units after it
+// are read again). The whole window when the path has no such boundary.
+struct Commit {
+    int32_t position;
+    int32_t path;  // index of the best path's step that ends there
+};
+
+Commit ChooseCommit(const SearchInputs& in, const Window& window, int32_t m, bool textEnds) {
+    Commit commit{m, 0};
+    int32_t bestScore = 0;
+    for (int32_t k = 0; k < window.pathCounts[m]; ++k) {
+        const PathEnd& end = PathAt(window, m, k);
+        int32_t score = end.score;
+        if (textEnds && end.word != kBoundary) {
+            score += ScorePairBackoff(in.model, end.word, kBoundary);
+        }
+        if (k == 0 || score > bestScore) {
+            commit.path = k;
+            bestScore = score;
+        }
+    }
+    if (textEnds) return commit;
+    for (Commit at = commit; at.position > 0;) {
+        if (at.position <= m - in.longestWord && CanRestartAt(window, at.position)) return at;
+        const PathEnd& step = PathAt(window, at.position, at.path);
+        at = Commit{step.from, step.back};
+    }
+    return commit;
+}
+
+// Searches window units [0, m) after `context`, appends the best path's words
+// up to the commit position to the sink and returns that position; *context
+// becomes the last word committed.
+int32_t SearchWindow(const SearchInputs& in, Window* window, int32_t m, bool textEnds,
+                     WordId* context, WordSink* sink) {
+    window->pathCounts[0] = 1;
+    window->paths[0] = PathEnd{*context, 0, -1, 0};
+    for (int32_t end = 1; end <= m; ++end) {
+        window->pathCounts[end] = 0;
+        for (int32_t n = 1; n <= in.longestWord && n <= end; ++n)
+            ExtendBySpan(in, window, end - n, end);
+        LeaveOut(window, end, m);
+    }
+    const Commit commit = ChooseCommit(in, *window, m, textEnds);
+    *context = PathAt(*window, commit.position, commit.path).word;
+    int32_t gathered = 0;
+    for (Commit at = commit; at.position > 0;) {
+        const PathEnd& step = PathAt(*window, at.position, at.path);
+        if (step.word != kBoundary) window->words[gathered++] = step.word;
+        at = Commit{step.from, step.back};
+    }
+    while (gathered > 0) {
+        const WordId word = window->words[--gathered];
+        if (sink->count < sink->capacity) sink->ids[sink->count] = word;
+        ++sink->count;
+    }
+    return commit.position;
+}
+
+}  // namespace
+
+int32_t SegmentText(const Lexicon* lexicon, const BigramModel* model, const char16_t* text,
+                    int32_t length, WordSink* sink) {
+    if (length <= 0) return VANTIR_OK;
+    const int32_t longest = Lexicon_GetMaxWordLength(lexicon);
+    const SearchInputs in{lexicon, model, ModelWordLimit(model),
+                          longest < kMaxSegmentWordUnits ? longest : kMaxSegmentWordUnits};
+    // Every text unit gives at most two window units (a 4-digit number, 7).
+    const int32_t room = length < kSegmentWindowUnits / 2 ? 2 * length : kSegmentWindowUnits;
+    Window window;
+    if (!AllocateWindow(&window, room + kMaxNumberUnits)) return VANTIR_OUT_OF_MEMORY;
+    TextReader reader{text, length, 0, false};
+    WordId context = kBoundary;
+    while (reader.at < length) {
+        const int32_t m = FillWindow(&reader, &window);
+        const int32_t committed = SearchWindow(in, &window, m, reader.at >= length, &context, sink);
+        if (committed < m) {
+            reader.at = window.sourceAt[committed];
+            reader.digitByDigit = false;
+        }
+    }
+    HeapFree(window.block);
+    return VANTIR_OK;
+}
+
+}  // namespace vantir

@@ -1,0 +1,221 @@
+// Text intake over a small world: variant, width and case spellings, digit
+// runs, unknown characters, long texts, empty texts and bad arguments.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/address_world.h"
+#include "support/exact_buffer.h"
+#include "vantir/vantir.hpp"
+
+using vantir::testing::AddressWorld;
+using vantir::testing::ExactBuffer;
+using vantir::testing::Utf16;
+using vantir::testing::WordEntry;
+using Words = std::vector<std::string>;
+
+namespace {
+
+// Every word costs the same and no pair is listed, so the best split is the
+// one with the fewest words and no unit left out.
+constexpr int32_t kWordScore = -40;
+
+class TextIntakeTest : public ::testing::Test {
+  protected:
+    TextIntakeTest() : world_(Vocabulary(), {{u"臺北市", u"大安區"}}) {
+        std::vector<WordId> ids;
+        std::vector<int32_t> scores;
+        for (WordId id = 0; id < world_.modelWords; ++id) {
+            ids.push_back(id);
+            scores.push_back(kWordScore);
+        }
+        BigramModel_SetUnigramScores(world_.model, ids.data(), scores.data(),
+                                     static_cast<int32_t>(ids.size()));
+    }
+
+    static std::vector<WordEntry> Vocabulary() {
+        std::vector<WordEntry> words = {{"臺北市", {33}}, {"大安區", {8, 34}}, {"忠孝東路", {17}},
+                                        {"四段", {18}},   {"巷", {21}},        {"弄", {22}},
+                                        {"號", {23}},     {"台中港", {}},      {"ab", {}},
+                                        {"Ｂ棟", {}},     {"內湖", {}}};
+        for (const char* numeral :
+             {"零", "五", "七", "十", "一百", "零五", "兩百", "五十", "一千", "二千", "一十"}) {
+            words.push_back({numeral, {}});
+        }
+        return words;
+    }
+
+    Words Segment(const std::u16string& text) {
+        std::vector<WordId> ids(text.size() * 2 + 4, -7);
+        const int32_t n =
+            Vantir_SegmentText(world_.session, text.data(), static_cast<int32_t>(text.size()),
+                               ids.data(), static_cast<int32_t>(ids.size()));
+        EXPECT_GE(n, 0);
+        Words words;
+        for (int32_t k = 0; k < n; ++k)
+            words.push_back(vantir::testing::Utf8(
+                std::u16string(vantir::WordText(world_.lexicon, ids[static_cast<size_t>(k)]))));
+        return words;
+    }
+    Words Segment(const std::string& utf8) { return Segment(Utf16(utf8)); }
+
+    AddressWorld world_;
+};
+
+TEST_F(TextIntakeTest, VariantSpellingsFindTheLexiconsWordBothWays) {
+    EXPECT_EQ(Segment("臺北市大安區"), (Words{"臺北市", "大安區"}));
+    EXPECT_EQ(Segment("台北市大安區"), (Words{"臺北市", "大安區"}));
+    EXPECT_EQ(Segment("台中港"), (Words{"台中港"}));
+    EXPECT_EQ(Segment("臺中港"), (Words{"台中港"}));
+    EXPECT_EQ(Segment("内湖"), (Words{"內湖"}));
+}
+
+TEST_F(TextIntakeTest, WidthAndCaseFindTheLexiconsWord) {
+    for (const char* text : {"ab", "AB", "Ab", "ａｂ", "ＡＢ", "Ａb"}) {
+        EXPECT_EQ(Segment(text), (Words{"ab"})) << text;
+    }
+    EXPECT_EQ(Segment("Ｂ棟"), (Words{"Ｂ棟"}));
+    EXPECT_EQ(Segment("B棟"), (Words{"Ｂ棟"}));
+}
+
+TEST_F(TextIntakeTest, DigitRunsBecomeTheLexiconsNumerals) {
+    EXPECT_EQ(Segment("0"), (Words{"零"}));
+    EXPECT_EQ(Segment("10"), (Words{"十"}));
+    EXPECT_EQ(Segment("105"), (Words{"一百", "零五"}));
+    EXPECT_EQ(Segment("250"), (Words{"兩百", "五十"}));
+    EXPECT_EQ(Segment("1000"), (Words{"一千"}));
+    EXPECT_EQ(Segment("2000"), (Words{"二千"}));  // the lexicon writes 二, not 兩
+    EXPECT_EQ(Segment("１０５"), (Words{"一百", "零五"}));
+    EXPECT_EQ(Segment("1０5"), (Words{"一百", "零五"}));
+    EXPECT_EQ(Segment("05"), (Words{"零五"}));  // a leading zero reads digit by digit
+    EXPECT_EQ(Segment("105巷7弄5號"), (Words{"一百", "零五", "巷", "七", "弄", "五", "號"}));
+}
+
+TEST_F(TextIntakeTest, NumbersTheLexiconCannotSpellAreLeftOutWhole) {
+    // 38 spells 三十八, and the lexicon holds 十 but neither 三 nor 八.
+    EXPECT_EQ(Segment("38號"), (Words{"號"}));
+    EXPECT_EQ(Segment("巷38"), (Words{"巷"}));
+    EXPECT_EQ(Segment("12345"), (Words{}));  // read 一二三四五, of which only 五 is a word
+    EXPECT_EQ(Segment("70"), (Words{"七", "十"}));
+}
+
+TEST_F(TextIntakeTest, BlanksPunctuationAndUnknownCharactersAreLeftOut) {
+    const Words address = {"臺北市", "大安區", "忠孝東路", "四段", "號"};
+    EXPECT_EQ(Segment("臺北市 大安區，忠孝東路「四段」號。"), address);
+    EXPECT_EQ(Segment("嗯嗯臺北市大安區忠孝東路四段號"), address);
+    EXPECT_EQ(Segment("臺北市大安區嗯忠孝東路嗯嗯四段號"), address);
+    EXPECT_EQ(Segment("臺北市大安區忠孝東路四段號謝謝"), address);
+    EXPECT_EQ(Segment("臺北市大安區忠孝東路四段號\xF0\x9F\x98\x80"), address);  // a surrogate pair
+    EXPECT_EQ(Segment("嗯，。"), (Words{}));
+}
+
+TEST_F(TextIntakeTest, EmptyTextsSplitIntoNothing) {
+    EXPECT_EQ(Vantir_SegmentText(world_.session, u"", 0, nullptr, 0), 0);
+    EXPECT_EQ(Vantir_SegmentText(world_.session, u"", -1, nullptr, 0), 0);
+    EXPECT_EQ(Vantir_SegmentText(world_.session, u"臺北市", 0, nullptr, 0), 0);
+    EXPECT_EQ(Vantir_SegmentText(world_.session, nullptr, 0, nullptr, 0), 0);
+    EXPECT_EQ(Vantir_AddRecogText(world_.session, u"", -1), 0);
+    EXPECT_EQ(Vantir_AddRecogText(world_.session, nullptr, 0), 0);
+    EXPECT_TRUE(world_.Results().empty());
+}
+
+TEST_F(TextIntakeTest, BadArgumentsAreRefused) {
+    WordId ids[4];
+    EXPECT_EQ(Vantir_SegmentText(nullptr, u"臺北市", 3, ids, 4), VANTIR_NULL_OBJECT);
+    EXPECT_EQ(Vantir_SegmentText(world_.session, nullptr, 3, ids, 4), VANTIR_INVALID_ARGUMENT);
+    EXPECT_EQ(Vantir_SegmentText(world_.session, nullptr, -1, ids, 4), VANTIR_INVALID_ARGUMENT);
+    EXPECT_EQ(Vantir_SegmentText(world_.session, u"臺北市", 3, ids, -1), VANTIR_INVALID_ARGUMENT);
+    EXPECT_EQ(Vantir_SegmentText(world_.session, u"臺北市", 3, nullptr, 1),
+              VANTIR_INVALID_ARGUMENT);
+    EXPECT_EQ(Vantir_AddRecogText(nullptr, u"臺北市", 3), VANTIR_NULL_OBJECT);
+    EXPECT_EQ(Vantir_AddRecogText(world_.session, nullptr, 3), VANTIR_INVALID_ARGUMENT);
+    EXPECT_EQ(Vantir_AddRecogText(world_.session, nullptr, -1), VANTIR_INVALID_ARGUMENT);
+}
+
+TEST_F(TextIntakeTest, ReadsNoUnitPastTheGivenLength) {
+    // The text sits in a block of exactly its size, without a 0 unit.
+    const std::u16string text = u"臺北市大安區105巷";
+    ExactBuffer exact(text.data(), text.size() * sizeof(char16_t));
+    const auto* units = reinterpret_cast<const char16_t*>(exact.data());
+    WordId ids[8];
+    EXPECT_EQ(Vantir_SegmentText(world_.session, units, static_cast<int32_t>(text.size()), ids, 8),
+              5);
+    EXPECT_EQ(Vantir_SegmentText(world_.session, units, 3, ids, 8), 1);
+    // A digit run cut by the length is read as far as the length goes.
+    EXPECT_EQ(Vantir_SegmentText(world_.session, units, 8, ids, 8), 3);
+    EXPECT_EQ(ids[2], world_.Id("十"));
+    EXPECT_EQ(Vantir_AddRecogText(world_.session, units, static_cast<int32_t>(text.size())), 0);
+}
+
+TEST_F(TextIntakeTest, MoreWordsThanRoomReportsTheFullCount) {
+    const std::u16string text = u"臺北市大安區忠孝東路四段";
+    WordId ids[3] = {-7, -7, -7};
+    EXPECT_EQ(Vantir_SegmentText(world_.session, text.c_str(), -1, ids, 2), 4);
+    EXPECT_EQ(ids[0], world_.Id("臺北市"));
+    EXPECT_EQ(ids[1], world_.Id("大安區"));
+    EXPECT_EQ(ids[2], -7);
+    EXPECT_EQ(Vantir_SegmentText(world_.session, text.c_str(), -1, nullptr, 0), 4);
+}
+
+TEST_F(TextIntakeTest, TextsLongerThanEveryBufferSplitWhole) {
+    // Thousands of words, past the search window and the intake's stack ids,
+    // with and without separators to cut the windows at.
+    for (const char* piece : {"臺北市大安區", "臺北市，大安區。", "嗯105巷"}) {
+        std::u16string text;
+        const int32_t repeats = 3000;
+        for (int32_t k = 0; k < repeats; ++k)
+            text += Utf16(piece);
+        const Words one = Segment(Utf16(piece));
+        const int32_t n = Vantir_SegmentText(world_.session, text.data(),
+                                             static_cast<int32_t>(text.size()), nullptr, 0);
+        ASSERT_EQ(n, repeats * static_cast<int32_t>(one.size())) << piece;
+        std::vector<WordId> ids(static_cast<size_t>(n));
+        ASSERT_EQ(Vantir_SegmentText(world_.session, text.data(), static_cast<int32_t>(text.size()),
+                                     ids.data(), n),
+                  n);
+        ASSERT_EQ(Vantir_Reset(world_.session), 0);
+        const int32_t byIds = world_.AddIds(ids);
+        const auto expected = world_.Results();
+        ASSERT_EQ(Vantir_Reset(world_.session), 0);
+        EXPECT_EQ(
+            Vantir_AddRecogText(world_.session, text.data(), static_cast<int32_t>(text.size())),
+            byIds);
+        EXPECT_EQ(world_.Results(), expected) << piece;
+    }
+}
+
+TEST_F(TextIntakeTest, TextEntersAsItsSegmentationWould) {
+    for (const char* text :
+         {"臺北市大安區忠孝東路四段105巷7弄5號", "嗯台北市大安區", "大安區忠孝東路"}) {
+        const std::u16string units = Utf16(text);
+        WordId ids[32];
+        const int32_t n = Vantir_SegmentText(world_.session, units.data(), -1, ids, 32);
+        ASSERT_GT(n, 0);
+        ASSERT_EQ(Vantir_Reset(world_.session), 0);
+        const int32_t byIds = world_.AddIds(std::vector<WordId>(ids, ids + n));
+        const auto expected = world_.Results();
+        ASSERT_EQ(Vantir_Reset(world_.session), 0);
+        EXPECT_EQ(Vantir_AddRecogText(world_.session, units.data(), -1), byIds) << text;
+        EXPECT_EQ(world_.Results(), expected) << text;
+    }
+}
+
+TEST(TextIntakeModelTest, AModelWithoutABlobTakesOnlyEmptyTexts) {
+    Lexicon* lexicon = Lexicon_Create(nullptr, 0, 0);
+    char16_t list[] = u"臺北市\n";
+    ASSERT_NE(Lexicon_BuildBlob(lexicon, list, nullptr), nullptr);
+    BigramModel* model = BigramModel_Create(nullptr);
+    AddressWorld world({{"臺北市", {33}}}, {});
+    FilterSession* session = Vantir_Init(model, lexicon, world.addressDb.data());
+    ASSERT_NE(session, nullptr);
+    EXPECT_EQ(Vantir_SegmentText(session, u"臺北市", -1, nullptr, 0), VANTIR_WRONG_STATE);
+    EXPECT_EQ(Vantir_AddRecogText(session, u"臺北市", -1), VANTIR_WRONG_STATE);
+    EXPECT_EQ(Vantir_SegmentText(session, u" ，", -1, nullptr, 0), 0);
+    EXPECT_EQ(Vantir_AddRecogText(session, u" ，", -1), 0);
+    Vantir_Release(session);
+    BigramModel_Destroy(model);
+    Lexicon_Destroy(lexicon);
+}
+
+}  // namespace
