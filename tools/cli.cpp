@@ -39,6 +39,7 @@ int ParseAndRun(int argc, const char* const* argv, std::ostream& out, std::ostre
     AddExplainCommand(app, context);
     AddInspectCommand(app, context);
     AddEvalCommand(app, context);
+    AddSegmentCommand(app, context);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {

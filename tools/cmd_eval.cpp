@@ -7,6 +7,7 @@
 #include "address/compose_text.h"
 #include "tools/cli_commands.h"
 #include "tools/filter_run.h"
+#include "tools/text_hypotheses.h"
 
 namespace vantir::tools {
 
@@ -24,6 +25,8 @@ struct EvalOptions {
     bool showErrors = false;
     bool accurate = false;
     bool compare = false;
+    bool text = false;  // hypotheses are recogniser text, not words
+    bool s2t = false;   // convert simplified characters first (implies text)
 };
 
 NbestFormat FormatNamed(const std::string& name) {
@@ -95,6 +98,8 @@ ModeTally RunMode(LoadedData& data, const EvalInput& input, const EvalOptions& o
                   uint32_t sessionOptions, CliContext& context) {
     Diagnostics quiet;  // unknown words are counted here and reported by `vantir filter`
     UseSessionOptions(data, sessionOptions);
+    std::unique_ptr<SimplifiedToTaiwan> convert;
+    if (options.s2t) convert = std::make_unique<SimplifiedToTaiwan>();
     ModeTally tally;
     for (const Utterance& utterance : input.utterances) {
         const auto reference = input.references.find(utterance.id);
@@ -102,7 +107,10 @@ ModeTally RunMode(LoadedData& data, const EvalInput& input, const EvalOptions& o
             Fail(input.referenceFile, 0, "no reference for utterance " + Shown(utterance.id));
         }
         const std::string wanted = Folded(reference->second, options.exact);
-        const UtteranceRun run = RunUtterance(data, utterance, input.nbestFile, quiet, kAllResults);
+        const UtteranceRun run =
+            options.text || options.s2t
+                ? RunTextUtterance(data, utterance, convert.get(), kAllResults).run
+                : RunUtterance(data, utterance, input.nbestFile, quiet, kAllResults);
         const std::string raw = Folded(RawBest(utterance), options.exact);
         const std::string top = run.results.empty() ? "" : Folded(run.results[0], options.exact);
         bool any = false;
@@ -230,6 +238,11 @@ void AddEvalCommand(CLI::App& app, CliContext& context) {
                       "Both modes side by side, with figures per error kind");
     command->add_flag("--show-errors", options->showErrors,
                       "List the utterances whose filtered top-1 is wrong");
+    command->add_flag("--text", options->text,
+                      "Hypotheses are recogniser text, split by the library's text intake");
+    command->add_flag("--s2t", options->s2t,
+                      "With --text: convert simplified to Taiwan traditional characters "
+                      "(OpenCC) first");
     AddFormatOption(*command, options->format);
     command->callback([options, &context] {
         context.action = [options, &context] { return RunEval(*options, context); };

@@ -5,6 +5,7 @@
 #include "tools/cli_commands.h"
 #include "tools/explain.h"
 #include "tools/explain_report.h"
+#include "tools/text_hypotheses.h"
 #include "tools/text_source.h"
 
 namespace vantir::tools {
@@ -14,6 +15,8 @@ namespace {
 struct ExplainOptions {
     std::string dataDir;
     std::vector<std::string> words;
+    bool text = false;  // the arguments are recogniser text, split by text intake
+    bool s2t = false;   // convert simplified characters first (implies text)
 };
 
 int RunExplain(const ExplainOptions& options, CliContext& context) {
@@ -28,6 +31,11 @@ int RunExplain(const ExplainOptions& options, CliContext& context) {
         }
         for (std::string& word : SplitFields(argument))
             words.push_back(std::move(word));
+    }
+    if (options.text || options.s2t) {
+        std::string text = HypothesisText(Hypothesis{1, 0, words});
+        if (options.s2t) text = SimplifiedToTaiwan().Convert(text);
+        words = SegmentWords(data, text, "text");
     }
     const WordLookup lookup = LookUpWords(data.lexicon.get(), words);
     for (const std::string& word : lookup.unknown) {
@@ -57,6 +65,11 @@ void AddExplainCommand(CLI::App& app, CliContext& context) {
         ->check(CLI::ExistingDirectory);
     command->add_option("WORDS", options->words, "The hypothesis: words separated by blanks")
         ->required();
+    command->add_flag("--text", options->text,
+                      "The hypothesis is recogniser text, split by the library's text intake");
+    command->add_flag("--s2t", options->s2t,
+                      "With --text: convert simplified to Taiwan traditional characters "
+                      "(OpenCC) first");
     command->callback([options, &context] {
         context.action = [options, &context] { return RunExplain(*options, context); };
     });

@@ -5,6 +5,7 @@
 #include "tools/cli_commands.h"
 #include "tools/filter_run.h"
 #include "tools/json_text.h"
+#include "tools/text_hypotheses.h"
 
 namespace vantir::tools {
 
@@ -18,6 +19,8 @@ struct FilterOptions {
     std::string format = "auto";
     bool json = false;
     bool accurate = false;
+    bool text = false;  // hypotheses are recogniser text, not words
+    bool s2t = false;   // convert simplified characters first (implies text)
     int32_t maxResults = kAllResults;
 };
 
@@ -74,9 +77,16 @@ int RunFilter(const FilterOptions& options, CliContext& context) {
     const std::vector<Utterance> utterances =
         ParseNbest(ReadSourceLines(options.input), file, FormatNamed(options.format), diagnostics);
     UseSessionOptions(data, options.accurate ? VANTIR_OPTION_ACCURATE : 0u);
+    std::unique_ptr<SimplifiedToTaiwan> convert;
+    if (options.s2t) convert = std::make_unique<SimplifiedToTaiwan>();
     for (const Utterance& utterance : utterances) {
-        const UtteranceRun run =
-            RunUtterance(data, utterance, file, diagnostics, options.maxResults);
+        TextUtteranceRun textRun;
+        if (options.text || options.s2t) {
+            textRun = RunTextUtterance(data, utterance, convert.get(), options.maxResults);
+        } else {
+            textRun.run = RunUtterance(data, utterance, file, diagnostics, options.maxResults);
+        }
+        const UtteranceRun& run = textRun.run;
         if (options.json) {
             PrintJson(run, context.out);
         } else {
@@ -111,6 +121,12 @@ void AddFilterCommand(CLI::App& app, CliContext& context) {
     command->add_flag("--json", options->json, "One JSON object per utterance");
     command->add_flag("--accurate", options->accurate,
                       "Filter in accurate mode (VANTIR_OPTION_ACCURATE)");
+    command->add_flag("--text", options->text,
+                      "Hypotheses are recogniser text (no word boundaries needed), split by "
+                      "the library's text intake; --json then lists the words found");
+    command->add_flag("--s2t", options->s2t,
+                      "With --text: convert simplified to Taiwan traditional characters "
+                      "(OpenCC) first");
     command->add_option("--max", options->maxResults, "Most results listed per utterance")
         ->check(CLI::Range(0, kAllResults))
         ->capture_default_str();

@@ -35,20 +35,24 @@ UtteranceRun RunUtterance(Session& session, const Lexicon* lexicon, const Uttera
         entry.code = session.add(lookup.ids);
         run.hypotheses.push_back(std::move(entry));
     }
+    ReadRunResults(session, maxResults, &run);
+    return run;
+}
+
+void ReadRunResults(Session& session, int32_t maxResults, UtteranceRun* run) {
     Expected<std::vector<std::u16string>> texts = session.entries(Session::kAllResults);
     if (!texts) {
-        run.resultCode = texts.error().code;
-        return run;
+        run->resultCode = texts.error().code;
+        return;
     }
     for (size_t k = 0; k < texts->size(); ++k) {
         const std::u16string& text = (*texts)[k];
         if (text.empty()) {
-            run.emptyRanks.push_back(static_cast<int32_t>(k + 1));
-        } else if (static_cast<int32_t>(run.results.size()) < maxResults) {
-            run.results.push_back(ToUtf8(text));
+            run->emptyRanks.push_back(static_cast<int32_t>(k + 1));
+        } else if (static_cast<int32_t>(run->results.size()) < maxResults) {
+            run->results.push_back(ToUtf8(text));
         }
     }
-    return run;
 }
 
 }  // namespace vantir::tools

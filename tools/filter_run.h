@@ -42,6 +42,9 @@ UtteranceRun RunUtterance(LoadedData& data, const Utterance& utterance, const st
 UtteranceRun RunUtterance(Session& session, const Lexicon* lexicon, const Utterance& utterance,
                           const std::string& file, Diagnostics& diagnostics, int32_t maxResults);
 
+// The session's table into the run, as RunUtterance reads it.
+void ReadRunResults(Session& session, int32_t maxResults, UtteranceRun* run);
+
 }  // namespace vantir::tools
 
 #endif  // VANTIR_TOOLS_FILTER_RUN_H

@@ -150,6 +150,12 @@ std::vector<Utterance> ParsePlain(const std::vector<SourceLine>& lines) {
 
 }  // namespace
 
+NbestFormat ResolveNbestFormat(const std::vector<SourceLine>& lines, const std::string& file,
+                               NbestFormat format) {
+    if (format != NbestFormat::kAuto) return format;
+    return LooksLikeKaldi(lines, file) ? NbestFormat::kKaldi : NbestFormat::kPlain;
+}
+
 std::vector<Utterance> ParseNbest(const std::vector<SourceLine>& lines, const std::string& file,
                                   NbestFormat format, Diagnostics& diagnostics) {
     if (format == NbestFormat::kAuto) {

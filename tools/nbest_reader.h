@@ -41,6 +41,11 @@ std::vector<Utterance> ParseNbest(const std::vector<SourceLine>& lines, const st
 std::vector<Utterance> ParseNbest(const std::vector<SourceLine>& lines, const std::string& file,
                                   NbestFormat format);
 
+// The convention that ParseNbest reads the lines in: `format` itself unless it
+// is kAuto.
+NbestFormat ResolveNbestFormat(const std::vector<SourceLine>& lines, const std::string& file,
+                               NbestFormat format);
+
 // "UTTID text": the text is the rest of the line with its blanks removed
 // (canonical address texts hold none). A repeated id fails.
 std::map<std::string, std::string> ParseReferences(const std::vector<SourceLine>& lines,
