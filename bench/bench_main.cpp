@@ -35,6 +35,7 @@ int main(int argc, char** argv) {
     vantir::bench::RegisterMemPoolBenchmarks(options);
     vantir::bench::RegisterTextBenchmarks(options);
     vantir::bench::RegisterFilterBenchmarks(options);
+    vantir::bench::RegisterTextIntakeBenchmarks(options);
 
     vantir::bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

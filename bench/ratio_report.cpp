@@ -36,6 +36,7 @@ constexpr RatioTarget kTimeTargets[] = {
     {"filter.add_recog_result", "all", "floor", 10, 3.0},
     // Accurate mode's 10-best utterance against the same in the default mode.
     {"filter.utterance_10best", "accurate", "default", 0, 2.0},
+    {"text.segment", "sample", "floor", 0, 25.0},
 };
 
 constexpr RatioTarget kMemoryTargets[] = {
@@ -43,14 +44,17 @@ constexpr RatioTarget kMemoryTargets[] = {
     {"bigram.pair_score", nullptr, "unordered_map", 0, 0.2},
 };
 
-// An absolute limit on our time per operation, in nanoseconds.
+// An absolute limit on our time per operation, in nanoseconds; a size of 0
+// matches any.
 struct TimeLimit {
     const char* row;
     const char* variant;
     double nanoseconds;
+    int64_t size = 0;
 };
 
-constexpr TimeLimit kTimeLimits[] = {{"filter.utterance_10best", "sample", 20000}};
+constexpr TimeLimit kTimeLimits[] = {{"filter.utterance_10best", "sample", 20000},
+                                     {"text.segment", "length", 5000, 20}};
 
 struct NameParts {
     std::string row;
@@ -242,7 +246,8 @@ void RatioReporter::Finalize() {
             first = false;
         }
         for (const TimeLimit& limit : kTimeLimits) {
-            if (ours.name.row == limit.row && ours.name.variant == limit.variant) {
+            if (ours.name.row == limit.row && ours.name.variant == limit.variant &&
+                (limit.size == 0 || limit.size == ours.name.size)) {
                 std::printf("| %s | %s | %lld | %s | (absolute) | | | %s |\n",
                             ours.name.row.c_str(), ours.name.variant.c_str(),
                             static_cast<long long>(ours.name.size), Time(ourTime).c_str(),

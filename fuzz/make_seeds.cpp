@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "fuzz_support.h"
@@ -82,6 +83,21 @@ Bytes IntakeInput(const LiveWorld& world, const std::vector<std::vector<std::u16
     return out;
 }
 
+// Text intake input: per text a flag byte, a length byte, then the units high
+// byte first.
+Bytes TextInput(const std::vector<std::pair<uint8_t, std::u16string>>& texts) {
+    Bytes out;
+    for (const auto& [flags, text] : texts) {
+        out.push_back(flags);
+        out.push_back(static_cast<uint8_t>(text.size()));
+        for (char16_t unit : text) {
+            out.push_back(static_cast<uint8_t>(unit >> 8));
+            out.push_back(static_cast<uint8_t>(unit & 0xFF));
+        }
+    }
+    return out;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -128,6 +144,11 @@ int main(int argc, char** argv) {
                                        {u"大安區", u"市", u"和平路", u"一段", u"十", u"號", u"樓"},
                                        {u"我", u"要", u"到", u"中正區", u"忠孝東路", u"五", u"號"},
                                        {u"地址"}}));
+    ok &= WriteSeed(root / "text_intake", "world",
+                    TextInput({{2, u"我要到臺北市忠孝東路四段123巷5弄7號"},
+                               {6, u"台北市，大安區 和平路一段１０號 3樓"},
+                               {11, u"嗯中正區忠孝東路05號AbＡＢ\U0001F600"},
+                               {2, u"地址12345台中市"}}));
     if (!ok) std::fprintf(stderr, "make_seeds: cannot write under %s\n", argv[1]);
     return ok ? 0 : 1;
 }

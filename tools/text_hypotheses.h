@@ -13,8 +13,8 @@
 
 namespace vantir::tools {
 
-// The hypothesis's text: its fields joined by one blank (blanks separate
-// nothing in text intake, but keep "Taipei 101" apart).
+// The hypothesis's text: its fields joined by one blank, which text intake
+// drops like the blanks between them in the file.
 std::string HypothesisText(const Hypothesis& hypothesis);
 
 // Simplified Chinese characters to the traditional ones Taiwan writes, with
