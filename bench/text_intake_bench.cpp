@@ -12,7 +12,7 @@
 #include "tools/data_build.h"
 #include "tools/nbest_reader.h"
 #include "tools/text_source.h"
-#include "vantir/vantir.h"
+#include "vantir/vantir.hpp"
 
 namespace vantir::bench {
 
