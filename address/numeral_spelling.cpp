@@ -1,5 +1,5 @@
 // Spelling of numbers as Chinese numerals, the inverse of the reading in
-// numerals.cpp: ConvertNumerals turns every spelling made here back into its digits.
+// compose_text.cpp: ConvertNumerals turns every spelling made here back into its digits.
 #include "address/numeral_spelling.h"
 
 namespace vantir {
