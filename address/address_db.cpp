@@ -58,7 +58,7 @@ int32_t CopyRegionName(const AddressDbView& view, RegionSide side, uint32_t pair
     if (capacity <= 0) return -1;
     const unsigned char* name = RegionNameStart(view, side, pair);
     for (int32_t i = 0; i < capacity; ++i) {
-        buffer[i] = LoadUnitAt(name, i);
+        buffer[i] = LoadStoredUnitAt(name, i);
         if (buffer[i] == 0) return i;
     }
     buffer[0] = 0;
@@ -90,7 +90,7 @@ bool NameTableIsSound(const NameTable& table) {
     }
     if (table.pairCount == 0) return true;
     for (int64_t unit = table.units - 1; unit >= previous; unit--) {
-        if (LoadUnitAt(table.names, unit) == 0) return true;
+        if (LoadStoredUnitAt(table.names, unit) == 0) return true;
     }
     return false;
 }

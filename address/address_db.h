@@ -51,7 +51,7 @@ int32_t HasTag(const AddressDbView& view, WordId word, int32_t tag);
 enum class RegionSide { kUpper, kLower };
 
 // First byte of the name of region pair `pair` (below P) on one side. Its
-// units are read with LoadUnitAt and end at a 0 unit.
+// units are read with LoadStoredUnitAt and end at a 0 unit.
 const unsigned char* RegionNameStart(const AddressDbView& view, RegionSide side, uint32_t pair);
 
 // Copies the name with its 0 unit into `buffer` when it fits in `capacity`

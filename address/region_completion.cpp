@@ -78,12 +78,12 @@ struct UpperWordText {
 bool MayNameUpperWord(const AddressContext& context, uint32_t pair, const UpperWordText& word) {
     const unsigned char* name = RegionNameStart(*context.db, RegionSide::kUpper, pair);
     for (int32_t i = 0; i < word.length; ++i) {
-        const char16_t unit = LoadUnitAt(name, i);
+        const char16_t unit = LoadStoredUnitAt(name, i);
         if (unit == 0 || ToUpperAscii(unit) != ToUpperAscii(LoadUnitAt(word.units, i))) {
             return false;
         }
     }
-    return LoadUnitAt(name, word.length) == 0;
+    return LoadStoredUnitAt(name, word.length) == 0;
 }
 
 int32_t CollectCandidates(const AddressContext& context, const WordId* kept, WordId* candidates,
@@ -149,9 +149,9 @@ int64_t FindLowerNameOfWord(const AddressContext& context, WordId word) {
     for (uint32_t pair = 0; pair < view.regionPairCount; ++pair) {
         const unsigned char* name = RegionNameStart(view, RegionSide::kLower, pair);
         int32_t i = 0;
-        while (i < units && LoadUnitAt(name, i) == LoadUnitAt(text, i))
+        while (i < units && LoadStoredUnitAt(name, i) == LoadUnitAt(text, i))
             ++i;
-        if (i == units && LoadUnitAt(name, i) == 0) return pair;
+        if (i == units && LoadStoredUnitAt(name, i) == 0) return pair;
     }
     return -1;
 }

@@ -37,15 +37,15 @@ bool NameSpells(const AddressDbView& view, RegionSide side, uint32_t pair, const
     if (text.length <= 0) return false;
     const unsigned char* name = RegionNameStart(view, side, pair);
     for (int32_t i = 0; i < text.length; ++i) {
-        if (LoadUnitAt(name, i) != LoadUnitAt(text.units, i)) return false;
+        if (LoadStoredUnitAt(name, i) != LoadUnitAt(text.units, i)) return false;
     }
-    return LoadUnitAt(name, text.length) == 0;
+    return LoadStoredUnitAt(name, text.length) == 0;
 }
 
 bool SameName(const unsigned char* first, const unsigned char* second) {
     for (int32_t i = 0;; ++i) {
-        const char16_t unit = LoadUnitAt(first, i);
-        if (unit != LoadUnitAt(second, i)) return false;
+        const char16_t unit = LoadStoredUnitAt(first, i);
+        if (unit != LoadStoredUnitAt(second, i)) return false;
         if (unit == 0) return true;
     }
 }

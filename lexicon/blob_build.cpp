@@ -65,9 +65,10 @@ void FillBlob(unsigned char* blob, int64_t size, const StaticCounts& counts, con
     for (int32_t i = 0; i < count; i++) {
         const int32_t length = WStrLen(text + words[i]);
         if (!StoredLength(length)) continue;
-        const size_t bytes = static_cast<size_t>(length) * kWpbUnitBytes;
-        std::memcpy(units, text + words[i], bytes);
-        units += bytes;
+        for (int32_t u = 0; u < length; u++) {
+            StoreU16(units, static_cast<uint16_t>(text[words[i] + u]));
+            units += kWpbUnitBytes;
+        }
     }
 }
 
@@ -103,10 +104,13 @@ void* Lexicon_BuildBlob(Lexicon* lexicon, char16_t* wordList, int32_t* outSize) 
         return nullptr;
     }
     FillBlob(static_cast<unsigned char*>(blob), size, counts, wordList, words, count);
-    lexicon->ownBlob = blob;
-    UseStaticPart(lexicon, static_cast<const unsigned char*>(blob), counts.wordCount,
-                  counts.maxLength);
     ObjectFree(pool, words);
+    if (UseStaticPart(lexicon, static_cast<const unsigned char*>(blob), counts.wordCount,
+                      counts.maxLength) != VANTIR_OK) {
+        ObjectFree(pool, blob);
+        return nullptr;
+    }
+    lexicon->ownBlob = blob;
     if (outSize != nullptr) *outSize = static_cast<int32_t>(size);
     return blob;
 }

@@ -27,7 +27,7 @@ int64_t CheckOffsetTables(const unsigned char* blob, int32_t wordCount, int32_t 
 
 bool HoldsZeroUnit(const unsigned char* word, int32_t length) {
     for (int32_t i = 0; i < length; i++) {
-        if (LoadUnitAt(word, i) == 0) return true;
+        if (LoadStoredUnitAt(word, i) == 0) return true;
     }
     return false;
 }
@@ -39,7 +39,8 @@ bool BucketIsOrdered(const unsigned char* words, int64_t count, int32_t length) 
     for (int64_t k = 0; k < count; k++) {
         const unsigned char* word = words + k * stride;
         if (HoldsZeroUnit(word, length)) return false;
-        if (k > 0 && CompareWordExact(word - stride, word, length) >= 0) return false;
+        if (k > 0 && CompareWordExactInline<LoadStoredUnitAt>(word - stride, word, length) >= 0)
+            return false;
     }
     return true;
 }

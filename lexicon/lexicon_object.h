@@ -27,7 +27,8 @@ struct Lexicon {
     int32_t staticMaxLength;
     const unsigned char* charOffsets;  // i32[staticMaxLength + 1] inside the blob
     const unsigned char* idOffsets;    // i32[staticMaxLength + 1] inside the blob
-    const unsigned char* staticChars;  // 16-bit units inside the blob
+    const unsigned char* staticChars;  // 16-bit host-order units: the blob's, or hostChars
+    char16_t* hostChars;  // owned host-order copy of the blob's units on a big-endian host
     int32_t addedCapacity;
     int32_t addedCharCapacity;
     int32_t addedCount;

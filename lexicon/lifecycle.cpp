@@ -36,6 +36,7 @@ Lexicon* Lexicon_Create(MemPool* pool, int32_t addedCapacity, int32_t addedCharC
 int32_t Lexicon_Destroy(Lexicon* lexicon) {
     if (lexicon == nullptr) return VANTIR_NULL_OBJECT;
     MemPool* pool = lexicon->pool;
+    ObjectFree(pool, lexicon->hostChars);
     ObjectFree(pool, lexicon->ownBlob);
     ObjectFree(pool, lexicon->addedSorted);
     ObjectFree(pool, lexicon->addedEntries);

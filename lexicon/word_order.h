@@ -11,20 +11,23 @@
 
 namespace vantir {
 
-// Both compare exactly n units, never stopping at a 0 unit, and return a
-// difference whose sign alone matters. Units are read byte-safely, so static
-// words may sit at any address inside an attached blob.
+// Both compare exactly n units of host-order text, never stopping at a 0 unit,
+// and return a difference whose sign alone matters. Units are read byte-safely,
+// so words may sit at any address.
 using WordCompare = int32_t (*)(const void* a, const void* b, int32_t n);
 int32_t CompareWordExact(const void* a, const void* b, int32_t n);
 int32_t CompareWordFolded(const void* a, const void* b, int32_t n);
 
 // The bodies of the two, inline for the binary searches, folding with the
 // arithmetic of ToUpperAscii. Units that are equal fold equally, so folding is
-// needed only where the units differ.
+// needed only where the units differ. Load reads unit i of either word.
+using UnitLoader = char16_t (*)(const void* base, int64_t i);
+
+template <UnitLoader Load = LoadUnitAt>
 inline int32_t CompareWordExactInline(const void* a, const void* b, int32_t n) {
     for (int32_t i = 0; i < n; i++) {
-        const int32_t rawA = LoadUnitAt(a, i);
-        const int32_t rawB = LoadUnitAt(b, i);
+        const int32_t rawA = Load(a, i);
+        const int32_t rawB = Load(b, i);
         if (rawA == rawB) continue;
         const int32_t foldedA = UpperAsciiValue(rawA);
         const int32_t foldedB = UpperAsciiValue(rawB);

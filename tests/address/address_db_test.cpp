@@ -91,7 +91,7 @@ TEST(AddressDbView, PointsAtEveryArrayOfTheLayout) {
     EXPECT_EQ(view.upperNames, base + 84 + 4 * t + 8 * p);
     EXPECT_EQ(view.lowerNames, view.upperNames + 2 * 8);  // two names of 3 units + 0
     EXPECT_EQ(view.tagBytes, view.lowerNames + 2 * 8);
-    EXPECT_EQ(LoadUnitAt(view.lowerNames, 4), u'大');
+    EXPECT_EQ(LoadStoredUnitAt(view.lowerNames, 4), u'大');
     Vantir_Release(session);
 }
 

@@ -8,6 +8,7 @@
 
 #include "support/failing_heap.h"
 #include "support/sample_blobs.h"
+#include "textutil/byte_order.h"
 
 namespace vantir::testing {
 namespace {
@@ -22,18 +23,18 @@ std::vector<uint8_t> ExtraTable(int16_t score) {
     for (int32_t entry = 0; entry < 8192; entry++) {
         uint8_t* at = table.data() + 1028 + 12 * entry;
         const int32_t none = -7;
-        std::memcpy(at, &none, 4);
-        std::memcpy(at + 4, &none, 4);
+        StoreI32(at, none);
+        StoreI32(at + 4, none);
     }
     const int32_t bucket = (0 * 127 + 1 * 37 + 205) & 1023;
     uint8_t* at = table.data() + 1028 + 96 * bucket;
     const int32_t first = 0;
     const int32_t second = 1;
-    const int16_t zero = 0;
-    std::memcpy(at, &first, 4);
-    std::memcpy(at + 4, &second, 4);
-    std::memcpy(at + 8, &score, 2);
-    std::memcpy(at + 10, &zero, 2);
+    // Stored fields are little-endian on every host.
+    StoreI32(at, first);
+    StoreI32(at + 4, second);
+    StoreU16(at + 8, static_cast<uint16_t>(score));
+    StoreU16(at + 10, 0);
     return table;
 }
 

@@ -9,6 +9,7 @@
 
 #include "lexicon/lexicon_object.h"
 #include "lexicon_test_support.h"
+#include "textutil/byte_order.h"
 #include "vantir/lexicon.h"
 
 namespace vantir {
@@ -21,10 +22,9 @@ std::vector<unsigned char> Bytes(const void* blob, int32_t size) {
     return std::vector<unsigned char>(bytes, bytes + size);
 }
 
+// Stored fields are little-endian on every host.
 uint32_t U32At(const std::vector<unsigned char>& bytes, size_t at) {
-    uint32_t value;
-    std::memcpy(&value, bytes.data() + at, sizeof value);
-    return value;
+    return LoadU32(bytes.data() + at);
 }
 
 TEST(LexiconBlob, WorkedExampleByteForByte) {
@@ -36,14 +36,16 @@ TEST(LexiconBlob, WorkedExampleByteForByte) {
 
     std::vector<unsigned char> expected(96, 0);
     std::memcpy(expected.data(), "KRVF", 4);
-    const uint32_t fields[] = {96, 64};
-    std::memcpy(expected.data() + 4, fields, sizeof fields);
+    StoreU32(expected.data() + 4, 96);
+    StoreU32(expected.data() + 8, 64);
     std::memcpy(expected.data() + 12, "WPB", 4);
     expected[20] = 2;
     const int32_t body[] = {3, 1, 0, 3, 0, 3};
-    std::memcpy(expected.data() + 64, body, sizeof body);
+    for (size_t i = 0; i < 6; i++)
+        StoreI32(expected.data() + 64 + 4 * i, body[i]);
     const char16_t units[] = {u'a', u'b', u'c'};
-    std::memcpy(expected.data() + 88, units, sizeof units);
+    for (size_t i = 0; i < 3; i++)
+        StoreU16(expected.data() + 88 + 2 * i, units[i]);
     EXPECT_EQ(Bytes(blob, size), expected);
 
     EXPECT_EQ(Find(lexicon.get(), u"a"), 0);
@@ -156,7 +158,7 @@ TEST(LexiconBlob, AttachRejectsCountsNoBuildWrites) {
     for (int32_t maxLength : {257, -1, INT32_MAX}) {
         std::vector<uint32_t> copy(static_cast<size_t>(size) / 4);
         std::memcpy(copy.data(), built, static_cast<size_t>(size));
-        std::memcpy(reinterpret_cast<unsigned char*>(copy.data()) + 68, &maxLength, 4);
+        StoreI32(reinterpret_cast<unsigned char*>(copy.data()) + 68, maxLength);
         EXPECT_EQ(Lexicon_AttachBlob(MakeLexicon().get(), copy.data()), -103);
     }
 }
@@ -169,7 +171,7 @@ TEST(LexiconBlob, BlobMovesBetweenLexiconsWithItsIds) {
     std::vector<uint32_t> stored(static_cast<size_t>(size) / 4);
     std::memcpy(stored.data(), built, static_cast<size_t>(size));
     const uint32_t user = 0xC0FFEE01u;
-    std::memcpy(reinterpret_cast<unsigned char*>(stored.data()) + 28, &user, 4);
+    StoreU32(reinterpret_cast<unsigned char*>(stored.data()) + 28, user);
 
     LexiconPtr target = MakeLexicon();
     EXPECT_EQ(Lexicon_AttachBlob(target.get(), stored.data()), 5);
