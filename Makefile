@@ -3,7 +3,7 @@
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 DEPS = scripts/install-deps
 
-.PHONY: all demo test test-sanitize test-cross bench format clean
+.PHONY: all demo test test-sanitize test-cross test-tsan bench format clean
 
 all:
 	$(DEPS) tools
@@ -40,6 +40,15 @@ test-cross:
 	cmake --preset cross-$(TARGET) -DVANTIR_HOST_VANTIR=$(CURDIR)/build/default/tools/vantir
 	cmake --build --preset cross-$(TARGET) -j $(JOBS)
 	ctest --preset cross-$(TARGET) -j $(JOBS)
+
+# ThreadSanitizer over the tests that run the library on several threads (the
+# shared-model stress test, the parallel command line) and the filter tests; the
+# rest of the suite is single-threaded and already runs under ASan and UBSan.
+test-tsan:
+	$(DEPS) tsan
+	cmake --preset tsan
+	cmake --build --preset tsan -j $(JOBS)
+	ctest --preset tsan -j $(JOBS)
 
 # Times the library beside the libraries a user would pick instead (Debian:
 # libbenchmark-dev, libmarisa-dev, libicu-dev) and ends with the ratio table;

@@ -7,32 +7,53 @@
 
 #include "address/address_db.h"
 #include "address/tag_codes.h"
+#include "bigram/scorers.h"
 #include "vantir/bigram.h"
 #include "vantir/lexicon.h"
 
 namespace vantir {
 
-// Borrowed views; the caller keeps all three alive. The model is not const:
-// the grammar and the candidate listing switch its scoring mode and leave it
-// in back-off mode.
+// Borrowed views; the caller keeps all three alive. The grammar and the
+// candidate listing test pairs in strict mode, in one of two ways:
+// - sharedStrictScorer null (the design's way): they switch the model to
+//   strict mode, score through its slot and leave it in back-off mode, so the
+//   model is written and must not be used by another thread meanwhile;
+// - sharedStrictScorer set (VANTIR_OPTION_SHARED_MODEL): it is the scorer that
+//   the switch would install, called directly; the model is only read.
+// Both give the same scores.
 struct AddressContext {
     const AddressDbView* db;
     const Lexicon* lexicon;
     BigramModel* model;
+    PairScoreFn sharedStrictScorer = nullptr;
 };
 
 inline bool Tagged(const AddressContext& context, WordId word, int32_t tag) {
     return HasTag(*context.db, word, tag) == 1;
 }
 
+// Brackets one strict-mode step; both do nothing on a shared model.
+inline void BeginStrictScoring(const AddressContext& context) {
+    if (context.sharedStrictScorer == nullptr) BigramModel_SetStrictMode(context.model);
+}
+inline void EndStrictScoring(const AddressContext& context) {
+    if (context.sharedStrictScorer == nullptr) BigramModel_SetBackoffMode(context.model);
+}
+
+inline int32_t ScorePair(const AddressContext& context, WordId first, WordId second) {
+    return context.sharedStrictScorer != nullptr
+               ? context.sharedStrictScorer(context.model, first, second)
+               : BigramModel_PairScore(context.model, first, second);
+}
+
 // The pair (first, second): first immediately followed by second.
-inline bool PairPasses(const BigramModel* model, WordId first, WordId second) {
-    return BigramModel_PairScore(model, first, second) >= kLowestPassingScore;
+inline bool PairPasses(const AddressContext& context, WordId first, WordId second) {
+    return ScorePair(context, first, second) >= kLowestPassingScore;
 }
 
 // The stricter test: a score of exactly kLowestPassingScore fails it.
-inline bool PairBeatsLowest(const BigramModel* model, WordId first, WordId second) {
-    return BigramModel_PairScore(model, first, second) > kLowestPassingScore;
+inline bool PairBeatsLowest(const AddressContext& context, WordId first, WordId second) {
+    return ScorePair(context, first, second) > kLowestPassingScore;
 }
 
 // N, the number of word ids from 0 that the model has rows for; its scorers

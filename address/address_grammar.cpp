@@ -45,9 +45,8 @@ int32_t FindFallbackWord(const AddressContext& context, const WordId* words, int
 
 int32_t AnalyseAddress(const AddressContext& context, const WordId* words, int32_t count,
                        WordId* output) {
-    return WithStrictScoring(context.model, [&] {
-        return count > 0 ? AnalyseStarts(context, words, count, output) : 0;
-    });
+    return WithStrictScoring(
+        context, [&] { return count > 0 ? AnalyseStarts(context, words, count, output) : 0; });
 }
 
 int32_t MatchAddressStart(const AddressContext& context, const WordId* words, int32_t start,
@@ -64,7 +63,7 @@ int32_t MatchAddressStart(const AddressContext& context, const WordId* words, in
         if (kept == 0) return NoMatch(start, result);
         return Matched(after + 1, kept, result);
     }
-    if (n == 2 && !PairPasses(context.model, output[0], output[1])) return NoMatch(start, result);
+    if (n == 2 && !PairPasses(context, output[0], output[1])) return NoMatch(start, result);
     return Matched(after, n, result);
 }
 
@@ -108,7 +107,7 @@ int32_t MatchKeyedSegment(const AddressContext& context, bool barePairTest, cons
     }
     // outPos >= 1 here: a body always follows at least one head word.
     if (Tagged(context, words[start], bareTag) &&
-        (!barePairTest || PairPasses(context.model, output[outPos - 1], words[start]))) {
+        (!barePairTest || PairPasses(context, output[outPos - 1], words[start]))) {
         output[outPos] = words[start];
         return Matched(start + 1, 1, result);
     }
@@ -125,7 +124,7 @@ int32_t MatchPrefixedWord(const AddressContext& context, const WordId* words, in
     const int32_t k = prefixes.kept;
     if (!Tagged(context, words[at], tag)) return NoMatch(start, result);
     output[outPos + k] = words[at];
-    if (k > 0 && !PairPasses(context.model, output[outPos + k - 1], words[at])) {
+    if (k > 0 && !PairPasses(context, output[outPos + k - 1], words[at])) {
         return NoMatch(start, result);
     }
     return Matched(at + 1, k + 1, result);

@@ -16,14 +16,15 @@ struct StepResult {
     int32_t kept;  // words written from the step's output position on
 };
 
-// Runs `analyse` (returning a kept count) with the model in strict mode, where
-// every pair the model does not list fails its test, and leaves the model in
-// back-off mode. The one place where the analyses switch the scoring mode.
+// Runs `analyse` (returning a kept count) with strict scoring, where every pair
+// the model does not list fails its test: by default the model is switched to
+// strict mode and left in back-off mode; a shared model is not touched (see
+// AddressContext). The analyses score pairs only inside this bracket.
 template <typename Analysis>
-int32_t WithStrictScoring(BigramModel* model, Analysis analyse) {
-    BigramModel_SetStrictMode(model);
+int32_t WithStrictScoring(const AddressContext& context, Analysis analyse) {
+    BeginStrictScoring(context);
     const int32_t kept = analyse();
-    BigramModel_SetBackoffMode(model);
+    EndStrictScoring(context);
     return kept;
 }
 

@@ -43,7 +43,7 @@ int32_t MatchNumberedWord(const AddressContext& context, const WordId* words, in
     const int32_t k = prefixes.kept;
     if (!Tagged(context, words[at], tag)) return NoMatch(start, result);
     output[outPos + k] = words[at];
-    if (k > 0 && !PairPasses(context.model, output[outPos + k - 1], words[at]) &&
+    if (k > 0 && !PairPasses(context, output[outPos + k - 1], words[at]) &&
         !PrefixesFormNumber(context.lexicon, output + outPos, k)) {
         return NoMatch(start, result);
     }
@@ -77,7 +77,7 @@ bool SplitSectionPasses(const AddressContext& context, const WordId* segment, in
         !Tagged(context, whole, kTagBareFirstKey)) {
         return true;
     }
-    return PairPasses(context.model, before, whole);
+    return PairPasses(context, before, whole);
 }
 
 int32_t ParseBodyWithNumbers(const AddressContext& context, const WordId* words, int32_t start,
@@ -129,7 +129,7 @@ int32_t ReadStarts(const AddressContext& context, const WordId* words, int32_t c
             kept = CompleteWithEvidence(context, output, kept + 1, reading);
             if (kept == 0) continue;
             ++next;  // the trigger counts as consumed even when completion dropped it
-        } else if (kept == 2 && !PairPasses(context.model, output[0], output[1])) {
+        } else if (kept == 2 && !PairPasses(context, output[0], output[1])) {
             continue;
         } else if (kept == 1 && Tagged(context, output[0], kTagLowerHead) &&
                    FindLowerNameOfWord(context, output[0]) >= 0) {
@@ -147,11 +147,11 @@ int32_t ReadStarts(const AddressContext& context, const WordId* words, int32_t c
     return FindFallbackWord(context, words, count, output);
 }
 
-double MeanPairScore(const BigramModel* model, const WordId* words, int32_t n) {
+double MeanPairScore(const AddressContext& context, const WordId* words, int32_t n) {
     if (n < 2) return 0.0;
     double total = 0.0;
     for (int32_t i = 1; i < n; ++i) {
-        const int32_t score = BigramModel_PairScore(model, words[i - 1], words[i]);
+        const int32_t score = ScorePair(context, words[i - 1], words[i]);
         total += score < kLowestPassingScore ? kLowestPassingScore : score;
     }
     return total / (n - 1);
@@ -173,7 +173,7 @@ int32_t ReadInStrictMode(const AddressContext& context, const WordId* words, int
         reading->choiceCount = 1;
         reading->choices[0] = RegionChoice{-1, 1.0};
     }
-    reading->pairScore = MeanPairScore(context.model, output, kept);
+    reading->pairScore = MeanPairScore(context, output, kept);
     return kept;
 }
 
@@ -183,7 +183,7 @@ int32_t ReadAddressWithEvidence(const AddressContext& context, const WordId* wor
                                 WordId* output, AddressReading* reading) {
     ClearChoices(reading);
     reading->pairScore = 0.0;
-    reading->kept = WithStrictScoring(context.model, [&] {
+    reading->kept = WithStrictScoring(context, [&] {
         return count > 0 ? ReadInStrictMode(context, words, count, output, reading) : 0;
     });
     return reading->kept;

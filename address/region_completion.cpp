@@ -16,17 +16,16 @@ int32_t ApplyThreeWordRules(const AddressContext& context, WordId* words, int32_
     const WordId b = words[1];
     const WordId t = words[2];
     // (a, b) is scored first; (b, t) only when (a, b) did not decide the rule.
-    const bool dropFollower =
-        (Tagged(context, b, kTagOpenerFollower) &&
-         (!PairPasses(context.model, a, b) || !PairPasses(context.model, b, t))) ||
-        (Tagged(context, b, kTagUpperFollower) &&
-         (!PairPasses(context.model, a, b) || !PairPasses(context.model, b, t)));
+    const bool dropFollower = (Tagged(context, b, kTagOpenerFollower) &&
+                               (!PairPasses(context, a, b) || !PairPasses(context, b, t))) ||
+                              (Tagged(context, b, kTagUpperFollower) &&
+                               (!PairPasses(context, a, b) || !PairPasses(context, b, t)));
     if (dropFollower) {
         words[1] = t;
         return 2;
     }
-    if (Tagged(context, b, kTagLowerHead) && PairBeatsLowest(context.model, a, b) &&
-        !PairPasses(context.model, b, t)) {
+    if (Tagged(context, b, kTagLowerHead) && PairBeatsLowest(context, a, b) &&
+        !PairPasses(context, b, t)) {
         *decided = 2;  // [a, b] stay; the trigger is dropped without further test
     }
     return 3;
@@ -57,7 +56,7 @@ int32_t CompleteRegion(const AddressContext& context, WordId* words, int32_t n) 
     // get a word inserted.
     if (n == 2) n = ApplyTwoWordRule(context, words);
     for (int32_t i = 1; i < n; ++i) {
-        if (!PairPasses(context.model, words[i - 1], words[i])) return 0;
+        if (!PairPasses(context, words[i - 1], words[i])) return 0;
     }
     return n;
 }
@@ -107,7 +106,7 @@ int32_t CollectCandidates(const AddressContext& context, const WordId* kept, Wor
             continue;
         }
         const WordId lower = RegionNameWordId(context, RegionSide::kLower, pair);
-        if (PairBeatsLowest(context.model, lower, trigger)) candidates[found++] = lower;
+        if (PairBeatsLowest(context, lower, trigger)) candidates[found++] = lower;
     }
     return found;
 }
@@ -116,9 +115,9 @@ int32_t CollectCandidates(const AddressContext& context, const WordId* kept, Wor
 
 int32_t ListRegionCandidates(const AddressContext& context, const WordId* kept, WordId* candidates,
                              int32_t capacity) {
-    BigramModel_SetStrictMode(context.model);
+    BeginStrictScoring(context);
     const int32_t found = CollectCandidates(context, kept, candidates, capacity);
-    BigramModel_SetBackoffMode(context.model);
+    EndStrictScoring(context);
     return found;
 }
 

@@ -52,8 +52,8 @@ bool SameName(const unsigned char* first, const unsigned char* second) {
 
 // The model's probability behind a pair score; a forbidden pair gets the
 // probability of the lowest passing score, so that it still orders.
-double PairProbability(const BigramModel* model, WordId first, WordId second) {
-    const int32_t score = BigramModel_PairScore(model, first, second);
+double PairProbability(const AddressContext& context, WordId first, WordId second) {
+    const int32_t score = ScorePair(context, first, second);
     const int32_t bounded = score < kLowestPassingScore ? kLowestPassingScore : score;
     return std::pow(10.0, bounded / kScorePerDecade);
 }
@@ -104,7 +104,7 @@ double RoadOwnership(const AddressContext& context, uint32_t districtPair, WordI
     for (uint32_t pair = 0; pair < view.regionPairCount; ++pair) {
         if (!SameName(RegionNameStart(view, RegionSide::kLower, pair), name)) continue;
         const WordId upper = RegionNameWordId(context, RegionSide::kUpper, pair);
-        if (upper < 0 || !PairPasses(context.model, upper, road)) continue;
+        if (upper < 0 || !PairPasses(context, upper, road)) continue;
         ++owners;
         countyOwns = countyOwns || upper == county;
     }
@@ -116,7 +116,7 @@ double RoadOwnership(const AddressContext& context, uint32_t districtPair, WordI
 
 int32_t WeighCountiesOfDistrict(const AddressContext& context, WordId district, WordId road,
                                 RegionChoice* choices) {
-    if (road >= 0 && !PairPasses(context.model, district, road)) return 0;
+    if (road >= 0 && !PairPasses(context, district, road)) return 0;
     const WordText text = TextOf(context.lexicon, district);
     const AddressDbView& view = *context.db;
     int32_t count = 0;
@@ -124,11 +124,11 @@ int32_t WeighCountiesOfDistrict(const AddressContext& context, WordId district, 
         if (!NameSpells(view, RegionSide::kLower, pair, text)) continue;
         const WordId county = RegionNameWordId(context, RegionSide::kUpper, pair);
         // A county that is no word has no text to complete the address with.
-        if (county < 0 || !PairPasses(context.model, county, district)) continue;
+        if (county < 0 || !PairPasses(context, county, district)) continue;
         // P(district | county) times P(road | county): the second is what the
         // model learnt from addresses said without their district.
-        const double roadWeight = road >= 0 ? PairProbability(context.model, county, road) : 1.0;
-        const double weight = PairProbability(context.model, county, district) * roadWeight;
+        const double roadWeight = road >= 0 ? PairProbability(context, county, road) : 1.0;
+        const double weight = PairProbability(context, county, district) * roadWeight;
         count = AddChoice(choices, count, RegionChoice{county, weight});
     }
     return Normalise(choices, count);
@@ -147,9 +147,9 @@ int32_t WeighDistrictsOfCounty(const AddressContext& context, WordId county, Wor
             continue;
         }
         const WordId district = RegionNameWordId(context, RegionSide::kLower, pair);
-        if (district < 0 || !PairBeatsLowest(context.model, district, road)) continue;
-        const double weight = PairProbability(context.model, county, district) *
-                              PairProbability(context.model, district, road);
+        if (district < 0 || !PairBeatsLowest(context, district, road)) continue;
+        const double weight =
+            PairProbability(context, county, district) * PairProbability(context, district, road);
         count = AddChoice(found, count, DistrictCandidate{district, weight, pair});
     }
     // Ownership only reorders the districts; a single one needs none.

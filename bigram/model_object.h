@@ -6,13 +6,13 @@
 #include <cstdint>
 
 #include "bigram/blob_layout.h"
+#include "bigram/scorers.h"
 #include "textutil/byte_order.h"
 #include "vantir/bigram.h"
 
 namespace vantir {
 
 using UnigramScoreFn = int32_t (*)(const BigramModel* model, WordId word);
-using PairScoreFn = int32_t (*)(const BigramModel* model, WordId first, WordId second);
 
 constexpr int32_t kModeStrict = 0;
 constexpr int32_t kModeBackoff = 1;

@@ -11,6 +11,13 @@ namespace vantir {
 
 constexpr int32_t kNoSlot = -1;
 
+using PairScoreFn = int32_t (*)(const BigramModel* model, WordId first, WordId second);
+
+// The pair scorer that BigramModel_SetStrictMode puts in this model's slot (it
+// depends on whether the extra pair table is attached), chosen without writing
+// to the model: sessions that share a model score strict pairs through it.
+PairScoreFn StrictPairScorer(const BigramModel* model);
+
 // Slot of (first, second) in the rows, or kNoSlot: one bisection of first's row.
 int32_t FindPairSlot(const BigramModel* model, WordId first, WordId second);
 

@@ -6,6 +6,10 @@
 
 using namespace vantir;
 
+PairScoreFn vantir::StrictPairScorer(const BigramModel* model) {
+    return model->extraPairTable != nullptr ? ScorePairStrictExtra : ScorePairStrict;
+}
+
 extern "C" {
 
 int32_t BigramModel_PairScore(const BigramModel* model, WordId first, WordId second) {
@@ -30,7 +34,7 @@ void BigramModel_SetBackoffMode(BigramModel* model) {
 void BigramModel_SetStrictMode(BigramModel* model) {
     if (model == nullptr) return;
     model->mode = kModeStrict;
-    model->pairScoreFn = model->extraPairTable != nullptr ? ScorePairStrictExtra : ScorePairStrict;
+    model->pairScoreFn = StrictPairScorer(model);
 }
 
 }  // extern "C"

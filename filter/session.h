@@ -42,9 +42,15 @@ struct FilterSession {
 
 namespace vantir {
 
-// The address layer's view of a session: its database, lexicon and model.
+// The address layer's view of a session: its database, lexicon and model, and
+// with VANTIR_OPTION_SHARED_MODEL the strict scorer read off the model now, so
+// a table attached since is taken into account as the mode switch would.
 inline AddressContext AddressContextOf(const FilterSession* session) {
-    return AddressContext{&session->addressView, session->lexicon, session->model};
+    AddressContext context{&session->addressView, session->lexicon, session->model};
+    if ((session->options & VANTIR_OPTION_SHARED_MODEL) != 0) {
+        context.sharedStrictScorer = StrictPairScorer(session->model);
+    }
+    return context;
 }
 
 // The result table. Rank classes: smaller ones are listed first.
