@@ -13,8 +13,9 @@ extern "C" {
 #endif
 
 /* Binds a model, a lexicon and an "ADDR" address database, all borrowed; they
-   must outlive the session. Only the database header is checked here: hosts
-   that load bytes from untrusted storage call Vantir_VerifyBlob first. */
+   must outlive the session. A session is used by one thread at a time. Only
+   the database header is checked here: hosts that load bytes from untrusted
+   storage call Vantir_VerifyBlob first. */
 VANTIR_API FilterSession* Vantir_Init(BigramModel* model, Lexicon* lexicon, const void* addressDb);
 VANTIR_API void Vantir_Release(FilterSession* session);
 VANTIR_API int32_t Vantir_Reset(FilterSession* session);
@@ -40,8 +41,14 @@ VANTIR_API int32_t Vantir_VerifyBlob(const void* blob, uint32_t size);
    exactly as without them. */
 /* Evidence-based completion, candidate checks, ranking, one spelling per address. */
 #define VANTIR_OPTION_ACCURATE 0x1u
-/* Never switches the model's scoring mode: sessions on several threads may share
-   one model and lexicon. */
+/* Never switches the model's scoring mode: the session only reads the model,
+   the lexicon and the database, scoring pairs with the strict scorer that the
+   mode switch would install, so its results equal the default's. Sessions with
+   this option, one per thread, may then filter at the same time over one
+   model, lexicon and database, as long as nothing edits them meanwhile (see
+   docs/THREADS.md). Without it every Vantir_AddRecogResult switches the
+   model's mode (a write): sessions sharing a model must not filter at the
+   same time, nor may the host score with the model meanwhile. */
 #define VANTIR_OPTION_SHARED_MODEL 0x2u
 
 /* 0; -5 null session; -41 unknown bits; -4 when the session's table holds

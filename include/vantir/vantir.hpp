@@ -334,7 +334,12 @@ inline std::u16string WordText(const Lexicon* lexicon, WordId id) {
 
 // ---------------------------------------------------------------------------
 // A filter session over a model, a lexicon and an address database that the
-// caller keeps alive and unchanged for the session's life.
+// caller keeps alive for the session's life and does not edit while it
+// filters. By default each add() switches the model's scoring mode, which
+// writes the model: sessions sharing it must not filter at the same time.
+// With VANTIR_OPTION_SHARED_MODEL (Vantir_SetOptions on get()) a session only
+// reads all three, and sessions on several threads may share them; see
+// docs/THREADS.md.
 
 class Session {
   public:
