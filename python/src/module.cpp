@@ -290,7 +290,10 @@ blanks): start, head, completion, segments, dropped and kept words, the composed
 text and the ranked results, one labelled line each.)doc")
         .def("_time_c_calls", &FilterEngine::TimeCCalls, py::arg("utterances"), py::arg("rounds"),
              py::call_guard<py::gil_scoped_release>(),
-             "Seconds per utterance of the bare C calls; for bench/python_binding.py.")
+             "CPU seconds per utterance of the bare C calls; for bench/python_binding.py.")
+        .def("_time_filter_calls", &FilterEngine::TimeFilterCalls, py::arg("utterances"),
+             py::arg("rounds"), py::call_guard<py::gil_scoped_release>(),
+             "CPU seconds per utterance of filter() called from C++; for bench/python_binding.py.")
         .def_property_readonly(
             "accurate",
             [](const FilterEngine& engine) {
