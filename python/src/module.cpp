@@ -181,6 +181,18 @@ void Build(const std::filesystem::path& sourceDir, const std::filesystem::path& 
 // ---------------------------------------------------------------------------
 // vantir.Filter
 
+// The engine of a Filter object. A Filter made by Filter.__new__ alone (or a
+// subclass that skipped __init__) has none; pybind11 would hand over unmade
+// storage, so the holder is checked first.
+FilterEngine& EngineOf(const py::handle& self) {
+    auto* instance = reinterpret_cast<py::detail::instance*>(self.ptr());
+    py::detail::value_and_holder made = instance->get_value_and_holder();
+    if (!made.holder_constructed() || made.value_ptr() == nullptr) {
+        throw py::type_error("vantir.Filter.__init__() was not called");
+    }
+    return *made.value_ptr<FilterEngine>();
+}
+
 std::unique_ptr<FilterEngine> OpenFilter(const std::filesystem::path& dataDir, bool accurate) {
     for (const char* name :
          {tools::kLexiconBlobName, tools::kModelBlobName, tools::kAddressBlobName}) {
@@ -205,7 +217,8 @@ std::unique_ptr<FilterEngine> OpenFilter(const std::filesystem::path& dataDir, b
     return engine;
 }
 
-py::list FilterUtterance(FilterEngine& engine, const py::handle& hypotheses) {
+py::list FilterUtterance(const py::handle& self, const py::handle& hypotheses) {
+    FilterEngine& engine = EngineOf(self);
     const std::vector<std::string> lines = HypothesisLines(hypotheses);
     FilterOutcome outcome;
     EngineError refused{VANTIR_OK, {}};
@@ -225,7 +238,8 @@ py::list FilterUtterance(FilterEngine& engine, const py::handle& hypotheses) {
     return texts;
 }
 
-std::string ExplainHypothesis(FilterEngine& engine, const py::handle& hypothesis) {
+std::string ExplainHypothesis(const py::handle& self, const py::handle& hypothesis) {
+    FilterEngine& engine = EngineOf(self);
     const std::string line = Utf8Of(hypothesis, "hypothesis");
     ExplainOutcome outcome;
     {
@@ -288,16 +302,30 @@ Raises TypeError for a non-str item and ValueError for undecodable bytes.)doc")
              R"doc(What the filter does with one hypothesis (words separated by
 blanks): start, head, completion, segments, dropped and kept words, the composed
 text and the ranked results, one labelled line each.)doc")
-        .def("_time_c_calls", &FilterEngine::TimeCCalls, py::arg("utterances"), py::arg("rounds"),
-             py::call_guard<py::gil_scoped_release>(),
-             "CPU seconds per utterance of the bare C calls; for bench/python_binding.py.")
-        .def("_time_filter_calls", &FilterEngine::TimeFilterCalls, py::arg("utterances"),
-             py::arg("rounds"), py::call_guard<py::gil_scoped_release>(),
-             "CPU seconds per utterance of filter() called from C++; for bench/python_binding.py.")
+        .def(
+            "_time_c_calls",
+            [](const py::handle& self, const std::vector<std::vector<std::string>>& utterances,
+               int32_t rounds) {
+                FilterEngine& engine = EngineOf(self);
+                py::gil_scoped_release unlocked;
+                return engine.TimeCCalls(utterances, rounds);
+            },
+            py::arg("utterances"), py::arg("rounds"),
+            "CPU seconds per utterance of the bare C calls; for bench/python_binding.py.")
+        .def(
+            "_time_filter_calls",
+            [](const py::handle& self, const std::vector<std::vector<std::string>>& utterances,
+               int32_t rounds) {
+                FilterEngine& engine = EngineOf(self);
+                py::gil_scoped_release unlocked;
+                return engine.TimeFilterCalls(utterances, rounds);
+            },
+            py::arg("utterances"), py::arg("rounds"),
+            "CPU seconds per utterance of filter() called from C++; for bench/python_binding.py.")
         .def_property_readonly(
             "accurate",
-            [](const FilterEngine& engine) {
-                return (engine.options() & VANTIR_OPTION_ACCURATE) != 0;
+            [](const py::handle& self) {
+                return (EngineOf(self).options() & VANTIR_OPTION_ACCURATE) != 0;
             },
             "True when the filter runs in the accurate mode.");
 }

@@ -142,6 +142,19 @@ class TestFilterInput:
         many = f.filter(["臺北市 大安區 忠孝東路 四段 %s 號" % n for n in "一二三四五六七八九十" * 30])
         assert 0 < len(many) <= 128
 
+    def test_a_filter_without_init_is_refused(self):
+        class Skipping(vantir.Filter):
+            def __init__(self):
+                pass
+
+        unmade = vantir.Filter.__new__(vantir.Filter)
+        for call in (lambda: unmade.filter(["臺北市"]), lambda: unmade.explain("臺北市"),
+                     lambda: unmade.accurate):
+            with pytest.raises(TypeError, match="__init__"):
+                call()
+        with pytest.raises(TypeError, match="__init__"):
+            Skipping()
+
     def test_warnings_raised_as_errors_leave_the_filter_usable(self, f):
         with warnings.catch_warnings():
             warnings.simplefilter("error")
