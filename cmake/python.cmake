@@ -1,7 +1,8 @@
 # Whether the Python module (python/) is built. VANTIR_BUILD_PYTHON=ON requires
 # Python 3 with its headers, pybind11 and, for the tests, pytest; AUTO (the
-# default) builds it with the tests when all are present and the build is not
-# instrumented (a sanitized module cannot load into a plain interpreter).
+# default) builds it with the tests when all are present and the build is
+# neither instrumented (a sanitized module cannot load into a plain
+# interpreter) nor for another machine (the host's Python cannot load it).
 set(VANTIR_BUILD_PYTHON AUTO CACHE STRING "Build the Python module: AUTO, ON or OFF")
 set_property(CACHE VANTIR_BUILD_PYTHON PROPERTY STRINGS AUTO ON OFF)
 
@@ -9,7 +10,8 @@ function(vantir_python_wanted out_wanted out_required)
   set(required FALSE)
   if(VANTIR_BUILD_PYTHON STREQUAL "AUTO")
     set(wanted FALSE)
-    if(VANTIR_BUILD_TESTS AND NOT VANTIR_SANITIZE AND NOT VANTIR_BUILD_FUZZ)
+    if(VANTIR_BUILD_TESTS AND NOT VANTIR_SANITIZE AND NOT VANTIR_TSAN AND NOT VANTIR_BUILD_FUZZ
+       AND NOT CMAKE_CROSSCOMPILING)
       set(wanted TRUE)
     endif()
   elseif(VANTIR_BUILD_PYTHON)

@@ -75,9 +75,10 @@ FilterOutcome FilterEngine::Filter(const std::vector<std::string>& hypotheses) {
         utterance.hypotheses.push_back(std::move(hypothesis));
     }
 
-    // Until sessions honour VANTIR_OPTION_SHARED_MODEL, a run switches the
-    // shared model's scoring mode, so runs take turns (the GIL stays released).
-    std::unique_lock<std::shared_mutex> shared(explainMutex_);
+    // Sessions with VANTIR_OPTION_SHARED_MODEL only read the model and lexicon:
+    // runs share them; only an explanation, which switches the model's mode,
+    // waits for them.
+    std::shared_lock<std::shared_mutex> shared(explainMutex_);
     Session session = TakeSession();
     tools::Diagnostics quiet;  // unknown words come back in the run
     const tools::UtteranceRun run = tools::RunUtterance(session, data_.lexicon.get(), utterance,
