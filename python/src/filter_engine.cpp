@@ -87,6 +87,10 @@ FilterOutcome FilterEngine::Filter(const std::vector<std::string>& hypotheses) {
     ReturnSession(std::move(session));
     shared.unlock();
 
+    return OutcomeOf(run);
+}
+
+FilterOutcome FilterEngine::OutcomeOf(const tools::UtteranceRun& run) {
     FilterOutcome outcome;
     for (size_t k = 0; k < run.hypotheses.size(); ++k) {
         const tools::HypothesisRun& entry = run.hypotheses[k];
@@ -104,6 +108,50 @@ FilterOutcome FilterEngine::Filter(const std::vector<std::string>& hypotheses) {
     }
     outcome.texts = run.results;  // read by the listing's count; never an empty text
     return outcome;
+}
+
+FilterOutcome FilterEngine::FilterText(const std::vector<std::string>& hypotheses) {
+    std::vector<std::u16string> texts;
+    for (size_t k = 0; k < hypotheses.size(); ++k) {
+        Expected<std::u16string> units = ToUtf16(hypotheses[k]);
+        if (!units) {
+            throw EngineError{VANTIR_INVALID_ARGUMENT,
+                              "hypotheses[" + std::to_string(k) + "]: " + units.error().message};
+        }
+        texts.push_back(std::move(*units));
+    }
+    tools::UtteranceRun run;
+    std::shared_lock<std::shared_mutex> turn(explainMutex_);
+    Session session = TakeSession();
+    session.reset();
+    for (const std::u16string& text : texts) {
+        tools::HypothesisRun entry;
+        entry.code = session.add_text(std::u16string_view(text));
+        run.hypotheses.push_back(std::move(entry));
+    }
+    tools::ReadRunResults(session, kAllResults, &run);
+    session.reset();
+    ReturnSession(std::move(session));
+    turn.unlock();
+    return OutcomeOf(run);
+}
+
+std::vector<std::string> FilterEngine::Segment(const std::string& text) {
+    Expected<std::u16string> units = ToUtf16(text);
+    if (!units) throw EngineError{VANTIR_INVALID_ARGUMENT, "text: " + units.error().message};
+    std::shared_lock<std::shared_mutex> turn(explainMutex_);
+    Session session = TakeSession();
+    Expected<std::vector<WordId>> ids = session.segment(*units);
+    ReturnSession(std::move(session));
+    turn.unlock();
+    if (!ids) {
+        throw EngineError{ids.error().code, "the text could not be segmented (code " +
+                                                std::to_string(ids.error().code) + ")"};
+    }
+    std::vector<std::string> words;
+    for (WordId id : *ids)
+        words.push_back(ToUtf8(WordText(data_.lexicon.get(), id)));
+    return words;
 }
 
 ExplainOutcome FilterEngine::Explain(const std::string& hypothesis) {

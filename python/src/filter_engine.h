@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tools/data_dir.h"
+#include "tools/filter_run.h"
 
 namespace vantir::python {
 
@@ -43,6 +44,13 @@ class FilterEngine {
     // blanks. Safe to call from several threads at once.
     FilterOutcome Filter(const std::vector<std::string>& hypotheses);
 
+    // The same from recogniser text, a hypothesis a string, through the
+    // library's text intake (Vantir_AddRecogText). Safe on several threads.
+    FilterOutcome FilterText(const std::vector<std::string>& hypotheses);
+
+    // The lexicon words that the text intake splits a text into, as UTF-8.
+    std::vector<std::string> Segment(const std::string& text);
+
     // What the filter does with one hypothesis. Safe beside Filter: it waits
     // until no other call runs, since explaining switches the model's mode.
     ExplainOutcome Explain(const std::string& hypothesis);
@@ -60,6 +68,8 @@ class FilterEngine {
 
   private:
     Session TakeSession();
+    // The outcome of a run, or EngineError for a hypothesis or listing refused.
+    static FilterOutcome OutcomeOf(const tools::UtteranceRun& run);
     void ReturnSession(Session session);
 
     tools::LoadedData data_;

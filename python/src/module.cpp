@@ -238,6 +238,46 @@ py::list FilterUtterance(const py::handle& self, const py::handle& hypotheses) {
     return texts;
 }
 
+py::list FilterTextUtterance(const py::handle& self, const py::handle& hypotheses) {
+    FilterEngine& engine = EngineOf(self);
+    const std::vector<std::string> lines = HypothesisLines(hypotheses);
+    FilterOutcome outcome;
+    EngineError refused{VANTIR_OK, {}};
+    {
+        py::gil_scoped_release unlocked;
+        try {
+            outcome = engine.FilterText(lines);
+        } catch (const EngineError& error) {
+            refused = error;
+        }
+    }
+    if (refused.code != VANTIR_OK) RaiseEngineError(refused);
+    py::list texts;
+    for (const std::string& text : outcome.texts)
+        texts.append(py::str(text));
+    return texts;
+}
+
+py::list SegmentText(const py::handle& self, const py::handle& text) {
+    FilterEngine& engine = EngineOf(self);
+    const std::string line = Utf8Of(text, "text");
+    std::vector<std::string> words;
+    EngineError refused{VANTIR_OK, {}};
+    {
+        py::gil_scoped_release unlocked;
+        try {
+            words = engine.Segment(line);
+        } catch (const EngineError& error) {
+            refused = error;
+        }
+    }
+    if (refused.code != VANTIR_OK) RaiseEngineError(refused);
+    py::list list;
+    for (const std::string& word : words)
+        list.append(py::str(word));
+    return list;
+}
+
 std::string ExplainHypothesis(const py::handle& self, const py::handle& hypothesis) {
     FilterEngine& engine = EngineOf(self);
     const std::string line = Utf8Of(hypothesis, "hypothesis");
@@ -298,6 +338,16 @@ words separated by blanks. Returns the ranked address texts (possibly empty).
 
 Words the lexicon does not hold are left out with a vantir.UnknownWordWarning.
 Raises TypeError for a non-str item and ValueError for undecodable bytes.)doc")
+        .def("filter_text", &FilterTextUtterance, py::arg("hypotheses"),
+             R"doc(Filter one utterance given as recogniser text: its hypotheses, best
+first, each a str in which words are not separated ("台北市大安區忠孝東路四段123號").
+The library's text intake splits each (blanks and punctuation dropped, 台/臺
+and the other variants, both widths and digits read). Returns the ranked
+address texts. Raises TypeError for a non-str item and ValueError for
+undecodable bytes.)doc")
+        .def("segment", &SegmentText, py::arg("text"),
+             R"doc(The lexicon words that the text intake splits a recogniser text into,
+as filter_text() enters them.)doc")
         .def("explain", &ExplainHypothesis, py::arg("hypothesis"),
              R"doc(What the filter does with one hypothesis (words separated by
 blanks): start, head, completion, segments, dropped and kept words, the composed

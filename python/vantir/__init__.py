@@ -4,6 +4,7 @@
     vantir.build("data/tw", "out")               # sources -> lexicon.wpb, model.lmb, address.addr
     f = vantir.Filter("out")                      # loads and verifies the three blobs
     f.filter(["臺北市 大安區 忠孝東路 四段", ...])  # one utterance, best first -> list[str]
+    f.filter_text(["台北市大安區忠孝東路四段"])     # the same from unsegmented text
     print(f.explain("臺北市 大安區 忠孝東路 四段"))   # what the filter did
 
 The work is done by the C++ library in the extension module vantir._vantir.

@@ -33,5 +33,10 @@ class Filter:
         """One utterance: hypotheses best first, words separated by blanks.
         Returns the ranked address texts. Unknown words are left out with an
         UnknownWordWarning; ValueError for undecodable bytes."""
+    def filter_text(self, hypotheses: Iterable[_Text]) -> list[str]:
+        """One utterance as recogniser text, hypotheses best first, words not
+        separated; split by the library's text intake. Returns the ranked texts."""
+    def segment(self, text: _Text) -> list[str]:
+        """The lexicon words that the text intake splits the text into."""
     def explain(self, hypothesis: _Text) -> str:
         """What the filter does with one hypothesis, one labelled line a step."""
