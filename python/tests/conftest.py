@@ -16,10 +16,10 @@ SAMPLE = SOURCE_DIR / "data" / "tw"
 
 def load_evaluate():
     """examples/evaluate.py as a module: the tests read the samples with it."""
-    spec = importlib.util.spec_from_file_location("evaluate", SOURCE_DIR / "examples" /
+    found = importlib.util.spec_from_file_location("evaluate", SOURCE_DIR / "examples" /
                                                   "evaluate.py")
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    module = importlib.util.module_from_spec(found)
+    found.loader.exec_module(module)
     return module
 
 
