@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "tools/cli_commands.h"
+#include "tools/coverage.h"
 #include "tools/data_build.h"
 #include "tools/file_output.h"
 
@@ -17,6 +18,7 @@ struct BuildOptions {
     std::string regions;
     std::string arpa;
     std::string corpus;
+    std::string roads;
     ModelOptions model;
 };
 
@@ -30,6 +32,7 @@ int RunBuild(const BuildOptions& options, CliContext& context) {
     given.regions = options.regions;
     if (!options.arpa.empty()) given.arpa = options.arpa;
     if (!options.corpus.empty()) given.corpus = options.corpus;
+    if (!options.roads.empty()) given.roads = options.roads;
     const BuildInputs inputs = ResolveBuildInputs(options.sourceDir, given);
     Diagnostics diagnostics = context.MakeDiagnostics();
     Progress progress = context.MakeProgress();
@@ -40,11 +43,23 @@ int RunBuild(const BuildOptions& options, CliContext& context) {
     WriteFilesAtomically({{out / kLexiconBlobName, AsText(built.lexicon)},
                           {out / kModelBlobName, AsText(built.model)},
                           {out / kAddressBlobName, AsText(built.address)}});
-    context.out << "built " << (out / kLexiconBlobName).string() << " (" << built.words
-                << " words), " << (out / kModelBlobName).string() << " (" << built.pairs
-                << " word pairs), " << (out / kAddressBlobName).string() << " ("
-                << built.regionPairs << " region pairs)";
-    if (diagnostics.warnings > 0) context.out << ", " << diagnostics.warnings << " warnings";
+    context.out << "built " << (out / kLexiconBlobName).string() << " ("
+                << Counted(static_cast<int64_t>(built.words), "word") << "), "
+                << (out / kModelBlobName).string() << " ("
+                << Counted(static_cast<int64_t>(built.pairs), "word pair") << "), "
+                << (out / kAddressBlobName).string() << " ("
+                << Counted(static_cast<int64_t>(built.regionPairs), "region pair") << ")";
+    if (diagnostics.warnings > 0) context.out << ", " << Counted(diagnostics.warnings, "warning");
+    context.out << '\n';
+    context.out << "grammar pairs: " << built.grammarPairs << " generated from the sources, "
+                << built.generatedPairs << " of them not in the "
+                << (built.trained ? "trained model" : "uniform model (no corpus or ARPA file)")
+                << '\n';
+    LoadedData data = LoadDataDir(out);
+    const std::vector<CoverageCheck> coverage = CheckCoverage(data);
+    context.out << CoverageSummary(coverage);
+    if (!coverage.empty())
+        context.out << " (details: vantir inspect --coverage " << out.string() << ")";
     context.out << '\n';
     return kExitSuccess;
 }
@@ -57,10 +72,15 @@ void AddBuildCommand(CLI::App& app, CliContext& context) {
         "build", "Compile UTF-8 sources into lexicon.wpb, model.lmb and address.addr");
     command->footer(
         "SRC_DIR holds vocabulary.tsv (a word, then its tags as numbers or role names),\n"
-        "regions.tsv (upper and lower region name a line), and either model.arpa (an\n"
-        "ARPA bigram model) or corpus.txt (tokenised addresses, a line each, trained with\n"
-        "Witten-Bell smoothing). The blobs share the lexicon's word numbering. Outputs\n"
-        "are written to temporary names and renamed only when all three are complete.");
+        "regions.tsv (upper and lower region name a line), optionally roads.tsv (county,\n"
+        "district, road, sections as '1,2' or '-'), and optionally model.arpa (an ARPA\n"
+        "bigram model) or corpus.txt (tokenised addresses, a line each, trained with\n"
+        "Witten-Bell smoothing; without either every word is equally likely).\n"
+        "Every word pair the address grammar tests is generated from the region pairs,\n"
+        "the roads and the tags; a generated pair the model does not list gets its\n"
+        "back-off score (docs/DATA.md). The blobs share the lexicon's word numbering.\n"
+        "Outputs are written to temporary names and renamed only when all three are\n"
+        "complete.");
     command->add_option("SRC_DIR", options->sourceDir, "Directory of the sources")
         ->required()
         ->check(CLI::ExistingDirectory);
@@ -80,6 +100,8 @@ void AddBuildCommand(CLI::App& app, CliContext& context) {
     command->add_option("--corpus", options->corpus, "Train the model on this corpus")
         ->check(CLI::ExistingFile)
         ->excludes(arpa);
+    command->add_option("--roads", options->roads, "Road table instead of SRC_DIR/roads.tsv")
+        ->check(CLI::ExistingFile);
     command
         ->add_option("--added-capacity", options->model.addedCapacity,
                      "Word ids the model keeps free for words added at run time")

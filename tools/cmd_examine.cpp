@@ -5,6 +5,7 @@
 
 #include "tools/blob_examiner.h"
 #include "tools/cli_commands.h"
+#include "tools/coverage.h"
 #include "tools/data_build.h"
 #include "vantir/vantir.hpp"
 
@@ -16,7 +17,23 @@ constexpr int kLabelWidth = 16;
 
 struct InspectOptions {
     std::vector<std::string> paths;
+    std::string coverageDir;
 };
+
+// Every check that found words, each word named; exit status 0 either way,
+// since gaps may be intended (a district without listed roads).
+int RunCoverage(const std::string& directory, CliContext& context) {
+    LoadedData data = LoadDataDir(directory);
+    const std::vector<CoverageCheck> checks = CheckCoverage(data);
+    for (const CoverageCheck& check : checks) {
+        context.out << "warning: " << check.words.size() << " " << check.what << ": " << check.means
+                    << '\n';
+        for (const std::string& word : check.words)
+            context.out << "  " << word << '\n';
+    }
+    context.out << CoverageSummary(checks) << '\n';
+    return kExitSuccess;
+}
 
 std::vector<std::filesystem::path> ExpandPaths(const std::vector<std::string>& given) {
     std::vector<std::filesystem::path> paths;
@@ -45,6 +62,10 @@ void PrintReport(const std::filesystem::path& path, const BlobReport& report, st
 }
 
 int RunInspect(const InspectOptions& options, CliContext& context) {
+    if (!options.coverageDir.empty()) {
+        const int coverage = RunCoverage(options.coverageDir, context);
+        if (options.paths.empty()) return coverage;
+    }
     int status = kExitSuccess;
     const BlobReport* byKind[3] = {nullptr, nullptr, nullptr};
     std::vector<BlobReport> reports;
@@ -90,9 +111,33 @@ void AddInspectCommand(CLI::App& app, CliContext& context) {
     command->footer(
         "Reads lexicon (WPB), model (LMB) and address database (ADDR) blobs. A directory\n"
         "stands for its lexicon.wpb, model.lmb and address.addr; when all three kinds are\n"
-        "given, their word counts are compared. Exit status 1 when a blob is malformed.");
-    command->add_option("FILE", options->paths, "Blob files or data directories")->required();
+        "given, their word counts are compared. Exit status 1 when a blob is malformed.\n"
+        "\n"
+        "Fields of every blob: tag and version of the format, size in header (the size\n"
+        "the blob declares), header size, user value (a number the builder may store),\n"
+        "file size.\n"
+        "Lexicon: words (static words, numbered 0..words-1 in the lexicon's order), longest\n"
+        "word in UTF-16 units, words by length (length:count).\n"
+        "Model: static words, pairs (listed word pairs), added capacity (ids kept for\n"
+        "words added at run time), spare pairs (free pair slots), reserved 1-3, unigram\n"
+        "and bigram max/min/mid/mean (the stored score bytes, 0 best; see docs/DATA.md),\n"
+        "bytes needed (what the counts take).\n"
+        "Address database: words (tagged words), stored value, region pairs, tag bytes,\n"
+        "words by tag (tag code:count; role names in data/README.md).\n"
+        "\n"
+        "--coverage DIR checks a built data set against what the address grammar needs and\n"
+        "names the words of each gap: roads in no district, number words that precede no\n"
+        "key, lower regions in no region pair, region names missing from the vocabulary, ...");
+    command
+        ->add_option("--coverage", options->coverageDir,
+                     "Name the words a built data set leaves without a needed pair")
+        ->check(CLI::ExistingDirectory);
+    command->add_option("FILE", options->paths, "Blob files or data directories");
     command->callback([options, &context] {
+        if (options->paths.empty() && options->coverageDir.empty()) {
+            throw CLI::ValidationError("FILE",
+                                       "give blob files, data directories or --coverage DIR");
+        }
         context.action = [options, &context] { return RunInspect(*options, context); };
     });
 }

@@ -7,6 +7,7 @@
 #include "tools/arpa_model.h"
 #include "tools/bigram_trainer.h"
 #include "tools/blob_examiner.h"
+#include "tools/grammar_pairs.h"
 #include "tools/region_reader.h"
 #include "tools/vocabulary_reader.h"
 #include "vantir/vantir.hpp"
@@ -77,6 +78,10 @@ void CheckAsHost(const BuiltData& built, const RegionSource& regions, const Voca
 
 ArpaModel ModelSource(const BuildInputs& inputs, const Vocabulary& vocabulary,
                       Diagnostics& diagnostics, Progress& progress, std::string& file) {
+    if (!inputs.arpa && !inputs.corpus) {
+        file = "(uniform model)";
+        return UniformModel(vocabulary);
+    }
     if (inputs.arpa) {
         file = DisplayName(*inputs.arpa);
         return ParseArpa(ReadSourceLines(*inputs.arpa), file, diagnostics);
@@ -105,12 +110,11 @@ BuildInputs ResolveBuildInputs(const std::filesystem::path& sourceDir, BuildInpu
             throw ToolError(sourceDir.string() + ": holds both " + kArpaName + " and " +
                             kCorpusName + "; choose one with --arpa or --corpus");
         }
-        if (!haveArpa && !haveCorpus) {
-            throw ToolError(sourceDir.string() + ": no model source (" + kArpaName + " or " +
-                            kCorpusName + ")");
-        }
         if (haveArpa) given.arpa = arpa;
         if (haveCorpus) given.corpus = corpus;
+    }
+    if (!given.roads && std::filesystem::exists(sourceDir / kRoadsName)) {
+        given.roads = sourceDir / kRoadsName;
     }
     return given;
 }
@@ -126,10 +130,19 @@ BuiltData BuildData(const BuildInputs& inputs, const ModelOptions& options,
         ParseRegions(ReadSourceLines(inputs.regions), regionsFile, diagnostics);
     CheckRegionsAgainstVocabulary(regions, vocabulary, diagnostics);
 
+    std::optional<RoadTable> roads;
+    if (inputs.roads)
+        roads = ParseRoads(ReadSourceLines(*inputs.roads), DisplayName(*inputs.roads));
+    const std::vector<GrammarPair> grammarPairs =
+        GenerateGrammarPairs(vocabulary, regions, roads ? &*roads : nullptr, diagnostics);
+
     std::string modelFile;
-    const ArpaModel arpa = ModelSource(inputs, vocabulary, diagnostics, progress, modelFile);
+    ArpaModel arpa = ModelSource(inputs, vocabulary, diagnostics, progress, modelFile);
 
     BuiltData built;
+    built.trained = inputs.arpa || inputs.corpus;
+    built.grammarPairs = grammarPairs.size();
+    built.generatedPairs = AddGrammarPairs(arpa, grammarPairs);
     LexiconBlob lexicon = BuildLexiconBlob(vocabulary);
     built.lexicon = std::move(lexicon.bytes);
     built.model = BuildModelBlob(arpa, modelFile, lexicon.numbering, options, diagnostics);

@@ -19,6 +19,7 @@ constexpr const char* kVocabularyName = "vocabulary.tsv";
 constexpr const char* kRegionsName = "regions.tsv";
 constexpr const char* kArpaName = "model.arpa";
 constexpr const char* kCorpusName = "corpus.txt";
+constexpr const char* kRoadsName = "roads.tsv";
 constexpr const char* kLexiconBlobName = "lexicon.wpb";
 constexpr const char* kModelBlobName = "model.lmb";
 constexpr const char* kAddressBlobName = "address.addr";
@@ -26,12 +27,14 @@ constexpr const char* kAddressBlobName = "address.addr";
 struct BuildInputs {
     std::filesystem::path vocabulary;
     std::filesystem::path regions;
-    std::optional<std::filesystem::path> arpa;  // exactly one of arpa and corpus
+    std::optional<std::filesystem::path> arpa;  // at most one of arpa and corpus
     std::optional<std::filesystem::path> corpus;
+    std::optional<std::filesystem::path> roads;  // county, district, road, sections
 };
 
 // Fills the inputs from a source directory; paths already set are kept. The
-// model source is model.arpa or corpus.txt, whichever exists (both: an error).
+// model source is model.arpa or corpus.txt, whichever exists (both: an error;
+// neither: a uniform model). roads.tsv is read when it exists.
 BuildInputs ResolveBuildInputs(const std::filesystem::path& sourceDir, BuildInputs given);
 
 struct BuiltData {
@@ -40,12 +43,16 @@ struct BuiltData {
     std::vector<uint8_t> address;
     size_t words = 0;
     size_t regionPairs = 0;
-    size_t pairs = 0;  // listed word pairs of the model
+    size_t pairs = 0;           // listed word pairs of the model
+    size_t grammarPairs = 0;    // pairs the grammar needs, generated from the sources
+    size_t generatedPairs = 0;  // of those, the pairs the model did not list already
+    bool trained = false;       // the model's statistics come from a corpus or ARPA file
 };
 
-// Parses every source, builds the three blobs and checks them: each blob well
-// formed, the same word count in all, every region name found at its id, and
-// a filter session accepts them. Fails with a ToolError naming file and line.
+// Parses every source, generates the pairs the grammar tests (see
+// grammar_pairs.h) and adds those the model lacks, builds the three blobs and checks them: each
+// blob well formed, the same word count in all, every region name found at its id, and a filter
+// session accepts them. Fails with a ToolError naming file and line.
 BuiltData BuildData(const BuildInputs& inputs, const ModelOptions& options,
                     Diagnostics& diagnostics, Progress& progress);
 

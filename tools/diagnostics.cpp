@@ -37,6 +37,10 @@ void Fail(const std::string& file, int32_t line, const std::string& what) {
     throw ToolError(Located(file, line, what));
 }
 
+std::string Counted(int64_t count, const std::string& noun) {
+    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}
+
 std::string Shown(std::string_view name) {
     std::string out = "'";
     size_t characters = 0;

@@ -27,6 +27,9 @@ std::string Located(const std::string& file, int32_t line, const std::string& wh
 // Characters of a name that messages echo before cutting it.
 constexpr size_t kShownNameChars = 40;
 
+// "1 warning", "2 warnings": the count and the noun, with an s unless the count is 1.
+std::string Counted(int64_t count, const std::string& noun);
+
 // A name from the input as messages quote it: in single quotes, control
 // characters escaped (a NUL as \0, so it cannot end the message), cut after
 // kShownNameChars characters; a cut name is followed by its length, and a name

@@ -64,8 +64,8 @@ ModelScores CollectScores(const ArpaModel& arpa, const std::string& file,
     const auto missing = std::count(given.begin() + 1, given.end(), false);
     if (missing > 0) {
         diagnostics.Warn(file, 0,
-                         std::to_string(missing) +
-                             " vocabulary words have no 1-gram; they get the lowest score");
+                         Counted(missing, "vocabulary word") + (missing == 1 ? " has" : " have") +
+                             " no 1-gram; they get the lowest score");
     }
     for (const ArpaBigram& bigram : arpa.bigrams) {
         if (bigram.first == kUnknownWord || bigram.second == kUnknownWord) continue;
