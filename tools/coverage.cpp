@@ -2,10 +2,8 @@
 // the tag groups that the grammar's steps test.
 #include "tools/coverage.h"
 
+#include "address/address_context.h"
 #include "address/region_completion.h"
-#include "address/tag_codes.h"
-#include "address/word_pairs.h"
-#include "filter/address_db.h"
 #include "filter/session.h"
 
 namespace vantir::tools {
@@ -16,15 +14,14 @@ using WordGroup = std::vector<WordId>;
 
 class CoverageProbe {
   public:
-    explicit CoverageProbe(LoadedData& data) : data_(data) {
+    explicit CoverageProbe(LoadedData& data)
+        : data_(data), context_(AddressContextOf(data.session.get())) {
         const int32_t words = Lexicon_GetStaticCount(data.lexicon.get());
         for (WordId id = 0; id < words; ++id)
             ids_.push_back(id);
     }
 
-    bool Tagged(WordId word, int32_t tag) const {
-        return HasTag(data_.session.get(), word, tag) == 1;
-    }
+    bool Tagged(WordId word, int32_t tag) const { return vantir::Tagged(context_, word, tag); }
 
     WordGroup WithTags(std::initializer_list<int32_t> tags) const {
         WordGroup group;
@@ -59,7 +56,7 @@ class CoverageProbe {
     std::vector<std::string> LowerHeadsWithoutPair() const {
         std::vector<std::string> names;
         for (WordId word : WithTags({kTagLowerHead})) {
-            if (FindLowerNameOfWord(data_.session.get(), data_.lexicon.get(), word) < 0) {
+            if (FindLowerNameOfWord(context_, word) < 0) {
                 names.push_back(Name(word));
             }
         }
@@ -68,16 +65,12 @@ class CoverageProbe {
 
     std::vector<std::string> RegionNamesWithoutWord() const {
         std::vector<std::string> names;
-        const FilterSession* session = data_.session.get();
-        for (uint32_t pair = 0; pair < session->addressView.regionPairCount; ++pair) {
+        for (uint32_t pair = 0; pair < context_.db->regionPairCount; ++pair) {
             for (RegionSide side : {RegionSide::kUpper, RegionSide::kLower}) {
-                if (RegionNameWordId(session, data_.lexicon.get(), data_.model.get(), side, pair) >=
-                    0) {
-                    continue;
-                }
+                if (RegionNameWordId(context_, side, pair) >= 0) continue;
                 char16_t name[kRegionNameCapacity];
-                const bool copied = CopyRegionName(session->addressView, side, pair, name,
-                                                   kRegionNameCapacity) >= 0;
+                const bool copied =
+                    CopyRegionName(*context_.db, side, pair, name, kRegionNameCapacity) >= 0;
                 names.push_back(copied ? ToUtf8(std::u16string(name))
                                        : "(name of pair " + std::to_string(pair + 1) + ")");
             }
@@ -89,6 +82,7 @@ class CoverageProbe {
     std::string Name(WordId word) const { return ToUtf8(WordText(data_.lexicon.get(), word)); }
 
     LoadedData& data_;
+    AddressContext context_;
     std::vector<WordId> ids_;
 };
 
