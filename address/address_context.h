@@ -13,6 +13,20 @@
 
 namespace vantir {
 
+// A pair test of the grammar or of region completion that failed, in the order
+// the tests ran. Only tools that explain a decision ask for them.
+struct PairRefusal {
+    WordId first;
+    WordId second;
+    int32_t score;  // what the model gave the pair (strict mode: unlisted pairs fail)
+};
+
+struct PairTrace {
+    static constexpr int32_t kCapacity = 8;  // more than one start position ever tests
+    PairRefusal refusals[kCapacity];
+    int32_t count;  // refusals seen; the first kCapacity are kept
+};
+
 // Borrowed views; the caller keeps all three alive. The grammar and the
 // candidate listing test pairs in strict mode, in one of two ways:
 // - sharedStrictScorer null (the design's way): they switch the model to
@@ -20,12 +34,14 @@ namespace vantir {
 //   model is written and must not be used by another thread meanwhile;
 // - sharedStrictScorer set (VANTIR_OPTION_SHARED_MODEL): it is the scorer that
 //   the switch would install, called directly; the model is only read.
-// Both give the same scores.
+// Both give the same scores. The filter leaves `trace` null; a tool that
+// explains the analysis points it at a trace to learn which pair tests failed.
 struct AddressContext {
     const AddressDbView* db;
     const Lexicon* lexicon;
     BigramModel* model;
     PairScoreFn sharedStrictScorer = nullptr;
+    PairTrace* trace = nullptr;
 };
 
 inline bool Tagged(const AddressContext& context, WordId word, int32_t tag) {
@@ -46,14 +62,27 @@ inline int32_t ScorePair(const AddressContext& context, WordId first, WordId sec
                : BigramModel_PairScore(context.model, first, second);
 }
 
-// The pair (first, second): first immediately followed by second.
+inline void NoteRefusal(PairTrace* trace, WordId first, WordId second, int32_t score) {
+    if (trace->count < PairTrace::kCapacity) trace->refusals[trace->count] = {first, second, score};
+    ++trace->count;
+}
+
+// The pair (first, second): first immediately followed by second. A failure
+// is noted when the context carries a trace (never in the filter, where the
+// test costs nothing more).
 inline bool PairPasses(const AddressContext& context, WordId first, WordId second) {
-    return ScorePair(context, first, second) >= kLowestPassingScore;
+    const int32_t score = ScorePair(context, first, second);
+    if (score >= kLowestPassingScore) return true;
+    if (context.trace != nullptr) NoteRefusal(context.trace, first, second, score);
+    return false;
 }
 
 // The stricter test: a score of exactly kLowestPassingScore fails it.
 inline bool PairBeatsLowest(const AddressContext& context, WordId first, WordId second) {
-    return ScorePair(context, first, second) > kLowestPassingScore;
+    const int32_t score = ScorePair(context, first, second);
+    if (score > kLowestPassingScore) return true;
+    if (context.trace != nullptr) NoteRefusal(context.trace, first, second, score);
+    return false;
 }
 
 // N, the number of word ids from 0 that the model has rows for; its scorers

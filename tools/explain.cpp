@@ -22,17 +22,28 @@ bool Contains(const std::vector<WordId>& words, WordId word) {
     return std::find(words.begin(), words.end(), word) != words.end();
 }
 
+// The failed pair tests a traced step noted, then an empty trace for the next step.
+std::vector<PairRefusal> TakeRefusals(PairTrace& trace) {
+    const int32_t kept = std::min(trace.count, PairTrace::kCapacity);
+    std::vector<PairRefusal> refusals(trace.refusals, trace.refusals + kept);
+    trace.count = 0;
+    return refusals;
+}
+
 void ExplainBody(const AddressContext& context, const WordId* words, int32_t from,
                  std::vector<WordId>& output, int32_t outPos, Explanation& e) {
     StepResult step{from, 0};
     const char* names[] = {"first segment", "second segment", "third segment"};
     for (int32_t k = 0; k < 3; ++k) {
+        TakeRefusals(*context.trace);
         const int32_t at = step.next;
         if (k == 0) MatchFirstSegment(context, words, at, output.data(), outPos, &step);
         if (k == 1) MatchSecondSegment(context, words, at, output.data(), outPos, &step);
         if (k == 2) MatchThirdSegment(context, words, at, output.data(), outPos, &step);
-        e.segments.push_back({names[k], std::vector<WordId>(output.begin() + outPos,
-                                                            output.begin() + outPos + step.kept)});
+        e.segments.push_back(
+            {names[k],
+             std::vector<WordId>(output.begin() + outPos, output.begin() + outPos + step.kept),
+             TakeRefusals(*context.trace)});
         outPos += step.kept;
     }
     e.consumedEnd = step.next;
@@ -46,19 +57,34 @@ std::vector<WordId> StepView(const Explanation& e) {
     return kept;
 }
 
-void ExplainAnalysis(const AddressContext& context, const std::vector<WordId>& words,
+void ExplainAnalysis(const AddressContext& untraced, const std::vector<WordId>& words,
                      Explanation& e) {
+    PairTrace trace{};
+    AddressContext context = untraced;
+    context.trace = &trace;
     const int32_t count = static_cast<int32_t>(e.input.size());
     std::vector<WordId> output(static_cast<size_t>(count) + kOutputSlack, -1);
     BigramModel_SetStrictMode(context.model);
     for (int32_t start = 0; start < count && e.start < 0; ++start) {
         StepResult head;
         if (MatchHead(context, words.data(), start, output.data(), &head) != 1) continue;
+        e.anyHead = true;
+        TakeRefusals(trace);
         StepResult matched;
         if (MatchAddressStart(context, words.data(), start, output.data(), &matched) != 1) {
             e.rejectedStarts.push_back(start);
+            const bool completion =
+                Tagged(context, words[static_cast<size_t>(head.next)], kTagCompletionTrigger);
+            RefusedStart refused;
+            refused.position = start;
+            refused.step = completion ? "region completion" : "head";
+            refused.words.assign(words.begin() + start,
+                                 words.begin() + head.next + (completion ? 1 : 0));
+            refused.refusals = TakeRefusals(trace);
+            e.refusedStarts.push_back(std::move(refused));
             continue;
         }
+        e.completionRefusals = TakeRefusals(trace);
         e.start = start;
         e.head.assign(words.begin() + start, words.begin() + start + head.kept);
         e.hasTrigger = matched.next > head.next;

@@ -7,13 +7,23 @@
 #include <string>
 #include <vector>
 
+#include "address/address_context.h"
 #include "tools/data_dir.h"
 
 namespace vantir::tools {
 
 struct SegmentStep {
-    const char* name;           // "first segment", ...
-    std::vector<WordId> words;  // kept words of the segment; empty if it did not match
+    const char* name;                   // "first segment", ...
+    std::vector<WordId> words;          // kept words of the segment; empty if it did not match
+    std::vector<PairRefusal> refusals;  // pair tests of the segment that failed
+};
+
+// A start position whose head was found but refused, and the step and pair that refused it.
+struct RefusedStart {
+    int32_t position = 0;
+    const char* step = "";              // "head" or "region completion"
+    std::vector<WordId> words;          // the head words and the trigger, as in the input
+    std::vector<PairRefusal> refusals;  // failed pair tests, in order; the last one decided
 };
 
 struct ResultView {
@@ -25,14 +35,17 @@ struct Explanation {
     std::vector<WordId> input;
     int32_t start = -1;  // position where the address starts; -1: none
     std::vector<int32_t>
-        rejectedStarts;        // positions with a head that completion or a pair test refused
-    std::vector<WordId> head;  // head words as found in the input
+        rejectedStarts;  // positions with a head that completion or a pair test refused
+    std::vector<RefusedStart> refusedStarts;  // the same, with the pairs that refused them
+    bool anyHead = false;                     // some word can start an address
+    std::vector<WordId> head;                 // head words as found in the input
     bool hasTrigger = false;
     WordId trigger = -1;
-    std::vector<WordId> keptHead;             // head (and trigger) after region completion
-    std::vector<WordId> inserted;             // words completion put in
-    std::vector<WordId> droppedByCompletion;  // head or trigger words completion left out
-    bool headEndsAddress = false;             // the last head word allows no body
+    std::vector<WordId> keptHead;                 // head (and trigger) after region completion
+    std::vector<WordId> inserted;                 // words completion put in
+    std::vector<WordId> droppedByCompletion;      // head or trigger words completion left out
+    std::vector<PairRefusal> completionRefusals;  // failed pair tests behind those drops
+    bool headEndsAddress = false;                 // the last head word allows no body
     std::vector<SegmentStep> segments;
     int32_t consumedEnd = 0;  // input position after the last consumed word
     bool usedFallback = false;

@@ -4,6 +4,7 @@
 
 #include <iomanip>
 
+#include "address/tag_codes.h"
 #include "filter/session.h"
 #include "tools/tag_roles.h"
 
@@ -46,6 +47,14 @@ class Printer {
         out_ << std::left << std::setw(kLabelWidth) << label << text << '\n';
     }
 
+    // "pair 雲港市→文昌路 not listed in the model"
+    std::string Refusal(const PairRefusal& refusal) const {
+        std::string text = "pair " + Word(refusal.first) + "→" + Word(refusal.second);
+        if (refusal.score < kLowestPassingScore) return text + " not listed in the model";
+        return text + " scores " + std::to_string(refusal.score) +
+               ", which this test needs above " + std::to_string(kLowestPassingScore);
+    }
+
   private:
     const LoadedData& data_;
     std::ostream& out_;
@@ -56,6 +65,17 @@ std::vector<WordId> Slice(const std::vector<WordId>& words, int32_t from, int32_
     return std::vector<WordId>(words.begin() + from, words.begin() + to);
 }
 
+// Each refused start: its words, the step, and the pair that decided it.
+void PrintRefusedStarts(Printer& p, const Explanation& e) {
+    for (size_t k = 0; k < e.refusedStarts.size(); ++k) {
+        const RefusedStart& refused = e.refusedStarts[k];
+        std::string line = "position " + std::to_string(refused.position) + " (" +
+                           p.Words(refused.words) + "): " + refused.step + " refused it";
+        if (!refused.refusals.empty()) line += ", " + p.Refusal(refused.refusals.back());
+        p.Line(k == 0 ? "refused" : "", line);
+    }
+}
+
 void PrintHead(Printer& p, const Explanation& e) {
     std::string start = "position " + std::to_string(e.start);
     if (!e.rejectedStarts.empty()) {
@@ -64,6 +84,7 @@ void PrintHead(Printer& p, const Explanation& e) {
             start += " " + std::to_string(at);
     }
     p.Line("start", start);
+    PrintRefusedStarts(p, e);
     p.Line("head", p.Words(e.head, true));
     if (!e.hasTrigger) {
         p.Line("trigger", "none (no region completion)");
@@ -72,7 +93,11 @@ void PrintHead(Printer& p, const Explanation& e) {
         std::string completion;
         if (!e.inserted.empty()) completion += "inserted " + p.Words(e.inserted) + "; ";
         if (!e.droppedByCompletion.empty()) {
-            completion += "dropped " + p.Words(e.droppedByCompletion) + "; ";
+            completion += "dropped " + p.Words(e.droppedByCompletion);
+            if (!e.completionRefusals.empty()) {
+                completion += " (" + p.Refusal(e.completionRefusals.front()) + ")";
+            }
+            completion += "; ";
         }
         p.Line("completion", completion + "kept " + p.Words(e.keptHead));
     }
@@ -81,8 +106,33 @@ void PrintHead(Printer& p, const Explanation& e) {
         return;
     }
     for (const SegmentStep& segment : e.segments) {
-        p.Line(segment.name, segment.words.empty() ? "none" : p.Words(segment.words));
+        std::string line = segment.words.empty() ? "none" : p.Words(segment.words);
+        if (segment.words.empty() && !segment.refusals.empty()) {
+            line += ": " + p.Refusal(segment.refusals.back());
+        }
+        p.Line(segment.name, line);
     }
+}
+
+// Why words after the address were left: the last segment that a pair refused.
+std::string AfterTheAddress(const Printer& p, const Explanation& e) {
+    for (auto segment = e.segments.rbegin(); segment != e.segments.rend(); ++segment) {
+        if (segment->words.empty() && !segment->refusals.empty()) {
+            return "after the address; " + std::string(segment->name) + ": " +
+                   p.Refusal(segment->refusals.back());
+        }
+    }
+    return "after the address";
+}
+
+// Why the analysis kept nothing at all.
+std::string NothingKept(const Explanation& e) {
+    if (e.anyHead) {
+        return "every head was refused (see 'refused') and no word is a fallback word: "
+               "nothing is kept";
+    }
+    return "no word can start an address (none is tagged upper-head, lower-head, head-opener "
+           "or bound-head-opener) and none is a fallback word: nothing is kept";
 }
 
 // The kept words may have no text at all; that entry is shown, marked, since
@@ -103,13 +153,17 @@ void PrintExplanation(const LoadedData& data, const Explanation& e, std::ostream
         const int32_t count = static_cast<int32_t>(e.input.size());
         if (e.consumedEnd < count) {
             dropped += (dropped.empty() ? "" : "; ") +
-                       p.Words(Slice(e.input, e.consumedEnd, count)) + " (after the address)";
+                       p.Words(Slice(e.input, e.consumedEnd, count)) + " (" +
+                       AfterTheAddress(p, e) + ")";
         }
         p.Line("dropped", dropped.empty() ? "nothing" : dropped);
     } else if (e.usedFallback) {
-        p.Line("start", "no head anywhere; the first fallback word stands alone");
+        p.Line("start", e.anyHead ? "every head was refused; the first fallback word stands alone"
+                                  : "no head anywhere; the first fallback word stands alone");
+        PrintRefusedStarts(p, e);
     } else {
-        p.Line("start", "no head and no fallback word: nothing is kept");
+        p.Line("start", NothingKept(e));
+        PrintRefusedStarts(p, e);
     }
     p.Line("kept", p.Words(e.analysed));
     if (!e.analysed.empty()) {
@@ -117,8 +171,11 @@ void PrintExplanation(const LoadedData& data, const Explanation& e, std::ostream
                            ": " + ResultClassMeaning(e.composedClass) + ")");
     }
     if (e.candidatesListed) {
-        p.Line("candidates", e.candidates.empty() ? "none: no lower region fits, nothing is entered"
-                                                  : p.Words(e.candidates));
+        p.Line("candidates", e.candidates.empty()
+                                 ? "none: no lower region paired with " + p.Word(e.analysed[0]) +
+                                       " has a listed pair before " + p.Word(e.analysed[1]) +
+                                       ", nothing is entered"
+                                 : p.Words(e.candidates));
     }
     p.Line("intake", "code " + std::to_string(e.intakeCode));
     if (e.results.empty()) p.Line("results", "none");

@@ -99,13 +99,16 @@ TEST_F(BuiltData, ExplainShowsCompletionSegmentsAndDroppedWords) {
     // 中正區 lies in another county: completion drops it, and the districts of
     // 新北市 that have 文化路 are listed as candidates.
     const auto listed = RunCli({"explain", "--data", out, "新北市", "中正區 文化路 一段 七 號"});
-    EXPECT_TRUE(Contains(listed.out, "completion      dropped 中正區; kept 新北市 文化路\n"))
+    EXPECT_TRUE(Contains(listed.out,
+                         "completion      dropped 中正區 (pair 新北市→中正區 not listed in the "
+                         "model); kept 新北市 文化路\n"))
         << listed.out;
     EXPECT_TRUE(Contains(listed.out, "candidates      板橋區\n"));
     EXPECT_TRUE(Contains(listed.out, "1. 新北市板橋區文化路一段7號  (class 2"));
 
     const auto nothing = RunCli({"explain", "--data", out, "我 文化路"});
-    EXPECT_TRUE(Contains(nothing.out, "no head and no fallback word: nothing is kept"));
+    EXPECT_TRUE(Contains(nothing.out, "no word can start an address")) << nothing.out;
+    EXPECT_TRUE(Contains(nothing.out, "none is a fallback word: nothing is kept"));
     EXPECT_TRUE(Contains(nothing.out, "results         none\n"));
 }
 
