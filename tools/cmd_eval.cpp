@@ -27,6 +27,7 @@ struct EvalOptions {
     bool compare = false;
     bool text = false;  // hypotheses are recogniser text, not words
     bool s2t = false;   // convert simplified characters first (implies text)
+    bool skipMissing = false;
 };
 
 NbestFormat FormatNamed(const std::string& name) {
@@ -104,7 +105,9 @@ ModeTally RunMode(LoadedData& data, const EvalInput& input, const EvalOptions& o
     for (const Utterance& utterance : input.utterances) {
         const auto reference = input.references.find(utterance.id);
         if (reference == input.references.end()) {
-            Fail(input.referenceFile, 0, "no reference for utterance " + Shown(utterance.id));
+            Fail(input.referenceFile, 0,
+                 "no reference for utterance " + Shown(utterance.id) +
+                     " (--skip-missing leaves such utterances out and counts them)");
         }
         const std::string wanted = Folded(reference->second, options.exact);
         const UtteranceRun run =
@@ -130,8 +133,9 @@ ModeTally RunMode(LoadedData& data, const EvalInput& input, const EvalOptions& o
         }
     }
     if (quiet.warnings > 0) {
-        context.err << "warning: " << quiet.warnings
-                    << " unknown words were left out (see 'vantir filter')\n";
+        context.err << "warning: " << Counted(quiet.warnings, "unknown word")
+                    << (quiet.warnings == 1 ? " was" : " were")
+                    << " left out (see 'vantir filter')\n";
     }
     return tally;
 }
@@ -188,6 +192,16 @@ int RunEval(const EvalOptions& options, CliContext& context) {
     diagnostics.Summarise();
     input.referenceFile = DisplayName(options.references);
     input.references = ParseReferences(ReadSourceLines(options.references), input.referenceFile);
+    if (options.skipMissing) {
+        // Utterances without a reference have nothing to compare with: left
+        // out of every figure, and counted.
+        const size_t given = input.utterances.size();
+        std::erase_if(input.utterances, [&](const Utterance& utterance) {
+            return input.references.count(utterance.id) == 0;
+        });
+        context.out << std::left << std::setw(20) << "skipped (no ref)" << std::right
+                    << std::setw(5) << given - input.utterances.size() << '\n';
+    }
 
     if (options.compare) {
         const ModeTally plain = RunMode(data, input, options, 0, context);
@@ -243,6 +257,8 @@ void AddEvalCommand(CLI::App& app, CliContext& context) {
     command->add_flag("--s2t", options->s2t,
                       "With --text: convert simplified to Taiwan traditional characters "
                       "(OpenCC) first");
+    command->add_flag("--skip-missing", options->skipMissing,
+                      "Leave out utterances without a reference (counted) instead of failing");
     AddFormatOption(*command, options->format);
     command->callback([options, &context] {
         context.action = [options, &context] { return RunEval(*options, context); };

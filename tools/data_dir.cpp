@@ -27,6 +27,15 @@ BlobReport CheckFile(const std::filesystem::path& path, const BlobBuffer& blob,
 
 LoadedData LoadDataDir(const std::filesystem::path& directory) {
     const std::filesystem::path lexiconPath = directory / kLexiconBlobName;
+    // A source folder given by mistake: say what to do instead of naming a blob.
+    if (!std::filesystem::exists(lexiconPath) &&
+        std::filesystem::exists(directory / kVocabularyName)) {
+        Fail(directory.string(), 0,
+             std::string("holds sources (") + kVocabularyName +
+                 "), not built blobs; run 'vantir "
+                 "build " +
+                 directory.string() + " -o OUT_DIR' and give OUT_DIR to --data");
+    }
     const std::filesystem::path modelPath = directory / kModelBlobName;
     const std::filesystem::path addressPath = directory / kAddressBlobName;
     BlobBuffer lexiconBlob = Need(LoadBlobFile(lexiconPath));

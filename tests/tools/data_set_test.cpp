@@ -211,3 +211,34 @@ TEST(Coverage, AWarningIsCountedInTheSingular) {
     EXPECT_TRUE(Contains(build.err, "is not paired with '嶺南市'")) << build.err;
     EXPECT_TRUE(Contains(build.out, ", 1 warning\n")) << build.out;
 }
+
+TEST(SmallCommands, ASourceFolderGivenAsDataSuggestsBuild) {
+    const CliRun run = RunCli({"filter", "--data", kHarbour.string(), "-"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(Contains(run.err,
+                         "holds sources (vocabulary.tsv), not built blobs; run 'vantir "
+                         "build"))
+        << run.err;
+}
+
+TEST(SmallCommands, EvalSkipsUtterancesWithoutAReferenceOnlyWhenAsked) {
+    ScratchDir dir;
+    CopySources(dir / "src", false);
+    ASSERT_EQ(RunCli({"build", (dir / "src").string(), "-o", (dir / "out").string()}).status, 0);
+    WriteFile(dir / "nbest.txt",
+              "a-1 雲港市 東岸區 文昌路 五 號\nb-1 雲港塔\nc-1 雲港市 西岸區 長樂街 七 號\n");
+    WriteFile(dir / "ref.txt", "a 雲港市東岸區文昌路5號\nc 雲港市西岸區長樂街7號\n");
+    const std::string nbest = (dir / "nbest.txt").string();
+    const std::string ref = (dir / "ref.txt").string();
+    const CliRun strict =
+        RunCli({"eval", "--data", (dir / "out").string(), "--nbest", nbest, "--ref", ref});
+    EXPECT_EQ(strict.status, 1);
+    EXPECT_TRUE(Contains(strict.err, "no reference for utterance 'b' (--skip-missing"))
+        << strict.err;
+    const CliRun skipping = RunCli({"eval", "--data", (dir / "out").string(), "--nbest", nbest,
+                                    "--ref", ref, "--skip-missing"});
+    ASSERT_EQ(skipping.status, 0) << skipping.err;
+    EXPECT_TRUE(Contains(skipping.out, "utterances              2\n")) << skipping.out;
+    EXPECT_TRUE(Contains(skipping.out, "skipped (no ref)        1\n")) << skipping.out;
+    EXPECT_TRUE(Contains(skipping.out, "filtered top-1          2  100.0%")) << skipping.out;
+}
