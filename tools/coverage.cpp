@@ -44,8 +44,8 @@ class CoverageProbe {
         for (WordId word : group) {
             bool paired = false;
             for (WordId other : others) {
-                paired = after ? PairPasses(data_.model.get(), other, word)
-                               : PairPasses(data_.model.get(), word, other);
+                paired =
+                    after ? PairPasses(context_, other, word) : PairPasses(context_, word, other);
                 if (paired) break;
             }
             if (!paired) unpaired.push_back(Name(word));
