@@ -6,7 +6,7 @@
 #include "bigram/blob_layout.h"
 #include "bigram/blob_verify.h"
 #include "lexicon/blob_layout.h"
-#include "lexicon/blob_verify.h"
+#include "lexicon/lexicon_blob.h"
 #include "mempool/heap.h"
 #include "textutil/blob_header.h"
 #include "vantir/textutil.h"

@@ -5,7 +5,6 @@
 
 #include <cstdint>
 
-#include "lexicon/lexicon_object.h"
 #include "vantir/blob_format.h"
 
 namespace vantir {
@@ -36,16 +35,6 @@ inline int64_t WpbBlobSize(int32_t maxLength, int64_t totalUnits) {
     const int64_t size = WpbUnitsAt(maxLength) + kWpbUnitBytes * totalUnits;
     return (size + kWpbSizeGranule - 1) / kWpbSizeGranule * kWpbSizeGranule;
 }
-
-// Points the static fields at a blob holding `wordCount` words of at most
-// `maxLength` units; the first id of an added word follows them. A big-endian
-// host reads the words from a host-order copy in the lexicon's pool, so that
-// Lexicon_GetWord can hand out their text: VANTIR_OUT_OF_MEMORY when that copy
-// fails, VANTIR_BAD_BLOB when the blob's unit count is negative, else VANTIR_OK.
-int32_t UseStaticPart(Lexicon* lexicon, const unsigned char* blob, int32_t wordCount,
-                      int32_t maxLength);
-// Back to no static part at all (the host-order copy is released).
-void ClearStaticPart(Lexicon* lexicon);
 
 }  // namespace vantir
 

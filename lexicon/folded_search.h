@@ -1,5 +1,5 @@
-// Case-insensitive matching over words kept in lexicon order. Words that differ
-// only in ASCII case need not lie together there, so matches form several runs.
+// Case-insensitive matching over words kept in lexicon order, and the per-length
+// steps of the prefix listing built on it.
 #ifndef VANTIR_LEXICON_FOLDED_SEARCH_H
 #define VANTIR_LEXICON_FOLDED_SEARCH_H
 
@@ -8,6 +8,9 @@
 #include "lexicon/lexicon_object.h"
 
 namespace vantir {
+
+// Case-insensitive matching over words kept in lexicon order. Words that differ
+// only in ASCII case need not lie together there, so matches form several runs.
 
 // Words of one length in lexicon order: a static bucket (staticBase set) or a
 // stretch of addedSorted (sorted set, pointing at its first index).
@@ -36,6 +39,16 @@ bool VisitFoldedMatches(const WordRun& run, const void* key, int32_t n, MatchVis
 // matches that the search passes by.
 WordId FindStaticFolded(const Lexicon* lexicon, const void* key, int32_t length);
 WordId FindAddedFolded(const Lexicon* lexicon, const void* key, int32_t length);
+
+// Per-length steps of the prefix listing, over one static bucket or over the
+// added words of one length.
+
+// Ids of the matches among the words of exactly `length` units, ascending, at
+// most room of them; with a null out, the number of all those matches.
+int32_t ListBucketRange(const Lexicon* lexicon, const void* key, int32_t n, int32_t length,
+                        WordId* out, int32_t room);
+int32_t ListAddedRange(const Lexicon* lexicon, const void* key, int32_t n, int32_t length,
+                       WordId* out, int32_t room);
 
 }  // namespace vantir
 

@@ -1,8 +1,9 @@
-// The Lexicon record, its added-word entries, and inline readers for the static
-// part, which lives in a "WPB" blob and is read in place at any alignment.
+// The Lexicon record, its added-word entries, inline readers for the static part
+// (read in place from a "WPB" blob at any alignment) and the record's allocation helpers.
 #ifndef VANTIR_LEXICON_LEXICON_OBJECT_H
 #define VANTIR_LEXICON_LEXICON_OBJECT_H
 
+#include <cstddef>
 #include <cstdint>
 
 #include "textutil/byte_order.h"
@@ -64,6 +65,17 @@ inline const AddedEntry& SortedEntry(const Lexicon* lexicon, int32_t k) {
 inline const char16_t* EntryText(const Lexicon* lexicon, const AddedEntry& entry) {
     return lexicon->addedChars + entry.text;
 }
+
+// Allocation helpers of the lexicon: arrays whose byte size is checked before it
+// is computed, and the record itself, placed at its natural alignment.
+
+// count elements of elementSize bytes from the pool (or heap); null when count is
+// negative, when the size is beyond what an allocation can express, or on failure.
+void* AllocArray(MemPool* pool, int64_t count, size_t elementSize);
+
+// A zeroed record whose `block` field remembers the allocation to release.
+Lexicon* AllocLexiconRecord(MemPool* pool);
+void FreeLexiconRecord(Lexicon* lexicon);
 
 }  // namespace vantir
 

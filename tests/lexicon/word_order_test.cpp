@@ -7,8 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "lexicon/word_list.h"
-
 namespace vantir {
 namespace {
 
