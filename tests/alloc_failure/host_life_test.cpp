@@ -115,9 +115,16 @@ LifeOutcome HostLife(MemPool* pool, const samples::WorldBlobs& world) {
     Lexicon* worldLexicon = Lexicon_Create(pool, 0, 0);
     BigramModel* worldModel = BigramModel_Create(pool);
     if (Answered(worldLexicon, &outcome) && Answered(worldModel, &outcome)) {
-        EXPECT_GE(Lexicon_AttachBlob(worldLexicon, worldLexiconBlob.data()), 0);
+        // A big-endian host copies the lexicon's words into host order when
+        // attaching, so there the attach is one more request that may fail.
+        const int32_t attached = Lexicon_AttachBlob(worldLexicon, worldLexiconBlob.data());
+        if (!kHostIsLittleEndian && attached == VANTIR_OUT_OF_MEMORY) {
+            outcome.failures++;
+        } else {
+            EXPECT_GE(attached, 0);
+        }
         EXPECT_EQ(BigramModel_AttachBlob(worldModel, worldModelBlob.data()), 0);
-        EnterHypotheses(worldModel, worldLexicon, world.addressDb, &outcome);
+        if (attached >= 0) EnterHypotheses(worldModel, worldLexicon, world.addressDb, &outcome);
     }
     // Hosts release copies with std::free, which is what the heap door calls;
     // going through the door keeps the count of live blocks exact.
