@@ -8,6 +8,7 @@
 #include "bench/bench_support.h"
 #include "bench/recording_heap.h"
 #include "bench/suite.h"
+#include "bigram/extra_pairs.h"
 #include "vantir/bigram.h"
 #include "vantir/lexicon.h"
 #include "vantir/mempool.h"
@@ -35,7 +36,6 @@ constexpr int32_t kAddedBatches = 4;
 constexpr int32_t kWordsPerBatch = 16;
 constexpr int32_t kSampleModelPairs = 2622;
 constexpr int32_t kSparePairs = 1024;
-constexpr int32_t kExtraPairTableBytes = 99332;
 constexpr const char* kPairsPerIteration = "pairs_per_iteration";
 
 // The words of a vocabulary source: the first field of each line that is not a comment.

@@ -1,12 +1,14 @@
 // Unigram and pair scorers for strict and back-off mode, with and without the
-// extra pair table. Each is one row bisection plus at most one bucket scan.
+// extra pair table, and the exported scoring calls and mode switches on them.
 #include "bigram/scorers.h"
 
 #include "bigram/extra_pairs.h"
 #include "bigram/model_object.h"
-#include "bigram/score_codes.h"
+#include "vantir/bigram.h"
 
 namespace vantir {
+
+// Each scorer is one row bisection plus at most one bucket scan.
 
 int32_t FindPairSlot(const BigramModel* model, WordId first, WordId second) {
     int32_t lo = RowStartOf(model, first);
@@ -62,3 +64,41 @@ int32_t ScorePairStrictExtra(const BigramModel* model, WordId first, WordId seco
 }
 
 }  // namespace vantir
+
+using namespace vantir;
+
+// The exported scoring calls, which go through the model's slots, and the mode
+// switches, which decide once which pair scorer stands in the slot.
+
+PairScoreFn vantir::StrictPairScorer(const BigramModel* model) {
+    return model->extraPairTable != nullptr ? ScorePairStrictExtra : ScorePairStrict;
+}
+
+extern "C" {
+
+int32_t BigramModel_PairScore(const BigramModel* model, WordId first, WordId second) {
+    return model->pairScoreFn(model, first, second);
+}
+
+int32_t BigramModel_UnigramScore(const BigramModel* model, WordId word) {
+    return model->unigramScoreFn(model, word);
+}
+
+int32_t BigramModel_IsBelowFloor(const BigramModel* model, WordId word) {
+    return model->unigramScoreFn(model, word) < model->unigramFloor ? 1 : 0;
+}
+
+void BigramModel_SetBackoffMode(BigramModel* model) {
+    if (model == nullptr) return;
+    model->mode = kModeBackoff;
+    model->pairScoreFn =
+        model->extraPairTable != nullptr ? ScorePairBackoffExtra : ScorePairBackoff;
+}
+
+void BigramModel_SetStrictMode(BigramModel* model) {
+    if (model == nullptr) return;
+    model->mode = kModeStrict;
+    model->pairScoreFn = StrictPairScorer(model);
+}
+
+}  // extern "C"

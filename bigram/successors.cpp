@@ -4,7 +4,6 @@
 
 #include "bigram/extra_pairs.h"
 #include "bigram/model_object.h"
-#include "bigram/score_codes.h"
 #include "vantir/bigram.h"
 
 namespace vantir {

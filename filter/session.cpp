@@ -4,7 +4,7 @@
 
 #include "address/address_db.h"
 #include "bigram/blob_layout.h"
-#include "bigram/blob_verify.h"
+#include "bigram/model_blob.h"
 #include "lexicon/blob_layout.h"
 #include "lexicon/lexicon_blob.h"
 #include "mempool/heap.h"

@@ -4,7 +4,7 @@
 
 #include <map>
 
-#include "bigram/score_edit.h"
+#include "bigram/pair_merge.h"
 #include "bigram/test_models.h"
 
 using namespace bigram_test;

@@ -1,7 +1,7 @@
-// Internal routines of score editing: the sorted-array search used on rows, the
-// ordering of collected new pairs and the backwards merge into spare slots.
-#ifndef VANTIR_BIGRAM_SCORE_EDIT_H
-#define VANTIR_BIGRAM_SCORE_EDIT_H
+// New pairs of one pair-setter call: the row search, their ordering and their
+// backwards merge into the spare slots.
+#ifndef VANTIR_BIGRAM_PAIR_MERGE_H
+#define VANTIR_BIGRAM_PAIR_MERGE_H
 
 #include <cstdint>
 
@@ -33,4 +33,4 @@ void MergeNewPairs(BigramModel* model, NewPairs pairs, int32_t count);
 
 }  // namespace vantir
 
-#endif  // VANTIR_BIGRAM_SCORE_EDIT_H
+#endif  // VANTIR_BIGRAM_PAIR_MERGE_H

@@ -1,10 +1,36 @@
-// Ordering of the new pairs of one pair-setter call: a stable in-place merge
-// sort (rotations, no buffer) followed by removal of repeated pairs.
+// New pairs of one pair-setter call: the bisection of a row, ordering them by a
+// stable in-place merge sort, and merging them backwards into the spare slots.
+#include "bigram/pair_merge.h"
+
 #include <algorithm>
 
-#include "bigram/score_edit.h"
+#include "bigram/model_object.h"
+#include "textutil/byte_order.h"
 
 namespace vantir {
+
+// Bisection in an ascending i32 array stored at any alignment; the pair setter
+// uses it on one successor row at a time.
+
+int32_t SearchSortedInts(const void* array, int32_t count, int32_t value) {
+    int32_t lo = 0;
+    int32_t hi = count - 1;
+    while (lo <= hi) {
+        int32_t mid = static_cast<int32_t>((static_cast<int64_t>(lo) + hi) >> 1);
+        int32_t element = LoadI32At(array, mid);
+        if (element > value) {
+            hi = mid - 1;
+        } else if (element == value) {
+            return mid;
+        } else {
+            lo = mid + 1;
+        }
+    }
+    return -1;
+}
+
+// Ordering of the new pairs of one pair-setter call: a stable in-place merge
+// sort (rotations, no buffer) followed by removal of repeated pairs.
 
 namespace {
 
@@ -127,6 +153,75 @@ int32_t OrderNewPairs(NewPairs pairs, int32_t count) {
     if (StrictlyAscending(pairs, count)) return count;
     StableSortPairs(pairs, count);
     return KeepLatestOfEachPair(pairs, count);
+}
+
+// Backwards merge of new pairs into the successor rows. Slots are filled from
+// the top of the grown range downwards, so no old slot is overwritten unread.
+
+namespace {
+
+struct MergeCursor {
+    int32_t write;    // next slot to write
+    int32_t oldRead;  // next old slot to read
+    int32_t newRead;  // next new pair to read
+    int64_t scoreSum;
+};
+
+void WriteNewPair(BigramModel* model, NewPairs pairs, MergeCursor* cursor) {
+    int32_t score = pairs.scores[cursor->newRead];
+    SetSuccessorAt(model, cursor->write, pairs.second[cursor->newRead]);
+    model->bigramBytes[cursor->write] = ScoreToByte(score);
+    cursor->scoreSum += score;
+    --cursor->newRead;
+    --cursor->write;
+}
+
+void MoveOldSlot(BigramModel* model, MergeCursor* cursor) {
+    uint8_t byte = model->bigramBytes[cursor->oldRead];
+    SetSuccessorAt(model, cursor->write, SuccessorAt(model, cursor->oldRead));
+    model->bigramBytes[cursor->write] = byte;
+    cursor->scoreSum += ByteToScore(byte);
+    --cursor->oldRead;
+    --cursor->write;
+}
+
+bool NextNewPairInRow(NewPairs pairs, const MergeCursor& cursor, int32_t word) {
+    return cursor.newRead >= 0 && pairs.first[cursor.newRead] == word;
+}
+
+// Rebuilds the row of word from its top end: the larger of the next old
+// successor and the next new one goes first.
+void MergeRow(BigramModel* model, NewPairs pairs, MergeCursor* cursor, int32_t word) {
+    int32_t oldRowBegin = RowStartOf(model, word);
+    while (cursor->oldRead >= oldRowBegin) {
+        if (NextNewPairInRow(pairs, *cursor, word) &&
+            SuccessorAt(model, cursor->oldRead) < pairs.second[cursor->newRead]) {
+            WriteNewPair(model, pairs, cursor);
+        } else {
+            MoveOldSlot(model, cursor);
+        }
+    }
+    while (NextNewPairInRow(pairs, *cursor, word))
+        WriteNewPair(model, pairs, cursor);
+    SetRowStartOf(model, word, cursor->write + 1);
+}
+
+}  // namespace
+
+void MergeNewPairs(BigramModel* model, NewPairs pairs, int32_t count) {
+    int32_t wordCount = WordCount(model);
+    int32_t total = model->pairCount + count;
+    SetRowStartOf(model, wordCount, total);
+    MergeCursor cursor{total - 1, model->pairCount - 1, count - 1, 0};
+    for (int32_t word = wordCount - 1; word >= -1; --word)
+        MergeRow(model, pairs, &cursor, word);
+
+    if (total > 0) model->bigramMean = static_cast<int32_t>(cursor.scoreSum / total);
+    model->pairCount = total;
+    model->sparePairs -= count;
+    WriteBlobCount(model, kPairCountOffset, model->pairCount);
+    WriteBlobCount(model, kSparePairsOffset, model->sparePairs);
+    WriteBlobCount(model, kBigramMeanOffset, model->bigramMean);
 }
 
 }  // namespace vantir
