@@ -118,16 +118,9 @@ int32_t MatchKeyedSegment(const AddressContext& context, bool barePairTest, cons
 // with the last prefix word.
 int32_t MatchPrefixedWord(const AddressContext& context, const WordId* words, int32_t start,
                           WordId* output, int32_t outPos, int32_t tag, StepResult* result) {
-    StepResult prefixes;
-    MatchPrefixes(context, words, start, output, outPos, &prefixes);
-    const int32_t at = prefixes.next;
-    const int32_t k = prefixes.kept;
-    if (!Tagged(context, words[at], tag)) return NoMatch(start, result);
-    output[outPos + k] = words[at];
-    if (k > 0 && !PairPasses(context, output[outPos + k - 1], words[at])) {
-        return NoMatch(start, result);
-    }
-    return Matched(at + 1, k + 1, result);
+    return MatchPrefixedWordUnless(
+        context, words, start, output, outPos, tag,
+        [](const WordId* /*prefixes*/, int32_t /*count*/) { return false; }, result);
 }
 
 }  // namespace

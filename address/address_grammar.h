@@ -77,6 +77,26 @@ int32_t MatchThirdSegment(const AddressContext& context, const WordId* words, in
 int32_t MatchThirdSegmentLead(const AddressContext& context, const WordId* words, int32_t start,
                               WordId* output, int32_t outPos, StepResult* result);
 
+// Prefixes, then a word with `tag` at output[outPos..]. After prefixes the word
+// must pass its pair with the last prefix word, unless `pairWaived(prefixes, k)`
+// says the k kept prefix words excuse it.
+template <typename PairWaiver>
+int32_t MatchPrefixedWordUnless(const AddressContext& context, const WordId* words, int32_t start,
+                                WordId* output, int32_t outPos, int32_t tag, PairWaiver pairWaived,
+                                StepResult* result) {
+    StepResult prefixes;
+    MatchPrefixes(context, words, start, output, outPos, &prefixes);
+    const int32_t at = prefixes.next;
+    const int32_t k = prefixes.kept;
+    if (!Tagged(context, words[at], tag)) return NoMatch(start, result);
+    output[outPos + k] = words[at];
+    if (k > 0 && !PairPasses(context, output[outPos + k - 1], words[at]) &&
+        !pairWaived(static_cast<const WordId*>(output + outPos), k)) {
+        return NoMatch(start, result);
+    }
+    return Matched(at + 1, k + 1, result);
+}
+
 }  // namespace vantir
 
 #endif  // VANTIR_ADDRESS_ADDRESS_GRAMMAR_H

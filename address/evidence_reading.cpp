@@ -37,17 +37,12 @@ bool PrefixesFormNumber(const Lexicon* lexicon, const WordId* words, int32_t k) 
 // pairs show which numbers its corpus held, not which are well formed.
 int32_t MatchNumberedWord(const AddressContext& context, const WordId* words, int32_t start,
                           WordId* output, int32_t outPos, int32_t tag, StepResult* result) {
-    StepResult prefixes;
-    MatchPrefixes(context, words, start, output, outPos, &prefixes);
-    const int32_t at = prefixes.next;
-    const int32_t k = prefixes.kept;
-    if (!Tagged(context, words[at], tag)) return NoMatch(start, result);
-    output[outPos + k] = words[at];
-    if (k > 0 && !PairPasses(context, output[outPos + k - 1], words[at]) &&
-        !PrefixesFormNumber(context.lexicon, output + outPos, k)) {
-        return NoMatch(start, result);
-    }
-    return Matched(at + 1, k + 1, result);
+    return MatchPrefixedWordUnless(
+        context, words, start, output, outPos, tag,
+        [&context](const WordId* prefixes, int32_t count) {
+            return PrefixesFormNumber(context.lexicon, prefixes, count);
+        },
+        result);
 }
 
 int32_t MatchThirdSegmentWithNumbers(const AddressContext& context, const WordId* words,

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "vantir/textutil.h"
+#include "vantir/vantir.hpp"
 
 namespace vantir::bench {
 
@@ -38,28 +38,30 @@ size_t ChunkFootprint(void* p) {
 }
 
 std::u16string ToU16(std::string_view utf8) {
-    std::u16string out;
-    out.reserve(utf8.size());
-    for (size_t i = 0; i < utf8.size();) {
-        const unsigned char lead = static_cast<unsigned char>(utf8[i]);
-        const int extra = lead < 0x80 ? 0 : lead < 0xE0 ? 1 : 2;
-        uint32_t unit = extra == 0 ? lead : extra == 1 ? (lead & 0x1Fu) : (lead & 0x0Fu);
-        for (int k = 1; k <= extra && i + k < utf8.size(); ++k) {
-            unit = (unit << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3Fu);
-        }
-        out.push_back(static_cast<char16_t>(unit));
-        i += 1 + extra;
-    }
-    return out;
+    Expected<std::u16string> wide = ToUtf16(utf8);
+    if (!wide) Die("a sample text is not UTF-8: " + wide.error().message);
+    return *wide;
 }
 
-std::string ToU8(std::u16string_view text) {
-    // At most four bytes a unit, and the terminator.
-    std::string out(text.size() * 4 + 1, '\0');
-    vantir::WideToUtf8(text.data(), static_cast<int32_t>(text.size()), out.data(),
-                       static_cast<int32_t>(out.size()));
-    out.resize(std::char_traits<char>::length(out.data()));
-    return out;
+void AttachedHandles::Attach(const void* lexiconBlob, const void* modelBlob,
+                             const unsigned char* addressBlob, const std::string& what) {
+    lexicon = Lexicon_Create(nullptr, 0, 0);
+    model = BigramModel_Create(nullptr);
+    if (Lexicon_AttachBlob(lexicon, lexiconBlob) < 0 ||
+        BigramModel_AttachBlob(model, modelBlob) != 0) {
+        Die(what + ": the blobs do not attach");
+    }
+    session = Vantir_Init(model, lexicon, addressBlob);
+    if (session == nullptr) Die(what + ": Vantir_Init refused the blobs");
+}
+
+void AttachedHandles::Release() {
+    Vantir_Release(session);
+    BigramModel_Destroy(model);
+    Lexicon_Destroy(lexicon);
+    session = nullptr;
+    model = nullptr;
+    lexicon = nullptr;
 }
 
 std::u16string FoldAscii(std::u16string_view text) {

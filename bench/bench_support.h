@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "vantir/vantir.h"
+
 namespace vantir::bench {
 
 // --vantir_quick: only the smallest size of every row, one iteration each, so
@@ -104,10 +106,22 @@ struct U16Equal {
     }
 };
 
-// UTF-8 to UTF-16 and back for the Basic Multilingual Plane (the sample data
-// and the generated texts hold nothing else).
+// UTF-8 to UTF-16 by the wrapper's strict decoder; a malformed sample text
+// stops the run. The way back is the wrapper's ToUtf8.
 std::u16string ToU16(std::string_view utf8);
-std::string ToU8(std::u16string_view text);
+
+// A lexicon, a model and a session on three blobs, as a host holds them. The
+// world that owns the blobs calls Release before they go.
+struct AttachedHandles {
+    Lexicon* lexicon = nullptr;
+    BigramModel* model = nullptr;
+    FilterSession* session = nullptr;
+
+    // Attaches the blobs or stops the run with a message naming `what`.
+    void Attach(const void* lexiconBlob, const void* modelBlob, const unsigned char* addressBlob,
+                const std::string& what);
+    void Release();
+};
 
 // ASCII upper-casing of every unit, the folding the lexicon ignores.
 std::u16string FoldAscii(std::u16string_view text);

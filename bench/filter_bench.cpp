@@ -15,6 +15,7 @@
 #include "tools/nbest_reader.h"
 #include "tools/text_source.h"
 #include "vantir/vantir.h"
+#include "vantir/vantir.hpp"
 
 namespace vantir::bench {
 
@@ -37,18 +38,11 @@ namespace fs = std::filesystem;
 using WordTexts = std::vector<std::u16string>;
 
 // A data set built with the tooling's own `build` routine, attached as a host would.
-struct FilterWorld {
+struct FilterWorld : AttachedHandles {
     int64_t regionPairs = 0;
     tools::BuiltData built;
-    Lexicon* lexicon = nullptr;
-    BigramModel* model = nullptr;
-    FilterSession* session = nullptr;
 
-    ~FilterWorld() {
-        Vantir_Release(session);
-        BigramModel_Destroy(model);
-        Lexicon_Destroy(lexicon);
-    }
+    ~FilterWorld() { Release(); }
     std::vector<WordId> Ids(const WordTexts& words) const {
         std::vector<WordId> ids;
         for (const std::u16string& word : words) {
@@ -76,7 +70,7 @@ std::string HanName(Rng& rng, const char* suffix) {
     std::u16string name;
     for (int i = 0; i < 2; ++i)
         name.push_back(static_cast<char16_t>(kFirstHan + rng.Below(kHanCount)));
-    return ToU8(name) + suffix;
+    return ToUtf8(name) + suffix;
 }
 
 // Sources for a region table of `pairs` entries: the sample's first pairs, or all
@@ -144,14 +138,8 @@ std::unique_ptr<FilterWorld> MakeWorld(const BenchOptions& options, int64_t pair
     }
     fs::remove_all(dir);
     if (static_cast<int64_t>(world->built.regionPairs) != pairs) Die("region table has wrong size");
-    world->lexicon = Lexicon_Create(nullptr, 0, 0);
-    world->model = BigramModel_Create(nullptr);
-    if (Lexicon_AttachBlob(world->lexicon, world->built.lexicon.data()) < 0 ||
-        BigramModel_AttachBlob(world->model, world->built.model.data()) != 0) {
-        Die("sample blobs do not attach");
-    }
-    world->session = Vantir_Init(world->model, world->lexicon, world->built.address.data());
-    if (world->session == nullptr) Die("Vantir_Init refused the sample data");
+    world->Attach(world->built.lexicon.data(), world->built.model.data(),
+                  world->built.address.data(), "the sample data");
     return world;
 }
 

@@ -10,6 +10,7 @@
 #include "bench/bench_support.h"
 #include "bench/suite.h"
 #include "vantir/lexicon.h"
+#include "vantir/vantir.hpp"
 
 namespace vantir::bench {
 
@@ -250,7 +251,7 @@ void CheckAnswers(const LexiconData& d) {
             const WordId want = set->expected[q];
             if (Lexicon_FindId(d.lexicon, set->texts[q]) != want ||
                 MapFind(d, set->texts[q]) != want || TrieFind(d, set->texts[q]) != want) {
-                Die("lexicon implementations disagree on query " + ToU8(set->texts[q]));
+                Die("lexicon implementations disagree on query " + ToUtf8(set->texts[q]));
             }
         }
     }

@@ -6,9 +6,9 @@
 #include <cstring>
 
 #include "bench/bench_support.h"
-#include "bench/recording_heap.h"
 #include "bench/suite.h"
 #include "bigram/extra_pairs.h"
+#include "tests/support/fake_heap.h"
 #include "vantir/bigram.h"
 #include "vantir/lexicon.h"
 #include "vantir/mempool.h"
@@ -16,6 +16,9 @@
 namespace vantir::bench {
 
 namespace {
+
+using testing::AllocationTrace;
+using testing::TraceStep;
 
 constexpr uint64_t kPoolSeed = 0x9001u;
 constexpr size_t kStepCount = size_t{1} << 16;  // random steps, cycled by mask
@@ -71,7 +74,7 @@ AllocationTrace RecordLexiconLife(const BenchOptions& options) {
     std::u16string list = VocabularyWordList(options.sampleDataDir + "/vocabulary.tsv");
     list.push_back(0);
     AllocationTrace trace;
-    StartRecording(&trace);
+    testing::StartTrace(&trace);
     Lexicon* lexicon = Lexicon_Create(nullptr, kAddedWords, kAddedUnits);
     Lexicon_BuildBlob(lexicon, list.data(), nullptr);
     for (int32_t batch = 0; batch < kAddedBatches; ++batch) {
@@ -85,7 +88,7 @@ AllocationTrace RecordLexiconLife(const BenchOptions& options) {
     std::vector<int32_t> map(static_cast<size_t>(Lexicon_Renumber(lexicon, nullptr)));
     Lexicon_Renumber(lexicon, map.data());
     Lexicon_Destroy(lexicon);
-    StopRecording();
+    testing::StopTrace();
     return trace;
 }
 
@@ -97,12 +100,12 @@ AllocationTrace RecordModelLife(const BenchOptions& options) {
     std::vector<uint8_t> alt(static_cast<size_t>(ids) + 1, 0);
     std::vector<uint8_t> extra(kExtraPairTableBytes, 0);
     AllocationTrace trace;
-    StartRecording(&trace);
+    testing::StartTrace(&trace);
     BigramModel* model = BigramModel_Create(nullptr);
     BigramModel_NewBlob(model, ids, kSampleModelPairs + kSparePairs, nullptr);
     BigramModel_SetExtraTables(model, alt.data(), ids + 1, extra.data(), kExtraPairTableBytes);
     BigramModel_Destroy(model);
-    StopRecording();
+    testing::StopTrace();
     return trace;
 }
 

@@ -27,29 +27,13 @@ constexpr int32_t kUniformUnigram = -60;  // every synthetic word, so no word is
 constexpr size_t kTypicalUnits = 20;      // a hypothesis as a recogniser writes it
 
 // A lexicon, a model and a session, as a host holds them.
-struct TextWorld {
+struct TextWorld : AttachedHandles {
     std::vector<uint8_t> lexiconBlob;
     std::vector<uint8_t> modelBlob;
     std::vector<uint8_t> addressBlob;
-    Lexicon* lexicon = nullptr;
-    BigramModel* model = nullptr;
-    FilterSession* session = nullptr;
 
-    ~TextWorld() {
-        Vantir_Release(session);
-        BigramModel_Destroy(model);
-        Lexicon_Destroy(lexicon);
-    }
-    void Open() {
-        lexicon = Lexicon_Create(nullptr, 0, 0);
-        model = BigramModel_Create(nullptr);
-        if (Lexicon_AttachBlob(lexicon, lexiconBlob.data()) < 0 ||
-            BigramModel_AttachBlob(model, modelBlob.data()) != 0) {
-            Die("text intake: cannot attach the blobs");
-        }
-        session = Vantir_Init(model, lexicon, addressBlob.data());
-        if (session == nullptr) Die("text intake: cannot open a session");
-    }
+    ~TextWorld() { Release(); }
+    void Open() { Attach(lexiconBlob.data(), modelBlob.data(), addressBlob.data(), "text intake"); }
 };
 
 // The sample data set, built once; its hypotheses as word lists.

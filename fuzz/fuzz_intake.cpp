@@ -5,7 +5,7 @@
 #include "fuzz_support.h"
 
 using namespace vantir;
-using namespace vantir::fuzz;
+using namespace vantir::testing;
 
 namespace {
 
@@ -25,9 +25,8 @@ WordId IdOf(uint8_t byte, int32_t modelWords) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static LiveWorld world;
-    FilterSession* session = Vantir_Init(world.model, world.lexicon, world.blobs.addressDb.data());
-    FUZZ_CHECK(session != nullptr);
+    const AttachedWorld& world = SampleWorld();
+    FilterSession* session = NewSampleSession();
     const int32_t modelWords = world.blobs.modelWords;
     size_t at = 0;
     while (at + 2 <= size) {

@@ -9,8 +9,7 @@
 #include "textutil/byte_order.h"
 
 using namespace vantir;
-using namespace vantir::fuzz;
-using vantir::samples::WordOf;
+using namespace vantir::testing;
 
 namespace {
 

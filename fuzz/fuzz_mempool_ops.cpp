@@ -6,7 +6,7 @@
 #include "mempool/pool_check.h"
 
 using namespace vantir;
-using namespace vantir::fuzz;
+using namespace vantir::testing;
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "vantir/textutil.h"
 
 using namespace vantir;
-using namespace vantir::fuzz;
+using namespace vantir::testing;
 
 namespace {
 

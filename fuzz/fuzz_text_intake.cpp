@@ -5,7 +5,7 @@
 #include "fuzz_support.h"
 
 using namespace vantir;
-using namespace vantir::fuzz;
+using namespace vantir::testing;
 
 namespace {
 
@@ -22,8 +22,8 @@ void CheckText(FilterSession* session, int32_t modelWords, const std::vector<cha
                uint8_t flags) {
     const auto count = static_cast<int32_t>(units.size());
     // An exact-size block: AddressSanitizer reports any read past the text.
-    ExactBytes exact(reinterpret_cast<const uint8_t*>(units.data()),
-                     units.size() * sizeof(char16_t));
+    ExactBuffer exact(reinterpret_cast<const uint8_t*>(units.data()),
+                      units.size() * sizeof(char16_t));
     const auto* text = reinterpret_cast<const char16_t*>(exact.data());
     int32_t length = count;
     if (flags & kTerminated) length = -1;  // the caller put a 0 unit at the end
@@ -43,9 +43,8 @@ void CheckText(FilterSession* session, int32_t modelWords, const std::vector<cha
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static LiveWorld world;
-    FilterSession* session = Vantir_Init(world.model, world.lexicon, world.blobs.addressDb.data());
-    FUZZ_CHECK(session != nullptr);
+    const AttachedWorld& world = SampleWorld();
+    FilterSession* session = NewSampleSession();
     size_t at = 0;
     while (at + 2 <= size) {
         const uint8_t flags = data[at];

@@ -9,7 +9,7 @@
 #include "fuzz_support.h"
 
 using namespace vantir;
-using namespace vantir::fuzz;
+using namespace vantir::testing;
 using Bytes = std::vector<uint8_t>;
 
 namespace {
@@ -72,7 +72,8 @@ Bytes WordListsInput(uint8_t control, const std::vector<std::u16string>& lists) 
     return out;
 }
 
-Bytes IntakeInput(const LiveWorld& world, const std::vector<std::vector<std::u16string>>& texts) {
+Bytes IntakeInput(const AttachedWorld& world,
+                  const std::vector<std::vector<std::u16string>>& texts) {
     Bytes out;
     for (const auto& hypothesis : texts) {
         out.push_back(static_cast<uint8_t>(hypothesis.size()));
@@ -137,7 +138,7 @@ int main(int argc, char** argv) {
                     Bytes{0x04, 0x04, 0, 0, 100, 0,  0, 0, 200, 0,    1,    1, 15, 0, 2,
                           0,    0,    0, 3, 1,   40, 0, 0, 0,   0xF8, 0xFF, 2, 1,  0, 0});
 
-    LiveWorld live;
+    AttachedWorld live;
     ok &= WriteSeed(root / "intake", "world",
                     IntakeInput(live, {{u"臺北市", u"市", u"忠孝東路", u"四段", u"一百二十三",
                                         u"巷", u"五", u"弄", u"七", u"號"},

@@ -217,7 +217,12 @@ std::unique_ptr<FilterEngine> OpenFilter(const std::filesystem::path& dataDir, b
     return engine;
 }
 
-py::list FilterUtterance(const py::handle& self, const py::handle& hypotheses) {
+// Runs one of the engine's filters over the hypotheses with the GIL released,
+// raises what the engine refused, warns of unknown words (a text run, segmented
+// by the library, has none), and returns the ranked texts.
+using EngineRun = FilterOutcome (FilterEngine::*)(const std::vector<std::string>&);
+
+py::list RunUtterance(const py::handle& self, const py::handle& hypotheses, EngineRun run) {
     FilterEngine& engine = EngineOf(self);
     const std::vector<std::string> lines = HypothesisLines(hypotheses);
     FilterOutcome outcome;
@@ -225,7 +230,7 @@ py::list FilterUtterance(const py::handle& self, const py::handle& hypotheses) {
     {
         py::gil_scoped_release unlocked;
         try {
-            outcome = engine.Filter(lines);
+            outcome = (engine.*run)(lines);
         } catch (const EngineError& error) {
             refused = error;
         }
@@ -238,24 +243,12 @@ py::list FilterUtterance(const py::handle& self, const py::handle& hypotheses) {
     return texts;
 }
 
+py::list FilterUtterance(const py::handle& self, const py::handle& hypotheses) {
+    return RunUtterance(self, hypotheses, &FilterEngine::Filter);
+}
+
 py::list FilterTextUtterance(const py::handle& self, const py::handle& hypotheses) {
-    FilterEngine& engine = EngineOf(self);
-    const std::vector<std::string> lines = HypothesisLines(hypotheses);
-    FilterOutcome outcome;
-    EngineError refused{VANTIR_OK, {}};
-    {
-        py::gil_scoped_release unlocked;
-        try {
-            outcome = engine.FilterText(lines);
-        } catch (const EngineError& error) {
-            refused = error;
-        }
-    }
-    if (refused.code != VANTIR_OK) RaiseEngineError(refused);
-    py::list texts;
-    for (const std::string& text : outcome.texts)
-        texts.append(py::str(text));
-    return texts;
+    return RunUtterance(self, hypotheses, &FilterEngine::FilterText);
 }
 
 py::list SegmentText(const py::handle& self, const py::handle& text) {

@@ -50,27 +50,27 @@ TEST(AddressDbHeader, AcceptsOnlyExactMagicTagAndVersion) {
     EXPECT_EQ(ValidateAddressDb(blob.data()), 1);
 
     std::vector<uint8_t> zeroSize = blob;
-    StoreU32(zeroSize.data() + 4, 0);
-    StoreU32(zeroSize.data() + 8, 0);
+    StoreU32(zeroSize.data() + VANTIR_BLOB_TOTAL_SIZE_OFFSET, 0);
+    StoreU32(zeroSize.data() + VANTIR_BLOB_HEADER_SIZE_OFFSET, 0);
     EXPECT_EQ(ValidateAddressDb(zeroSize.data()), 1) << "size fields are not examined";
 
     std::vector<uint8_t> bad = blob;
     bad[0] = 'k';
     EXPECT_EQ(ValidateAddressDb(bad.data()), -1);
     bad = blob;
-    StoreU16(bad.data() + 20, 2);
+    StoreU16(bad.data() + VANTIR_BLOB_VERSION_OFFSET, 2);
     EXPECT_EQ(ValidateAddressDb(bad.data()), -1);
     bad = blob;
-    std::memcpy(bad.data() + 12, "LMB", 4);
+    std::memcpy(bad.data() + VANTIR_BLOB_TAG_OFFSET, "LMB", 4);
     EXPECT_EQ(ValidateAddressDb(bad.data()), -1);
     bad = blob;
-    std::memcpy(bad.data() + 12, "WPB", 4);
+    std::memcpy(bad.data() + VANTIR_BLOB_TAG_OFFSET, "WPB", 4);
     EXPECT_EQ(ValidateAddressDb(bad.data()), -1);
     bad = blob;
-    std::memcpy(bad.data() + 12, "ADDRX", 6);
+    std::memcpy(bad.data() + VANTIR_BLOB_TAG_OFFSET, "ADDRX", 6);
     EXPECT_EQ(ValidateAddressDb(bad.data()), -1) << "a longer tag text is not ADDR";
     bad = blob;
-    std::memcpy(bad.data() + 12, "ADD", 4);
+    std::memcpy(bad.data() + VANTIR_BLOB_TAG_OFFSET, "ADD", 4);
     EXPECT_EQ(ValidateAddressDb(bad.data()), -1);
 }
 
@@ -85,12 +85,12 @@ TEST(AddressDbView, PointsAtEveryArrayOfTheLayout) {
     EXPECT_EQ(view.tagOffsetCount, t);
     EXPECT_EQ(view.unusedValue, 0xABCDu);
     EXPECT_EQ(view.regionPairCount, p);
-    EXPECT_EQ(view.wordTagOffsets, base + 76);
-    EXPECT_EQ(view.upperNameOffsets, base + 76 + 4 * t);
-    EXPECT_EQ(view.lowerNameOffsets, base + 80 + 4 * t + 4 * p);
-    EXPECT_EQ(view.upperNames, base + 84 + 4 * t + 8 * p);
-    EXPECT_EQ(view.lowerNames, view.upperNames + 2 * 8);  // two names of 3 units + 0
-    EXPECT_EQ(view.tagBytes, view.lowerNames + 2 * 8);
+    EXPECT_EQ(view.wordTagOffsets, base + kAddrArraysStart);
+    EXPECT_EQ(view.upperNameOffsets, base + kAddrArraysStart + kAddrOffsetBytes * t);
+    EXPECT_EQ(view.lowerNameOffsets, base + kAddrArraysStart + kAddrOffsetBytes * (t + p + 1));
+    EXPECT_EQ(view.upperNames, base + kAddrArraysStart + kAddrOffsetBytes * (t + 2 * (p + 1)));
+    EXPECT_EQ(view.lowerNames, view.upperNames + kAddrUnitBytes * 8);  // two names of 3 units + 0
+    EXPECT_EQ(view.tagBytes, view.lowerNames + kAddrUnitBytes * 8);
     EXPECT_EQ(LoadStoredUnitAt(view.lowerNames, 4), u'大');
     Vantir_Release(session);
 }
@@ -102,7 +102,8 @@ TEST(AddressDbView, EmptyRegionTableStartsTagsRightAfterTheOffsets) {
     FilterSession* session = SessionOver(blob.data());
     ASSERT_NE(session, nullptr);
     EXPECT_EQ(session->addressView.regionPairCount, 0u);
-    EXPECT_EQ(session->addressView.tagBytes, blob.data() + 84 + 4 * 3);
+    EXPECT_EQ(session->addressView.tagBytes,
+              blob.data() + kAddrArraysStart + kAddrOffsetBytes * (3 + 2));
     EXPECT_EQ(HasTag(session->addressView, 1, 6), 1);
     Vantir_Release(session);
 }
@@ -142,7 +143,7 @@ TEST(HasTag, SingleOffsetCoversNoWordAndBadOffsetsGiveNoTags) {
     blob = WriteAddressDb(source);
     session = SessionOver(blob.data());
     ASSERT_NE(session, nullptr);
-    const size_t offsets = 76;
+    const size_t offsets = kAddrArraysStart;
     StoreI32(blob.data() + offsets + 4, 3);  // word 0: 0..3, word 1: 3..3
     EXPECT_EQ(HasTag(session->addressView, 1, 3), 0) << "equal offsets: no tags";
     StoreI32(blob.data() + offsets + 4, 2);

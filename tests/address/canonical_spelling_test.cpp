@@ -9,17 +9,21 @@
 
 using vantir::CanonicaliseAddressText;
 using vantir::IsWellFormedNumber;
-using vantir::testing::Utf16;
-using vantir::testing::Utf8;
+using namespace vantir::testing;
+using vantir::ToUtf8;
 
 namespace {
 
-std::string Canonical(const std::string& text, int32_t capacity = 256) {
+std::string CanonicalIn(const std::string& text, int32_t capacity) {
     std::u16string buffer = Utf16(text);
     buffer.resize(static_cast<size_t>(capacity), u'\0');
     const int32_t length = CanonicaliseAddressText(buffer.data(), capacity);
     EXPECT_EQ(length, static_cast<int32_t>(std::u16string(buffer.data()).size()));
-    return Utf8(std::u16string(buffer.data()));
+    return ToUtf8(std::u16string(buffer.data()));
+}
+
+std::string Canonical(const std::string& text) {
+    return CanonicalIn(text, 256);
 }
 
 bool WellFormed(const std::string& text) {
@@ -28,32 +32,37 @@ bool WellFormed(const std::string& text) {
 }
 
 TEST(CanonicalSpelling, SectionsInChineseAndOtherNumbersInDigits) {
-    EXPECT_EQ(Canonical("忠孝東路4段123巷5弄7號"), "忠孝東路四段123巷5弄7號");
-    EXPECT_EQ(Canonical("忠孝東路四段一百二十三巷五弄七號"), "忠孝東路四段123巷5弄7號");
-    EXPECT_EQ(Canonical("文化路12段三樓"), "文化路十二段3樓");
-    EXPECT_EQ(Canonical("中山路10段二十號"), "中山路十段20號");
-    EXPECT_EQ(Canonical("一百零五號"), "105號");
+    ExpectRewrites(Canonical, {
+                                  {"忠孝東路4段123巷5弄7號", "忠孝東路四段123巷5弄7號"},
+                                  {"忠孝東路四段一百二十三巷五弄七號", "忠孝東路四段123巷5弄7號"},
+                                  {"文化路12段三樓", "文化路十二段3樓"},
+                                  {"中山路10段二十號", "中山路十段20號"},
+                                  {"一百零五號", "105號"},
+                              });
 }
 
 TEST(CanonicalSpelling, NamesAndUnreadableRunsStayAsWritten) {
     // Numerals in names are followed by no key word.
-    EXPECT_EQ(Canonical("高雄市四維三路兩百號"), "高雄市四維三路200號");
-    EXPECT_EQ(Canonical("臺北一零一"), "臺北一零一");
-    // Digits read one by one, a leading zero, and a run mixing both kinds are
-    // no numbers this rewrite can read.
-    EXPECT_EQ(Canonical("一二三號"), "一二三號");
-    EXPECT_EQ(Canonical("05號"), "05號");
-    EXPECT_EQ(Canonical("1二號"), "1二號");
-    // Sections above the largest written in Chinese keep their digits.
-    EXPECT_EQ(Canonical("路100段"), "路100段");
-    EXPECT_EQ(Canonical(""), "");
+    ExpectRewrites(Canonical,
+                   {
+                       {"高雄市四維三路兩百號", "高雄市四維三路200號"},
+                       {"臺北一零一", "臺北一零一"},
+                       // Digits read one by one, a leading zero, and a run mixing both kinds are
+                       // no numbers this rewrite can read.
+                       {"一二三號", "一二三號"},
+                       {"05號", "05號"},
+                       {"1二號", "1二號"},
+                       // Sections above the largest written in Chinese keep their digits.
+                       {"路100段", "路100段"},
+                       {"", ""},
+                   });
 }
 
 TEST(CanonicalSpelling, GrowthStopsAtTheBuffersEnd) {
     // "25段" grows to "二十五段"; a text that would outgrow its buffer keeps
     // the run as it was.
-    EXPECT_EQ(Canonical("路25段", 5), "路25段");
-    EXPECT_EQ(Canonical("路25段", 6), "路二十五段");
+    EXPECT_EQ(CanonicalIn("路25段", 5), "路25段");
+    EXPECT_EQ(CanonicalIn("路25段", 6), "路二十五段");
 }
 
 TEST(WellFormedNumber, AsPeopleSayThem) {

@@ -9,9 +9,7 @@
 
 #include "support/address_world.h"
 
-using vantir::testing::AddressWorld;
-using vantir::testing::Utf16;
-using vantir::testing::WordEntry;
+using namespace vantir::testing;
 using Texts = std::vector<std::string>;
 
 namespace {

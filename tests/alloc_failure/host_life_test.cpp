@@ -10,7 +10,7 @@
 
 #include "mempool/heap.h"
 #include "mempool/pool_check.h"
-#include "support/failing_heap.h"
+#include "support/fake_heap.h"
 #include "support/sample_blobs.h"
 #include "textutil/byte_order.h"
 #include "vantir/textutil.h"
@@ -100,7 +100,7 @@ void EditLexicon(Lexicon* lexicon, LifeOutcome* outcome) {
 
 // The session binds the sample world's lexicon and model, attached to copies
 // of their blobs, beside the life's own objects.
-LifeOutcome HostLife(MemPool* pool, const samples::WorldBlobs& world) {
+LifeOutcome HostLife(MemPool* pool, const WorldBlobs& world) {
     LifeOutcome outcome;
     Lexicon* lexicon = Lexicon_Create(pool, 4, 32);
     if (Answered(lexicon, &outcome)) EditLexicon(lexicon, &outcome);
@@ -140,7 +140,7 @@ LifeOutcome HostLife(MemPool* pool, const samples::WorldBlobs& world) {
 }
 
 TEST(HostLife, EveryHeapRequestRefusedInTurn) {
-    const samples::WorldBlobs world = samples::MakeWorldBlobs();
+    const WorldBlobs world = MakeWorldBlobs();
     const int64_t baseline = LiveHeapBlocks();
     const int64_t requests = ForEachHeapRefusal([&](int64_t k) {
         RefuseHeapRequest(k);
@@ -156,7 +156,7 @@ TEST(HostLife, EveryHeapRequestRefusedInTurn) {
 }
 
 TEST(HostLife, EveryPoolSize) {
-    const samples::WorldBlobs world = samples::MakeWorldBlobs();
+    const WorldBlobs world = MakeWorldBlobs();
     bool completed = false;
     uint32_t bytes = 32;
     while (!completed) {

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "support/failing_heap.h"
+#include "support/fake_heap.h"
 #include "support/sample_blobs.h"
 #include "textutil/byte_order.h"
 
@@ -113,7 +113,7 @@ TEST(ModelHeap, RefusedTablesKeepTheTablesInForce) {
 }
 
 TEST(ModelHeap, AttachScoreEditAndRankAskNothing) {
-    samples::WorldBlobs blobs = samples::MakeWorldBlobs();
+    WorldBlobs blobs = MakeWorldBlobs();
     BigramModel* model = BigramModel_Create(nullptr);
     RefuseHeapRequest(-1);
     ASSERT_EQ(BigramModel_AttachBlob(model, blobs.model.data()), 0);

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "support/failing_heap.h"
-#include "support/sample_blobs.h"
+#include "support/fake_heap.h"
+#include "support/sample_world.h"
 
 namespace vantir::testing {
 namespace {
@@ -17,63 +17,29 @@ using Texts = std::vector<std::u16string>;
 
 class SessionHeap : public ::testing::Test {
   protected:
-    SessionHeap()
-        : blobs_(samples::MakeWorldBlobs()),
-          lexicon_(Lexicon_Create(nullptr, 0, 0)),
-          model_(BigramModel_Create(nullptr)) {
-        EXPECT_GE(Lexicon_AttachBlob(lexicon_, blobs_.lexicon.data()), 0);
-        EXPECT_EQ(BigramModel_AttachBlob(model_, blobs_.model.data()), 0);
-    }
-    ~SessionHeap() override {
-        BigramModel_Destroy(model_);
-        Lexicon_Destroy(lexicon_);
-    }
+    void SetUp() override { ASSERT_TRUE(world_.attached); }
 
-    FilterSession* NewSession() { return Vantir_Init(model_, lexicon_, blobs_.addressDb.data()); }
-
-    Hypothesis Ids(const std::vector<std::u16string>& texts) const {
-        Hypothesis ids;
-        for (const std::u16string& text : texts)
-            ids.push_back(Lexicon_FindId(lexicon_, text.c_str()));
-        return ids;
-    }
+    FilterSession* NewSession() { return world_.NewSession(); }
 
     // Region completion and widening, plain segments, a lone fallback word, an
     // empty hypothesis and a long one.
     std::vector<Hypothesis> Hypotheses() const {
         std::vector<Hypothesis> list = {
-            Ids({u"臺北市", u"市", u"忠孝東路", u"四段", u"一百二十三", u"巷", u"五", u"號"}),
-            Ids({u"大安區", u"市", u"和平路", u"一段", u"十", u"號", u"樓"}),
-            Ids({u"我", u"要", u"中正區", u"忠孝東路", u"五", u"號"}),
-            Ids({u"地址"}),
+            world_.Ids(
+                {u"臺北市", u"市", u"忠孝東路", u"四段", u"一百二十三", u"巷", u"五", u"號"}),
+            world_.Ids({u"大安區", u"市", u"和平路", u"一段", u"十", u"號", u"樓"}),
+            world_.Ids({u"我", u"要", u"中正區", u"忠孝東路", u"五", u"號"}),
+            world_.Ids({u"地址"}),
             {},
         };
         Hypothesis long_;
         for (int32_t i = 0; i < 300; i++)
-            long_.push_back(i % blobs_.modelWords);
+            long_.push_back(i % world_.blobs.modelWords);
         list.push_back(long_);
         return list;
     }
 
-    static int32_t Add(FilterSession* session, const Hypothesis& ids) {
-        return Vantir_AddRecogResult(session, ids.data(), 0, 0, 0,
-                                     static_cast<int32_t>(ids.size()));
-    }
-
-    static Texts Results(FilterSession* session) {
-        int32_t count = 1000;
-        const int32_t units = Vantir_GetFilterResult(session, nullptr, 0, 0, &count);
-        std::vector<char16_t> list(static_cast<size_t>(units));
-        Vantir_GetFilterResult(session, list.data(), 0, 0, &count);
-        Texts texts;
-        for (const char16_t* at = list.data(); *at != 0; at += texts.back().size() + 1)
-            texts.emplace_back(at);
-        return texts;
-    }
-
-    samples::WorldBlobs blobs_;
-    Lexicon* lexicon_;
-    BigramModel* model_;
+    AttachedWorld world_;
 };
 
 TEST_F(SessionHeap, RefusedInitKeepsNothing) {
@@ -87,8 +53,8 @@ TEST_F(SessionHeap, RefusedInitKeepsNothing) {
     // The borrowed objects are untouched and serve the next session.
     FilterSession* session = NewSession();
     ASSERT_NE(session, nullptr);
-    EXPECT_EQ(Add(session, Hypotheses()[0]), 0);
-    EXPECT_FALSE(Results(session).empty());
+    EXPECT_EQ(AddHypothesis(session, Hypotheses()[0]), 0);
+    EXPECT_FALSE(ListedTexts(session).empty());
     Vantir_Release(session);
     EXPECT_EQ(LiveHeapBlocks(), baseline);
 }
@@ -97,8 +63,8 @@ TEST_F(SessionHeap, RefusedIntakeChangesNothingAndTheSessionGoesOn) {
     const std::vector<Hypothesis> hypotheses = Hypotheses();
     FilterSession* reference = NewSession();
     for (const Hypothesis& ids : hypotheses)
-        ASSERT_EQ(Add(reference, ids), 0);
-    const Texts expected = Results(reference);
+        ASSERT_EQ(AddHypothesis(reference, ids), 0);
+    const Texts expected = ListedTexts(reference);
     Vantir_Release(reference);
     ASSERT_GE(expected.size(), 3u);
 
@@ -107,25 +73,25 @@ TEST_F(SessionHeap, RefusedIntakeChangesNothingAndTheSessionGoesOn) {
         const int64_t requests = ForEachHeapRefusal([&](int64_t k) {
             FilterSession* session = NewSession();
             for (size_t i = 0; i < refusedCall; i++)
-                Add(session, hypotheses[i]);
-            const Texts before = Results(session);
+                AddHypothesis(session, hypotheses[i]);
+            const Texts before = ListedTexts(session);
             int32_t result;
             bool refused;
             {
                 ScopedHeapRefusal refusal(k);
-                result = Add(session, hypotheses[refusedCall]);
+                result = AddHypothesis(session, hypotheses[refusedCall]);
                 refused = HeapRequestRefused();
             }
             if (refused) {
                 EXPECT_EQ(result, -10) << "call " << refusedCall << " request " << k;
-                EXPECT_EQ(Results(session), before);
-                EXPECT_EQ(Add(session, hypotheses[refusedCall]), 0);
+                EXPECT_EQ(ListedTexts(session), before);
+                EXPECT_EQ(AddHypothesis(session, hypotheses[refusedCall]), 0);
             } else {
                 EXPECT_EQ(result, 0);
             }
             for (size_t i = refusedCall + 1; i < hypotheses.size(); i++)
-                Add(session, hypotheses[i]);
-            EXPECT_EQ(Results(session), expected);
+                AddHypothesis(session, hypotheses[i]);
+            EXPECT_EQ(ListedTexts(session), expected);
             Vantir_Release(session);
             EXPECT_EQ(LiveHeapBlocks(), baseline);
             return refused;

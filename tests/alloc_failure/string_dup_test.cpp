@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "support/failing_heap.h"
+#include "support/fake_heap.h"
 #include "vantir/textutil.h"
 
 namespace vantir::testing {

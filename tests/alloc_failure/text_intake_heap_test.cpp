@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "support/failing_heap.h"
-#include "support/sample_blobs.h"
+#include "support/fake_heap.h"
+#include "support/sample_world.h"
 
 namespace vantir::testing {
 namespace {
@@ -15,35 +15,16 @@ using Texts = std::vector<std::u16string>;
 
 class TextIntakeHeap : public ::testing::Test {
   protected:
-    TextIntakeHeap()
-        : blobs_(samples::MakeWorldBlobs()),
-          lexicon_(Lexicon_Create(nullptr, 0, 0)),
-          model_(BigramModel_Create(nullptr)) {
-        EXPECT_GE(Lexicon_AttachBlob(lexicon_, blobs_.lexicon.data()), 0);
-        EXPECT_EQ(BigramModel_AttachBlob(model_, blobs_.model.data()), 0);
-        session_ = Vantir_Init(model_, lexicon_, blobs_.addressDb.data());
-        EXPECT_NE(session_, nullptr);
+    void SetUp() override {
+        ASSERT_TRUE(world_.attached);
+        session_ = world_.NewSession();
+        ASSERT_NE(session_, nullptr);
     }
-    ~TextIntakeHeap() override {
-        Vantir_Release(session_);
-        BigramModel_Destroy(model_);
-        Lexicon_Destroy(lexicon_);
-    }
+    void TearDown() override { Vantir_Release(session_); }
 
-    Texts Results() {
-        int32_t count = 1000;
-        const int32_t units = Vantir_GetFilterResult(session_, nullptr, 0, 0, &count);
-        std::vector<char16_t> list(static_cast<size_t>(units));
-        Vantir_GetFilterResult(session_, list.data(), 0, 0, &count);
-        Texts texts;
-        for (const char16_t* at = list.data(); *at != 0; at += texts.back().size() + 1)
-            texts.emplace_back(at);
-        return texts;
-    }
+    Texts Results() { return ListedTexts(session_); }
 
-    samples::WorldBlobs blobs_;
-    Lexicon* lexicon_;
-    BigramModel* model_;
+    AttachedWorld world_;
     FilterSession* session_ = nullptr;
 };
 

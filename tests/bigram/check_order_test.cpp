@@ -4,7 +4,7 @@
 
 #include "bigram/test_models.h"
 
-using namespace bigram_test;
+using namespace vantir::testing;
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "bigram/pair_merge.h"
 #include "bigram/test_models.h"
 
-using namespace bigram_test;
+using namespace vantir::testing;
 
 namespace {
 
@@ -40,9 +40,9 @@ TEST(SetUnigramScores, ClampsCountsAndMirrorsStatistics) {
     EXPECT_EQ(BigramModel_GetUnigramMax(own.model), 0);
     EXPECT_EQ(BigramModel_GetUnigramMin(own.model), -255);
     EXPECT_EQ(BigramModel_GetUnigramMid(own.model), -127);
-    EXPECT_EQ(BlobI32(own.blob, 92), 0);
-    EXPECT_EQ(BlobI32(own.blob, 96), -255);
-    EXPECT_EQ(BlobI32(own.blob, 100), -127);
+    EXPECT_EQ(BlobI32(own.blob, vantir::kUnigramMaxOffset), 0);
+    EXPECT_EQ(BlobI32(own.blob, vantir::kUnigramMinOffset), -255);
+    EXPECT_EQ(BlobI32(own.blob, vantir::kUnigramMidOffset), -127);
     for (WordId w : {0, 1, -1})
         EXPECT_EQ(BigramModel_IsBelowFloor(own.model, w), 0);
 
@@ -70,8 +70,8 @@ TEST(SetBigramScores, MergesIntoTheRowAndShiftsLaterRows) {
         EXPECT_EQ(after[w + 1], before[w + 1] + 1) << w;
     EXPECT_EQ(after.back(), BigramModel_GetPairCount(own.model));
     EXPECT_EQ(BigramModel_GetSparePairs(own.model), 4);
-    EXPECT_EQ(BlobI32(own.blob, 68), 6);
-    EXPECT_EQ(BlobI32(own.blob, 76), 4);
+    EXPECT_EQ(BlobI32(own.blob, vantir::kPairCountOffset), 6);
+    EXPECT_EQ(BlobI32(own.blob, vantir::kSparePairsOffset), 4);
     EXPECT_EQ(BigramModel_PairScore(own.model, 3, 7), -6);
     EXPECT_EQ(BigramModel_PairScore(own.model, 5, 3), -5);
 }
@@ -82,14 +82,15 @@ TEST(SetBigramScores, MeanUpdatesAndListedOnlyCalls) {
     EXPECT_EQ(BigramModel_GetBigramMean(own.model), -15);
     ASSERT_EQ(SetPairs(own.model, {{1, 0, -25}}), 1);
     EXPECT_EQ(BigramModel_GetBigramMean(own.model), -18);  // -55 / 3
-    for (int32_t at = 104; at <= 112; at += 4)
+    for (int32_t at :
+         {vantir::kBigramMaxOffset, vantir::kBigramMinOffset, vantir::kBigramMeanOffset})
         PutBlobI32(own.blob, at, 77);
     EXPECT_EQ(SetPairs(own.model, {{0, 1, -40}, {1, 0, -1}, {3, 0, -1}, {0, -2, -1}}), 2);
     EXPECT_EQ(BigramModel_GetPairCount(own.model), 3);
     EXPECT_EQ(BigramModel_GetBigramMean(own.model), -18) << "only listed pairs were met";
-    EXPECT_EQ(BlobI32(own.blob, 104), -1);
-    EXPECT_EQ(BlobI32(own.blob, 108), -40);
-    EXPECT_EQ(BlobI32(own.blob, 112), -18);
+    EXPECT_EQ(BlobI32(own.blob, vantir::kBigramMaxOffset), -1);
+    EXPECT_EQ(BlobI32(own.blob, vantir::kBigramMinOffset), -40);
+    EXPECT_EQ(BlobI32(own.blob, vantir::kBigramMeanOffset), -18);
     EXPECT_EQ(BigramModel_PairScore(own.model, 0, 1), -40);
 }
 

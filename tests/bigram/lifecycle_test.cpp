@@ -6,7 +6,7 @@
 
 #include "bigram/test_models.h"
 
-using namespace bigram_test;
+using namespace vantir::testing;
 
 namespace {
 
@@ -14,19 +14,20 @@ TEST(NewBlob, SizesHeaderAndCountBlock) {
     OwnModel empty(0, 0);
     ASSERT_NE(empty.blob, nullptr);
     EXPECT_EQ(empty.size, 128);
-    EXPECT_EQ(BlobI32(empty.blob, 4), 128);
+    EXPECT_EQ(BlobI32(empty.blob, VANTIR_BLOB_TOTAL_SIZE_OFFSET), 128);
     OwnModel own(1, 1);
     EXPECT_EQ(own.size, 140);
-    EXPECT_EQ(std::memcmp(own.blob, "KRVF", 4), 0);
-    EXPECT_EQ(BlobI32(own.blob, 4), 140);
-    EXPECT_EQ(BlobI32(own.blob, 8), 64);
-    EXPECT_STREQ(reinterpret_cast<const char*>(own.blob + 12), "LMB");
-    EXPECT_EQ(vantir::LoadU16(own.blob + 20), 2);
-    EXPECT_EQ(BlobI32(own.blob, 28), 0);
+    EXPECT_EQ(std::memcmp(own.blob, VANTIR_BLOB_MAGIC, VANTIR_BLOB_MAGIC_BYTES), 0);
+    EXPECT_EQ(BlobI32(own.blob, VANTIR_BLOB_TOTAL_SIZE_OFFSET), 140);
+    EXPECT_EQ(BlobI32(own.blob, VANTIR_BLOB_HEADER_SIZE_OFFSET), VANTIR_BLOB_HEADER_SIZE);
+    EXPECT_STREQ(reinterpret_cast<const char*>(own.blob + VANTIR_BLOB_TAG_OFFSET),
+                 vantir::kModelBlobTag);
+    EXPECT_EQ(vantir::LoadU16(own.blob + VANTIR_BLOB_VERSION_OFFSET), vantir::kModelBlobVersion);
+    EXPECT_EQ(BlobI32(own.blob, VANTIR_BLOB_USER_VALUE_OFFSET), 0);
     const int32_t counts[13] = {0, 0, 1, 1, 0, 0, 0, -255, 0, 0, -255, 0, 0};
     for (int i = 0; i < 13; ++i)
-        EXPECT_EQ(BlobI32(own.blob, 64 + 4 * i), counts[i]) << i;
-    for (int32_t at = 116; at < 140; ++at)
+        EXPECT_EQ(BlobI32(own.blob, vantir::kStaticCountOffset + 4 * i), counts[i]) << i;
+    for (int64_t at = RowStartAt(-1); at < 140; ++at)
         EXPECT_EQ(own.blob[at], 0) << at;
     EXPECT_EQ(BigramModel_GetAddedCapacity(own.model), 1);
     EXPECT_EQ(BigramModel_GetSparePairs(own.model), 1);
@@ -71,7 +72,7 @@ TEST(AttachBlob, AcceptsANewBlobAtAnyAlignment) {
     OwnModel own(5, 6);
     SetPairs(own.model, {{0, 1, -3}, {4, -1, -8}});
     SetUnigram(own.model, 2, -12);
-    PutBlobI32(own.blob, 28, static_cast<int32_t>(0xDEADBEEF));
+    PutBlobI32(own.blob, VANTIR_BLOB_USER_VALUE_OFFSET, static_cast<int32_t>(0xDEADBEEF));
     std::vector<uint8_t> buffer(own.size + 1);
     std::memcpy(buffer.data() + 1, own.blob, own.size);  // deliberately misaligned
     BigramModel* model = BigramModel_Create(nullptr);
@@ -105,22 +106,22 @@ TEST(AttachBlob, RefusesBadHeadersAndArguments) {
         return result;
     };
     std::vector<uint8_t> bad = good;
-    bad[15] = 'X';  // "LMBX"
+    bad[VANTIR_BLOB_TAG_OFFSET + 3] = 'X';  // "LMBX"
     EXPECT_EQ(attach(bad), -103);
     bad = good;
-    bad[14] = 0;  // "LM"
+    bad[VANTIR_BLOB_TAG_OFFSET + 2] = 0;  // "LM"
     EXPECT_EQ(attach(bad), -103);
     bad = good;
-    bad[20] = 1;
+    bad[VANTIR_BLOB_VERSION_OFFSET] = 1;
     EXPECT_EQ(attach(bad), -103);
     bad = good;
     bad[0] = 'k';
     EXPECT_EQ(attach(bad), -103);
     bad = good;
-    PutBlobI32(bad.data(), 64, -1);  // a count no blob can hold
+    PutBlobI32(bad.data(), vantir::kStaticCountOffset, -1);  // a count no blob can hold
     EXPECT_EQ(attach(bad), -103);
     bad = good;
-    PutBlobI32(bad.data(), 76, INT32_MAX);
+    PutBlobI32(bad.data(), vantir::kSparePairsOffset, INT32_MAX);
     EXPECT_EQ(attach(bad), -103);
     EXPECT_EQ(attach(good), 0);
     EXPECT_EQ(BigramModel_AttachBlob(nullptr, good.data()), -5);
@@ -136,7 +137,7 @@ TEST(EstimateMemory, WorkedFigures) {
     std::vector<uint8_t> blob = BlobWithStaticWords(100, 0, 0, {});
     EXPECT_EQ(BigramModel_EstimateMemory(blob.data(), 5, 7, 1), 230626u);
     EXPECT_EQ(BigramModel_EstimateMemory(blob.data(), 5, 7, 0), 116u);
-    blob[13] = 'X';
+    blob[VANTIR_BLOB_TAG_OFFSET + 1] = 'X';
     EXPECT_EQ(BigramModel_EstimateMemory(blob.data(), 5, 7, 1), 116u);
     EXPECT_EQ(BigramModel_EstimateMemory(nullptr, INT32_MAX, INT32_MAX, 1), UINT32_MAX);
 }

@@ -9,7 +9,7 @@
 
 #include "bigram/test_models.h"
 
-using namespace bigram_test;
+using namespace vantir::testing;
 
 namespace {
 

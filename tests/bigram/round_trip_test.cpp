@@ -10,7 +10,7 @@
 
 #include "bigram/test_models.h"
 
-using namespace bigram_test;
+using namespace vantir::testing;
 
 namespace {
 

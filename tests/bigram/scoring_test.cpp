@@ -5,7 +5,7 @@
 #include "bigram/extra_pairs.h"
 #include "bigram/test_models.h"
 
-using namespace bigram_test;
+using namespace vantir::testing;
 
 namespace {
 
@@ -76,7 +76,7 @@ TEST_F(ScoringModel, UnigramScoresAndFloor) {
         EXPECT_EQ(BigramModel_IsBelowFloor(own.model, w), 0);
     // Attached with a floor above a stored score, that word is below the floor.
     std::vector<uint8_t> bytes(own.blob, own.blob + own.size);
-    PutBlobI32(bytes.data(), 96, -10);
+    PutBlobI32(bytes.data(), vantir::kUnigramMinOffset, -10);
     BigramModel* attached = BigramModel_Create(nullptr);
     ASSERT_EQ(BigramModel_AttachBlob(attached, bytes.data()), 0);
     EXPECT_EQ(BigramModel_IsBelowFloor(attached, 3), 1);

@@ -13,7 +13,7 @@
 #include "vantir/bigram.h"
 #include "vantir/mempool.h"
 
-namespace bigram_test {
+namespace vantir::testing {
 
 struct Pair {
     WordId first;
@@ -125,6 +125,6 @@ inline uint32_t PoolFreeBytes(const void* block) {
     return vantir::LoadU32(static_cast<const uint8_t*>(block) + 8);
 }
 
-}  // namespace bigram_test
+}  // namespace vantir::testing
 
 #endif  // VANTIR_TESTS_BIGRAM_TEST_MODELS_H

@@ -8,10 +8,7 @@
 #include "filter/session.h"
 #include "support/address_world.h"
 
-using vantir::testing::AddressWorld;
-using vantir::testing::PairEntry;
-using vantir::testing::Utf16;
-using vantir::testing::WordEntry;
+using namespace vantir::testing;
 using Texts = std::vector<std::string>;
 using Hypotheses = std::vector<std::vector<std::string>>;
 

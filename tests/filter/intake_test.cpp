@@ -8,8 +8,7 @@
 
 #include "support/address_world.h"
 
-using vantir::testing::AddressWorld;
-using vantir::testing::WordEntry;
+using namespace vantir::testing;
 using Texts = std::vector<std::string>;
 
 namespace {

@@ -9,10 +9,7 @@
 #include "support/exact_buffer.h"
 #include "vantir/vantir.hpp"
 
-using vantir::testing::AddressWorld;
-using vantir::testing::ExactBuffer;
-using vantir::testing::Utf16;
-using vantir::testing::WordEntry;
+using namespace vantir::testing;
 using Words = std::vector<std::string>;
 
 namespace {
@@ -54,7 +51,7 @@ class TextIntakeTest : public ::testing::Test {
         EXPECT_GE(n, 0);
         Words words;
         for (int32_t k = 0; k < n; ++k)
-            words.push_back(vantir::testing::Utf8(
+            words.push_back(vantir::ToUtf8(
                 std::u16string(vantir::WordText(world_.lexicon, ids[static_cast<size_t>(k)]))));
         return words;
     }

@@ -5,13 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "counting_heap.h"
 #include "support/address_world.h"
+#include "support/fake_heap.h"
 
-using vantir::testing::AddressWorld;
-using vantir::testing::Heap;
-using vantir::testing::StartHeapLog;
-using vantir::testing::StopHeapLog;
+using namespace vantir::testing;
 using Texts = std::vector<std::string>;
 
 namespace {
@@ -31,34 +28,35 @@ class WorkArrayHeapTest : public ::testing::Test {
 TEST_F(WorkArrayHeapTest, OneCallAllocatesExactlyTheThreeWorkArrays) {
     const std::vector<WordId> ids = {world_.Id("x"), world_.Id("t"), world_.Id("k"), world_.Id("d"),
                                      world_.Id("d")};
-    StartHeapLog();
+    RefuseHeapRequest(-1);
     EXPECT_EQ(world_.AddIds(ids), 0);  // grammar, candidates and insertion
-    StopHeapLog();
-    EXPECT_EQ(Heap().allocations, 3);
-    EXPECT_EQ(Heap().releases, 3);
-    EXPECT_EQ(Heap().sizes[0], 6 * sizeof(WordId));
-    EXPECT_EQ(Heap().sizes[1], 15 * sizeof(WordId));
-    EXPECT_EQ(Heap().sizes[2], 20 * sizeof(WordId));
+    const HeapLog heap = HeapSinceArmed();
+    EXPECT_EQ(heap.requests, 3);
+    EXPECT_EQ(heap.releases, 3);
+    // count + 1, count + 10 and count + 15 words for the five words given.
+    EXPECT_EQ(heap.sizes[0], 6 * sizeof(WordId));
+    EXPECT_EQ(heap.sizes[1], 15 * sizeof(WordId));
+    EXPECT_EQ(heap.sizes[2], 20 * sizeof(WordId));
     EXPECT_EQ(world_.Results(), (Texts{"xctk"}));
 }
 
 TEST_F(WorkArrayHeapTest, RefusedCallsAllocateNothing) {
     const WordId ids[1] = {world_.Id("d")};
-    StartHeapLog();
+    RefuseHeapRequest(-1);
     EXPECT_EQ(Vantir_AddRecogResult(nullptr, ids, 0, 0, 0, 1), -5);
     EXPECT_EQ(Vantir_AddRecogResult(world_.session, nullptr, 0, 0, 0, 1), -41);
     EXPECT_EQ(world_.AddIds({world_.modelWords}), -41);
-    StopHeapLog();
-    EXPECT_EQ(Heap().allocations, 0);
+    EXPECT_EQ(HeapSinceArmed().requests, 0);
 }
 
 TEST_F(WorkArrayHeapTest, RefusedWorkArrayEntersNothingAndLeaksNothing) {
     for (int refused = 0; refused < 3; ++refused) {
-        StartHeapLog(refused);
+        RefuseHeapRequest(refused);
         EXPECT_EQ(world_.Add({"d"}), -10) << "refused allocation " << refused;
-        StopHeapLog();
-        EXPECT_EQ(Heap().allocations, refused + 1);
-        EXPECT_EQ(Heap().releases, refused);
+        const HeapLog heap = HeapSinceArmed();
+        RefuseHeapRequest(-1);
+        EXPECT_EQ(heap.requests, refused + 1);
+        EXPECT_EQ(heap.releases, refused);
     }
     EXPECT_EQ(world_.Results(), Texts{});
     EXPECT_EQ(world_.Add({"d"}), 0);

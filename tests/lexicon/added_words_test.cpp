@@ -15,7 +15,7 @@
 namespace vantir {
 namespace {
 
-using namespace lexicon_test;
+using namespace testing;
 
 TEST(AddedWords, WorkedSequence) {
     LexiconPtr lexicon = BuiltLexicon(u"v\nw\nx\ny\nz", 8, 64);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "lexicon/blob_layout.h"
 #include "lexicon/lexicon_object.h"
 #include "lexicon_test_support.h"
 #include "textutil/byte_order.h"
@@ -15,7 +16,7 @@
 namespace vantir {
 namespace {
 
-using namespace lexicon_test;
+using namespace testing;
 
 std::vector<unsigned char> Bytes(const void* blob, int32_t size) {
     const auto* bytes = static_cast<const unsigned char*>(blob);
@@ -35,17 +36,17 @@ TEST(LexiconBlob, WorkedExampleByteForByte) {
     ASSERT_EQ(size, 96);
 
     std::vector<unsigned char> expected(96, 0);
-    std::memcpy(expected.data(), "KRVF", 4);
-    StoreU32(expected.data() + 4, 96);
-    StoreU32(expected.data() + 8, 64);
-    std::memcpy(expected.data() + 12, "WPB", 4);
-    expected[20] = 2;
+    std::memcpy(expected.data(), VANTIR_BLOB_MAGIC, VANTIR_BLOB_MAGIC_BYTES);
+    StoreU32(expected.data() + VANTIR_BLOB_TOTAL_SIZE_OFFSET, 96);
+    StoreU32(expected.data() + VANTIR_BLOB_HEADER_SIZE_OFFSET, VANTIR_BLOB_HEADER_SIZE);
+    std::memcpy(expected.data() + VANTIR_BLOB_TAG_OFFSET, kLexiconBlobTag, sizeof kLexiconBlobTag);
+    expected[VANTIR_BLOB_VERSION_OFFSET] = kLexiconBlobVersion;
     const int32_t body[] = {3, 1, 0, 3, 0, 3};
     for (size_t i = 0; i < 6; i++)
-        StoreI32(expected.data() + 64 + 4 * i, body[i]);
+        StoreI32(expected.data() + kWpbWordCountAt + kWpbFieldBytes * i, body[i]);
     const char16_t units[] = {u'a', u'b', u'c'};
     for (size_t i = 0; i < 3; i++)
-        StoreU16(expected.data() + 88 + 2 * i, units[i]);
+        StoreU16(expected.data() + WpbUnitsAt(1) + kWpbUnitBytes * i, units[i]);
     EXPECT_EQ(Bytes(blob, size), expected);
 
     EXPECT_EQ(Find(lexicon.get(), u"a"), 0);
@@ -158,7 +159,7 @@ TEST(LexiconBlob, AttachRejectsCountsNoBuildWrites) {
     for (int32_t maxLength : {257, -1, INT32_MAX}) {
         std::vector<uint32_t> copy(static_cast<size_t>(size) / 4);
         std::memcpy(copy.data(), built, static_cast<size_t>(size));
-        StoreI32(reinterpret_cast<unsigned char*>(copy.data()) + 68, maxLength);
+        StoreI32(reinterpret_cast<unsigned char*>(copy.data()) + kWpbMaxLengthAt, maxLength);
         EXPECT_EQ(Lexicon_AttachBlob(MakeLexicon().get(), copy.data()), -103);
     }
 }
@@ -171,7 +172,7 @@ TEST(LexiconBlob, BlobMovesBetweenLexiconsWithItsIds) {
     std::vector<uint32_t> stored(static_cast<size_t>(size) / 4);
     std::memcpy(stored.data(), built, static_cast<size_t>(size));
     const uint32_t user = 0xC0FFEE01u;
-    StoreU32(reinterpret_cast<unsigned char*>(stored.data()) + 28, user);
+    StoreU32(reinterpret_cast<unsigned char*>(stored.data()) + VANTIR_BLOB_USER_VALUE_OFFSET, user);
 
     LexiconPtr target = MakeLexicon();
     EXPECT_EQ(Lexicon_AttachBlob(target.get(), stored.data()), 5);

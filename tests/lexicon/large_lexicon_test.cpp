@@ -16,7 +16,7 @@
 namespace vantir {
 namespace {
 
-using namespace lexicon_test;
+using namespace testing;
 
 constexpr int kStaticWords = 100000;
 constexpr int kAddedWords = 2000;

@@ -15,7 +15,7 @@
 #include "vantir/lexicon.h"
 #include "vantir/mempool.h"
 
-namespace vantir::lexicon_test {
+namespace vantir::testing {
 
 struct LexiconDeleter {
     void operator()(Lexicon* lexicon) const { Lexicon_Destroy(lexicon); }
@@ -98,6 +98,6 @@ class TestPool {
     uint32_t initialFree_ = 0;
 };
 
-}  // namespace vantir::lexicon_test
+}  // namespace vantir::testing
 
 #endif  // VANTIR_TESTS_LEXICON_TEST_SUPPORT_H

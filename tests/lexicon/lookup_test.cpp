@@ -11,7 +11,7 @@
 namespace vantir {
 namespace {
 
-using namespace lexicon_test;
+using namespace testing;
 using Ids = std::vector<WordId>;
 
 TEST(LexiconFindId, TextsThatAreNoWord) {

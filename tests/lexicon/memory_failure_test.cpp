@@ -5,14 +5,14 @@
 #include <string>
 #include <vector>
 
-#include "heap_failure.h"
 #include "lexicon_test_support.h"
+#include "support/fake_heap.h"
 #include "vantir/lexicon.h"
 
 namespace vantir {
 namespace {
 
-using namespace lexicon_test;
+using namespace testing;
 
 std::vector<std::u16string> Lines(const std::u16string& text) {
     std::vector<std::u16string> lines;
@@ -47,19 +47,19 @@ const std::u16string kSecondBatch = u"zz\nw\naB\nx";
 
 TEST(HeapFailure, CreateAndBuild) {
     const int64_t baseline = LiveHeapBlocks();
-    FailHeapRequest(0);
+    RefuseHeapRequest(0);
     EXPECT_EQ(Lexicon_Create(nullptr, 4, 16), nullptr);
-    FailHeapRequest(-1);
+    RefuseHeapRequest(-1);
     EXPECT_EQ(LiveHeapBlocks(), baseline);
 
     for (int64_t k = 0;; k++) {
         Lexicon* lexicon = Lexicon_Create(nullptr, 4, 16);
         ASSERT_NE(lexicon, nullptr);
-        FailHeapRequest(k);
+        RefuseHeapRequest(k);
         int32_t size = -1;
         void* blob = Build(lexicon, kStatic, &size);
-        const bool refused = k < HeapRequestsSinceArmed();
-        FailHeapRequest(-1);
+        const bool refused = k < HeapRequests();
+        RefuseHeapRequest(-1);
         if (!refused) {
             EXPECT_NE(blob, nullptr);
             Lexicon_Destroy(lexicon);
@@ -85,10 +85,10 @@ TEST(HeapFailure, FirstAddition) {
     const int64_t baseline = LiveHeapBlocks();
     for (int64_t k = 0;; k++) {
         LexiconPtr lexicon = BuiltLexicon(kStatic, 8, 64);
-        FailHeapRequest(k);
+        RefuseHeapRequest(k);
         const int32_t result = Add(lexicon.get(), kFirstBatch);
-        const bool refused = k < HeapRequestsSinceArmed();
-        FailHeapRequest(-1);
+        const bool refused = k < HeapRequests();
+        RefuseHeapRequest(-1);
         if (!refused) {
             EXPECT_EQ(result, 4);
             break;
@@ -119,10 +119,10 @@ TEST(HeapFailure, LaterAdditionKeepsLookupsRight) {
     for (int64_t k = 0;; k++) {
         LexiconPtr lexicon = BuiltLexicon(kStatic, 8, 64);
         ASSERT_EQ(Add(lexicon.get(), kFirstBatch), 4);
-        FailHeapRequest(k);
+        RefuseHeapRequest(k);
         const int32_t result = Add(lexicon.get(), kSecondBatch);
-        const bool refused = k < HeapRequestsSinceArmed();
-        FailHeapRequest(-1);
+        const bool refused = k < HeapRequests();
+        RefuseHeapRequest(-1);
         if (!refused) {
             EXPECT_EQ(result, 3);
             break;
@@ -153,9 +153,9 @@ TEST(HeapFailure, Removal) {
     {
         LexiconPtr lexicon = BuiltLexicon(kStatic, 8, 64);
         ASSERT_EQ(Add(lexicon.get(), kFirstBatch), 4);
-        FailHeapRequest(0);
+        RefuseHeapRequest(0);
         EXPECT_EQ(Remove(lexicon.get(), u"yy\nx"), -10);
-        FailHeapRequest(-1);
+        RefuseHeapRequest(-1);
         EXPECT_EQ(Find(lexicon.get(), u"yy"), 5 + 3);
         EXPECT_EQ(Remove(lexicon.get(), u"yy\nx"), 2);
         ExpectConsistent(lexicon.get(), kStatic);

@@ -5,14 +5,14 @@
 #include <string>
 #include <vector>
 
-#include "heap_failure.h"
 #include "lexicon_test_support.h"
+#include "support/fake_heap.h"
 #include "vantir/lexicon.h"
 
 namespace vantir {
 namespace {
 
-using namespace lexicon_test;
+using namespace testing;
 
 // Heap requests of a first addition to a built lexicon: the word array, the
 // three buffers, then the merge array.
@@ -24,10 +24,10 @@ TEST(MergeAllocation, RefusedOnTheFirstAdditionKeepsTheWordsStored) {
     const int64_t baseline = LiveHeapBlocks();
     {
         LexiconPtr lexicon = BuiltLexicon(u"p\nq", 8, 64);
-        FailHeapRequest(kFirstMergeRequest);
+        RefuseHeapRequest(kFirstMergeRequest);
         EXPECT_EQ(Add(lexicon.get(), u"zz\nb\nAb"), -10);
-        EXPECT_EQ(HeapRequestsSinceArmed(), kFirstMergeRequest + 1);
-        FailHeapRequest(-1);
+        EXPECT_EQ(HeapRequests(), kFirstMergeRequest + 1);
+        RefuseHeapRequest(-1);
         // Stored and numbered in lexicon order of the batch all the same.
         EXPECT_EQ(Lexicon_GetAddedIdSpan(lexicon.get()), 3);
         EXPECT_EQ(Find(lexicon.get(), u"b"), 2);
@@ -47,18 +47,18 @@ TEST(MergeAllocation, AskedForEvenWhenNoOfferedWordFits) {
         ASSERT_EQ(Add(lexicon.get(), u"a"), 1);
         // "b" is new but the lexicon is full: nothing is stored, yet the merge
         // still runs, and its refusal is reported.
-        FailHeapRequest(kLaterMergeRequest);
+        RefuseHeapRequest(kLaterMergeRequest);
         EXPECT_EQ(Add(lexicon.get(), u"b"), -10);
-        EXPECT_EQ(HeapRequestsSinceArmed(), kLaterMergeRequest + 1);
-        FailHeapRequest(-1);
+        EXPECT_EQ(HeapRequests(), kLaterMergeRequest + 1);
+        RefuseHeapRequest(-1);
         EXPECT_EQ(Add(lexicon.get(), u"b"), 0);
         EXPECT_EQ(Find(lexicon.get(), u"a"), 1);
         EXPECT_EQ(Find(lexicon.get(), u"b"), -1);
         // Words already held offer nothing, so no merge array is asked for.
-        FailHeapRequest(kLaterMergeRequest);
+        RefuseHeapRequest(kLaterMergeRequest);
         EXPECT_EQ(Add(lexicon.get(), u"a\np"), 0);
-        EXPECT_EQ(HeapRequestsSinceArmed(), kLaterMergeRequest);
-        FailHeapRequest(-1);
+        EXPECT_EQ(HeapRequests(), kLaterMergeRequest);
+        RefuseHeapRequest(-1);
     }
     EXPECT_EQ(LiveHeapBlocks(), baseline);
 }

@@ -9,12 +9,7 @@
 #include "mempool/pool_test_support.h"
 #include "vantir/mempool.h"
 
-using pooltest::Chain;
-using pooltest::FreeBytes;
-using pooltest::OffsetOf;
-using pooltest::PayloadSize;
-using pooltest::PoolBuffer;
-using pooltest::RawBlock;
+using namespace vantir::testing;
 
 using Blocks = std::vector<RawBlock>;
 
@@ -41,12 +36,12 @@ TEST(MemPoolAlloc, SuccessiveAllocationsGrowUpwards) {
     ASSERT_EQ(first, buffer.bytes() + 28);
     EXPECT_EQ(Chain(pool), (Blocks{{12, 1, 100}, {128, 0, 884}}));
     EXPECT_EQ(FreeBytes(pool), 884u);
-    EXPECT_EQ(pooltest::LastBlock(pool), 128u);
+    EXPECT_EQ(vantir::testing::LastBlock(pool), 128u);
     void* second = MemPool_Alloc(pool, 200);
     ASSERT_EQ(second, buffer.bytes() + 144);
     EXPECT_EQ(Chain(pool), (Blocks{{12, 1, 100}, {128, 1, 200}, {344, 0, 668}}));
     EXPECT_EQ(FreeBytes(pool), 668u);
-    EXPECT_EQ(pooltest::LastBlock(pool), 344u);
+    EXPECT_EQ(vantir::testing::LastBlock(pool), 344u);
     EXPECT_TRUE(vantir::CheckPoolInvariants(pool, buffer.size()));
 }
 
@@ -61,7 +56,7 @@ TEST(MemPoolAlloc, ReleasingInEitherOrderRestoresTheFreshPool) {
         MemPool_Free(pool, firstReleasedFirst ? second : first);
         EXPECT_EQ(Chain(pool), (Blocks{{12, 0, 1000}})) << firstReleasedFirst;
         EXPECT_EQ(FreeBytes(pool), 1000u);
-        EXPECT_EQ(pooltest::LastBlock(pool), 12u);
+        EXPECT_EQ(vantir::testing::LastBlock(pool), 12u);
     }
 }
 
@@ -154,13 +149,13 @@ TEST(MemPoolLayout, HeaderFieldsSitAtFixedBytePositions) {
     MemPool* pool = buffer.Init();
     uint8_t* p = static_cast<uint8_t*>(MemPool_Alloc(pool, 100));
     uint8_t* q = static_cast<uint8_t*>(MemPool_Alloc(pool, 200));
-    EXPECT_EQ(pooltest::ReadU32(buffer.bytes() + 8), 668u);
+    EXPECT_EQ(vantir::testing::ReadU32(buffer.bytes() + 8), 668u);
     // Block header of q: inUse, size, prev, next, then q itself.
-    EXPECT_EQ(pooltest::ReadU32(q - 16), 1u);
+    EXPECT_EQ(vantir::testing::ReadU32(q - 16), 1u);
     EXPECT_EQ(PayloadSize(q), 200);
-    EXPECT_EQ(pooltest::ReadU32(q - 8), OffsetOf(pool, p) - 16);
-    EXPECT_EQ(pooltest::ReadU32(q - 4), 344u);
-    EXPECT_EQ(pooltest::ReadU32(p - 8), 0u);  // the first block has no prev
+    EXPECT_EQ(vantir::testing::ReadU32(q - 8), OffsetOf(pool, p) - 16);
+    EXPECT_EQ(vantir::testing::ReadU32(q - 4), 344u);
+    EXPECT_EQ(vantir::testing::ReadU32(p - 8), 0u);  // the first block has no prev
 }
 
 TEST(MemPoolLayout, LinksAreOffsetsSoAPoolSurvivesACopy) {

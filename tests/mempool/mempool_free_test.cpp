@@ -8,11 +8,7 @@
 #include "mempool/pool_test_support.h"
 #include "vantir/mempool.h"
 
-using pooltest::Chain;
-using pooltest::FreeBytes;
-using pooltest::LastBlock;
-using pooltest::PoolBuffer;
-using pooltest::RawBlock;
+using namespace vantir::testing;
 
 using Blocks = std::vector<RawBlock>;
 
@@ -50,7 +46,7 @@ TEST_F(MemPoolFree, FreePreviousBlockAbsorbsTheReleasedOne) {
     MemPool_Free(pool, blocks[1]);
     EXPECT_EQ(Chain(pool), (Blocks{{12, 0, 216}, {244, 1, 100}, {360, 1, 100}, {476, 0, 536}}));
     EXPECT_EQ(FreeBytes(pool), 536u + 216);
-    EXPECT_EQ(pooltest::ReadU32(buffer.bytes() + 244 + 8), 12u);  // prev of the block after
+    EXPECT_EQ(vantir::testing::ReadU32(buffer.bytes() + 244 + 8), 12u);  // prev of the block after
 }
 
 TEST_F(MemPoolFree, ReleasedBlockAbsorbsAFreeNextBlock) {
@@ -58,7 +54,7 @@ TEST_F(MemPoolFree, ReleasedBlockAbsorbsAFreeNextBlock) {
     MemPool_Free(pool, blocks[1]);
     EXPECT_EQ(Chain(pool), (Blocks{{12, 1, 100}, {128, 0, 216}, {360, 1, 100}, {476, 0, 536}}));
     EXPECT_EQ(FreeBytes(pool), 536u + 216);
-    EXPECT_EQ(pooltest::ReadU32(buffer.bytes() + 360 + 8), 128u);
+    EXPECT_EQ(vantir::testing::ReadU32(buffer.bytes() + 360 + 8), 128u);
 }
 
 TEST_F(MemPoolFree, BothNeighboursFreeMergeIntoThePreviousBlock) {
@@ -67,7 +63,7 @@ TEST_F(MemPoolFree, BothNeighboursFreeMergeIntoThePreviousBlock) {
     MemPool_Free(pool, blocks[1]);
     EXPECT_EQ(Chain(pool), (Blocks{{12, 0, 332}, {360, 1, 100}, {476, 0, 536}}));
     EXPECT_EQ(FreeBytes(pool), 536u + 332);
-    EXPECT_EQ(pooltest::ReadU32(buffer.bytes() + 360 + 8), 12u);
+    EXPECT_EQ(vantir::testing::ReadU32(buffer.bytes() + 360 + 8), 12u);
 }
 
 TEST_F(MemPoolFree, AbsorbingTheLastBlockMovesLastBlock) {

@@ -8,10 +8,7 @@
 #include "mempool/pool_test_support.h"
 #include "vantir/mempool.h"
 
-using pooltest::Chain;
-using pooltest::FreeBytes;
-using pooltest::PoolBuffer;
-using pooltest::RawBlock;
+using namespace vantir::testing;
 
 using Blocks = std::vector<RawBlock>;
 
@@ -38,8 +35,8 @@ TEST(MemPoolInit, FreshPoolIsOneFreeBlock) {
         PoolBuffer buffer(c.size);
         MemPool* pool = buffer.Init();
         ASSERT_EQ(static_cast<void*>(pool), buffer.bytes()) << c.size;
-        EXPECT_EQ(pooltest::FirstBlock(pool), 12u);
-        EXPECT_EQ(pooltest::LastBlock(pool), 12u);
+        EXPECT_EQ(vantir::testing::FirstBlock(pool), 12u);
+        EXPECT_EQ(vantir::testing::LastBlock(pool), 12u);
         EXPECT_EQ(FreeBytes(pool), static_cast<uint32_t>(c.avail));
         EXPECT_EQ(Chain(pool), (Blocks{{12, 0, c.avail}})) << c.size;
         EXPECT_TRUE(vantir::CheckPoolInvariants(pool, c.size)) << c.size;

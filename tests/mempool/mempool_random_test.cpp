@@ -11,10 +11,7 @@
 #include "mempool/pool_test_support.h"
 #include "vantir/mempool.h"
 
-using pooltest::Chain;
-using pooltest::PayloadSize;
-using pooltest::PoolBuffer;
-using pooltest::RawBlock;
+using namespace vantir::testing;
 
 namespace {
 
@@ -46,7 +43,7 @@ bool PatternIntact(const LiveBlock& block, int32_t length) {
 // Header offset that first fit must pick for n bytes, or 0 when the request must fail.
 uint32_t PredictFirstFit(const MemPool* pool, int32_t n) {
     int32_t need = (n + 3) / 4 * 4;
-    if (static_cast<uint32_t>(need) > pooltest::FreeBytes(pool)) return 0;
+    if (static_cast<uint32_t>(need) > vantir::testing::FreeBytes(pool)) return 0;
     std::vector<RawBlock> chain = Chain(pool);
     for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
         if (it->inUse == 0 && it->size >= need) return it->offset;
@@ -78,7 +75,7 @@ class PoolRun {
             Release();
         std::vector<RawBlock> chain = Chain(pool_);
         ASSERT_EQ(chain.size(), 1u);
-        EXPECT_EQ(static_cast<uint32_t>(chain[0].size), pooltest::FreeBytes(pool_));
+        EXPECT_EQ(static_cast<uint32_t>(chain[0].size), vantir::testing::FreeBytes(pool_));
         EXPECT_TRUE(vantir::CheckPoolInvariants(pool_, buffer_.size()));
     }
 
@@ -140,7 +137,7 @@ class PoolRun {
             inUse += raw.inUse;
         ASSERT_EQ(inUse, live_.size());
         for (const LiveBlock& block : live_) {
-            ASSERT_EQ(pooltest::ReadU32(block.payload - 16), 1u);
+            ASSERT_EQ(vantir::testing::ReadU32(block.payload - 16), 1u);
             ASSERT_TRUE(PatternIntact(block, block.length));
         }
     }

@@ -9,11 +9,7 @@
 #include "mempool/pool_test_support.h"
 #include "vantir/mempool.h"
 
-using pooltest::Chain;
-using pooltest::FreeBytes;
-using pooltest::PayloadSize;
-using pooltest::PoolBuffer;
-using pooltest::RawBlock;
+using namespace vantir::testing;
 
 using Blocks = std::vector<RawBlock>;
 

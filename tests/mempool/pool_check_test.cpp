@@ -11,7 +11,7 @@
 #include "mempool/pool_test_support.h"
 #include "vantir/mempool.h"
 
-using pooltest::PoolBuffer;
+using namespace vantir::testing;
 
 namespace {
 

@@ -1,5 +1,7 @@
 // Pools sized by the C++ sizing calls hold a model or a lexicon on this target,
 // and the shortfall of a pool sized by the bare estimate is reported per object.
+#include "vantir/pool_sizing.hpp"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -11,20 +13,19 @@
 #include "bigram/test_models.h"
 #include "mempool/pool_test_support.h"
 #include "support/sample_blobs.h"
-#include "vantir/pool_sizing.hpp"
 
 namespace vantir {
 namespace {
 
-using bigram_test::ExtraTable;
-using bigram_test::GiveTables;
+using testing::ExtraTable;
+using testing::GiveTables;
 
 // One object's life in a pool of `bytes` bytes: true when every step succeeds
 // and destroying the object gives the whole pool back.
 using PoolScenario = std::function<bool(MemPool* pool)>;
 
 bool RunsIn(const PoolScenario& scenario, uint32_t bytes) {
-    pooltest::PoolBuffer buffer(bytes);
+    vantir::testing::PoolBuffer buffer(bytes);
     MemPool* pool = buffer.Init();
     return pool != nullptr && scenario(pool);
 }
@@ -52,8 +53,8 @@ void ExpectSizingSuffices(const char* what, const PoolScenario& scenario, uint32
     EXPECT_LE(needed, documented) << what;
 }
 
-const samples::WorldBlobs& World() {
-    static const samples::WorldBlobs blobs = samples::MakeWorldBlobs();
+const testing::WorldBlobs& World() {
+    static const testing::WorldBlobs blobs = testing::MakeWorldBlobs();
     return blobs;
 }
 

@@ -10,7 +10,7 @@
 
 #include "vantir/mempool.h"
 
-namespace pooltest {
+namespace vantir::testing {
 
 // A 4-aligned buffer of `size` bytes, pre-filled so that untouched bytes are recognisable.
 class PoolBuffer {
@@ -77,6 +77,6 @@ inline std::vector<RawBlock> Chain(const MemPool* pool) {
     return blocks;
 }
 
-}  // namespace pooltest
+}  // namespace vantir::testing
 
 #endif  // VANTIR_TESTS_MEMPOOL_POOL_TEST_SUPPORT_H

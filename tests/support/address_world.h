@@ -7,32 +7,36 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "address/address_db_writer.h"
 #include "filter/session.h"
-#include "vantir/textutil.h"
 #include "vantir/vantir.hpp"
 
 namespace vantir::testing {
 
 // Texts in tests are UTF-8 (readable in failure messages); the library sees
-// UTF-16, converted by the C++ layer's strict decoder.
+// UTF-16, converted both ways by the C++ layer's ToUtf16 and ToUtf8.
 inline std::u16string Utf16(const std::string& text) {
     Expected<std::u16string> wide = ToUtf16(text);
     EXPECT_TRUE(wide.has_value()) << wide.error().message;
     return wide ? *wide : std::u16string();
 }
 
-inline std::string Utf8(const std::u16string& text) {
-    // At most four bytes a unit, and the terminator.
-    std::string out(text.size() * 4 + 1, '\0');
-    vantir::WideToUtf8(text.data(), static_cast<int32_t>(text.size()), out.data(),
-                       static_cast<int32_t>(out.size()));
-    out.resize(std::char_traits<char>::length(out.data()));
-    return out;
+// One text and what a rewrite of it must give.
+struct RewriteCase {
+    const char* text;
+    const char* expected;
+};
+
+// Runs `rewrite` (UTF-8 in, UTF-8 out) over each case.
+template <typename Rewrite>
+void ExpectRewrites(Rewrite rewrite, std::initializer_list<RewriteCase> cases) {
+    for (const RewriteCase& c : cases)
+        EXPECT_EQ(rewrite(c.text), c.expected) << "rewriting " << c.text;
 }
 
 struct WordEntry {
@@ -156,7 +160,7 @@ class AddressWorld {
         const char16_t* at = buffer.data();
         for (int32_t i = 0; i < count; ++i) {
             const std::u16string text(at);
-            texts.push_back(Utf8(text));
+            texts.push_back(ToUtf8(text));
             at += text.size() + 1;
         }
         return texts;

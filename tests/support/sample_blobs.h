@@ -14,7 +14,7 @@
 #include "textutil/byte_order.h"
 #include "vantir/vantir.h"
 
-namespace vantir::samples {
+namespace vantir::testing {
 
 struct WorldWord {
     std::u16string text;
@@ -133,6 +133,6 @@ inline WorldBlobs MakeWorldBlobs(int32_t extraWords = 2) {
     return blobs;
 }
 
-}  // namespace vantir::samples
+}  // namespace vantir::testing
 
 #endif  // VANTIR_TESTS_SUPPORT_SAMPLE_BLOBS_H

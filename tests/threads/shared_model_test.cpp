@@ -148,7 +148,7 @@ TEST(SharedModel, ScoresWithTheExtraPairTableAsTheModeSwitchWould) {
 
     // Adjacent pairs of the lower hypotheses get a passing extra score, so
     // that some addresses the rows reject now pass.
-    bigram_test::ExtraTable extra;
+    vantir::testing::ExtraTable extra;
     for (const Utterance& utterance : world.utterances) {
         for (size_t h = 1; h < utterance.size(); ++h) {
             for (size_t i = 1; i < utterance[h].size(); ++i)
@@ -158,7 +158,7 @@ TEST(SharedModel, ScoresWithTheExtraPairTableAsTheModeSwitchWould) {
     const std::vector<uint8_t> alt(static_cast<size_t>(world.built.words) + 1, 0);
     FilterSession* shared = world.NewSession(VANTIR_OPTION_SHARED_MODEL);
     BigramModel_SetBackoffMode(world.model);
-    ASSERT_EQ(bigram_test::GiveTables(world.model, alt, extra), 0);
+    ASSERT_EQ(vantir::testing::GiveTables(world.model, alt, extra), 0);
 
     int failures = 0;
     const std::vector<Listing> sharedListings = RunAll(shared, world.utterances, &failures);

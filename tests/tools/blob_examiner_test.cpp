@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include "address/address_db.h"
 #include "address/address_db_writer.h"
+#include "bigram/blob_layout.h"
+#include "lexicon/blob_layout.h"
 #include "textutil/byte_order.h"
 #include "tool_test_support.h"
 #include "tools/data_build.h"
@@ -73,27 +76,31 @@ TEST_F(BuiltBlobs, DamagedCountsAndOffsetsAreFound) {
     EXPECT_FALSE(Inspect(bad).WellFormed());
 
     bad = model;
-    vantir::StoreI32(bad.data() + 120, 5);  // row start of word 0 past its row end
+    vantir::StoreI32(bad.data() + vantir::kRowStartOffset,
+                     5);  // row start of word 0 past its row end
     EXPECT_FALSE(Inspect(bad).WellFormed());
 
     bad = lexicon;
-    vantir::StoreI32(bad.data() + 68, 300);  // longest word beyond 256
+    vantir::StoreI32(bad.data() + vantir::kWpbMaxLengthAt, 300);  // longest word beyond 256
     EXPECT_FALSE(Inspect(bad).WellFormed());
 
     bad = lexicon;
     // Swap the first two one-unit words, which follow the two length tables.
-    const size_t units = 80 + 8 * static_cast<size_t>(vantir::LoadI32(bad.data() + 68));
+    const size_t units = static_cast<size_t>(
+        vantir::WpbUnitsAt(vantir::LoadI32(bad.data() + vantir::kWpbMaxLengthAt)));
     std::swap(bad[units], bad[units + 2]);
     std::swap(bad[units + 1], bad[units + 3]);
     const BlobReport swapped = Inspect(bad);
     EXPECT_FALSE(swapped.WellFormed()) << "words out of lexicon order";
 
     bad = address;
-    vantir::StoreU32(bad.data() + 72, 1000);  // region pairs beyond the blob
+    vantir::StoreU32(bad.data() + vantir::kAddrRegionPairCountAt,
+                     1000);  // region pairs beyond the blob
     EXPECT_FALSE(Inspect(bad).WellFormed());
 
     bad = address;
-    vantir::StoreI32(bad.data() + 80, -3);  // tag offset of word 1 below word 0's
+    vantir::StoreI32(bad.data() + vantir::kAddrArraysStart + vantir::kAddrOffsetBytes,
+                     -3);  // tag offset of word 1 below word 0's
     EXPECT_FALSE(Inspect(bad).WellFormed());
 }
 

@@ -7,23 +7,9 @@
 
 #include "tool_test_support.h"
 
-using vantir::testing::CliRun;
-using vantir::testing::kCliBinary;
-using vantir::testing::ReadFile;
-using vantir::testing::RunBinary;
-using vantir::testing::RunCli;
-using vantir::testing::ScratchDir;
-using vantir::testing::WriteFile;
-using vantir::testing::WriteSmallSources;
+using namespace vantir::testing;
 
 namespace {
-
-constexpr int kSuccess = 0;
-constexpr int kFailure = 1;
-
-bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
 
 class BinaryRun : public ::testing::Test {
   protected:
@@ -31,7 +17,7 @@ class BinaryRun : public ::testing::Test {
         if (kCliBinary == nullptr) GTEST_SKIP() << "the vantir binary is not built";
         WriteSmallSources(dir / "src");
         const CliRun run = RunCli({"build", src(), "-o", out()});
-        ASSERT_EQ(run.status, kSuccess) << run.err;
+        ASSERT_EQ(run.status, kExitSuccess) << run.err;
     }
     std::string src() const { return (dir / "src").string(); }
     std::string out() const { return (dir / "out").string(); }
@@ -56,10 +42,10 @@ TEST_F(BinaryRun, EveryCommandFailsWhenStandardOutputCannotBeWritten) {
     };
     for (const std::vector<std::string>& command : commands) {
         const CliRun ok = RunBinary(command);
-        EXPECT_EQ(ok.status, kSuccess) << command[0] << ": " << ok.err;
+        EXPECT_EQ(ok.status, kExitSuccess) << command[0] << ": " << ok.err;
         EXPECT_FALSE(ok.out.empty()) << command[0];
         const CliRun full = RunBinary(command, "/dev/full");
-        EXPECT_EQ(full.status, kFailure) << command[0];
+        EXPECT_EQ(full.status, kExitFailure) << command[0];
         EXPECT_TRUE(Contains(full.err, "vantir: cannot write the output")) << full.err;
     }
 }
@@ -70,7 +56,7 @@ TEST_F(BinaryRun, BuildRefusesAnOutputThatIsNoRegularFileAndKeepsTheOldSet) {
     std::filesystem::create_directories(dir / "out" / "address.addr");
     // More added capacity gives another model blob, which must not land.
     const CliRun run = RunBinary({"build", src(), "-o", out(), "--added-capacity", "5"});
-    EXPECT_EQ(run.status, kFailure);
+    EXPECT_EQ(run.status, kExitFailure);
     EXPECT_TRUE(Contains(run.err, "address.addr: is a directory, not a regular file")) << run.err;
     EXPECT_EQ(ReadFile(dir / "out" / "model.lmb"), oldModel);
     EXPECT_TRUE(std::filesystem::is_directory(dir / "out" / "address.addr"));
@@ -79,14 +65,14 @@ TEST_F(BinaryRun, BuildRefusesAnOutputThatIsNoRegularFileAndKeepsTheOldSet) {
     ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0600), 0);
     std::filesystem::create_symlink(dir / "pipe", dir / "out" / "address.addr");
     const CliRun linked = RunBinary({"build", src(), "-o", out(), "--added-capacity", "5"});
-    EXPECT_EQ(linked.status, kFailure);
+    EXPECT_EQ(linked.status, kExitFailure);
     EXPECT_TRUE(Contains(linked.err, "is a symbolic link to a pipe")) << linked.err;
     EXPECT_EQ(ReadFile(dir / "out" / "model.lmb"), oldModel);
     EXPECT_TRUE(std::filesystem::is_fifo(dir / "pipe"));
 
     std::filesystem::remove(dir / "out" / "address.addr");
     const CliRun rebuilt = RunBinary({"build", src(), "-o", out(), "--added-capacity", "5"});
-    EXPECT_EQ(rebuilt.status, kSuccess) << rebuilt.err;
+    EXPECT_EQ(rebuilt.status, kExitSuccess) << rebuilt.err;
     EXPECT_NE(ReadFile(dir / "out" / "model.lmb"), oldModel);
     for (const auto& entry : std::filesystem::directory_iterator(dir / "out")) {
         EXPECT_NE(entry.path().filename().string()[0], '.') << "helper file left behind";
@@ -108,7 +94,7 @@ TEST_F(BinaryRun, ModelSizeOptionsBeyondTheFormatAreRefusedByName) {
         std::vector<std::string> arguments = {"build", src(), "-o", (dir / "big").string()};
         arguments.insert(arguments.end(), one.options.begin(), one.options.end());
         const CliRun run = RunBinary(arguments);
-        EXPECT_EQ(run.status, kFailure) << one.options[0];
+        EXPECT_EQ(run.status, kExitFailure) << one.options[0];
         EXPECT_TRUE(Contains(run.err, one.message)) << run.err;
         EXPECT_FALSE(Contains(run.err, "runtime error")) << run.err;
         EXPECT_FALSE(std::filesystem::exists(dir / "big" / "model.lmb"));
@@ -119,20 +105,20 @@ TEST_F(BinaryRun, EmptyTextsAreWarnedAboutAtBuildAndNeverListedAsAddresses) {
     WriteFile(dir / "src" / "vocabulary.tsv",
               ReadFile(dir / "src" / "vocabulary.tsv") + "@!\tfallback\n樓\tfallback closing\n");
     const CliRun build = RunBinary({"build", src(), "-o", out()});
-    ASSERT_EQ(build.status, kSuccess) << build.err;
+    ASSERT_EQ(build.status, kExitSuccess) << build.err;
     EXPECT_TRUE(Contains(build.err, "vocabulary.tsv: 2 words compose to no text")) << build.err;
     EXPECT_TRUE(Contains(build.err, "'@!' (line 20), '樓' (line 21)")) << build.err;
 
     WriteFile(dir / "nbest.txt", "u1-1 @!\nu1-2 大安區 忠孝東路 四段 七 號\nu2-1 樓\n");
     const std::string nbest = (dir / "nbest.txt").string();
     const CliRun text = RunBinary({"filter", "--data", out(), nbest});
-    EXPECT_EQ(text.status, kSuccess) << text.err;
+    EXPECT_EQ(text.status, kExitSuccess) << text.err;
     EXPECT_EQ(text.out,
               "u1\n  1. 臺北市大安區忠孝東路四段7號\n  (1 empty text left out: kept words without "
               "text)\n"
               "u2\n  (no address)\n  (1 empty text left out: kept words without text)\n");
     const CliRun json = RunBinary({"filter", "--data", out(), "--json", nbest});
-    EXPECT_EQ(json.status, kSuccess) << json.err;
+    EXPECT_EQ(json.status, kExitSuccess) << json.err;
     EXPECT_TRUE(
         Contains(json.out, "\"results\":[\"臺北市大安區忠孝東路四段7號\"],\"empty_ranks\":["))
         << json.out;
@@ -144,7 +130,7 @@ TEST_F(BinaryRun, EchoedNamesAreCutAndANulIsNamed) {
     WriteFile(dir / "regions.tsv", longName + "\t大安區\n");
     const CliRun cut =
         RunBinary({"build", src(), "-o", out(), "--regions", (dir / "regions.tsv").string()});
-    EXPECT_EQ(cut.status, kFailure);
+    EXPECT_EQ(cut.status, kExitFailure);
     EXPECT_TRUE(Contains(cut.err, "upper name '" + std::string(40, 'x') +
                                       "...' (100000 characters) is not in the vocabulary"))
         << cut.err.substr(0, 300);
@@ -153,7 +139,7 @@ TEST_F(BinaryRun, EchoedNamesAreCutAndANulIsNamed) {
     WriteFile(dir / "vocabulary.tsv", std::string("a\0b\tfallback\n", 13));
     const CliRun nul =
         RunBinary({"build", src(), "-o", out(), "--vocabulary", (dir / "vocabulary.tsv").string()});
-    EXPECT_EQ(nul.status, kFailure);
+    EXPECT_EQ(nul.status, kExitFailure);
     EXPECT_TRUE(Contains(nul.err,
                          "vocabulary.tsv:1: word 'a\\0b' (holds a NUL character) cannot "
                          "be stored: lexicon words end at a NUL\n"))
@@ -168,7 +154,7 @@ TEST_F(BinaryRun, ARepeatedWarningIsShownOnceWithACount) {
         lines += "v" + std::to_string(k) + "-1 忽" + std::to_string(k) + "\n";
     WriteFile(dir / "nbest.txt", lines);
     const CliRun run = RunBinary({"filter", "--data", out(), (dir / "nbest.txt").string()});
-    EXPECT_EQ(run.status, kSuccess);
+    EXPECT_EQ(run.status, kExitSuccess);
     const std::string file = (dir / "nbest.txt").string();
     EXPECT_TRUE(Contains(
         run.err, "warning: " + file + ":1: unknown word '忽' left out of the hypothesis\n"));
@@ -188,7 +174,7 @@ TEST_F(BinaryRun, ARepeatedWarningIsShownOnceWithACount) {
     WriteFile(dir / "src" / "vocabulary.tsv", roleless);
     WriteFile(dir / "src" / "regions.tsv", "臺北市\t大安區\n臺北市\t無此區\n");
     const CliRun failed = RunBinary({"build", src(), "-o", out()});
-    EXPECT_EQ(failed.status, kFailure);
+    EXPECT_EQ(failed.status, kExitFailure);
     EXPECT_TRUE(Contains(failed.err, ": repeated 11 more times after line 20: tag 9 has no role"))
         << "held-back warnings are reported when an error ends the command\n"
         << failed.err;
@@ -196,7 +182,7 @@ TEST_F(BinaryRun, ARepeatedWarningIsShownOnceWithACount) {
 
 TEST_F(BinaryRun, ExplainRejectsAnArgumentThatIsNotUtf8) {
     const CliRun run = RunBinary({"explain", "--data", out(), "大安區", "\xE5\xA4 號"});
-    EXPECT_EQ(run.status, kFailure);
+    EXPECT_EQ(run.status, kExitFailure);
     EXPECT_EQ(run.err, "vantir: word argument 2 is not valid UTF-8: invalid UTF-8 at byte 2\n");
 }
 
@@ -207,17 +193,17 @@ TEST_F(BinaryRun, MalformedOrMissingRanksAreNamedWithTheirLine) {
         std::string message;
     };
     const std::vector<Case> cases = {
-        {"u1-x 大安區\n", kFailure,
+        {"u1-x 大安區\n", kExitFailure,
          ":1: 'u1-x' looks like a Kaldi 'UTTID-RANK' key, but rank 'x' is not a number"},
-        {"u1-0 大安區\n", kFailure,
+        {"u1-0 大安區\n", kExitFailure,
          ":1: 'u1-0' looks like a Kaldi 'UTTID-RANK' key, but ranks "
          "start at 1"},
-        {"u1-1 大安區\nu1-99999999999999999999 號\n", kFailure,
+        {"u1-1 大安區\nu1-99999999999999999999 號\n", kExitFailure,
          ":2: expected 'UTTID-RANK word ...', found 'u1-99999999999999999999' (rank "
          "'99999999999999999999' is above 2147483647)"},
-        {"u1-1 大安區\nu1-4 號\nu2-2 號\n", kSuccess,
+        {"u1-1 大安區\nu1-4 號\nu2-2 號\n", kExitSuccess,
          ":2: utterance 'u1': ranks 2 to 3 are missing before rank 4"},
-        {"u1-1 大安區\nu1-4 號\nu2-2 號\n", kSuccess,
+        {"u1-1 大安區\nu1-4 號\nu2-2 號\n", kExitSuccess,
          ":3: utterance 'u2': rank 1 is missing before rank 2"},
     };
     for (const Case& one : cases) {
@@ -228,5 +214,5 @@ TEST_F(BinaryRun, MalformedOrMissingRanksAreNamedWithTheirLine) {
     }
     const CliRun plain =
         RunBinary({"filter", "--data", out(), "--format", "plain", (dir / "nbest.txt").string()});
-    EXPECT_EQ(plain.status, kSuccess) << "a chosen format is taken as it is";
+    EXPECT_EQ(plain.status, kExitSuccess) << "a chosen format is taken as it is";
 }

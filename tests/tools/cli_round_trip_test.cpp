@@ -4,40 +4,18 @@
 
 #include "tool_test_support.h"
 
-using vantir::testing::ReadFile;
-using vantir::testing::RunCli;
-using vantir::testing::ScratchDir;
-using vantir::testing::WriteFile;
-using vantir::testing::WriteSmallSources;
+using namespace vantir::testing;
 
 namespace {
 
-constexpr int kSuccess = 0;
-constexpr int kFailure = 1;
-constexpr int kUsage = 2;
-
-class BuiltData : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        WriteSmallSources(dir / "src");
-        const auto run = RunCli({"build", (dir / "src").string(), "-o", (dir / "out").string()});
-        ASSERT_EQ(run.status, kSuccess) << run.err;
-        out = (dir / "out").string();
-    }
-    ScratchDir dir;
-    std::string out;
-};
-
-bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
+class BuiltData : public SmallDataTest {};
 
 }  // namespace
 
 TEST_F(BuiltData, BuildWritesThreeWellFormedBlobsThatShareOneNumbering) {
     EXPECT_FALSE(ReadFile(dir / "out" / "lexicon.wpb").empty());
     const auto run = RunCli({"inspect", out});
-    EXPECT_EQ(run.status, kSuccess) << run.err;
+    EXPECT_EQ(run.status, kExitSuccess) << run.err;
     EXPECT_TRUE(Contains(run.out, "kind            lexicon\n"));
     EXPECT_TRUE(Contains(run.out, "kind            model\n"));
     EXPECT_TRUE(Contains(run.out, "kind            address database\n"));
@@ -58,7 +36,7 @@ TEST_F(BuiltData, FilterPrintsRankedCanonicalTexts) {
               "u3-1 臺北市 忠孝東路 四段 七 號\n"
               "u4-1 我 故宮博物院\n");
     const auto run = RunCli({"filter", "--data", out, (dir / "nbest.txt").string()});
-    EXPECT_EQ(run.status, kSuccess) << run.err;
+    EXPECT_EQ(run.status, kExitSuccess) << run.err;
     EXPECT_EQ(run.out,
               "u1\n  1. 臺北市大安區忠孝東路四段123巷5弄7號\n"
               "u2\n  1. 臺北市大安區忠孝東路四段7號\n"
@@ -71,7 +49,7 @@ TEST_F(BuiltData, FilterPrintsRankedCanonicalTexts) {
 TEST_F(BuiltData, FilterWarnsAboutUnknownWordsAndFiltersWithoutThem) {
     WriteFile(dir / "plain.txt", "\n臺北市 大安區 忽 忠孝東路 四段 七 號\n\n我\n");
     const auto run = RunCli({"filter", "--data", out, "--json", (dir / "plain.txt").string()});
-    EXPECT_EQ(run.status, kSuccess);
+    EXPECT_EQ(run.status, kExitSuccess);
     EXPECT_EQ(run.err, "warning: " + (dir / "plain.txt").string() +
                            ":2: unknown word '忽' left out of the hypothesis\n");
     EXPECT_EQ(run.out,
@@ -85,7 +63,7 @@ TEST_F(BuiltData, FilterWarnsAboutUnknownWordsAndFiltersWithoutThem) {
 
 TEST_F(BuiltData, ExplainShowsCompletionSegmentsAndDroppedWords) {
     const auto run = RunCli({"explain", "--data", out, "我 大安區 忠孝東路 四段 七 號 我"});
-    EXPECT_EQ(run.status, kSuccess) << run.err;
+    EXPECT_EQ(run.status, kExitSuccess) << run.err;
     EXPECT_TRUE(Contains(run.out, "start           position 1\n")) << run.out;
     EXPECT_TRUE(
         Contains(run.out, "completion      inserted 臺北市; kept 臺北市 大安區 忠孝東路\n"));
@@ -124,7 +102,7 @@ TEST_F(BuiltData, EvalComparesFilteredAndRawTopOne) {
               "c 臺北市大安區忠孝東路四段5號\n");
     const auto run = RunCli({"eval", "--data", out, "--nbest", (dir / "nbest.txt").string(),
                              "--ref", (dir / "ref.txt").string()});
-    EXPECT_EQ(run.status, kSuccess) << run.err;
+    EXPECT_EQ(run.status, kExitSuccess) << run.err;
     EXPECT_TRUE(Contains(run.out, "utterances              3\n")) << run.out;
     EXPECT_TRUE(Contains(run.out, "raw top-1               1   33.3%\n"));
     EXPECT_TRUE(Contains(run.out, "filtered top-1          3  100.0%\n"));
@@ -135,7 +113,7 @@ TEST_F(BuiltData, EvalComparesFilteredAndRawTopOne) {
     WriteFile(dir / "short-ref.txt", "a x\n");
     const auto missing = RunCli({"eval", "--data", out, "--nbest", (dir / "nbest.txt").string(),
                                  "--ref", (dir / "short-ref.txt").string()});
-    EXPECT_EQ(missing.status, kFailure);
+    EXPECT_EQ(missing.status, kExitFailure);
     EXPECT_TRUE(Contains(missing.err, "no reference for utterance 'b'"));
 }
 
@@ -150,8 +128,9 @@ TEST_F(BuiltData, EvalComparesBothModesPerErrorKind) {
     const std::string nbest = (dir / "nbest.txt").string();
     const std::string ref = (dir / "ref.txt").string();
     const auto run = RunCli({"eval", "--data", out, "--compare", "--nbest", nbest, "--ref", ref});
-    EXPECT_EQ(run.status, kSuccess) << run.err;
-    EXPECT_TRUE(Contains(run.out, "filtered top-1          1   50.0%       2  100.0%\n")) << run.out;
+    EXPECT_EQ(run.status, kExitSuccess) << run.err;
+    EXPECT_TRUE(Contains(run.out, "filtered top-1          1   50.0%       2  100.0%\n"))
+        << run.out;
     EXPECT_TRUE(Contains(run.out, "  cut                  1       0.0%   100.0%")) << run.out;
     EXPECT_TRUE(Contains(run.out, "  plain                1     100.0%   100.0%")) << run.out;
 
@@ -171,11 +150,11 @@ TEST_F(BuiltData, DamagedBlobsAreRefusedWithTheirFileName) {
     std::string model = ReadFile(dir / "out" / "model.lmb");
     WriteFile(dir / "out" / "model.lmb", model.substr(0, model.size() / 2));
     const auto inspect = RunCli({"inspect", (dir / "out" / "model.lmb").string()});
-    EXPECT_EQ(inspect.status, kFailure);
+    EXPECT_EQ(inspect.status, kExitFailure);
     EXPECT_TRUE(Contains(inspect.out, "well formed     no\n"));
     WriteFile(dir / "n.txt", "u-1 我\n");
     const auto filter = RunCli({"filter", "--data", out, (dir / "n.txt").string()});
-    EXPECT_EQ(filter.status, kFailure);
+    EXPECT_EQ(filter.status, kExitFailure);
     EXPECT_TRUE(
         Contains(filter.err, "vantir: " + (dir / "out" / "model.lmb").string() + ": malformed: "))
         << filter.err;
@@ -188,7 +167,7 @@ TEST(CliBuild, FailedBuildNamesFileAndLineAndWritesNothing) {
     WriteFile(dir / "src" / "corpus.txt", "臺北市 大安區\n臺北市 忠孝西路\n");
     WriteFile(dir / "out" / "lexicon.wpb", "old");
     const auto run = RunCli({"build", (dir / "src").string(), "-o", (dir / "out").string()});
-    EXPECT_EQ(run.status, kFailure);
+    EXPECT_EQ(run.status, kExitFailure);
     EXPECT_EQ(run.err, "vantir: " + (dir / "src" / "corpus.txt").string() +
                            ":2: word '忠孝西路' is not in the vocabulary\n");
     EXPECT_EQ(ReadFile(dir / "out" / "lexicon.wpb"), "old") << "existing output untouched";
@@ -197,7 +176,7 @@ TEST(CliBuild, FailedBuildNamesFileAndLineAndWritesNothing) {
     WriteSmallSources(dir / "src2");
     WriteFile(dir / "src2" / "regions.tsv", "臺北市 信義區\n");
     const auto regions = RunCli({"build", (dir / "src2").string(), "-o", (dir / "out2").string()});
-    EXPECT_EQ(regions.status, kFailure);
+    EXPECT_EQ(regions.status, kExitFailure);
     EXPECT_TRUE(
         Contains(regions.err, "regions.tsv:1: lower name '信義區' is not in the vocabulary"));
     EXPECT_FALSE(std::filesystem::exists(dir / "out2"));
@@ -207,42 +186,42 @@ TEST(CliBuild, TrainWritesAnArpaFileThatBuildAccepts) {
     ScratchDir dir;
     WriteSmallSources(dir / "src");
     const auto train = RunCli({"train", (dir / "src").string(), "-o", (dir / "m.arpa").string()});
-    ASSERT_EQ(train.status, kSuccess) << train.err;
+    ASSERT_EQ(train.status, kExitSuccess) << train.err;
     EXPECT_TRUE(Contains(ReadFile(dir / "m.arpa"), "\\data\\\nngram 1=20\n"));
     const auto both =
         RunCli({"build", (dir / "src").string(), "--arpa", (dir / "m.arpa").string(), "--corpus",
                 (dir / "src" / "corpus.txt").string(), "-o", (dir / "o").string()});
-    EXPECT_EQ(both.status, kUsage);
+    EXPECT_EQ(both.status, kExitUsage);
     const auto build = RunCli({"build", (dir / "src").string(), "--arpa", (dir / "m.arpa").string(),
                                "-o", (dir / "from-arpa").string()});
-    ASSERT_EQ(build.status, kSuccess) << build.err;
+    ASSERT_EQ(build.status, kExitSuccess) << build.err;
     const auto trained =
         RunCli({"build", (dir / "src").string(), "-o", (dir / "trained").string()});
-    ASSERT_EQ(trained.status, kSuccess);
+    ASSERT_EQ(trained.status, kExitSuccess);
     // Six decimals in the ARPA text do not move any score byte.
     EXPECT_EQ(ReadFile(dir / "from-arpa" / "model.lmb"), ReadFile(dir / "trained" / "model.lmb"));
     WriteFile(dir / "src" / "model.arpa", ReadFile(dir / "m.arpa"));
     const auto ambiguous = RunCli({"build", (dir / "src").string(), "-o", (dir / "x").string()});
-    EXPECT_EQ(ambiguous.status, kFailure);
+    EXPECT_EQ(ambiguous.status, kExitFailure);
     EXPECT_TRUE(Contains(ambiguous.err, "choose one with --arpa or --corpus"));
 }
 
 TEST(CliExitCodes, UsageErrorsHelpAndVersion) {
-    EXPECT_EQ(RunCli({}).status, kUsage);
-    EXPECT_EQ(RunCli({"frobnicate"}).status, kUsage);
-    EXPECT_EQ(RunCli({"build"}).status, kUsage);
-    EXPECT_EQ(RunCli({"filter", "--data", "/nonexistent/dir"}).status, kUsage);
-    EXPECT_EQ(RunCli({"inspect"}).status, kUsage);
+    EXPECT_EQ(RunCli({}).status, kExitUsage);
+    EXPECT_EQ(RunCli({"frobnicate"}).status, kExitUsage);
+    EXPECT_EQ(RunCli({"build"}).status, kExitUsage);
+    EXPECT_EQ(RunCli({"filter", "--data", "/nonexistent/dir"}).status, kExitUsage);
+    EXPECT_EQ(RunCli({"inspect"}).status, kExitUsage);
     const auto help = RunCli({"--help"});
-    EXPECT_EQ(help.status, kSuccess);
+    EXPECT_EQ(help.status, kExitSuccess);
     EXPECT_TRUE(Contains(help.out, "Exit status: 0 success, 1 bad input or data, 2 usage error."));
     for (const std::string command : {"build", "train", "filter", "explain", "inspect", "eval"}) {
         const auto run = RunCli({command, "--help"});
-        EXPECT_EQ(run.status, kSuccess) << command;
+        EXPECT_EQ(run.status, kExitSuccess) << command;
         EXPECT_TRUE(Contains(run.out, "Usage:")) << command;
     }
     EXPECT_TRUE(Contains(RunCli({"filter", "--help"}).out, "still filtered without them"));
-    EXPECT_EQ(RunCli({"--version"}).status, kSuccess);
+    EXPECT_EQ(RunCli({"--version"}).status, kExitSuccess);
 }
 
 TEST(CliExitCodes, InspectReportsUnreadableAndForeignFiles) {
@@ -251,9 +230,9 @@ TEST(CliExitCodes, InspectReportsUnreadableAndForeignFiles) {
               "just some text, longer than a blob header would be......"
               "...........................................");
     const auto foreign = RunCli({"inspect", (dir / "notes.txt").string()});
-    EXPECT_EQ(foreign.status, kFailure);
+    EXPECT_EQ(foreign.status, kExitFailure);
     EXPECT_TRUE(Contains(foreign.out, "problem: no blob magic \"KRVF\""));
     const auto missing = RunCli({"inspect", (dir / "none.wpb").string()});
-    EXPECT_EQ(missing.status, kFailure);
+    EXPECT_EQ(missing.status, kExitFailure);
     EXPECT_EQ(missing.err, "vantir: " + (dir / "none.wpb").string() + ": cannot open\n");
 }

@@ -10,20 +10,10 @@
 #include "tools/bigram_trainer.h"
 #include "tools/grammar_pairs.h"
 
-using vantir::testing::CliRun;
-using vantir::testing::Lines;
-using vantir::testing::RunCli;
-using vantir::testing::ScratchDir;
-using vantir::testing::WriteFile;
+using namespace vantir::testing;
 using namespace vantir::tools;
 
 namespace {
-
-const std::filesystem::path kHarbour = std::filesystem::path(VANTIR_TEST_DATA_DIR) / "harbour";
-
-bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
 
 bool HasPair(const std::vector<GrammarPair>& pairs, const std::string& first,
              const std::string& second) {
@@ -45,8 +35,8 @@ double AnyRankPercent(const std::string& report) {
 void CopySources(const std::filesystem::path& to, bool withCorpus) {
     std::filesystem::create_directories(to);
     for (const char* name : {"vocabulary.tsv", "regions.tsv", "roads.tsv"})
-        std::filesystem::copy_file(kHarbour / name, to / name);
-    if (withCorpus) std::filesystem::copy_file(kHarbour / "corpus.txt", to / "corpus.txt");
+        std::filesystem::copy_file(kHarbourData / name, to / name);
+    if (withCorpus) std::filesystem::copy_file(kHarbourData / "corpus.txt", to / "corpus.txt");
 }
 
 class SmallTables : public ::testing::Test {
@@ -159,9 +149,9 @@ TEST(HarbourDataSet, FiltersToAnyRankWithoutACorpusAsWithOne) {
         const CliRun build = RunCli({"build", src.string(), "-o", out.string()});
         ASSERT_EQ(build.status, 0) << build.err;
         EXPECT_TRUE(Contains(build.out, "coverage: no gaps found")) << build.out;
-        const CliRun eval =
-            RunCli({"eval", "--data", out.string(), "--nbest", (kHarbour / "nbest.txt").string(),
-                    "--ref", (kHarbour / "ref.txt").string()});
+        const CliRun eval = RunCli({"eval", "--data", out.string(), "--nbest",
+                                    (kHarbourData / "nbest.txt").string(), "--ref",
+                                    (kHarbourData / "ref.txt").string()});
         ASSERT_EQ(eval.status, 0) << eval.err;
         EXPECT_GE(AnyRankPercent(eval.out), 95.0)
             << (withCorpus ? "with" : "without") << " corpus\n"
@@ -213,7 +203,7 @@ TEST(Coverage, AWarningIsCountedInTheSingular) {
 }
 
 TEST(SmallCommands, ASourceFolderGivenAsDataSuggestsBuild) {
-    const CliRun run = RunCli({"filter", "--data", kHarbour.string(), "-"});
+    const CliRun run = RunCli({"filter", "--data", kHarbourData.string(), "-"});
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(Contains(run.err,
                          "holds sources (vocabulary.tsv), not built blobs; run 'vantir "

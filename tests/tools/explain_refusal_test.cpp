@@ -7,26 +7,17 @@
 #include "tools/blob_builders.h"
 #include "tools/data_build.h"
 
-using vantir::testing::CliRun;
-using vantir::testing::RunCli;
-using vantir::testing::ScratchDir;
-using vantir::testing::WriteFile;
+using namespace vantir::testing;
 using namespace vantir::tools;
 
 namespace {
-
-const std::filesystem::path kHarbour = std::filesystem::path(VANTIR_TEST_DATA_DIR) / "harbour";
-
-bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
 
 class HarbourExplain : public ::testing::Test {
   protected:
     void SetUp() override {
         std::filesystem::create_directories(dir / "src");
         for (const char* name : {"vocabulary.tsv", "regions.tsv", "roads.tsv"})
-            std::filesystem::copy_file(kHarbour / name, dir / "src" / name);
+            std::filesystem::copy_file(kHarbourData / name, dir / "src" / name);
         const CliRun build = RunCli({"build", (dir / "src").string(), "-o", out()});
         ASSERT_EQ(build.status, 0) << build.err;
     }
@@ -40,8 +31,8 @@ class HarbourExplain : public ::testing::Test {
     // without generated pairs made it: only the corpus's pairs are legal.
     void UseCorpusOnlyModel(const std::vector<Sentence>& corpus) {
         Diagnostics diagnostics;
-        const Vocabulary vocabulary = ParseVocabulary(ReadSourceLines(kHarbour / "vocabulary.tsv"),
-                                                      "vocabulary.tsv", diagnostics);
+        const Vocabulary vocabulary = ParseVocabulary(
+            ReadSourceLines(kHarbourData / "vocabulary.tsv"), "vocabulary.tsv", diagnostics);
         Progress progress;
         const LexiconBlob lexicon = BuildLexiconBlob(vocabulary);
         const std::vector<uint8_t> model =

@@ -8,17 +8,11 @@
 #include "tools/cli.h"
 #include "tools/text_hypotheses.h"
 
-using vantir::testing::RunCli;
-using vantir::testing::ScratchDir;
-using vantir::testing::WriteFile;
-using vantir::testing::WriteSmallSources;
+using namespace vantir::testing;
 
 namespace {
 
-constexpr int kSuccess = 0;
-constexpr int kFailure = 1;
-
-vantir::testing::CliRun RunArgs(const std::vector<std::string>& arguments) {
+CliRun RunArgs(const std::vector<std::string>& arguments) {
     std::vector<const char*> argv = {"vantir"};
     for (const std::string& argument : arguments)
         argv.push_back(argument.c_str());
@@ -29,27 +23,17 @@ vantir::testing::CliRun RunArgs(const std::vector<std::string>& arguments) {
     return {status, out.str(), err.str()};
 }
 
-class TextCli : public ::testing::Test {
+class TextCli : public SmallDataTest {
   protected:
-    void SetUp() override {
-        WriteSmallSources(dir / "src");
-        const auto run = RunCli({"build", (dir / "src").string(), "-o", (dir / "out").string()});
-        ASSERT_EQ(run.status, kSuccess) << run.err;
-        out = (dir / "out").string();
-    }
-
     std::string Filter(const std::string& nbest, std::vector<std::string> flags) {
         WriteFile(dir / "nbest.txt", nbest);
         std::vector<std::string> args = {"filter", "--data", out};
         args.insert(args.end(), flags.begin(), flags.end());
         args.push_back((dir / "nbest.txt").string());
         const auto run = RunArgs(args);
-        EXPECT_EQ(run.status, kSuccess) << run.err;
+        EXPECT_EQ(run.status, kExitSuccess) << run.err;
         return run.out;
     }
-
-    ScratchDir dir;
-    std::string out;
 };
 
 TEST_F(TextCli, FilterTextGivesWhatTheWordsGive) {
@@ -72,17 +56,17 @@ TEST_F(TextCli, FilterTextGivesWhatTheWordsGive) {
 TEST_F(TextCli, SegmentPrintsTheSplitInTheInputsLayout) {
     WriteFile(dir / "kaldi.txt", "u1-2 台北市大安區\nu1-1 我臺北市中正區7號\n");
     auto run = RunCli({"segment", "--data", out, (dir / "kaldi.txt").string()});
-    EXPECT_EQ(run.status, kSuccess) << run.err;
+    EXPECT_EQ(run.status, kExitSuccess) << run.err;
     EXPECT_EQ(run.out, "u1-1 我 臺北市 中正區 七 號\nu1-2 臺北市 大安區\n");
     WriteFile(dir / "plain.txt", "台北市大安區\n\n忠孝東路四段\n");
     run = RunCli({"segment", "--data", out, (dir / "plain.txt").string()});
-    EXPECT_EQ(run.status, kSuccess) << run.err;
+    EXPECT_EQ(run.status, kExitSuccess) << run.err;
     EXPECT_EQ(run.out, "臺北市 大安區\n\n忠孝東路 四段\n\n");
 }
 
 TEST_F(TextCli, ExplainTextShowsTheSplitHypothesis) {
     const auto run = RunCli({"explain", "--data", out, "--text", "我台北市大安區忠孝東路四段7號"});
-    EXPECT_EQ(run.status, kSuccess) << run.err;
+    EXPECT_EQ(run.status, kExitSuccess) << run.err;
     EXPECT_NE(run.out.find("kept            臺北市 大安區 忠孝東路 四段 七 號\n"),
               std::string::npos)
         << run.out;
@@ -93,11 +77,11 @@ TEST_F(TextCli, SimplifiedCharactersNeedS2t) {
     WriteFile(dir / "nbest.txt", nbest);
     const auto run = RunCli({"filter", "--data", out, "--s2t", (dir / "nbest.txt").string()});
     if (!vantir::tools::SimplifiedToTaiwan::Available()) {
-        EXPECT_EQ(run.status, kFailure);
+        EXPECT_EQ(run.status, kExitFailure);
         EXPECT_NE(run.err.find("libopencc-dev"), std::string::npos) << run.err;
         return;
     }
-    EXPECT_EQ(run.status, kSuccess) << run.err;
+    EXPECT_EQ(run.status, kExitSuccess) << run.err;
     EXPECT_EQ(run.out, "u1\n  1. 臺北市大安區忠孝東路四段123巷5弄7號\n");
     // Without the conversion 区 and 号 are unknown: the address loses its district.
     EXPECT_NE(Filter(nbest, {"--text"}), run.out);

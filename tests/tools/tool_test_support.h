@@ -4,6 +4,7 @@
 #define VANTIR_TESTS_TOOLS_TOOL_TEST_SUPPORT_H
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -22,6 +23,19 @@
 #include "tools/text_source.h"
 
 namespace vantir::testing {
+
+// Exit codes of the command line.
+constexpr int kExitSuccess = 0;
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+// The made-up harbour data set's sources.
+inline const std::filesystem::path kHarbourData =
+    std::filesystem::path(VANTIR_TEST_DATA_DIR) / "harbour";
+
+inline bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
 
 // A fresh directory under the system's temporary directory, removed at the end.
 class ScratchDir {
@@ -176,6 +190,20 @@ inline void WriteSmallSources(const std::filesystem::path& dir) {
               "新北市 文化路 一段 七 號\n"
               "故宮博物院\n");
 }
+
+// Tests over the small source set, built into `out` before each test.
+class SmallDataTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        WriteSmallSources(dir / "src");
+        const CliRun run = RunCli({"build", (dir / "src").string(), "-o", (dir / "out").string()});
+        ASSERT_EQ(run.status, kExitSuccess) << run.err;
+        out = (dir / "out").string();
+    }
+
+    ScratchDir dir;
+    std::string out;
+};
 
 }  // namespace vantir::testing
 

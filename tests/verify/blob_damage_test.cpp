@@ -6,11 +6,12 @@
 
 #include <cstdint>
 #include <random>
+#include <string>
 #include <vector>
 
-#include "blob_workout.h"
+#include "bigram/blob_layout.h"
+#include "support/blob_workout.h"
 #include "support/exact_buffer.h"
-#include "support/sample_blobs.h"
 #include "textutil/byte_order.h"
 
 namespace vantir::testing {
@@ -29,17 +30,19 @@ class BlobDamage : public ::testing::Test {
     bool VerifyAndUse(const Bytes& bytes, Kind kind) {
         ExactBuffer blob(bytes.data(), bytes.size());
         if (Vantir_VerifyBlob(blob.data(), blob.size()) != 0) return false;
+        std::string failed;
         switch (kind) {
             case Kind::kAddressDb:
-                UseAddressDb(world_, blob.data());
+                failed = UseAddressDb(world_, blob.data());
                 break;
             case Kind::kModel:
-                UseModelBlob(blob.data(), blob.size());
+                failed = UseModelBlob(blob.data(), blob.size());
                 break;
             case Kind::kLexicon:
-                UseLexiconBlob(blob.data());
+                failed = UseLexiconBlob(blob.data());
                 break;
         }
+        EXPECT_EQ(failed, "");
         return true;
     }
 
@@ -87,7 +90,9 @@ class BlobDamage : public ::testing::Test {
         }
     }
 
-    WorkoutWorld world_;
+    void SetUp() override { ASSERT_TRUE(world_.attached); }
+
+    AttachedWorld world_;
 };
 
 TEST_F(BlobDamage, AddressDbPrefixes) {
@@ -98,9 +103,12 @@ TEST_F(BlobDamage, AddressDbPrefixes) {
 
 TEST_F(BlobDamage, ModelPrefixes) {
     const Bytes& sound = world_.blobs.model;
-    const int64_t words = int64_t{LoadI32(sound.data() + 64)} + LoadI32(sound.data() + 72);
-    const int64_t slots = int64_t{LoadI32(sound.data() + 68)} + LoadI32(sound.data() + 76);
-    const size_t dataEnd = static_cast<size_t>(126 + 6 * words + 5 * slots);
+    const int64_t words = int64_t{LoadI32(sound.data() + kStaticCountOffset)} +
+                          LoadI32(sound.data() + kAddedCapacityOffset);
+    const int64_t slots = int64_t{LoadI32(sound.data() + kPairCountOffset)} +
+                          LoadI32(sound.data() + kSparePairsOffset);
+    const size_t dataEnd =
+        static_cast<size_t>(kFixedBlobBytes + kBytesPerWord * words + kBytesPerPair * slots);
     ASSERT_LE(dataEnd, sound.size());
     CheckPrefixes(sound, Kind::kModel, dataEnd);
 }
@@ -134,7 +142,7 @@ TEST_F(BlobDamage, LexiconRandomDamage) {
 }
 
 TEST_F(BlobDamage, EveryBitFlipOfSmallBlobs) {
-    CheckEveryBitFlip(samples::WriteAddressDb({{33}, {8, 17}, {}}, {{u"ab", u"c"}, {u"d", u""}}),
+    CheckEveryBitFlip(WriteAddressDb({{33}, {8, 17}, {}}, {{u"ab", u"c"}, {u"d", u""}}),
                       Kind::kAddressDb);
     CheckEveryBitFlip(world_.blobs.lexicon, Kind::kLexicon);
     BigramModel* model = BigramModel_Create(nullptr);
@@ -144,7 +152,7 @@ TEST_F(BlobDamage, EveryBitFlipOfSmallBlobs) {
     WordId second[] = {2, -1, 1, 2};
     int32_t scores[] = {-1, -2, -3, -4};
     BigramModel_SetBigramScores(model, first, second, scores, 4);
-    const Bytes small = samples::CopyBlob(blob, size);
+    const Bytes small = CopyBlob(blob, size);
     BigramModel_Destroy(model);
     CheckEveryBitFlip(small, Kind::kModel);
 }

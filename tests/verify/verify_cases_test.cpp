@@ -7,10 +7,13 @@
 #include <vector>
 
 #include "address/address_db.h"
+#include "bigram/blob_layout.h"
 #include "filter/session.h"
+#include "lexicon/blob_layout.h"
 #include "support/exact_buffer.h"
-#include "support/sample_blobs.h"
+#include "support/sample_world.h"
 #include "textutil/byte_order.h"
+#include "vantir/blob_format.h"
 #include "vantir/vantir.h"
 
 namespace vantir::testing {
@@ -36,7 +39,7 @@ Bytes LexiconBlob(std::u16string list) {
     list.push_back(0);
     int32_t size = 0;
     void* built = Lexicon_BuildBlob(lexicon, list.data(), &size);
-    Bytes blob = samples::CopyBlob(built, size);
+    Bytes blob = CopyBlob(built, size);
     Lexicon_Destroy(lexicon);
     return blob;
 }
@@ -50,35 +53,118 @@ Bytes SmallModelBlob(int32_t spare = 3) {
     WordId second[] = {0, 2, -1, 1, 2, 2};
     int32_t scores[] = {-1, -2, -3, -4, -5, -6};
     EXPECT_EQ(BigramModel_SetBigramScores(model, first, second, scores, 6), 6);
-    Bytes bytes = samples::CopyBlob(blob, size);
+    Bytes bytes = CopyBlob(blob, size);
     BigramModel_Destroy(model);
     return bytes;
 }
 
 // Offsets of the small model: N = 3, S = 9.
-constexpr size_t kRowStartMinusOne = 116;
+constexpr int32_t kModelWords = 3;
+constexpr int32_t kModelSlots = 9;
 constexpr size_t RowStartAt(int32_t word) {
-    return 120 + 4 * static_cast<size_t>(word);
+    return static_cast<size_t>(kRowStartOffset + 4 * word);
 }
-constexpr size_t kSuccessorsAt = 124 + 4 * 3;
-constexpr size_t kModelDataEnd = 126 + 6 * 3 + 5 * 9;
+constexpr size_t kRowStartMinusOne = RowStartAt(-1);
+constexpr size_t kSuccessorsAt = RowStartAt(kModelWords + 1);
+constexpr size_t kModelDataEnd = static_cast<size_t>(kFixedBlobBytes + kBytesPerWord * kModelWords +
+                                                     kBytesPerPair * kModelSlots);
+
+// Offsets of WriteAddressDb({{33}, {8, 17}}, {{"ab", "c"}}): T = 3 tag offsets,
+// upper and lower name offsets (P + 1 = 2 each), the names "ab" and "c", the
+// tag bytes.
+constexpr size_t AddrEntryAt(size_t entry) {
+    return kAddrArraysStart + kAddrOffsetBytes * entry;
+}
+constexpr size_t kUpperOffsetsAt = AddrEntryAt(3);
+constexpr size_t kLowerOffsetsAt = AddrEntryAt(5);
+constexpr size_t kUpperNamesAt = AddrEntryAt(7);
+constexpr size_t kLowerNamesAt = kUpperNamesAt + kAddrUnitBytes * 3;
+constexpr size_t kTagBytesAt = kLowerNamesAt + kAddrUnitBytes * 2;
+
+// Offsets of the lexicon blob of "b a c ab AB" (W = 5, M = 2) and of others
+// whose longest word has two units.
+constexpr int32_t kLexiconMaxLength = 2;
+size_t CharOffsetAt(int32_t length) {
+    return static_cast<size_t>(kWpbCharOffsetsAt + kWpbFieldBytes * length);
+}
+size_t IdOffsetAt(int32_t length) {
+    return static_cast<size_t>(WpbIdOffsetsAt(kLexiconMaxLength) + kWpbFieldBytes * length);
+}
+size_t UnitAt(int32_t unit) {
+    return static_cast<size_t>(WpbUnitsAt(kLexiconMaxLength) + kWpbUnitBytes * unit);
+}
+
+// The formats' byte layout is what hosts and their tools rely on: the named
+// offsets the cases below use stay the documented numbers.
+TEST(BlobLayout, NamedOffsetsAreTheDocumentedOnes) {
+    EXPECT_EQ(std::string(VANTIR_BLOB_MAGIC), "KRVF");
+    EXPECT_EQ(VANTIR_BLOB_MAGIC_BYTES, 4);
+    EXPECT_EQ(std::string(kAddressDbTag), "ADDR");
+    EXPECT_EQ(kAddressDbVersion, 1);
+    EXPECT_EQ(std::string(kModelBlobTag), "LMB");
+    EXPECT_EQ(kModelBlobVersion, 2);
+    EXPECT_EQ(std::string(kLexiconBlobTag), "WPB");
+    EXPECT_EQ(kLexiconBlobVersion, 2);
+    EXPECT_EQ(VANTIR_BLOB_HEADER_SIZE, 64);
+    EXPECT_EQ(VANTIR_BLOB_TOTAL_SIZE_OFFSET, 4);
+    EXPECT_EQ(VANTIR_BLOB_HEADER_SIZE_OFFSET, 8);
+    EXPECT_EQ(VANTIR_BLOB_TAG_OFFSET, 12);
+    EXPECT_EQ(VANTIR_BLOB_VERSION_OFFSET, 20);
+    EXPECT_EQ(VANTIR_BLOB_USER_VALUE_OFFSET, 28);
+
+    EXPECT_EQ(kAddrTagOffsetCountAt, 64u);
+    EXPECT_EQ(kAddrUnusedValueAt, 68u);
+    EXPECT_EQ(kAddrRegionPairCountAt, 72u);
+    EXPECT_EQ(kAddrArraysStart, 76u);
+    // T = 3 at 76..87, upper offsets 0, 3 at 88, lower offsets 0, 2 at 96, upper
+    // names at 104, lower names at 110, tag bytes at 114.
+    EXPECT_EQ(kUpperOffsetsAt, 88u);
+    EXPECT_EQ(kLowerOffsetsAt, 96u);
+    EXPECT_EQ(kUpperNamesAt, 104u);
+    EXPECT_EQ(kLowerNamesAt, 110u);
+    EXPECT_EQ(kTagBytesAt, 114u);
+
+    EXPECT_EQ(kStaticCountOffset, 64);
+    EXPECT_EQ(kPairCountOffset, 68);
+    EXPECT_EQ(kAddedCapacityOffset, 72);
+    EXPECT_EQ(kSparePairsOffset, 76);
+    EXPECT_EQ(kUnigramMaxOffset, 92);
+    EXPECT_EQ(kUnigramMinOffset, 96);
+    EXPECT_EQ(kUnigramMidOffset, 100);
+    EXPECT_EQ(kBigramMaxOffset, 104);
+    EXPECT_EQ(kBigramMinOffset, 108);
+    EXPECT_EQ(kBigramMeanOffset, 112);
+    EXPECT_EQ(kRowStartMinusOne, 116u);
+    EXPECT_EQ(kRowStartOffset, 120);
+    EXPECT_EQ(kSuccessorsAt, 136u);
+    EXPECT_EQ(kFixedBlobBytes, 126);
+    EXPECT_EQ(kBytesPerWord, 6);
+    EXPECT_EQ(kBytesPerPair, 5);
+
+    EXPECT_EQ(kWpbWordCountAt, 64);
+    EXPECT_EQ(kWpbMaxLengthAt, 68);
+    // charOffsets 0, 3, 7 at 72; idOffsets 0, 3, 5 at 84; units from 96: a b c AB ab.
+    EXPECT_EQ(CharOffsetAt(0), 72u);
+    EXPECT_EQ(IdOffsetAt(0), 84u);
+    EXPECT_EQ(UnitAt(0), 96u);
+}
 
 TEST(VerifyBlob, RecognisesOnlyTheThreeKindsWithAWholeHeader) {
-    const samples::WorldBlobs world = samples::MakeWorldBlobs();
+    const WorldBlobs world = MakeWorldBlobs();
     EXPECT_EQ(Verify(world.addressDb), 0);
     EXPECT_EQ(Verify(world.model), 0);
     EXPECT_EQ(Verify(world.lexicon), 0);
     EXPECT_EQ(Vantir_VerifyBlob(nullptr, 1000), -103);
 
-    Bytes header(world.model.begin(), world.model.begin() + 64);
+    Bytes header(world.model.begin(), world.model.begin() + VANTIR_BLOB_HEADER_SIZE);
     EXPECT_EQ(Verify(header), -103);
-    EXPECT_EQ(Vantir_VerifyBlob(world.model.data(), 63), -103);
+    EXPECT_EQ(Vantir_VerifyBlob(world.model.data(), VANTIR_BLOB_HEADER_SIZE - 1), -103);
 
     Bytes version = world.addressDb;
-    version[20] = 2;
+    version[VANTIR_BLOB_VERSION_OFFSET] = 2;
     EXPECT_EQ(Verify(version), -103);
     Bytes tag = world.lexicon;
-    tag[15] = 'X';  // "WPBX" is no tag of ours
+    tag[VANTIR_BLOB_TAG_OFFSET + 3] = 'X';  // "WPBX" is no tag of ours
     EXPECT_EQ(Verify(tag), -103);
     Bytes magic = world.model;
     magic[0] = 'k';
@@ -86,94 +172,88 @@ TEST(VerifyBlob, RecognisesOnlyTheThreeKindsWithAWholeHeader) {
 }
 
 TEST(VerifyBlob, ReadsAtAnyAlignmentAndIgnoresTheSizeFields) {
-    samples::WorldBlobs world = samples::MakeWorldBlobs();
+    WorldBlobs world = MakeWorldBlobs();
     for (Bytes* blob : {&world.addressDb, &world.model, &world.lexicon}) {
-        PutI32(*blob, 4, 0);
-        PutI32(*blob, 8, 12345);
+        PutI32(*blob, VANTIR_BLOB_TOTAL_SIZE_OFFSET, 0);
+        PutI32(*blob, VANTIR_BLOB_HEADER_SIZE_OFFSET, 12345);
         for (size_t shift = 0; shift < 4; shift++)
             EXPECT_EQ(Verify(*blob, shift), 0) << shift;
     }
 }
 
 TEST(VerifyAddressDb, SmallestTablesAreSound) {
-    EXPECT_EQ(Verify(samples::WriteAddressDb({}, {})), 0);  // T = 1, P = 0
-    Bytes noOffsets = samples::WriteAddressDb({}, {});
-    PutI32(noOffsets, 64, 0);  // T = 0: no word is covered, nothing is read
-    noOffsets.erase(noOffsets.begin() + 76, noOffsets.begin() + 80);
+    EXPECT_EQ(Verify(WriteAddressDb({}, {})), 0);  // T = 1, P = 0
+    Bytes noOffsets = WriteAddressDb({}, {});
+    PutI32(noOffsets, kAddrTagOffsetCountAt, 0);  // T = 0: no word is covered, nothing is read
+    noOffsets.erase(noOffsets.begin() + AddrEntryAt(0), noOffsets.begin() + AddrEntryAt(1));
     EXPECT_EQ(Verify(noOffsets), 0);
-    EXPECT_EQ(Verify(samples::WriteAddressDb({{}, {255}}, {{u"a", u""}})), 0);
+    EXPECT_EQ(Verify(WriteAddressDb({{}, {255}}, {{u"a", u""}})), 0);
 }
 
 TEST(VerifyAddressDb, RefusesCountsBeyondTheBytesHeld) {
-    const Bytes sound = samples::WriteAddressDb({{33}, {8, 17}}, {{u"ab", u"c"}});
+    const Bytes sound = WriteAddressDb({{33}, {8, 17}}, {{u"ab", u"c"}});
     Bytes words = sound;
-    PutI32(words, 64, -1);  // T = 2^32 - 1 offsets
+    PutI32(words, kAddrTagOffsetCountAt, -1);  // T = 2^32 - 1 offsets
     EXPECT_EQ(Verify(words), -103);
     Bytes pairs = sound;
-    PutI32(pairs, 72, 0x40000000);
+    PutI32(pairs, kAddrRegionPairCountAt, 0x40000000);
     EXPECT_EQ(Verify(pairs), -103);
     // Every shorter copy ends inside some referenced array.
-    for (size_t size = 64; size < sound.size(); size++) {
+    for (size_t size = VANTIR_BLOB_HEADER_SIZE; size < sound.size(); size++) {
         EXPECT_EQ(Verify(Bytes(sound.begin(), sound.begin() + static_cast<long>(size))), -103)
             << size;
     }
 }
 
-// Layout of WriteAddressDb({{33}, {8, 17}}, {{"ab", "c"}}): T = 3 at 76..87,
-// upper offsets 0, 3 at 88, lower offsets 0, 2 at 96, upper names at 104,
-// lower names at 110, tag bytes at 114.
 TEST(VerifyAddressDb, RefusesBadTagOffsets) {
-    const Bytes sound = samples::WriteAddressDb({{33}, {8, 17}}, {{u"ab", u"c"}});
-    ASSERT_EQ(sound.size(), 117u);
+    const Bytes sound = WriteAddressDb({{33}, {8, 17}}, {{u"ab", u"c"}});
+    ASSERT_EQ(sound.size(), kTagBytesAt + 3);
     ASSERT_EQ(Verify(sound), 0);
     Bytes pastEnd = sound;
-    PutI32(pastEnd, 84, 4);  // three tag bytes only
+    PutI32(pastEnd, AddrEntryAt(2), 4);  // three tag bytes only
     EXPECT_EQ(Verify(pastEnd), -103);
     Bytes falling = sound;
-    PutI32(falling, 80, 2);
-    PutI32(falling, 84, 1);
+    PutI32(falling, AddrEntryAt(1), 2);
+    PutI32(falling, AddrEntryAt(2), 1);
     EXPECT_EQ(Verify(falling), -103);
     Bytes negative = sound;
-    PutI32(negative, 76, -1);
+    PutI32(negative, AddrEntryAt(0), -1);
     EXPECT_EQ(Verify(negative), -103);
     Bytes wider = sound;  // the last word's list may end anywhere inside the bytes
     wider.push_back(7);
-    PutI32(wider, 84, 4);
+    PutI32(wider, AddrEntryAt(2), 4);
     EXPECT_EQ(Verify(wider), 0);
 }
 
 TEST(VerifyAddressDb, RefusesNamesOutsideOrUnterminatedInTheirArea) {
-    const Bytes sound = samples::WriteAddressDb({{33}, {8, 17}}, {{u"ab", u"c"}});
+    const Bytes sound = WriteAddressDb({{33}, {8, 17}}, {{u"ab", u"c"}});
     Bytes start = sound;
-    PutI32(start, 88, 3);  // upper name 0 would start at the end of its area
+    PutI32(start, kUpperOffsetsAt, 3);  // upper name 0 would start at the end of its area
     EXPECT_EQ(Verify(start), -103);
     Bytes negative = sound;
-    PutI32(negative, 96, -1);
+    PutI32(negative, kLowerOffsetsAt, -1);
     EXPECT_EQ(Verify(negative), -103);
     Bytes area = sound;
-    PutI32(area, 92, -2);  // X < 0
+    PutI32(area, kUpperOffsetsAt + kAddrOffsetBytes, -2);  // X < 0
     EXPECT_EQ(Verify(area), -103);
     Bytes unterminated = sound;
-    unterminated[108] = 'x';  // the 0 unit after "ab"
+    unterminated[kUpperNamesAt + kAddrUnitBytes * 2] = 'x';  // the 0 unit after "ab"
     EXPECT_EQ(Verify(unterminated), -103);
     Bytes lowerUnterminated = sound;
-    lowerUnterminated[112] = 'y';
+    lowerUnterminated[kLowerNamesAt + kAddrUnitBytes] = 'y';
     EXPECT_EQ(Verify(lowerUnterminated), -103);
     Bytes shared = sound;  // a name read from inside another one is still bounded
-    PutI32(shared, 88, 1);
+    PutI32(shared, kUpperOffsetsAt, 1);
     EXPECT_EQ(Verify(shared), 0);
 }
 
 TEST(VerifyAddressDb, LongNamesAreSoundAndCopiedOnlyWhenTheyFit) {
     const std::u16string longName(300, u'\u8def');
-    const Bytes blob = samples::WriteAddressDb({{33}}, {{longName, u"b"}});
+    const Bytes blob = WriteAddressDb({{33}}, {{longName, u"b"}});
     ASSERT_EQ(Verify(blob), 0);
-    samples::WorldBlobs world = samples::MakeWorldBlobs();
-    Lexicon* lexicon = Lexicon_Create(nullptr, 0, 0);
-    BigramModel* model = BigramModel_Create(nullptr);
-    ASSERT_GE(Lexicon_AttachBlob(lexicon, world.lexicon.data()), 0);
-    ASSERT_EQ(BigramModel_AttachBlob(model, world.model.data()), 0);
-    FilterSession* session = Vantir_Init(model, lexicon, blob.data());
+    const AttachedWorld world;
+    ASSERT_TRUE(world.attached);
+    FilterSession* session = world.NewSession(blob.data());
     ASSERT_NE(session, nullptr);
     char16_t name[301];
     EXPECT_EQ(CopyRegionName(session->addressView, RegionSide::kUpper, 0, name, 300), -1);
@@ -182,8 +262,6 @@ TEST(VerifyAddressDb, LongNamesAreSoundAndCopiedOnlyWhenTheyFit) {
     EXPECT_EQ(std::u16string(name), longName);
     EXPECT_EQ(CopyRegionName(session->addressView, RegionSide::kLower, 0, name, 0), -1);
     Vantir_Release(session);
-    BigramModel_Destroy(model);
-    Lexicon_Destroy(lexicon);
 }
 
 TEST(VerifyModelBlob, NewAndEditedBlobsAreSound) {
@@ -198,7 +276,8 @@ TEST(VerifyModelBlob, NewAndEditedBlobsAreSound) {
 
 TEST(VerifyModelBlob, RefusesBadCounts) {
     const Bytes sound = SmallModelBlob();
-    for (size_t at : {64, 68, 72, 76}) {
+    for (int32_t at :
+         {kStaticCountOffset, kPairCountOffset, kAddedCapacityOffset, kSparePairsOffset}) {
         Bytes negative = sound;
         PutI32(negative, at, -1);
         EXPECT_EQ(Verify(negative), -103) << at;
@@ -207,8 +286,8 @@ TEST(VerifyModelBlob, RefusesBadCounts) {
         EXPECT_EQ(Verify(huge), -103) << at;
     }
     Bytes overflow = sound;  // each count fits an i32, their sum does not
-    PutI32(overflow, 64, 0x40000000);
-    PutI32(overflow, 72, 0x40000000);
+    PutI32(overflow, kStaticCountOffset, 0x40000000);
+    PutI32(overflow, kAddedCapacityOffset, 0x40000000);
     EXPECT_EQ(Verify(overflow), -103);
 }
 
@@ -216,7 +295,7 @@ TEST(VerifyModelBlob, NeedsTheDataButNotThePadding) {
     const Bytes sound = SmallModelBlob();
     ASSERT_EQ(sound.size(), 192u);
     ASSERT_EQ(kModelDataEnd, 189u);
-    for (size_t size = 64; size < sound.size(); size++) {
+    for (size_t size = VANTIR_BLOB_HEADER_SIZE; size < sound.size(); size++) {
         const Bytes prefix(sound.begin(), sound.begin() + static_cast<long>(size));
         EXPECT_EQ(Verify(prefix), size < kModelDataEnd ? -103 : 0) << size;
     }
@@ -238,8 +317,8 @@ TEST(VerifyModelBlob, RefusesRowsThatAreNotContiguous) {
     PutI32(beyond, RowStartAt(2), 7);
     EXPECT_EQ(Verify(beyond), -103);
     Bytes pairCount = sound;  // pairCount and sparePairs moved together
-    PutI32(pairCount, 68, 7);
-    PutI32(pairCount, 76, 2);
+    PutI32(pairCount, kPairCountOffset, 7);
+    PutI32(pairCount, kSparePairsOffset, 2);
     EXPECT_EQ(Verify(pairCount), -103);
 }
 
@@ -268,63 +347,61 @@ TEST(VerifyModelBlob, RefusesSuccessorsOutOfOrderOrRange) {
     EXPECT_EQ(Verify(spare), 0);
 }
 
-// "b a c ab AB": W = 5, M = 2; charOffsets 0, 3, 7 at 72; idOffsets 0, 3, 5 at
-// 84; units from 96: a b c AB ab.
 TEST(VerifyLexiconBlob, BuiltBlobsAreSound) {
     EXPECT_EQ(Verify(LexiconBlob(u"")), 0);
     const Bytes blob = LexiconBlob(u"b\na\nc\nab\nAB");
     ASSERT_EQ(blob.size(), 112u);
-    ASSERT_EQ(GetI32(blob, 92), 5);
+    ASSERT_EQ(GetI32(blob, IdOffsetAt(2)), 5);
     EXPECT_EQ(Verify(blob), 0);
-    for (size_t size = 64; size < 110; size++) {
+    for (size_t size = VANTIR_BLOB_HEADER_SIZE; size < UnitAt(7); size++) {
         EXPECT_EQ(Verify(Bytes(blob.begin(), blob.begin() + static_cast<long>(size))), -103)
             << size;
     }
-    EXPECT_EQ(Verify(Bytes(blob.begin(), blob.begin() + 110)), 0);  // padding only
+    EXPECT_EQ(Verify(Bytes(blob.begin(), blob.begin() + UnitAt(7))), 0);  // padding only
 }
 
 TEST(VerifyLexiconBlob, RefusesCountsAndTablesThatDisagree) {
     const Bytes sound = LexiconBlob(u"b\na\nc\nab\nAB");
     Bytes words = sound;
-    PutI32(words, 64, 6);
+    PutI32(words, kWpbWordCountAt, 6);
     EXPECT_EQ(Verify(words), -103);
     Bytes negative = sound;
-    PutI32(negative, 64, -1);
+    PutI32(negative, kWpbWordCountAt, -1);
     EXPECT_EQ(Verify(negative), -103);
     Bytes longest = sound;
-    PutI32(longest, 68, 257);
+    PutI32(longest, kWpbMaxLengthAt, 257);
     EXPECT_EQ(Verify(longest), -103);
     Bytes firstChars = sound;
-    PutI32(firstChars, 72, 1);
+    PutI32(firstChars, CharOffsetAt(0), 1);
     EXPECT_EQ(Verify(firstChars), -103);
     Bytes firstIds = sound;
-    PutI32(firstIds, 84, 1);
+    PutI32(firstIds, IdOffsetAt(0), 1);
     EXPECT_EQ(Verify(firstIds), -103);
     Bytes units = sound;  // 4 units for 2 words of length 2 is right, 5 is not
-    PutI32(units, 80, 8);
+    PutI32(units, CharOffsetAt(2), 8);
     EXPECT_EQ(Verify(units), -103);
     Bytes falling = sound;  // bucket 1 with -1 words and bucket 2 with 6
-    PutI32(falling, 88, -1);
-    PutI32(falling, 76, -1);
+    PutI32(falling, IdOffsetAt(1), -1);
+    PutI32(falling, CharOffsetAt(1), -1);
     EXPECT_EQ(Verify(falling), -103);
 }
 
 TEST(VerifyLexiconBlob, RefusesBucketsOutOfOrderRepeatedOrWithZeroUnits) {
     const Bytes sound = LexiconBlob(u"b\na\nc\nab\nAB");
     Bytes swapped = sound;  // "AB" and "ab" exchanged
-    std::swap(swapped[102], swapped[106]);
-    std::swap(swapped[104], swapped[108]);
+    std::swap(swapped[UnitAt(3)], swapped[UnitAt(5)]);
+    std::swap(swapped[UnitAt(4)], swapped[UnitAt(6)]);
     EXPECT_EQ(Verify(swapped), -103);
     Bytes repeated = sound;  // a b b
-    repeated[100] = 'b';
+    repeated[UnitAt(2)] = 'b';
     EXPECT_EQ(Verify(repeated), -103);
     Bytes zero = sound;
-    zero[100] = 0;  // "c" becomes a 0 unit
+    zero[UnitAt(2)] = 0;  // "c" becomes a 0 unit
     EXPECT_EQ(Verify(zero), -103);
     Bytes zeroLast = LexiconBlob(u"a\nb\nc\u0001");
     ASSERT_EQ(zeroLast.size(), 104u);
-    zeroLast[102] = 0;  // the 1 unit of "c\1", the only word of length 2
-    ASSERT_EQ(GetI32(zeroLast, 64), 3);
+    zeroLast[UnitAt(3)] = 0;  // the 1 unit of "c\1", the only word of length 2
+    ASSERT_EQ(GetI32(zeroLast, kWpbWordCountAt), 3);
     EXPECT_EQ(Verify(zeroLast), -103);
 }
 
