@@ -2,16 +2,13 @@
 // attach and use with any word ids from -1 to N - 1, and stays sound when edited.
 #include "bigram/blob_layout.h"
 #include "fuzz_support.h"
-#include "tests/support/blob_workout.h"
-#include "textutil/blob_header.h"
 
 using namespace vantir;
 using namespace vantir::testing;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ExactBuffer blob(data, size);
-    if (Vantir_VerifyBlob(blob.data(), blob.size()) != VANTIR_OK) return 0;
-    if (!BlobHeaderMatches(blob.data(), kModelBlobTag, kModelBlobVersion)) return 0;
-    FuzzCheckWorkout(UseModelBlob(blob.data(), blob.size()));
+    if (VerifiesAs(blob, kModelBlobTag, kModelBlobVersion))
+        FuzzCheckWorkout(UseModelBlob(blob.data(), blob.size()));
     return 0;
 }

@@ -3,16 +3,13 @@
 // words work on top of it.
 #include "fuzz_support.h"
 #include "lexicon/blob_layout.h"
-#include "tests/support/blob_workout.h"
-#include "textutil/blob_header.h"
 
 using namespace vantir;
 using namespace vantir::testing;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ExactBuffer blob(data, size);
-    if (Vantir_VerifyBlob(blob.data(), blob.size()) != VANTIR_OK) return 0;
-    if (!BlobHeaderMatches(blob.data(), kLexiconBlobTag, kLexiconBlobVersion)) return 0;
-    FuzzCheckWorkout(UseLexiconBlob(blob.data()));
+    if (VerifiesAs(blob, kLexiconBlobTag, kLexiconBlobVersion))
+        FuzzCheckWorkout(UseLexiconBlob(blob.data()));
     return 0;
 }

@@ -4,12 +4,15 @@
 #ifndef VANTIR_FUZZ_FUZZ_SUPPORT_H
 #define VANTIR_FUZZ_FUZZ_SUPPORT_H
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "tests/support/blob_workout.h"
 #include "tests/support/exact_buffer.h"
 #include "tests/support/sample_world.h"
+#include "textutil/blob_header.h"
 #include "vantir/vantir.h"
 
 namespace vantir::testing {
@@ -34,6 +37,13 @@ inline FilterSession* NewSampleSession() {
     FilterSession* session = SampleWorld().NewSession();
     FUZZ_CHECK(session != nullptr);
     return session;
+}
+
+// True when the input passes Vantir_VerifyBlob and its header names the kind
+// a target works out.
+inline bool VerifiesAs(ExactBuffer& blob, const char* tag, uint16_t version) {
+    return Vantir_VerifyBlob(blob.data(), blob.size()) == VANTIR_OK &&
+           BlobHeaderMatches(blob.data(), tag, version);
 }
 
 // Stops the run when a workout (support/blob_workout.h) reports failed checks.

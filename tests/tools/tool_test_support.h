@@ -24,19 +24,6 @@
 
 namespace vantir::testing {
 
-// Exit codes of the command line.
-constexpr int kExitSuccess = 0;
-constexpr int kExitFailure = 1;
-constexpr int kExitUsage = 2;
-
-// The made-up harbour data set's sources.
-inline const std::filesystem::path kHarbourData =
-    std::filesystem::path(VANTIR_TEST_DATA_DIR) / "harbour";
-
-inline bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
-
 // A fresh directory under the system's temporary directory, removed at the end.
 class ScratchDir {
   public:
@@ -60,6 +47,19 @@ class ScratchDir {
   private:
     std::filesystem::path path_;
 };
+
+// Exit codes of the command line.
+constexpr int kExitSuccess = 0;
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+// The made-up harbour data set's sources.
+inline const std::filesystem::path kHarbourData =
+    std::filesystem::path(VANTIR_TEST_DATA_DIR) / "harbour";
+
+inline bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
 
 inline void WriteFile(const std::filesystem::path& path, const std::string& content) {
     std::filesystem::create_directories(path.parent_path());
