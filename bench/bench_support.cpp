@@ -43,7 +43,7 @@ std::u16string ToU16(std::string_view utf8) {
     return *wide;
 }
 
-void AttachedHandles::Attach(const void* lexiconBlob, const void* modelBlob,
+void AttachedHandles::Attach(const void* lexiconBlob, void* modelBlob,
                              const unsigned char* addressBlob, const std::string& what) {
     lexicon = Lexicon_Create(nullptr, 0, 0);
     model = BigramModel_Create(nullptr);

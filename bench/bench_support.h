@@ -118,7 +118,7 @@ struct AttachedHandles {
     FilterSession* session = nullptr;
 
     // Attaches the blobs or stops the run with a message naming `what`.
-    void Attach(const void* lexiconBlob, const void* modelBlob, const unsigned char* addressBlob,
+    void Attach(const void* lexiconBlob, void* modelBlob, const unsigned char* addressBlob,
                 const std::string& what);
     void Release();
 };
