@@ -8,7 +8,7 @@
 #include "lexicon/folded_search.h"
 #include "lexicon/lexicon_object.h"
 #include "lexicon/word_order.h"
-#include "textutil/ascii_case.h"
+#include "textutil/text_units.h"
 #include "vantir/lexicon.h"
 #include "vantir/textutil.h"
 

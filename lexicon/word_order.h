@@ -6,8 +6,8 @@
 #include <cstdint>
 
 #include "lexicon/lexicon_object.h"
-#include "textutil/ascii_case.h"
 #include "textutil/byte_order.h"
+#include "textutil/text_units.h"
 #include "vantir/mempool.h"
 
 namespace vantir {

@@ -1,11 +1,15 @@
-// Length, copy, bounded copy, append and duplicate for byte and wide strings.
-// Both families share one template each so their behaviour cannot drift apart.
+// Byte and wide string basics: length, copy, append, duplicate, ASCII case
+// folding, the eight comparisons, and raw memory fill and copy.
 #include <cstring>
 
 #include "mempool/heap.h"
+#include "textutil/text_units.h"
 #include "vantir/textutil.h"
 
 namespace vantir {
+
+// Length, copy, bounded copy, append and duplicate for byte and wide strings.
+// Both families share one template each so their behaviour cannot drift apart.
 namespace {
 
 template <typename Unit>
@@ -96,6 +100,132 @@ char* StrDup(const char* text) {
 }
 char16_t* WStrDup(const char16_t* text) {
     return DuplicateText(text);
+}
+
+// ASCII-only case folding of single values and of whole strings in place.
+// Values outside 'A'..'Z' and 'a'..'z' (CJK units, bytes above 0x7F) never change.
+namespace {
+
+template <typename Unit>
+Unit* UpperInPlace(Unit* text) {
+    if (text == nullptr) return nullptr;
+    for (Unit* at = text; *at != 0; at++)
+        *at = static_cast<Unit>(ToUpperAscii(*at));
+    return text;
+}
+
+template <typename Unit>
+Unit* LowerInPlace(Unit* text) {
+    if (text == nullptr) return nullptr;
+    for (Unit* at = text; *at != 0; at++)
+        *at = static_cast<Unit>(ToLowerAscii(*at));
+    return text;
+}
+
+}  // namespace
+
+int32_t ToUpperAscii(int32_t value) {
+    return UpperAsciiValue(value);
+}
+
+int32_t ToLowerAscii(int32_t value) {
+    return LowerAsciiValue(value);
+}
+
+char* StrToUpper(char* text) {
+    return UpperInPlace(text);
+}
+char16_t* WStrToUpper(char16_t* text) {
+    return UpperInPlace(text);
+}
+char* StrToLower(char* text) {
+    return LowerInPlace(text);
+}
+char16_t* WStrToLower(char16_t* text) {
+    return LowerInPlace(text);
+}
+
+// The eight string comparisons. Each returns 0 for equal, else the index of the
+// first difference plus one, negated when the first argument is the smaller.
+namespace {
+
+constexpr int32_t kUnbounded = -1;
+
+// Null and identical arguments are settled before any unit is read; a null
+// string sorts before every other. A limit of kUnbounded compares to the end.
+template <typename Units, typename Unit>
+int32_t CompareUnits(const Unit* first, const Unit* second, int32_t limit) {
+    if (first == second) return 0;
+    if (first == nullptr) return -1;
+    if (second == nullptr) return 1;
+    for (int32_t i = 0; limit == kUnbounded || i < limit; i++) {
+        const uint32_t a = Units::Value(first[i]);
+        const uint32_t b = Units::Value(second[i]);
+        if (a != b) return a > b ? i + 1 : -(i + 1);
+        if (a == 0) return 0;
+    }
+    return 0;
+}
+
+// Any n at or below 0 compares nothing; it must not turn into "unbounded".
+template <typename Units, typename Unit>
+int32_t CompareUnitsN(const Unit* first, const Unit* second, int32_t n) {
+    return CompareUnits<Units>(first, second, n < 0 ? 0 : n);
+}
+
+}  // namespace
+
+int32_t StrCompareN(const char* first, const char* second, int32_t n) {
+    return CompareUnitsN<ExactUnits>(first, second, n);
+}
+int32_t WStrCompareN(const char16_t* first, const char16_t* second, int32_t n) {
+    return CompareUnitsN<ExactUnits>(first, second, n);
+}
+int32_t StrCompareNoCaseN(const char* first, const char* second, int32_t n) {
+    return CompareUnitsN<FoldedUnits>(first, second, n);
+}
+int32_t WStrCompareNoCaseN(const char16_t* first, const char16_t* second, int32_t n) {
+    return CompareUnitsN<FoldedUnits>(first, second, n);
+}
+
+int32_t StrCompare(const char* first, const char* second) {
+    return CompareUnits<ExactUnits>(first, second, kUnbounded);
+}
+int32_t WStrCompare(const char16_t* first, const char16_t* second) {
+    return CompareUnits<ExactUnits>(first, second, kUnbounded);
+}
+int32_t StrCompareNoCase(const char* first, const char* second) {
+    return CompareUnits<FoldedUnits>(first, second, kUnbounded);
+}
+int32_t WStrCompareNoCase(const char16_t* first, const char16_t* second) {
+    return CompareUnits<FoldedUnits>(first, second, kUnbounded);
+}
+
+// Raw memory fill and forward unit copies with null and count guards.
+// The wide copy keeps its source-first argument order.
+
+void MemFill(void* buffer, int32_t value, int32_t count) {
+    if (buffer == nullptr || count <= 0) return;
+    unsigned char* bytes = static_cast<unsigned char*>(buffer);
+    const unsigned char low = static_cast<unsigned char>(value & 0xFF);
+    for (int32_t i = 0; i < count; i++)
+        bytes[i] = low;
+}
+
+// Forward, one unit at a time: a copy towards lower addresses within one buffer
+// is therefore safe, which is how callers compact their arrays.
+void MemCopyN(void* destination, const void* source, int32_t count) {
+    if (destination == nullptr || source == nullptr || count <= 0) return;
+    unsigned char* to = static_cast<unsigned char*>(destination);
+    const unsigned char* from = static_cast<const unsigned char*>(source);
+    for (int32_t i = 0; i < count; i++)
+        to[i] = from[i];
+}
+
+void WMemCopyN(const char16_t* source, char16_t* destination, int32_t count) {
+    if (destination == nullptr || source == nullptr || count <= 0) return;
+    for (int32_t i = 0; i < count; i++)
+        destination[i] = source[i];
 }
 
 }  // namespace vantir

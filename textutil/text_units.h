@@ -1,5 +1,5 @@
-// Unit access shared by the byte and wide string routines: the unsigned value of
-// a unit, its ASCII-folded value, and width-exact matching against an int32 unit.
+// Unit access shared by the string routines and the lexicon's searches: the
+// arithmetic of ASCII case folding, unsigned and folded unit values, width-exact matching.
 #ifndef VANTIR_TEXTUTIL_TEXT_UNITS_H
 #define VANTIR_TEXTUTIL_TEXT_UNITS_H
 
@@ -8,6 +8,23 @@
 #include "vantir/textutil.h"
 
 namespace vantir {
+
+// The arithmetic of ASCII case folding, shared by ToUpperAscii/ToLowerAscii and
+// by search loops that fold units inline instead of calling them.
+
+inline constexpr int32_t kAsciiCaseDistance = 'a' - 'A';
+
+// Only 'a'..'z' and 'A'..'Z' change; every other value is returned as it is.
+inline int32_t UpperAsciiValue(int32_t value) {
+    return (value >= 'a' && value <= 'z') ? value - kAsciiCaseDistance : value;
+}
+
+inline int32_t LowerAsciiValue(int32_t value) {
+    return (value >= 'A' && value <= 'Z') ? value + kAsciiCaseDistance : value;
+}
+
+// Unit access shared by the byte and wide string routines: the unsigned value of
+// a unit, its ASCII-folded value, and width-exact matching against an int32 unit.
 
 // Units order as unsigned values, so bytes 0x80..0xFF sort above ASCII.
 inline uint32_t UnitValue(char unit) {
