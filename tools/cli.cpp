@@ -3,6 +3,7 @@
 #include "tools/cli.h"
 
 #include "tools/cli_commands.h"
+#include "tools/parallel_filter.h"
 
 namespace vantir::tools {
 
@@ -20,6 +21,15 @@ void AddFormatOption(CLI::App& command, std::string& format) {
                     "N-best convention: kaldi ('UTTID-RANK word ...'), plain (a line per "
                     "hypothesis, blank line between utterances) or auto")
         ->check(CLI::IsMember({"auto", "kaldi", "plain"}))
+        ->capture_default_str();
+}
+
+void AddJobsOption(CLI::App& command, int32_t& workers) {
+    command
+        .add_option("-j,--jobs", workers,
+                    "Worker threads, each with its own session over the one loaded model "
+                    "(0: one per core); the output is the same for any number")
+        ->check(CLI::Range(0, kMaxWorkers))
         ->capture_default_str();
 }
 

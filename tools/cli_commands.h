@@ -33,6 +33,8 @@ void AddSegmentCommand(CLI::App& app, CliContext& context);
 
 // The N-best format option shared by filter and eval.
 void AddFormatOption(CLI::App& command, std::string& format);
+// -j/--jobs: worker threads filtering utterances; the output is the same for any count.
+void AddJobsOption(CLI::App& command, int32_t& workers);
 
 }  // namespace vantir::tools
 

@@ -7,6 +7,7 @@
 #include "address/compose_text.h"
 #include "tools/cli_commands.h"
 #include "tools/filter_run.h"
+#include "tools/parallel_filter.h"
 #include "tools/text_hypotheses.h"
 
 namespace vantir::tools {
@@ -28,6 +29,7 @@ struct EvalOptions {
     bool text = false;  // hypotheses are recogniser text, not words
     bool s2t = false;   // convert simplified characters first (implies text)
     bool skipMissing = false;
+    int32_t workers = 1;
 };
 
 NbestFormat FormatNamed(const std::string& name) {
@@ -98,22 +100,30 @@ struct EvalInput {
 ModeTally RunMode(LoadedData& data, const EvalInput& input, const EvalOptions& options,
                   uint32_t sessionOptions, CliContext& context) {
     Diagnostics quiet;  // unknown words are counted here and reported by `vantir filter`
-    UseSessionOptions(data, sessionOptions);
     std::unique_ptr<SimplifiedToTaiwan> convert;
     if (options.s2t) convert = std::make_unique<SimplifiedToTaiwan>();
-    ModeTally tally;
+    FilterJob job;
+    job.sessionOptions = sessionOptions;
+    job.text = options.text || options.s2t;
+    job.convert = convert.get();
+    job.maxResults = kAllResults;
+    job.workers = WorkersFor(options.workers);
+    // A missing reference stops the run before any utterance is filtered.
     for (const Utterance& utterance : input.utterances) {
-        const auto reference = input.references.find(utterance.id);
-        if (reference == input.references.end()) {
+        if (input.references.count(utterance.id) == 0) {
             Fail(input.referenceFile, 0,
                  "no reference for utterance " + Shown(utterance.id) +
                      " (--skip-missing leaves such utterances out and counts them)");
         }
-        const std::string wanted = Folded(reference->second, options.exact);
-        const UtteranceRun run =
-            options.text || options.s2t
-                ? RunTextUtterance(data, utterance, convert.get(), kAllResults).run
-                : RunUtterance(data, utterance, input.nbestFile, quiet, kAllResults);
+    }
+    ModeTally tally;
+    Progress progress = context.MakeProgress();
+    FilterUtterances(data, input.utterances, job, progress, [&](const TextUtteranceRun& textRun) {
+        const UtteranceRun& run = textRun.run;
+        const Utterance& utterance = *run.utterance;
+        ReportUnknownWords(run, input.nbestFile, quiet);
+        const std::string& reference = input.references.at(utterance.id);
+        const std::string wanted = Folded(reference, options.exact);
         const std::string raw = Folded(RawBest(utterance), options.exact);
         const std::string top = run.results.empty() ? "" : Folded(run.results[0], options.exact);
         bool any = false;
@@ -127,11 +137,11 @@ ModeTally RunMode(LoadedData& data, const EvalInput& input, const EvalOptions& o
             t->filteredAny += any;
         }
         if (options.showErrors && top != wanted) {
-            context.out << utterance.id << ": wanted " << reference->second << ", filtered "
+            context.out << utterance.id << ": wanted " << reference << ", filtered "
                         << (run.results.empty() ? "(none)" : run.results[0]) << ", raw "
                         << RawBest(utterance) << '\n';
         }
-    }
+    });
     if (quiet.warnings > 0) {
         context.err << "warning: " << Counted(quiet.warnings, "unknown word")
                     << (quiet.warnings == 1 ? " was" : " were")
@@ -259,6 +269,7 @@ void AddEvalCommand(CLI::App& app, CliContext& context) {
                       "(OpenCC) first");
     command->add_flag("--skip-missing", options->skipMissing,
                       "Leave out utterances without a reference (counted) instead of failing");
+    AddJobsOption(*command, options->workers);
     AddFormatOption(*command, options->format);
     command->callback([options, &context] {
         context.action = [options, &context] { return RunEval(*options, context); };

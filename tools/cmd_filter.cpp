@@ -5,6 +5,7 @@
 #include "tools/cli_commands.h"
 #include "tools/filter_run.h"
 #include "tools/json_text.h"
+#include "tools/parallel_filter.h"
 #include "tools/text_hypotheses.h"
 
 namespace vantir::tools {
@@ -22,6 +23,7 @@ struct FilterOptions {
     bool text = false;  // hypotheses are recogniser text, not words
     bool s2t = false;   // convert simplified characters first (implies text)
     int32_t maxResults = kAllResults;
+    int32_t workers = 1;
 };
 
 NbestFormat FormatNamed(const std::string& name) {
@@ -76,23 +78,24 @@ int RunFilter(const FilterOptions& options, CliContext& context) {
     Diagnostics diagnostics = context.MakeDiagnostics();
     const std::vector<Utterance> utterances =
         ParseNbest(ReadSourceLines(options.input), file, FormatNamed(options.format), diagnostics);
-    UseSessionOptions(data, options.accurate ? VANTIR_OPTION_ACCURATE : 0u);
     std::unique_ptr<SimplifiedToTaiwan> convert;
     if (options.s2t) convert = std::make_unique<SimplifiedToTaiwan>();
-    for (const Utterance& utterance : utterances) {
-        TextUtteranceRun textRun;
-        if (options.text || options.s2t) {
-            textRun = RunTextUtterance(data, utterance, convert.get(), options.maxResults);
-        } else {
-            textRun.run = RunUtterance(data, utterance, file, diagnostics, options.maxResults);
-        }
+    FilterJob job;
+    job.sessionOptions = options.accurate ? VANTIR_OPTION_ACCURATE : 0u;
+    job.text = options.text || options.s2t;
+    job.convert = convert.get();
+    job.maxResults = options.maxResults;
+    job.workers = WorkersFor(options.workers);
+    Progress progress = context.MakeProgress();
+    FilterUtterances(data, utterances, job, progress, [&](const TextUtteranceRun& textRun) {
         const UtteranceRun& run = textRun.run;
+        ReportUnknownWords(run, file, diagnostics);
         if (options.json) {
             PrintJson(run, context.out);
         } else {
             PrintText(run, context.out);
         }
-    }
+    });
     diagnostics.Summarise();
     return kExitSuccess;
 }
@@ -112,7 +115,11 @@ void AddFilterCommand(CLI::App& app, CliContext& context) {
         "hypotheses with their unknown words and return codes, and the results.\n"
         "A hypothesis whose kept words have no text (only '@'/'!' marks, say) enters\n"
         "an empty text: it is never listed as an address; the JSON gives its rank in\n"
-        "empty_ranks.");
+        "empty_ranks.\n"
+        "With -j N, N threads filter the utterances, each with its own session sharing\n"
+        "the loaded data (VANTIR_OPTION_SHARED_MODEL); the output is the same as with\n"
+        "-j 1, in input order. A progress bar goes to standard error when it is a\n"
+        "terminal and the input has 1000 utterances or more.");
     command->add_option("--data", options->dataDir, "Directory built by 'vantir build'")
         ->required()
         ->check(CLI::ExistingDirectory);
@@ -130,6 +137,7 @@ void AddFilterCommand(CLI::App& app, CliContext& context) {
     command->add_option("--max", options->maxResults, "Most results listed per utterance")
         ->check(CLI::Range(0, kAllResults))
         ->capture_default_str();
+    AddJobsOption(*command, options->workers);
     AddFormatOption(*command, options->format);
     command->callback([options, &context] {
         context.action = [options, &context] { return RunFilter(*options, context); };

@@ -19,16 +19,18 @@ UtteranceRun RunUtterance(LoadedData& data, const Utterance& utterance, const st
 
 UtteranceRun RunUtterance(Session& session, const Lexicon* lexicon, const Utterance& utterance,
                           const std::string& file, Diagnostics& diagnostics, int32_t maxResults) {
+    UtteranceRun run = FilterUtterance(session, lexicon, utterance, maxResults);
+    ReportUnknownWords(run, file, diagnostics);
+    return run;
+}
+
+UtteranceRun FilterUtterance(Session& session, const Lexicon* lexicon, const Utterance& utterance,
+                             int32_t maxResults) {
     UtteranceRun run;
     run.utterance = &utterance;
     session.reset();
     for (const Hypothesis& hypothesis : utterance.hypotheses) {
         WordLookup lookup = LookUpWords(lexicon, hypothesis.words);
-        for (const std::string& word : lookup.unknown) {
-            diagnostics.Warn(file, hypothesis.line,
-                             "unknown word " + Shown(word) + " left out of the hypothesis",
-                             "unknown words left out");
-        }
         HypothesisRun entry;
         entry.hypothesis = &hypothesis;
         entry.unknown = std::move(lookup.unknown);
@@ -37,6 +39,17 @@ UtteranceRun RunUtterance(Session& session, const Lexicon* lexicon, const Uttera
     }
     ReadRunResults(session, maxResults, &run);
     return run;
+}
+
+void ReportUnknownWords(const UtteranceRun& run, const std::string& file,
+                        Diagnostics& diagnostics) {
+    for (const HypothesisRun& hypothesis : run.hypotheses) {
+        for (const std::string& word : hypothesis.unknown) {
+            diagnostics.Warn(file, hypothesis.hypothesis->line,
+                             "unknown word " + Shown(word) + " left out of the hypothesis",
+                             "unknown words left out");
+        }
+    }
 }
 
 void ReadRunResults(Session& session, int32_t maxResults, UtteranceRun* run) {

@@ -42,6 +42,14 @@ UtteranceRun RunUtterance(LoadedData& data, const Utterance& utterance, const st
 UtteranceRun RunUtterance(Session& session, const Lexicon* lexicon, const Utterance& utterance,
                           const std::string& file, Diagnostics& diagnostics, int32_t maxResults);
 
+// The same without warnings, the unknown words only noted in the run: what a
+// worker thread does, since it must not touch the command's diagnostics.
+UtteranceRun FilterUtterance(Session& session, const Lexicon* lexicon, const Utterance& utterance,
+                             int32_t maxResults);
+
+// The warnings RunUtterance gives for a run: one per unknown word, naming its line.
+void ReportUnknownWords(const UtteranceRun& run, const std::string& file, Diagnostics& diagnostics);
+
 // The session's table into the run, as RunUtterance reads it.
 void ReadRunResults(Session& session, int32_t maxResults, UtteranceRun* run);
 

@@ -5,6 +5,7 @@
 #define VANTIR_TOOLS_TEXT_HYPOTHESES_H
 
 #include <cstdint>
+#include <mutex>
 #include <string>
 
 #include "tools/data_dir.h"
@@ -19,6 +20,8 @@ std::string HypothesisText(const Hypothesis& hypothesis);
 
 // Simplified Chinese characters to the traditional ones Taiwan writes, with
 // OpenCC's "s2tw" configuration. Only in builds configured with OpenCC.
+// Worker threads may share one: conversions take turns, since OpenCC keeps its
+// last error in one place for the whole process.
 class SimplifiedToTaiwan {
   public:
     static bool Available();  // whether this build has OpenCC
@@ -33,6 +36,7 @@ class SimplifiedToTaiwan {
 
   private:
     void* handle_ = nullptr;
+    mutable std::mutex turn_;
 };
 
 // Every hypothesis's text (converted first when `convert` is set) through
@@ -45,11 +49,17 @@ struct TextUtteranceRun {
 
 TextUtteranceRun RunTextUtterance(LoadedData& data, const Utterance& utterance,
                                   const SimplifiedToTaiwan* convert, int32_t maxResults);
+// The same through a session of the caller's over `lexicon` (a worker's own).
+TextUtteranceRun RunTextUtterance(Session& session, const Lexicon* lexicon,
+                                  const Utterance& utterance, const SimplifiedToTaiwan* convert,
+                                  int32_t maxResults);
 
 // The words the text splits into, as UTF-8; throws ToolError naming `where`
 // when the text is not UTF-8 or the library refuses it.
 std::vector<std::string> SegmentWords(LoadedData& data, const std::string& text,
                                       const std::string& where);
+std::vector<std::string> SegmentWords(Session& session, const Lexicon* lexicon,
+                                      const std::string& text, const std::string& where);
 
 }  // namespace vantir::tools
 
