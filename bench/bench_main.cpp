@@ -36,6 +36,7 @@ int main(int argc, char** argv) {
     vantir::bench::RegisterTextBenchmarks(options);
     vantir::bench::RegisterFilterBenchmarks(options);
     vantir::bench::RegisterTextIntakeBenchmarks(options);
+    vantir::bench::RegisterThreadBenchmarks(options);
 
     vantir::bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

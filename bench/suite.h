@@ -15,6 +15,7 @@ void RegisterMemPoolBenchmarks(const BenchOptions& options);
 void RegisterTextBenchmarks(const BenchOptions& options);
 void RegisterFilterBenchmarks(const BenchOptions& options);
 void RegisterTextIntakeBenchmarks(const BenchOptions& options);
+void RegisterThreadBenchmarks(const BenchOptions& options);
 
 // Console output as usual, and at the end the table of ours ÷ peer per row and
 // size (medians when repetitions are asked for), memory per item and targets.

@@ -4,6 +4,7 @@
 
 #include "address/address_context.h"
 #include "address/region_completion.h"
+#include "bigram/scorers.h"
 #include "filter/session.h"
 
 namespace vantir::tools {
@@ -16,6 +17,9 @@ class CoverageProbe {
   public:
     explicit CoverageProbe(LoadedData& data)
         : data_(data), context_(AddressContextOf(data.session.get())) {
+        // Pairs are tested as the analysis tests them, in strict mode, through
+        // that mode's scorer called directly: the model is only read.
+        context_.sharedStrictScorer = StrictPairScorer(data.model.get());
         const int32_t words = Lexicon_GetStaticCount(data.lexicon.get());
         for (WordId id = 0; id < words; ++id)
             ids_.push_back(id);
@@ -108,7 +112,6 @@ std::vector<CoverageCheck> CheckCoverage(LoadedData& data) {
     afterUpper.insert(afterUpper.end(), roads.begin(), roads.end());
 
     std::vector<CoverageCheck> checks;
-    BigramModel_SetStrictMode(data.model.get());
     Keep(checks, "upper regions that no lower region or road may follow",
          "an address that starts with them keeps only the upper region; list their region "
          "pairs and roads",
@@ -135,7 +138,6 @@ std::vector<CoverageCheck> CheckCoverage(LoadedData& data) {
     Keep(checks, "opener followers after no opener",
          "the destination keeps only its opener; give it a head-opener word",
          probe.Unpaired(openerFollowers, openers, true));
-    BigramModel_SetBackoffMode(data.model.get());
     Keep(checks, "lower regions in no region pair",
          "said alone they get no upper region and rank below completed addresses; add a "
          "region pair",

@@ -9,6 +9,7 @@
 #include "address/compose_text.h"
 #include "address/region_completion.h"
 #include "address/tag_codes.h"
+#include "bigram/scorers.h"
 #include "filter/session.h"
 
 namespace vantir::tools {
@@ -64,7 +65,8 @@ void ExplainAnalysis(const AddressContext& untraced, const std::vector<WordId>& 
     context.trace = &trace;
     const int32_t count = static_cast<int32_t>(e.input.size());
     std::vector<WordId> output(static_cast<size_t>(count) + kOutputSlack, -1);
-    BigramModel_SetStrictMode(context.model);
+    // The steps below test pairs as the strict-mode part of the analysis does;
+    // the context's shared scorer is that mode's, so the model is only read.
     for (int32_t start = 0; start < count && e.start < 0; ++start) {
         StepResult head;
         if (MatchHead(context, words.data(), start, output.data(), &head) != 1) continue;
@@ -104,7 +106,6 @@ void ExplainAnalysis(const AddressContext& untraced, const std::vector<WordId>& 
             ExplainBody(context, words.data(), matched.next, output, matched.kept, e);
         }
     }
-    BigramModel_SetBackoffMode(context.model);
 }
 
 }  // namespace
@@ -125,8 +126,12 @@ const char* ResultClassMeaning(uint8_t resultClass) {
 Explanation ExplainHypothesis(LoadedData& data, const std::vector<WordId>& ids) {
     Explanation e;
     e.input = ids;
-    FilterSession* session = data.session.get();
-    const AddressContext context{&session->addressView, data.lexicon.get(), data.model.get()};
+    const FilterSession* own = data.session.get();
+    // Scoring as a session with VANTIR_OPTION_SHARED_MODEL does: the same scores
+    // as the mode switch would give, without writing the model, so that an
+    // explanation may run beside filtering threads.
+    AddressContext context{&own->addressView, data.lexicon.get(), data.model.get()};
+    context.sharedStrictScorer = StrictPairScorer(data.model.get());
     std::vector<WordId> words = ids;
     words.push_back(-1);  // the routines stop at the -1 that ends the input
 
@@ -160,15 +165,25 @@ Explanation ExplainHypothesis(LoadedData& data, const std::vector<WordId>& ids) 
         e.composedClass = ResultClassOf(context, e.analysed.data(), kept, 0);
     }
 
-    // The intake itself, on a fresh table: texts and classes as the host gets them.
-    data.session.reset();
-    e.intakeCode = data.session.add(ids);
+    // The intake itself, on a fresh session with the data's options: texts and
+    // classes as the host gets them. Its own session leaves the data's alone,
+    // and the shared-model option keeps the model unwritten.
+    Expected<Session> intake =
+        Session::Create(data.model.get(), data.lexicon.get(), data.address.data());
+    if (!intake) {
+        e.intakeCode = intake.error().code;
+        return e;
+    }
+    e.intakeCode =
+        Vantir_SetOptions(intake->get(), Vantir_GetOptions(own) | VANTIR_OPTION_SHARED_MODEL);
+    if (e.intakeCode != VANTIR_OK) return e;
+    e.intakeCode = intake->add(ids);
     int32_t listed = kMaxResults;
+    FilterSession* session = intake->get();
     Vantir_GetFilterResult(session, nullptr, 0, 0, &listed);  // sorts the table
     for (int32_t k = 0; k < listed; ++k) {
         e.results.push_back({session->results[k].text, session->results[k].resultClass});
     }
-    data.session.reset();
     return e;
 }
 

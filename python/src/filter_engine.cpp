@@ -75,10 +75,10 @@ FilterOutcome FilterEngine::Filter(const std::vector<std::string>& hypotheses) {
         utterance.hypotheses.push_back(std::move(hypothesis));
     }
 
-    // Sessions with VANTIR_OPTION_SHARED_MODEL only read the model and lexicon:
-    // runs share them; only an explanation, which switches the model's mode,
-    // waits for them.
-    std::shared_lock<std::shared_mutex> shared(explainMutex_);
+    // Sessions with VANTIR_OPTION_SHARED_MODEL only read the model and lexicon,
+    // and so do explanations: every call shares them. Only the timing of the
+    // bare calls waits for the others, so that they do not compete for its cores.
+    std::shared_lock<std::shared_mutex> shared(timingMutex_);
     Session session = TakeSession();
     tools::Diagnostics quiet;  // unknown words come back in the run
     const tools::UtteranceRun run = tools::RunUtterance(session, data_.lexicon.get(), utterance,
@@ -121,7 +121,7 @@ FilterOutcome FilterEngine::FilterText(const std::vector<std::string>& hypothese
         texts.push_back(std::move(*units));
     }
     tools::UtteranceRun run;
-    std::shared_lock<std::shared_mutex> turn(explainMutex_);
+    std::shared_lock<std::shared_mutex> turn(timingMutex_);
     Session session = TakeSession();
     session.reset();
     for (const std::u16string& text : texts) {
@@ -139,7 +139,7 @@ FilterOutcome FilterEngine::FilterText(const std::vector<std::string>& hypothese
 std::vector<std::string> FilterEngine::Segment(const std::string& text) {
     Expected<std::u16string> units = ToUtf16(text);
     if (!units) throw EngineError{VANTIR_INVALID_ARGUMENT, "text: " + units.error().message};
-    std::shared_lock<std::shared_mutex> turn(explainMutex_);
+    std::shared_lock<std::shared_mutex> turn(timingMutex_);
     Session session = TakeSession();
     Expected<std::vector<WordId>> ids = session.segment(*units);
     ReturnSession(std::move(session));
@@ -160,11 +160,13 @@ ExplainOutcome FilterEngine::Explain(const std::string& hypothesis) {
         tools::LookUpWords(data_.lexicon.get(), tools::SplitFields(hypothesis));
     outcome.unknown = lookup.unknown;
 
-    std::unique_lock<std::shared_mutex> alone(explainMutex_);
+    // An explanation scores read-only and runs the intake on a session of its
+    // own, so it shares the model with the filters.
+    std::shared_lock<std::shared_mutex> turn(timingMutex_);
     const tools::Explanation e = tools::ExplainHypothesis(data_, lookup.ids);
     std::ostringstream report;
     tools::PrintExplanation(data_, e, report);
-    alone.unlock();
+    turn.unlock();
 
     outcome.report = report.str();
     outcome.stepsAgree = e.stepsAgree;
@@ -182,7 +184,7 @@ double FilterEngine::TimeCCalls(const std::vector<std::vector<std::string>>& utt
         }
     }
     if (ids.empty() || rounds <= 0) return 0.0;
-    std::unique_lock<std::shared_mutex> alone(explainMutex_);
+    std::unique_lock<std::shared_mutex> alone(timingMutex_);
     Session session = TakeSession();
     std::vector<char16_t> texts(1 << 16);
     const double start = ThreadCpuSeconds();

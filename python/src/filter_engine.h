@@ -51,8 +51,8 @@ class FilterEngine {
     // The lexicon words that the text intake splits a text into, as UTF-8.
     std::vector<std::string> Segment(const std::string& text);
 
-    // What the filter does with one hypothesis. Safe beside Filter: it waits
-    // until no other call runs, since explaining switches the model's mode.
+    // What the filter does with one hypothesis. Safe beside Filter and on
+    // several threads: explaining only reads the model.
     ExplainOutcome Explain(const std::string& hypothesis);
 
     // CPU seconds (of the calling thread) per utterance of the bare C calls (reset, one intake a
@@ -75,8 +75,8 @@ class FilterEngine {
     tools::LoadedData data_;
     uint32_t options_ = 0;
     std::mutex poolMutex_;
-    std::vector<Session> idle_;       // sessions between calls, at most one per concurrent caller
-    std::shared_mutex explainMutex_;  // filters share it, an explanation holds it alone
+    std::vector<Session> idle_;      // sessions between calls, at most one per concurrent caller
+    std::shared_mutex timingMutex_;  // every call shares it; TimeCCalls holds it alone
 };
 
 }  // namespace vantir::python
