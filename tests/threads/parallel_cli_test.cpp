@@ -4,8 +4,11 @@
 
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "tools/explain.h"
+#include "tools/explain_report.h"
 #include "tools/parallel_filter.h"
 #include "tools/tool_test_support.h"
 
@@ -24,6 +27,7 @@ using vantir::tools::Progress;
 using vantir::tools::TextUtteranceRun;
 using vantir::tools::ToolError;
 using vantir::tools::Utterance;
+namespace tools = vantir::tools;
 
 namespace {
 
@@ -216,4 +220,46 @@ TEST_F(ParallelCli, ProgressOnlyOnATerminalForLargeInputs) {
     EXPECT_EQ(piped.out, shown.out);
     const CliRun small = run(nbest(), true);
     EXPECT_FALSE(Contains(small.err, "filtering"));
+}
+
+// Explanations only read the model: one thread explains every sample hypothesis
+// while two workers filter the sample, and reports and listings are those of
+// one thread alone (ThreadSanitizer checks the rest).
+TEST_F(ParallelCli, ExplanationsRunBesideFilteringThreads) {
+    LoadedData loaded = LoadDataDir(data());
+    const std::string path = kSample + "/nbest.txt";
+    const std::vector<Utterance> utterances =
+        tools::ParseNbest(tools::ReadSourceLines(path), path, tools::NbestFormat::kAuto);
+    auto explainAll = [&] {
+        std::string reports;
+        for (const Utterance& utterance : utterances) {
+            for (const tools::Hypothesis& hypothesis : utterance.hypotheses) {
+                const tools::WordLookup lookup =
+                    tools::LookUpWords(loaded.lexicon.get(), hypothesis.words);
+                std::ostringstream out;
+                tools::PrintExplanation(loaded, tools::ExplainHypothesis(loaded, lookup.ids), out);
+                reports += out.str();
+            }
+        }
+        return reports;
+    };
+    auto listAll = [&](int32_t workers) {
+        FilterJob job;
+        job.maxResults = 128;
+        job.workers = workers;
+        Progress progress;
+        std::vector<std::vector<std::string>> lists;
+        FilterUtterances(loaded, utterances, job, progress,
+                         [&](const TextUtteranceRun& run) { lists.push_back(run.run.results); });
+        return lists;
+    };
+    const std::string alone = explainAll();
+    const std::vector<std::vector<std::string>> oneThread = listAll(1);
+    EXPECT_TRUE(Contains(alone, "results         1. ")) << "the reports should list results";
+    std::string beside;
+    std::thread explainer([&] { beside = explainAll(); });
+    const std::vector<std::vector<std::string>> twoThreads = listAll(2);
+    explainer.join();
+    EXPECT_EQ(beside, alone);
+    EXPECT_EQ(twoThreads, oneThread);
 }
