@@ -13,6 +13,8 @@
 
 namespace vantir {
 
+struct RegionIndex;
+
 // A pair test of the grammar or of region completion that failed, in the order
 // the tests ran. Only tools that explain a decision ask for them.
 struct PairRefusal {
@@ -36,12 +38,16 @@ struct PairTrace {
 //   the switch would install, called directly; the model is only read.
 // Both give the same scores. The filter leaves `trace` null; a tool that
 // explains the analysis points it at a trace to learn which pair tests failed.
+// `regionIndex`, when set, must be current for this lexicon and model
+// (RegionIndexIsCurrent); completion and the candidate listing then visit only
+// the pairs that match instead of scanning the table, with the same results.
 struct AddressContext {
     const AddressDbView* db;
     const Lexicon* lexicon;
     BigramModel* model;
     PairScoreFn sharedStrictScorer = nullptr;
     PairTrace* trace = nullptr;
+    const RegionIndex* regionIndex = nullptr;
 };
 
 inline bool Tagged(const AddressContext& context, WordId word, int32_t tag) {

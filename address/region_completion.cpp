@@ -97,8 +97,18 @@ int32_t CollectCandidates(const AddressContext& context, const WordId* kept, Wor
     word.units = Lexicon_GetWord(context.lexicon, upper, &word.length);
     // A word without text is what no name looks up to.
     if (word.units == nullptr || word.length <= 0) return 0;
-    const uint32_t pairCount = context.db->regionPairCount;
     int32_t found = 0;
+    if (context.regionIndex != nullptr) {
+        // The pairs whose upper name resolves to the word, in table order.
+        const RegionIndex& index = *context.regionIndex;
+        for (int32_t pair = FirstPairOfUpperWord(index, upper); pair >= 0 && found < capacity;
+             pair = index.upperWords.next[pair]) {
+            const WordId lower = index.lowerWord[pair];
+            if (PairBeatsLowest(context, lower, trigger)) candidates[found++] = lower;
+        }
+        return found;
+    }
+    const uint32_t pairCount = context.db->regionPairCount;
     // Table order; a pair listed twice yields its lower name twice.
     for (uint32_t pair = 0; pair < pairCount && found < capacity; ++pair) {
         if (!MayNameUpperWord(context, pair, word)) continue;
@@ -123,15 +133,12 @@ int32_t ListRegionCandidates(const AddressContext& context, const WordId* kept, 
 
 // Region names of the database as lexicon words.
 WordId RegionNameWordId(const AddressContext& context, RegionSide side, uint32_t pair) {
-    // The blob may lie at any alignment, so the name is read into an aligned
-    // buffer before the lexicon sees it.
-    char16_t name[kRegionNameCapacity];
-    if (CopyRegionName(*context.db, side, pair, name, kRegionNameCapacity) < 0) {
-        return -1;
+    if (context.regionIndex != nullptr) {
+        const RegionIndex& index = *context.regionIndex;
+        return side == RegionSide::kUpper ? index.upperWord[pair] : index.lowerWord[pair];
     }
-    const WordId word = Lexicon_FindId(context.lexicon, name);
-    // An id the model has no row for must never reach its scorers.
-    return IsModelWord(ModelWordLimit(context.model), word) ? word : -1;
+    return LookUpRegionName(*context.db, side, pair, context.lexicon,
+                            ModelWordLimit(context.model));
 }
 
 int64_t FindLowerNameOfWord(const AddressContext& context, WordId word) {
@@ -145,6 +152,9 @@ int64_t FindLowerNameOfWord(const AddressContext& context, WordId word) {
         ++units;
 
     const AddressDbView& view = *context.db;
+    if (context.regionIndex != nullptr) {
+        return FirstPairOfLowerText(*context.regionIndex, view, text, units);
+    }
     for (uint32_t pair = 0; pair < view.regionPairCount; ++pair) {
         const unsigned char* name = RegionNameStart(view, RegionSide::kLower, pair);
         int32_t i = 0;

@@ -6,14 +6,11 @@
 #include <cstdint>
 
 #include "address/address_context.h"
+#include "address/region_index.h"
 
 namespace vantir {
 
 constexpr int32_t kMaxRegionCandidates = 512;  // room of the intake's candidate list
-
-// A region name is looked up as a word only when it fits here with its 0 unit;
-// no static lexicon word is longer than 256 units.
-constexpr int32_t kRegionNameCapacity = 257;
 
 // Given the head words followed by the trigger (n = 2 or 3), rewrites them in
 // place and returns how many stay (2 or 3), or 0 to reject the start position.

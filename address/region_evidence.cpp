@@ -5,6 +5,7 @@
 #include "address/address_context.h"
 #include "address/evidence_reading.h"
 #include "address/region_completion.h"
+#include "address/region_index.h"
 #include "textutil/byte_order.h"
 
 namespace vantir {
@@ -48,6 +49,48 @@ bool SameName(const unsigned char* first, const unsigned char* second) {
         if (unit != LoadStoredUnitAt(second, i)) return false;
         if (unit == 0) return true;
     }
+}
+
+// Visits the pairs that may match, in table order: with a region index only
+// those of one group (the caller still applies its own test, which every pair
+// of the group passes or which the group narrows), otherwise the whole table.
+struct PairWalk {
+    const PairGroups* groups;  // null: every pair
+    int32_t pair;
+    uint32_t pairCount;
+
+    bool Done() const { return pair < 0 || static_cast<uint32_t>(pair) >= pairCount; }
+    uint32_t Pair() const { return static_cast<uint32_t>(pair); }
+    void Next() { pair = groups != nullptr ? groups->next[pair] : pair + 1; }
+};
+
+PairWalk WholeTable(const AddressDbView& view) {
+    return PairWalk{nullptr, 0, view.regionPairCount};
+}
+
+// Pairs whose lower name is `text` exactly.
+PairWalk LowerNamePairs(const AddressContext& context, const WordText& text) {
+    if (context.regionIndex == nullptr) return WholeTable(*context.db);
+    const RegionIndex& index = *context.regionIndex;
+    return PairWalk{&index.lowerNames,
+                    FirstPairOfLowerText(index, *context.db, text.units, text.length),
+                    context.db->regionPairCount};
+}
+
+// Pairs whose lower name is that of pair `pair`.
+PairWalk SameLowerNamePairs(const AddressContext& context, uint32_t pair) {
+    if (context.regionIndex == nullptr) return WholeTable(*context.db);
+    const RegionIndex& index = *context.regionIndex;
+    return PairWalk{&index.lowerNames, FirstPairOfSameLowerName(index, *context.db, pair),
+                    context.db->regionPairCount};
+}
+
+// Pairs whose upper name resolves to `word`.
+PairWalk UpperWordPairs(const AddressContext& context, WordId word) {
+    if (context.regionIndex == nullptr) return WholeTable(*context.db);
+    const RegionIndex& index = *context.regionIndex;
+    return PairWalk{&index.upperWords, FirstPairOfUpperWord(index, word),
+                    context.db->regionPairCount};
 }
 
 // The model's probability behind a pair score; a forbidden pair gets the
@@ -101,7 +144,8 @@ double RoadOwnership(const AddressContext& context, uint32_t districtPair, WordI
     const unsigned char* name = RegionNameStart(view, RegionSide::kLower, districtPair);
     int32_t owners = 0;
     bool countyOwns = false;
-    for (uint32_t pair = 0; pair < view.regionPairCount; ++pair) {
+    for (PairWalk walk = SameLowerNamePairs(context, districtPair); !walk.Done(); walk.Next()) {
+        const uint32_t pair = walk.Pair();
         if (!SameName(RegionNameStart(view, RegionSide::kLower, pair), name)) continue;
         const WordId upper = RegionNameWordId(context, RegionSide::kUpper, pair);
         if (upper < 0 || !PairPasses(context, upper, road)) continue;
@@ -120,7 +164,8 @@ int32_t WeighCountiesOfDistrict(const AddressContext& context, WordId district, 
     const WordText text = TextOf(context.lexicon, district);
     const AddressDbView& view = *context.db;
     int32_t count = 0;
-    for (uint32_t pair = 0; pair < view.regionPairCount; ++pair) {
+    for (PairWalk walk = LowerNamePairs(context, text); !walk.Done(); walk.Next()) {
+        const uint32_t pair = walk.Pair();
         if (!NameSpells(view, RegionSide::kLower, pair, text)) continue;
         const WordId county = RegionNameWordId(context, RegionSide::kUpper, pair);
         // A county that is no word has no text to complete the address with.
@@ -140,7 +185,8 @@ int32_t WeighDistrictsOfCounty(const AddressContext& context, WordId county, Wor
     const AddressDbView& view = *context.db;
     DistrictCandidate found[kMaxRegionChoices];
     int32_t count = 0;
-    for (uint32_t pair = 0; pair < view.regionPairCount; ++pair) {
+    for (PairWalk walk = UpperWordPairs(context, county); !walk.Done(); walk.Next()) {
+        const uint32_t pair = walk.Pair();
         if (!NameSpells(view, RegionSide::kUpper, pair, text)) continue;
         // Only the word the lexicon gives for the name is the county.
         if (RegionNameWordId(context, RegionSide::kUpper, pair) != county) {

@@ -110,6 +110,7 @@ extern "C" int32_t Vantir_AddRecogResult(FilterSession* session, const WordId* i
 
     WorkArrays work;
     if (!AllocateWorkArrays(&work, count)) return VANTIR_OUT_OF_MEMORY;
+    RefreshRegionIndex(session);
     for (int32_t i = 0; i < count; ++i)
         work.input[i] = ids[i];
     work.input[count] = kEndOfWords;

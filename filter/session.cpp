@@ -14,19 +14,40 @@
 
 using namespace vantir;
 
+namespace {
+
+// Where the region index starts in the session's block, 8-byte aligned.
+size_t RegionIndexOffset() {
+    constexpr size_t kAlignment = 8;
+    return (sizeof(FilterSession) + kAlignment - 1) / kAlignment * kAlignment;
+}
+
+}  // namespace
+
 extern "C" {
 
 FilterSession* Vantir_Init(BigramModel* model, Lexicon* lexicon, const void* addressDb) {
     if (model == nullptr || lexicon == nullptr || addressDb == nullptr) return nullptr;
     if (ValidateAddressDb(addressDb) != 1) return nullptr;
-    auto* session = static_cast<FilterSession*>(HeapAlloc(sizeof(FilterSession)));
+    AddressDbView view;
+    ParseAddressDb(addressDb, &view);
+    // One block: the record, then the region index, whose size follows the
+    // table's pair count. It is filled on the first intake, so creating a
+    // session still reads nothing of the database past its header.
+    const size_t indexAt = RegionIndexOffset();
+    const size_t indexBytes = RegionIndexBytes(view.regionPairCount);
+    auto* session = static_cast<FilterSession*>(HeapAlloc(indexAt + indexBytes));
     if (session == nullptr) return nullptr;
     MemFill(session, 0, static_cast<int32_t>(sizeof(FilterSession)));
     session->lexicon = lexicon;
     session->model = model;
     session->addressDb = addressDb;
     session->resultCount = 0;
-    ParseAddressDb(addressDb, &session->addressView);
+    session->addressView = view;
+    if (indexBytes > 0) {
+        session->regionIndex = PlaceRegionIndex(reinterpret_cast<unsigned char*>(session) + indexAt,
+                                                view.regionPairCount);
+    }
     return session;
 }
 

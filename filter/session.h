@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "address/address_context.h"
+#include "address/region_index.h"
 #include "filter/utterance_evidence.h"
 #include "vantir/types.h"
 #include "vantir/vantir.h"
@@ -38,6 +39,10 @@ struct FilterSession {
     char16_t scratchText[vantir::kScratchTextCapacity];
     vantir::ResultEntry results[vantir::kMaxResults];
     vantir::UtteranceEvidence evidence;  // kept in accurate mode only
+    // In the same block, after this record; null for a table too large to
+    // index, which is then scanned. Resolved on the first intake and again
+    // whenever the lexicon was edited or the model's word count changed.
+    vantir::RegionIndex* regionIndex;
 };
 
 namespace vantir {
@@ -50,7 +55,22 @@ inline AddressContext AddressContextOf(const FilterSession* session) {
     if ((session->options & VANTIR_OPTION_SHARED_MODEL) != 0) {
         context.sharedStrictScorer = StrictPairScorer(session->model);
     }
+    // An index resolved against another state of the lexicon or model is left
+    // out: the table is then scanned, as it would be without one.
+    if (session->regionIndex != nullptr &&
+        RegionIndexIsCurrent(*session->regionIndex, session->lexicon, session->model)) {
+        context.regionIndex = session->regionIndex;
+    }
     return context;
+}
+
+// Resolves the region index again when the lexicon or the model changed since.
+inline void RefreshRegionIndex(FilterSession* session) {
+    if (session->regionIndex != nullptr &&
+        !RegionIndexIsCurrent(*session->regionIndex, session->lexicon, session->model)) {
+        ResolveRegionIndex(session->regionIndex, session->addressView, session->lexicon,
+                           session->model);
+    }
 }
 
 // The result table. Rank classes: smaller ones are listed first.

@@ -131,6 +131,7 @@ extern "C" {
 
 int32_t Lexicon_AddWords(Lexicon* lexicon, char16_t* wordList) {
     if (lexicon == nullptr) return VANTIR_NULL_OBJECT;
+    NoteLexiconEdit(lexicon);
     MemPool* pool = lexicon->pool;
     int32_t count = CapToAddedCapacity(SplitWordList(wordList), lexicon->addedCapacity);
     int32_t* words = nullptr;
@@ -222,6 +223,7 @@ extern "C" {
 
 int32_t Lexicon_RemoveWords(Lexicon* lexicon, char16_t* wordList) {
     if (lexicon == nullptr) return VANTIR_NULL_OBJECT;
+    NoteLexiconEdit(lexicon);
     if (!HasAddedBuffers(lexicon)) return 0;
     MemPool* pool = lexicon->pool;
     int32_t count = CapToAddedCapacity(SplitWordList(wordList), lexicon->addedCapacity);
@@ -254,6 +256,7 @@ int32_t Lexicon_Renumber(Lexicon* lexicon, int32_t* map) {
     if (lexicon == nullptr) return VANTIR_NULL_OBJECT;
     const int32_t span = lexicon->nextId - lexicon->staticCount;
     if (map == nullptr) return span;
+    NoteLexiconEdit(lexicon);
     for (int32_t i = 0; i < span; i++)
         map[i] = kNoNewId;
     // Entries are in id order, so new ids keep their relative order and

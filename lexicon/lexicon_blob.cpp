@@ -111,6 +111,7 @@ int32_t UseStaticPart(Lexicon* lexicon, const unsigned char* blob, int32_t wordC
 }
 
 void ClearStaticPart(Lexicon* lexicon) {
+    NoteLexiconEdit(lexicon);  // also every attach and build, which clear first
     ObjectFree(lexicon->pool, lexicon->hostChars);
     lexicon->hostChars = nullptr;
     lexicon->staticCount = 0;

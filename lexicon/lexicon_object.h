@@ -42,10 +42,18 @@ struct Lexicon {
     void* ownBlob;                     // blob built by this lexicon, or null
     MemPool* pool;                     // not owned; null means the heap
     uint32_t userValue;
+    // Counts the calls that may change which text gives which id (attach,
+    // build, add, remove, renumber), so that a reader caching ids learns when
+    // they may be stale. Sits in what was padding: the record keeps its size.
+    uint32_t editCount;
     void* block;  // the allocation holding this record (it may start a few bytes earlier)
 };
 
 namespace vantir {
+
+inline void NoteLexiconEdit(Lexicon* lexicon) {
+    ++lexicon->editCount;  // wraps; readers compare for equality only
+}
 
 inline bool HasAddedBuffers(const Lexicon* lexicon) {
     return lexicon->addedChars != nullptr;

@@ -15,7 +15,12 @@ extern "C" {
 /* Binds a model, a lexicon and an "ADDR" address database, all borrowed; they
    must outlive the session. A session is used by one thread at a time. Only
    the database header is checked here: hosts that load bytes from untrusted
-   storage call Vantir_VerifyBlob first. */
+   storage call Vantir_VerifyBlob first.
+   The session is one heap block: about 50 KB, plus an index of the database's
+   region pairs of 32 to 48 bytes per pair (tables of more than 2^20 pairs are
+   not indexed), so its size depends on the table. The index is filled by the
+   first Vantir_AddRecogResult and filled again after the lexicon was edited or
+   the model got another blob; results never depend on it. */
 VANTIR_API FilterSession* Vantir_Init(BigramModel* model, Lexicon* lexicon, const void* addressDb);
 VANTIR_API void Vantir_Release(FilterSession* session);
 VANTIR_API int32_t Vantir_Reset(FilterSession* session);
