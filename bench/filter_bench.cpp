@@ -420,7 +420,7 @@ void RegisterFilterBenchmarks(const BenchOptions& options) {
         RegisterHypothesisLength(options, samplePairs, size, texts, "listing", Selection::kListing);
     }
     const std::vector<std::vector<WordTexts>> lists = TenBest(utterances);
-    for (int64_t pairs : SizesFor(options, {samplePairs, 100, 1000, 10000}))
+    for (int64_t pairs : SizesFor(options, {samplePairs, 100, 1000, 10000, 50000}))
         RegisterUtterances(options, pairs, pairs == samplePairs ? "sample" : "scaled", lists);
 }
 

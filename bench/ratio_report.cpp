@@ -34,6 +34,7 @@ constexpr RatioTarget kTimeTargets[] = {
     {"text.utf8_to_wide", "cjk", "icu", 0, 1.0},
     {"text.wide_to_utf8", "cjk", "icu", 0, 1.0},
     {"filter.add_recog_result", "all", "floor", 10, 3.0},
+    {"filter.add_recog_result", "listing", "floor", 10, 3.0},
     // Accurate mode's 10-best utterance against the same in the default mode.
     {"filter.utterance_10best", "accurate", "default", 0, 2.0},
     {"text.segment", "sample", "floor", 0, 25.0},
@@ -45,6 +46,20 @@ constexpr RatioTarget kTimeTargets[] = {
 constexpr RatioTarget kMemoryTargets[] = {
     {"lexicon.find_id", nullptr, "unordered_map", 0, 0.25},
     {"bigram.pair_score", nullptr, "unordered_map", 0, 0.2},
+};
+
+// How our time may grow with the size within one row and case: ours at `size`
+// ÷ ours at `baseSize`, both from the same run.
+struct GrowthTarget {
+    const char* row;
+    const char* variant;
+    int64_t baseSize;
+    int64_t size;
+    double limit;
+};
+
+constexpr GrowthTarget kGrowthTargets[] = {
+    {"filter.utterance_10best", "scaled", 100, 10000, 1.5},
 };
 
 // An absolute limit on our time per operation, in nanoseconds; a size of 0
@@ -157,6 +172,40 @@ std::string LoadAverage() {
     return one + " " + five + " " + fifteen;
 }
 
+// Every size of a row and case that has a growth target, against its base size.
+void PrintGrowth(std::map<std::string, Figures>& figures, const std::vector<std::string>& order) {
+    std::printf("\n## Growth with size: ours ÷ ours at the base size, same run\n\n");
+    std::printf("| row | case | size | ours | base size | base time | ratio | target |\n");
+    std::printf("|---|---|---:|---:|---:|---:|---:|---|\n");
+    for (const GrowthTarget& target : kGrowthTargets) {
+        const Figures* base = nullptr;
+        for (const std::string& name : order) {
+            const Figures& f = figures[name];
+            if (f.name.row == target.row && f.name.variant == target.variant &&
+                f.name.impl == kOurs && f.name.size == target.baseSize && !f.failed) {
+                base = &f;
+            }
+        }
+        if (base == nullptr) continue;
+        const double baseTime = base->TimePerOperation();
+        for (const std::string& name : order) {
+            const Figures& f = figures[name];
+            if (f.name.row != target.row || f.name.variant != target.variant ||
+                f.name.impl != kOurs || f.failed) {
+                continue;
+            }
+            const double time = f.TimePerOperation();
+            const double ratio = time / baseTime;
+            std::printf(
+                "| %s | %s | %lld | %s | %lld | %s | %s | %s |\n", f.name.row.c_str(),
+                f.name.variant.c_str(), static_cast<long long>(f.name.size), Time(time).c_str(),
+                static_cast<long long>(target.baseSize), Time(baseTime).c_str(),
+                Number(ratio, "%.2f").c_str(),
+                f.name.size == target.size ? Verdict(ratio, target.limit, "≤").c_str() : "");
+        }
+    }
+}
+
 }  // namespace
 
 bool RatioReporter::ReportContext(const Context& context) {
@@ -266,6 +315,8 @@ void RatioReporter::Finalize() {
             }
         }
     }
+
+    PrintGrowth(figures, order);
 
     std::printf("\n## Memory, bytes per item (word, pair); ratio = ours ÷ peer\n\n");
     std::printf("| row | size | ours | peer | peer bytes | ratio | target |\n");
