@@ -48,10 +48,12 @@ class ScratchDir {
     std::filesystem::path path_;
 };
 
-// Exit codes of the command line.
-constexpr int kExitSuccess = 0;
-constexpr int kExitFailure = 1;
-constexpr int kExitUsage = 2;
+// Exit codes of the command line, named where the tool names them; the
+// numbers are what scripts rely on.
+using tools::kExitFailure;
+using tools::kExitSuccess;
+using tools::kExitUsage;
+static_assert(kExitSuccess == 0 && kExitFailure == 1 && kExitUsage == 2);
 
 // The made-up harbour data set's sources.
 inline const std::filesystem::path kHarbourData =
