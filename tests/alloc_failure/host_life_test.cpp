@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "bigram/extra_pairs.h"
 #include "mempool/heap.h"
 #include "mempool/pool_check.h"
 #include "support/fake_heap.h"
@@ -18,7 +19,6 @@
 namespace vantir::testing {
 namespace {
 
-constexpr int32_t kExtraTableBytes = 99332;
 constexpr int32_t kModelWords = 30;
 constexpr int32_t kModelPairs = 64;
 
@@ -67,10 +67,10 @@ void FillModel(BigramModel* model, LifeOutcome* outcome) {
     int32_t scores[] = {0, -1, -2, -3, -4};
     EXPECT_EQ(BigramModel_SetBigramScores(model, first, second, scores, 5), 5);
     const std::vector<uint8_t> alt(kModelWords + 1, 1);
-    const std::vector<uint8_t> extra(kExtraTableBytes, 0);
+    const std::vector<uint8_t> extra(kExtraPairTableBytes, 0);
     for (int round = 0; round < 2; round++) {  // giving and replacing
         Answered(BigramModel_SetExtraTables(model, alt.data(), kModelWords + 1, extra.data(),
-                                            kExtraTableBytes),
+                                            kExtraPairTableBytes),
                  0, outcome);
     }
 }

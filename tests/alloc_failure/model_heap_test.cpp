@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "bigram/extra_pairs.h"
 #include "support/fake_heap.h"
 #include "support/sample_blobs.h"
 #include "textutil/byte_order.h"
@@ -13,13 +14,12 @@
 namespace vantir::testing {
 namespace {
 
-constexpr int32_t kExtraTableBytes = 99332;
 constexpr int32_t kWords = 4;
 
 // An extra pair table whose only entry gives the pair (0, 1) the score `score`;
 // every other entry names the pair (-7, -7), which no test scores.
 std::vector<uint8_t> ExtraTable(int16_t score) {
-    std::vector<uint8_t> table(kExtraTableBytes, 0);
+    std::vector<uint8_t> table(kExtraPairTableBytes, 0);
     for (int32_t entry = 0; entry < 8192; entry++) {
         uint8_t* at = table.data() + 1028 + 12 * entry;
         const int32_t none = -7;
@@ -42,7 +42,7 @@ int32_t GiveTables(BigramModel* model, int16_t score) {
     const std::vector<uint8_t> alt(kWords + 1, 9);
     const std::vector<uint8_t> extra = ExtraTable(score);
     return BigramModel_SetExtraTables(model, alt.data(), kWords + 1, extra.data(),
-                                      kExtraTableBytes);
+                                      kExtraPairTableBytes);
 }
 
 int32_t StrictScore(BigramModel* model, WordId first, WordId second) {

@@ -4,13 +4,12 @@
 
 #include <vector>
 
+#include "bigram/extra_pairs.h"
 #include "bigram/scorers.h"
 #include "vantir/bigram.h"
 
 namespace vantir {
 namespace {
-
-constexpr int32_t kExtraTableBytes = 99332;
 
 TEST(SetBigramScoresArguments, MissingArraysAreRefusedBeforeAnyChange) {
     BigramModel* model = BigramModel_Create(nullptr);
@@ -30,8 +29,9 @@ TEST(AlternativeUnigrams, ScorerReadsTheGivenTableFromWordMinusOne) {
     BigramModel* model = BigramModel_Create(nullptr);
     ASSERT_NE(BigramModel_NewBlob(model, 3, 4, nullptr), nullptr);
     const std::vector<uint8_t> alt = {7, 0, 200, 255};  // words -1, 0, 1, 2
-    const std::vector<uint8_t> extra(kExtraTableBytes, 0);
-    ASSERT_EQ(BigramModel_SetExtraTables(model, alt.data(), 4, extra.data(), kExtraTableBytes), 0);
+    const std::vector<uint8_t> extra(kExtraPairTableBytes, 0);
+    ASSERT_EQ(BigramModel_SetExtraTables(model, alt.data(), 4, extra.data(), kExtraPairTableBytes),
+              0);
     EXPECT_EQ(ScoreUnigramAlt(model, -1), -7);
     EXPECT_EQ(ScoreUnigramAlt(model, 0), 0);
     EXPECT_EQ(ScoreUnigramAlt(model, 1), -200);

@@ -114,15 +114,25 @@ TEST(SetExtraTables, ResultCodes) {
     std::vector<uint8_t> alt(4, 1);
     ExtraTable extra;
     const void* table = extra.bytes.data();
-    EXPECT_EQ(BigramModel_SetExtraTables(nullptr, alt.data(), 4, table, 99332), -5);
+    EXPECT_EQ(
+        BigramModel_SetExtraTables(nullptr, alt.data(), 4, table, vantir::kExtraPairTableBytes),
+        -5);
     BigramModel* empty = BigramModel_Create(nullptr);
-    EXPECT_EQ(BigramModel_SetExtraTables(empty, alt.data(), 4, table, 99332), -4);
+    EXPECT_EQ(BigramModel_SetExtraTables(empty, alt.data(), 4, table, vantir::kExtraPairTableBytes),
+              -4);
     BigramModel_Destroy(empty);
-    EXPECT_EQ(BigramModel_SetExtraTables(own.model, nullptr, 4, table, 99332), -4);
-    EXPECT_EQ(BigramModel_SetExtraTables(own.model, alt.data(), 4, nullptr, 99332), -4);
-    EXPECT_EQ(BigramModel_SetExtraTables(own.model, alt.data(), 3, table, 99332), -41);
+    EXPECT_EQ(
+        BigramModel_SetExtraTables(own.model, nullptr, 4, table, vantir::kExtraPairTableBytes), -4);
+    EXPECT_EQ(
+        BigramModel_SetExtraTables(own.model, alt.data(), 4, nullptr, vantir::kExtraPairTableBytes),
+        -4);
+    EXPECT_EQ(
+        BigramModel_SetExtraTables(own.model, alt.data(), 3, table, vantir::kExtraPairTableBytes),
+        -41);
     EXPECT_EQ(BigramModel_SetExtraTables(own.model, alt.data(), 4, table, 99331), -41);
-    EXPECT_EQ(BigramModel_SetExtraTables(own.model, alt.data(), 4, table, 99332), 0);
+    EXPECT_EQ(
+        BigramModel_SetExtraTables(own.model, alt.data(), 4, table, vantir::kExtraPairTableBytes),
+        0);
     alt[2] = 90;  // the model holds its own copy
     BigramModel_SetBackoffMode(own.model);
     EXPECT_EQ(BigramModel_PairScore(own.model, 0, 1), -1);

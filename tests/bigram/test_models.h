@@ -98,10 +98,10 @@ struct ExtraTable {
     }
     void SetEntry(int32_t entry, int32_t a, int32_t b, int16_t part1, int16_t part2) {
         uint8_t* at = bytes.data() + vantir::kExtraLeadingBytes + entry * vantir::kExtraEntryBytes;
-        vantir::StoreI32(at, a);
-        vantir::StoreI32(at + 4, b);
-        vantir::StoreU16(at + 8, static_cast<uint16_t>(part1));
-        vantir::StoreU16(at + 10, static_cast<uint16_t>(part2));
+        vantir::StoreI32(at + vantir::kExtraFirstWordField, a);
+        vantir::StoreI32(at + vantir::kExtraSecondWordField, b);
+        vantir::StoreU16(at + vantir::kExtraScorePart1Field, static_cast<uint16_t>(part1));
+        vantir::StoreU16(at + vantir::kExtraScorePart2Field, static_cast<uint16_t>(part2));
     }
     // Puts the pair into the next empty entry of its bucket.
     void Add(int32_t a, int32_t b, int16_t part1, int16_t part2 = 0) {

@@ -8,6 +8,7 @@
 
 #include "address/address_db.h"
 #include "bigram/blob_layout.h"
+#include "bigram/extra_pairs.h"
 #include "filter/session.h"
 #include "lexicon/blob_layout.h"
 #include "support/exact_buffer.h"
@@ -140,6 +141,12 @@ TEST(BlobLayout, NamedOffsetsAreTheDocumentedOnes) {
     EXPECT_EQ(kFixedBlobBytes, 126);
     EXPECT_EQ(kBytesPerWord, 6);
     EXPECT_EQ(kBytesPerPair, 5);
+    // The optional extra pair table a host stores: 12-byte entries of two word
+    // ids and two score parts.
+    EXPECT_EQ(kExtraPairTableBytes, 99332);
+    EXPECT_EQ(kExtraSecondWordField, 4);
+    EXPECT_EQ(kExtraScorePart1Field, 8);
+    EXPECT_EQ(kExtraScorePart2Field, 10);
 
     EXPECT_EQ(kWpbWordCountAt, 64);
     EXPECT_EQ(kWpbMaxLengthAt, 68);
