@@ -18,7 +18,7 @@ struct BuildOptions {
     std::string regions;
     std::string arpa;
     std::string corpus;
-    std::string roads;
+    std::vector<std::string> roads;
     ModelOptions model;
 };
 
@@ -32,7 +32,7 @@ int RunBuild(const BuildOptions& options, CliContext& context) {
     given.regions = options.regions;
     if (!options.arpa.empty()) given.arpa = options.arpa;
     if (!options.corpus.empty()) given.corpus = options.corpus;
-    if (!options.roads.empty()) given.roads = options.roads;
+    given.roads.assign(options.roads.begin(), options.roads.end());
     const BuildInputs inputs = ResolveBuildInputs(options.sourceDir, given);
     Diagnostics diagnostics = context.MakeDiagnostics();
     Progress progress = context.MakeProgress();
@@ -72,8 +72,9 @@ void AddBuildCommand(CLI::App& app, CliContext& context) {
         "build", "Compile UTF-8 sources into lexicon.wpb, model.lmb and address.addr");
     command->footer(
         "SRC_DIR holds vocabulary.tsv (a word, then its tags as numbers or role names),\n"
-        "regions.tsv (upper and lower region name a line), optionally roads.tsv (county,\n"
-        "district, road, sections as '1,2' or '-'), and optionally model.arpa (an ARPA\n"
+        "regions.tsv (upper and lower region name a line), optionally road tables\n"
+        "(county, district, road, sections as '1,2' or '-'): every roads*.tsv, such as\n"
+        "roads.tsv and roads-more.tsv, in name order; and optionally model.arpa (an ARPA\n"
         "bigram model) or corpus.txt (tokenised addresses, a line each, trained with\n"
         "Witten-Bell smoothing; without either every word is equally likely).\n"
         "Every word pair the address grammar tests is generated from the region pairs,\n"
@@ -100,7 +101,9 @@ void AddBuildCommand(CLI::App& app, CliContext& context) {
     command->add_option("--corpus", options->corpus, "Train the model on this corpus")
         ->check(CLI::ExistingFile)
         ->excludes(arpa);
-    command->add_option("--roads", options->roads, "Road table instead of SRC_DIR/roads.tsv")
+    command
+        ->add_option("--roads", options->roads,
+                     "Road table instead of SRC_DIR/roads*.tsv (repeat for several)")
         ->check(CLI::ExistingFile);
     command
         ->add_option("--added-capacity", options->model.addedCapacity,

@@ -2,6 +2,8 @@
 // The model comes from an ARPA file or is trained from the corpus.
 #include "tools/data_build.h"
 
+#include <algorithm>
+
 #include "address/compose_text.h"
 #include "filter/session.h"
 #include "tools/arpa_model.h"
@@ -93,6 +95,21 @@ ArpaModel ModelSource(const BuildInputs& inputs, const Vocabulary& vocabulary,
     return TrainWittenBell(sentences, vocabulary, progress);
 }
 
+// The road tables of a source directory, in name order.
+std::vector<std::filesystem::path> RoadTablesIn(const std::filesystem::path& sourceDir) {
+    std::vector<std::filesystem::path> tables;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(sourceDir, error)) {
+        const std::string name = entry.path().filename().string();
+        if (entry.is_regular_file() && name.starts_with(kRoadsPrefix) &&
+            name.ends_with(kRoadsSuffix)) {
+            tables.push_back(entry.path());
+        }
+    }
+    std::sort(tables.begin(), tables.end());
+    return tables;
+}
+
 }  // namespace
 
 BuildInputs ResolveBuildInputs(const std::filesystem::path& sourceDir, BuildInputs given) {
@@ -113,9 +130,7 @@ BuildInputs ResolveBuildInputs(const std::filesystem::path& sourceDir, BuildInpu
         if (haveArpa) given.arpa = arpa;
         if (haveCorpus) given.corpus = corpus;
     }
-    if (!given.roads && std::filesystem::exists(sourceDir / kRoadsName)) {
-        given.roads = sourceDir / kRoadsName;
-    }
+    if (given.roads.empty()) given.roads = RoadTablesIn(sourceDir);
     return given;
 }
 
@@ -130,11 +145,11 @@ BuiltData BuildData(const BuildInputs& inputs, const ModelOptions& options,
         ParseRegions(ReadSourceLines(inputs.regions), regionsFile, diagnostics);
     CheckRegionsAgainstVocabulary(regions, vocabulary, diagnostics);
 
-    std::optional<RoadTable> roads;
-    if (inputs.roads)
-        roads = ParseRoads(ReadSourceLines(*inputs.roads), DisplayName(*inputs.roads));
+    std::vector<RoadTable> roads;
+    for (const std::filesystem::path& path : inputs.roads)
+        roads.push_back(ParseRoads(ReadSourceLines(path), DisplayName(path)));
     const std::vector<GrammarPair> grammarPairs =
-        GenerateGrammarPairs(vocabulary, regions, roads ? &*roads : nullptr, diagnostics);
+        GenerateGrammarPairs(vocabulary, regions, roads, diagnostics);
 
     std::string modelFile;
     ArpaModel arpa = ModelSource(inputs, vocabulary, diagnostics, progress, modelFile);

@@ -19,7 +19,11 @@ constexpr const char* kVocabularyName = "vocabulary.tsv";
 constexpr const char* kRegionsName = "regions.tsv";
 constexpr const char* kArpaName = "model.arpa";
 constexpr const char* kCorpusName = "corpus.txt";
+// Road tables: every file of the source directory whose name starts with
+// kRoadsPrefix and ends with kRoadsSuffix (roads.tsv, roads-more.tsv, ...).
 constexpr const char* kRoadsName = "roads.tsv";
+constexpr const char* kRoadsPrefix = "roads";
+constexpr const char* kRoadsSuffix = ".tsv";
 constexpr const char* kLexiconBlobName = "lexicon.wpb";
 constexpr const char* kModelBlobName = "model.lmb";
 constexpr const char* kAddressBlobName = "address.addr";
@@ -29,12 +33,13 @@ struct BuildInputs {
     std::filesystem::path regions;
     std::optional<std::filesystem::path> arpa;  // at most one of arpa and corpus
     std::optional<std::filesystem::path> corpus;
-    std::optional<std::filesystem::path> roads;  // county, district, road, sections
+    std::vector<std::filesystem::path> roads;  // tables of county, district, road, sections
 };
 
 // Fills the inputs from a source directory; paths already set are kept. The
 // model source is model.arpa or corpus.txt, whichever exists (both: an error;
-// neither: a uniform model). roads.tsv is read when it exists.
+// neither: a uniform model). Without given road tables, every roads*.tsv of
+// the directory is read, in name order.
 BuildInputs ResolveBuildInputs(const std::filesystem::path& sourceDir, BuildInputs given);
 
 struct BuiltData {

@@ -101,12 +101,14 @@ void AddRoadPairs(const Vocabulary& vocabulary, const RegionSource& regions, con
 }  // namespace
 
 std::vector<GrammarPair> GenerateGrammarPairs(const Vocabulary& vocabulary,
-                                              const RegionSource& regions, const RoadTable* roads,
+                                              const RegionSource& regions,
+                                              const std::vector<RoadTable>& roads,
                                               Diagnostics& diagnostics) {
     PairList pairs;
     for (const RegionSourcePair& pair : regions.pairs)
         pairs.Add(pair.upper, pair.lower, "upper -> lower region");
-    if (roads != nullptr) AddRoadPairs(vocabulary, regions, *roads, diagnostics, pairs);
+    for (const RoadTable& table : roads)
+        AddRoadPairs(vocabulary, regions, table, diagnostics, pairs);
     pairs.AddAll(WordsTagged(vocabulary, {kTagFirstPrefix, kTagSecondPrefix}),
                  WordsTagged(vocabulary, {kTagThirdLead, kTagThirdKey}), "number -> key");
     pairs.AddAll(WordsTagged(vocabulary, {kTagHeadOpener}),

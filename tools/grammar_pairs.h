@@ -1,5 +1,5 @@
 // The word pairs the address grammar tests, generated from the vocabulary's
-// tags, the region pairs and the road table, and merged into a model.
+// tags, the region pairs and the road tables, and merged into a model.
 #ifndef VANTIR_TOOLS_GRAMMAR_PAIRS_H
 #define VANTIR_TOOLS_GRAMMAR_PAIRS_H
 
@@ -23,7 +23,7 @@ struct GrammarPair {
 
 // Every pair a well-formed address of the data needs to pass the grammar:
 //   upper -> lower region       each region pair (head; completion)
-//   lower region -> road        each road row (completion)
+//   lower region -> road        each road row of every table (completion)
 //   upper region -> road        each road row (completion when the lower one is left out)
 //   road -> section word        each section of a road, in any district (first segment)
 //   number word -> key          every first-prefix or second-prefix word before every
@@ -35,7 +35,8 @@ struct GrammarPair {
 // warns about a road without the completion-trigger tag and about a road row
 // whose county and district form no region pair.
 std::vector<GrammarPair> GenerateGrammarPairs(const Vocabulary& vocabulary,
-                                              const RegionSource& regions, const RoadTable* roads,
+                                              const RegionSource& regions,
+                                              const std::vector<RoadTable>& roads,
                                               Diagnostics& diagnostics);
 
 // A model for data without a corpus or ARPA file: every word (and </s>) equally

@@ -65,8 +65,8 @@ class SmallTables : public ::testing::Test {
     }
 
     std::vector<GrammarPair> Generate(const std::string& roads) {
-        const RoadTable table = ParseRoads(Lines(roads), "roads.tsv");
-        return GenerateGrammarPairs(vocabulary, regions, &table, diagnostics);
+        return GenerateGrammarPairs(vocabulary, regions, {ParseRoads(Lines(roads), "roads.tsv")},
+                                    diagnostics);
     }
 };
 
@@ -189,6 +189,37 @@ TEST(Coverage, GapsAreCountedByBuildAndNamedByInspect) {
     EXPECT_TRUE(Contains(inspect.out, "\n  光明路\n")) << inspect.out;
     EXPECT_TRUE(Contains(inspect.out, "3 section words after no road")) << inspect.out;
     EXPECT_FALSE(Contains(inspect.out, "\n  文昌路\n")) << inspect.out;
+}
+
+// Every roads*.tsv of the source folder is a road table; files named otherwise
+// are not read, and --roads (repeatable) replaces the folder's tables.
+TEST(Coverage, EveryRoadTableOfTheFolderIsRead) {
+    ScratchDir dir;
+    CopySources(dir / "src", false);
+    WriteFile(dir / "src" / "roads.tsv", "雲港市 東岸區 文昌路 -\n");
+    WriteFile(dir / "src" / "roads-more.tsv", ReadFile(kHarbourData / "roads.tsv"));
+    // A row that would stop the build, in files that are no road tables.
+    for (const char* name : {"roads.txt", "old-roads.tsv"})
+        WriteFile(dir / "src" / name, "雲港市 東岸區 無名路 -\n");
+    const CliRun build = RunCli({"build", (dir / "src").string(), "-o", (dir / "out").string()});
+    ASSERT_EQ(build.status, 0) << build.err;
+    EXPECT_FALSE(Contains(build.out, "roads in no district")) << build.out;
+    const CliRun eval = RunCli({"eval", "--data", (dir / "out").string(), "--nbest",
+                                (kHarbourData / "nbest.txt").string(), "--ref",
+                                (kHarbourData / "ref.txt").string()});
+    ASSERT_EQ(eval.status, 0) << eval.err;
+    EXPECT_GE(AnyRankPercent(eval.out), 95.0) << eval.out;
+
+    const CliRun given = RunCli({"build", (dir / "src").string(), "-o", (dir / "given").string(),
+                                 "--roads", (dir / "src" / "roads.tsv").string()});
+    ASSERT_EQ(given.status, 0) << given.err;
+    EXPECT_TRUE(Contains(given.out, "5 roads in no district")) << given.out;
+    const CliRun both = RunCli({"build", (dir / "src").string(), "-o", (dir / "both").string(),
+                                "--roads", (dir / "src" / "roads.tsv").string(), "--roads",
+                                (dir / "src" / "old-roads.tsv").string()});
+    EXPECT_EQ(both.status, 1);
+    EXPECT_TRUE(Contains(both.err, "old-roads.tsv:1: road '無名路' is not in the vocabulary"))
+        << both.err;
 }
 
 TEST(Coverage, AWarningIsCountedInTheSingular) {
