@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "lexicon/lexicon_object.h"
+#include "lexicon/lookup_index.h"
 #include "lexicon/word_lookup.h"
 #include "lexicon/word_order.h"
 #include "mempool/object_memory.h"
@@ -148,6 +149,7 @@ int32_t Lexicon_AddWords(Lexicon* lexicon, char16_t* wordList) {
         result = MergeAdded(lexicon, wordList, words, count);
     }
     ObjectFree(pool, words);
+    RefreshAddedIndex(lexicon);
     return result;
 }
 
@@ -232,6 +234,7 @@ int32_t Lexicon_RemoveWords(Lexicon* lexicon, char16_t* wordList) {
     if (words == nullptr) return VANTIR_OUT_OF_MEMORY;
     const int32_t removed = RemoveAdded(lexicon, wordList, words, count);
     ObjectFree(pool, words);
+    RefreshAddedIndex(lexicon);
     return removed;
 }
 

@@ -6,6 +6,7 @@
 
 #include "lexicon/blob_layout.h"
 #include "lexicon/lexicon_object.h"
+#include "lexicon/lookup_index.h"
 #include "lexicon/word_order.h"
 #include "mempool/object_memory.h"
 #include "textutil/blob_header.h"
@@ -112,6 +113,7 @@ int32_t UseStaticPart(Lexicon* lexicon, const unsigned char* blob, int32_t wordC
 
 void ClearStaticPart(Lexicon* lexicon) {
     NoteLexiconEdit(lexicon);  // also every attach and build, which clear first
+    DropLookupIndex(lexicon);  // built over the words that leave now
     ObjectFree(lexicon->pool, lexicon->hostChars);
     lexicon->hostChars = nullptr;
     lexicon->staticCount = 0;

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 
+#include "lexicon/lookup_index.h"
 #include "mempool/object_memory.h"
 #include "vantir/lexicon.h"
 
@@ -73,6 +74,7 @@ Lexicon* Lexicon_Create(MemPool* pool, int32_t addedCapacity, int32_t addedCharC
 int32_t Lexicon_Destroy(Lexicon* lexicon) {
     if (lexicon == nullptr) return VANTIR_NULL_OBJECT;
     MemPool* pool = lexicon->pool;
+    DropLookupIndex(lexicon);
     ObjectFree(pool, lexicon->hostChars);
     ObjectFree(pool, lexicon->ownBlob);
     ObjectFree(pool, lexicon->addedSorted);

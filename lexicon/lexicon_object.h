@@ -46,7 +46,8 @@ struct Lexicon {
     // build, add, remove, renumber), so that a reader caching ids learns when
     // they may be stale. Sits in what was padding: the record keeps its size.
     uint32_t editCount;
-    void* block;  // the allocation holding this record (it may start a few bytes earlier)
+    uint32_t* lookupIndex;  // owned; the optional look-up index, or null
+    void* block;            // the allocation holding this record (it may start a few bytes earlier)
 };
 
 namespace vantir {

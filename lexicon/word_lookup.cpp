@@ -7,6 +7,7 @@
 #include "lexicon/blob_layout.h"
 #include "lexicon/folded_search.h"
 #include "lexicon/lexicon_object.h"
+#include "lexicon/lookup_index.h"
 #include "lexicon/word_order.h"
 #include "textutil/text_units.h"
 #include "vantir/lexicon.h"
@@ -217,6 +218,7 @@ WordId Lexicon_FindId(const Lexicon* lexicon, const char16_t* text) {
 WordId Lexicon_FindIdN(const Lexicon* lexicon, const char16_t* text, int32_t n) {
     if (lexicon == nullptr) return VANTIR_NULL_OBJECT;
     if (text == nullptr || n <= 0) return VANTIR_NOT_FOUND;
+    if (lexicon->lookupIndex != nullptr) return FindIdThroughIndex(lexicon, text, n);
     WordId id = FindStatic(lexicon, text, n, CompareWordExact);
     if (id >= 0) return id;
     id = FindAdded(lexicon, text, n, CompareWordExact);

@@ -250,7 +250,10 @@ std::u16string JoinLines(const std::vector<std::u16string>& words) {
     return text;
 }
 
-void ExpectSameAsModel(const Lexicon* lexicon, const AddedModel& model, std::mt19937& random) {
+// `twin`, when given, holds the same words without the look-up index and must
+// give every query the same id.
+void ExpectSameAsModel(const Lexicon* lexicon, const AddedModel& model, std::mt19937& random,
+                       const Lexicon* twin = nullptr) {
     ASSERT_EQ(Lexicon_GetAddedIdSpan(lexicon), model.nextId - model.staticCount);
     std::u16string exported;
     for (const auto& entry : model.added) {
@@ -265,6 +268,9 @@ void ExpectSameAsModel(const Lexicon* lexicon, const AddedModel& model, std::mt1
         const std::u16string query = RandomWord(random);
         std::set<WordId> expected;
         WordId exact = Find(lexicon, query);
+        if (twin != nullptr) {
+            EXPECT_EQ(exact, Find(twin, query)) << "query of " << query.size();
+        }
         if (model.statics.count(query) == 0 && !model.Holds(query)) {
             for (const std::u16string& word : model.statics) {
                 if (Folded(word) == Folded(query)) expected.insert(Find(lexicon, word));
@@ -280,7 +286,11 @@ void ExpectSameAsModel(const Lexicon* lexicon, const AddedModel& model, std::mt1
     }
 }
 
-TEST(AddedWords, RandomOperationsMatchAModel) {
+// Run with (true) and without the look-up index; with it, a twin lexicon
+// without one takes the same edits and must answer alike.
+class AddedWordsRandom : public ::testing::TestWithParam<bool> {};
+
+TEST_P(AddedWordsRandom, RandomOperationsMatchAModel) {
     std::mt19937 random(20240611);
     for (int round = 0; round < 6; round++) {
         AddedModel model;
@@ -291,6 +301,11 @@ TEST(AddedWords, RandomOperationsMatchAModel) {
             statics.push_back(RandomWord(random));
         LexiconPtr lexicon = BuiltLexicon(JoinLines(statics), model.capacity, model.charCapacity);
         ASSERT_NE(lexicon, nullptr);
+        LexiconPtr twin;
+        if (GetParam()) {
+            ASSERT_EQ(Lexicon_BuildLookupIndex(lexicon.get()), 0);
+            twin = BuiltLexicon(JoinLines(statics), model.capacity, model.charCapacity);
+        }
         model.statics.insert(statics.begin(), statics.end());
         model.staticCount = static_cast<int32_t>(model.statics.size());
         model.nextId = model.staticCount;
@@ -303,10 +318,17 @@ TEST(AddedWords, RandomOperationsMatchAModel) {
                 list.push_back(RandomWord(random));
             const unsigned action = random() % 5;
             if (action < 3) {
+                if (twin) Add(twin.get(), JoinLines(list));
                 ASSERT_EQ(Add(lexicon.get(), JoinLines(list)), model.Add(list));
             } else if (action == 3) {
+                if (twin) Remove(twin.get(), JoinLines(list));
                 ASSERT_EQ(Remove(lexicon.get(), JoinLines(list)), model.Remove(list));
             } else {
+                if (twin) {
+                    std::vector<int32_t> twinMap(
+                        static_cast<size_t>(Lexicon_GetAddedIdSpan(twin.get())) + 1);
+                    Lexicon_Renumber(twin.get(), twinMap.data());
+                }
                 std::vector<int32_t> map(
                     static_cast<size_t>(Lexicon_GetAddedIdSpan(lexicon.get())) + 1, 77);
                 ASSERT_EQ(Lexicon_Renumber(lexicon.get(), map.data()),
@@ -315,11 +337,16 @@ TEST(AddedWords, RandomOperationsMatchAModel) {
                 expected.push_back(77);
                 ASSERT_EQ(map, expected);
             }
-            ExpectSameAsModel(lexicon.get(), model, random);
+            ExpectSameAsModel(lexicon.get(), model, random, twin.get());
             if (HasFailure()) return;
         }
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(LookupIndex, AddedWordsRandom, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return info.param ? "WithIndex" : "Searches";
+                         });
 
 }  // namespace
 }  // namespace vantir

@@ -91,7 +91,7 @@ struct Reference {
     }
 };
 
-class LargeLexicon : public ::testing::Test {
+class LargeLexicon : public ::testing::TestWithParam<bool> {
   protected:
     static void SetUpTestSuite() {
         std::mt19937 random(77001);
@@ -112,8 +112,14 @@ class LargeLexicon : public ::testing::Test {
             AddToReference(word, &reference_->staticFolded);
         reference_->staticCount = kStaticWords;
 
+        // The twin has the look-up index from the start, kept through the
+        // additions; both must give the reference's answers, and the same ones.
+        std::u16string twinList = list;
         lexicon_ = Lexicon_Create(nullptr, kAddedWords, kAddedWords * 14);
         blob_ = Lexicon_BuildBlob(lexicon_, list.data(), &blobSize_);
+        indexed_ = Lexicon_Create(nullptr, kAddedWords, kAddedWords * 14);
+        Lexicon_BuildBlob(indexed_, twinList.data(), nullptr);
+        indexResult_ = Lexicon_BuildLookupIndex(indexed_);
 
         // Added words: new words, and case variants of static words.
         std::vector<std::u16string> added;
@@ -126,7 +132,9 @@ class LargeLexicon : public ::testing::Test {
         std::u16string addList;
         for (const std::u16string& word : added)
             addList += word + u"\n";
+        std::u16string twinAddList = addList;
         addedResult_ = Lexicon_AddWords(lexicon_, addList.data());
+        twinAddedResult_ = Lexicon_AddWords(indexed_, twinAddList.data());
         std::sort(added.begin(), added.end(), LexiconLess);
         for (const std::u16string& word : added)
             AddToReference(word, &reference_->addedFolded);
@@ -134,6 +142,7 @@ class LargeLexicon : public ::testing::Test {
 
     static void TearDownTestSuite() {
         Lexicon_Destroy(lexicon_);
+        Lexicon_Destroy(indexed_);
         delete reference_;
     }
 
@@ -145,7 +154,14 @@ class LargeLexicon : public ::testing::Test {
         (*folded)[Folded(word)].insert(id);
     }
 
+    // The lexicon under test: the plain one, or (parameter true) the twin with
+    // the look-up index.
+    const Lexicon* Subject() const { return GetParam() ? indexed_ : lexicon_; }
+
     static Lexicon* lexicon_;
+    static Lexicon* indexed_;
+    static int32_t indexResult_;
+    static int32_t twinAddedResult_;
     static void* blob_;
     static int32_t blobSize_;
     static int32_t addedResult_;
@@ -153,25 +169,30 @@ class LargeLexicon : public ::testing::Test {
 };
 
 Lexicon* LargeLexicon::lexicon_ = nullptr;
+Lexicon* LargeLexicon::indexed_ = nullptr;
+int32_t LargeLexicon::indexResult_ = -1;
+int32_t LargeLexicon::twinAddedResult_ = 0;
 void* LargeLexicon::blob_ = nullptr;
 int32_t LargeLexicon::blobSize_ = 0;
 int32_t LargeLexicon::addedResult_ = 0;
 Reference* LargeLexicon::reference_ = nullptr;
 
-TEST_F(LargeLexicon, BuildsWithReferenceIds) {
+TEST_P(LargeLexicon, BuildsWithReferenceIds) {
     ASSERT_NE(blob_, nullptr);
-    EXPECT_EQ(Lexicon_GetStaticCount(lexicon_), kStaticWords);
-    EXPECT_EQ(addedResult_, kAddedWords);
-    EXPECT_EQ(Lexicon_GetAddedIdSpan(lexicon_), kAddedWords);
-    EXPECT_EQ(Lexicon_GetMaxWordLength(lexicon_), 12);
+    EXPECT_EQ(indexResult_, 0);
+    EXPECT_EQ(Lexicon_HasLookupIndex(Subject()), GetParam() ? 1 : 0);
+    EXPECT_EQ(Lexicon_GetStaticCount(Subject()), kStaticWords);
+    EXPECT_EQ(GetParam() ? twinAddedResult_ : addedResult_, kAddedWords);
+    EXPECT_EQ(Lexicon_GetAddedIdSpan(Subject()), kAddedWords);
+    EXPECT_EQ(Lexicon_GetMaxWordLength(Subject()), 12);
     std::mt19937 random(5);
     for (int i = 0; i < kQueries; i++) {
         const WordId id = static_cast<WordId>(random() % reference_->words.size());
-        ASSERT_EQ(Text(lexicon_, id), reference_->words[static_cast<size_t>(id)]) << id;
+        ASSERT_EQ(Text(Subject(), id), reference_->words[static_cast<size_t>(id)]) << id;
     }
 }
 
-TEST_F(LargeLexicon, RandomQueriesMatchTheReference) {
+TEST_P(LargeLexicon, RandomQueriesMatchTheReference) {
     std::mt19937 random(6);
     const std::vector<std::u16string>& words = reference_->words;
     int folded = 0;
@@ -191,8 +212,12 @@ TEST_F(LargeLexicon, RandomQueriesMatchTheReference) {
                 break;
         }
         const std::set<WordId> allowed = reference_->Allowed(query);
-        const WordId id = Find(lexicon_, query);
+        const WordId id = Find(Subject(), query);
         ASSERT_EQ(allowed.count(id), 1u) << "query " << i << " got " << id;
+        // Among case variants the index picks the word the searches pick.
+        if (GetParam()) {
+            ASSERT_EQ(id, Find(lexicon_, query)) << "query " << i;
+        }
         if (reference_->ids.count(query) == 0) (id < 0 ? misses : folded)++;
     }
     // The mix really held case-folded hits and misses.
@@ -200,7 +225,7 @@ TEST_F(LargeLexicon, RandomQueriesMatchTheReference) {
     EXPECT_GT(misses, kQueries / 20);
 }
 
-TEST_F(LargeLexicon, PrefixListingMatchesTheReference) {
+TEST_P(LargeLexicon, PrefixListingMatchesTheReference) {
     std::mt19937 random(7);
     const std::vector<std::u16string>& words = reference_->words;
     for (int i = 0; i < 30; i++) {
@@ -219,15 +244,15 @@ TEST_F(LargeLexicon, PrefixListingMatchesTheReference) {
         // Static ids come by length and id; added ones by length and lexicon
         // order, which is their id order too because they came in one batch.
         const int32_t total = static_cast<int32_t>(expected.size());
-        EXPECT_EQ(Lexicon_ListPrefix(lexicon_, key.c_str(), nullptr, INT32_MAX), total);
+        EXPECT_EQ(Lexicon_ListPrefix(Subject(), key.c_str(), nullptr, INT32_MAX), total);
         std::vector<WordId> listed(expected.size() + 1, -7);
-        ASSERT_EQ(Lexicon_ListPrefix(lexicon_, key.c_str(), listed.data(), total + 1), total);
+        ASSERT_EQ(Lexicon_ListPrefix(Subject(), key.c_str(), listed.data(), total + 1), total);
         listed.pop_back();
         ASSERT_EQ(listed, expected);
     }
 }
 
-TEST_F(LargeLexicon, StoredBlobGivesTheSameIds) {
+TEST_P(LargeLexicon, StoredBlobGivesTheSameIds) {
     std::FILE* file = std::tmpfile();
     ASSERT_NE(file, nullptr);
     const size_t size = static_cast<size_t>(blobSize_);
@@ -239,6 +264,9 @@ TEST_F(LargeLexicon, StoredBlobGivesTheSameIds) {
 
     LexiconPtr attached = MakeLexicon();
     ASSERT_EQ(Lexicon_AttachBlob(attached.get(), stored.data()), kStaticWords);
+    if (GetParam()) {
+        ASSERT_EQ(Lexicon_BuildLookupIndex(attached.get()), 0);
+    }
     std::mt19937 random(8);
     for (int i = 0; i < kQueries / 4; i++) {
         const WordId id = static_cast<WordId>(random() % kStaticWords);
@@ -247,6 +275,11 @@ TEST_F(LargeLexicon, StoredBlobGivesTheSameIds) {
         ASSERT_EQ(Text(attached.get(), id), word);
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(LookupIndex, LargeLexicon, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return info.param ? "WithIndex" : "Searches";
+                         });
 
 }  // namespace
 }  // namespace vantir
