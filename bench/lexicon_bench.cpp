@@ -128,6 +128,9 @@ struct LexiconData {
     std::u16string wordList;            // the same words, one a line
     Lexicon* lexicon = nullptr;
     int32_t blobBytes = 0;
+    // The same blob attached to a second lexicon that has the look-up index.
+    Lexicon* indexed = nullptr;
+    int32_t indexBytes = 0;
 
     // Peers, with the same answers: exact match first, then ASCII-case-folded.
     ExactMap exact;
@@ -143,7 +146,10 @@ struct LexiconData {
     QuerySet miss;
     std::vector<WordId> idQueries;
 
-    ~LexiconData() { Lexicon_Destroy(lexicon); }
+    ~LexiconData() {
+        Lexicon_Destroy(indexed);
+        Lexicon_Destroy(lexicon);
+    }
 };
 
 void BuildOurs(LexiconData& d) {
@@ -154,10 +160,14 @@ void BuildOurs(LexiconData& d) {
     std::u16string list = d.wordList;
     list.push_back(0);
     d.lexicon = Lexicon_Create(nullptr, 0, 0);
-    if (Lexicon_BuildBlob(d.lexicon, list.data(), &d.blobBytes) == nullptr) {
-        Die("Lexicon_BuildBlob failed");
-    }
+    void* blob = Lexicon_BuildBlob(d.lexicon, list.data(), &d.blobBytes);
+    if (blob == nullptr) Die("Lexicon_BuildBlob failed");
     if (Lexicon_GetStaticCount(d.lexicon) != d.size) Die("lexicon lost words");
+    d.indexed = Lexicon_Create(nullptr, 0, 0);
+    if (Lexicon_AttachBlob(d.indexed, blob) != d.size || Lexicon_BuildLookupIndex(d.indexed) != 0) {
+        Die("the look-up index could not be built");
+    }
+    d.indexBytes = Lexicon_EstimateLookupIndex(d.size, 0);
 }
 
 void BuildPeers(LexiconData& d) {
@@ -250,6 +260,7 @@ void CheckAnswers(const LexiconData& d) {
         for (size_t q = 0; q < set->texts.size(); ++q) {
             const WordId want = set->expected[q];
             if (Lexicon_FindId(d.lexicon, set->texts[q]) != want ||
+                Lexicon_FindId(d.indexed, set->texts[q]) != want ||
                 MapFind(d, set->texts[q]) != want || TrieFind(d, set->texts[q]) != want) {
                 Die("lexicon implementations disagree on query " + ToUtf8(set->texts[q]));
             }
@@ -317,6 +328,34 @@ void RegisterFindId(const BenchOptions& options, int32_t size) {
             TimeFind(state, d.*member, [&d](const char16_t* text) { return TrieFind(d, text); });
             state.counters[kBytesPerItem] = static_cast<double>(d.exactTrie.Bytes()) / d.size;
         });
+        // With the look-up index (Lexicon_BuildLookupIndex): the blob and the
+        // index against the same peers and against the plain searches.
+        const std::string indexedRow = "lexicon.find_id_indexed";
+        Register(
+            options, indexedRow, variant, "ours", size, [size, member](benchmark::State& state) {
+                LexiconData& d = DataFor(size);
+                TimeFind(state, d.*member,
+                         [&d](const char16_t* text) { return Lexicon_FindId(d.indexed, text); });
+                state.counters[kBytesPerItem] =
+                    static_cast<double>(d.blobBytes + d.indexBytes) / d.size;
+            });
+        for (const char* peer : {"unordered_map", "searches"}) {
+            const bool map = std::string(peer) == "unordered_map";
+            Register(options, indexedRow, variant, peer, size,
+                     [size, member, map](benchmark::State& state) {
+                         LexiconData& d = DataFor(size);
+                         if (map) {
+                             TimeFind(state, d.*member,
+                                      [&d](const char16_t* text) { return MapFind(d, text); });
+                             state.counters[kBytesPerItem] =
+                                 static_cast<double>(d.exactMapBytes) / d.size;
+                         } else {
+                             TimeFind(state, d.*member, [&d](const char16_t* text) {
+                                 return Lexicon_FindId(d.lexicon, text);
+                             });
+                         }
+                     });
+        }
     }
 }
 

@@ -28,6 +28,7 @@ struct RatioTarget {
 constexpr RatioTarget kTimeTargets[] = {
     {"lexicon.find_id", nullptr, "marisa", 0, 0.5},
     {"lexicon.find_id", nullptr, "unordered_map", 0, 1.5},
+    {"lexicon.find_id_indexed", nullptr, "unordered_map", 0, 1.0},
     {"bigram.pair_score", nullptr, "unordered_map", 0, 1.0},
     {"mempool.alloc_free", "lexicon_trace", "glibc", 0, 1.0},
     {"mempool.alloc_free", "model_trace", "glibc", 0, 1.0},
@@ -45,6 +46,7 @@ constexpr RatioTarget kTimeTargets[] = {
 
 constexpr RatioTarget kMemoryTargets[] = {
     {"lexicon.find_id", nullptr, "unordered_map", 0, 0.25},
+    {"lexicon.find_id_indexed", nullptr, "unordered_map", 0, 0.2},
     {"bigram.pair_score", nullptr, "unordered_map", 0, 0.2},
 };
 

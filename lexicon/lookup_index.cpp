@@ -24,7 +24,6 @@ namespace {
 constexpr uint32_t kItemMask = 0x00FFFFFFu;
 constexpr uint32_t kFoldedAnswer = 0x01000000u;
 constexpr uint32_t kTagMask = 0xFE000000u;
-constexpr int kTagShift = 25;
 
 // The block: two counts, then the static table, then the added table.
 constexpr int64_t kHeaderWords = 2;
@@ -48,24 +47,24 @@ int64_t SlotsFor(int64_t words) {
 // variant of a word lands in the same chain.
 constexpr uint64_t kHashSeed = 0x243F6A8885A308D3u;
 constexpr uint64_t kHashFactor = 0x9E3779B97F4A7C15u;
-constexpr uint64_t kFinishFactor = 0xD6E8FEB86659FD93u;
 
 inline uint64_t HashFolded(const void* text, int32_t n) {
     uint64_t hash = kHashSeed;
     for (int32_t i = 0; i < n; ++i)
         hash = (hash + static_cast<uint32_t>(UpperAsciiValue(LoadUnitAt(text, i)))) * kHashFactor;
-    hash ^= hash >> 32;
-    hash *= kFinishFactor;
-    return hash ^ (hash >> 29);
+    // The last multiplication has spread every unit into the high half, which
+    // picks the slot; no finishing step, which would lengthen every look-up.
+    return hash;
 }
 
-// The home slot comes from the high half of the hash, the tag from the low one.
+// The home slot comes from the high half of the hash, the tag from bits 25..31,
+// which the multiplications fill from every unit as well.
 inline uint32_t HomeSlot(uint64_t hash, uint32_t slots) {
     return static_cast<uint32_t>(((hash >> 32) * slots) >> 32);
 }
 
 inline uint32_t TagOf(uint64_t hash) {
-    return static_cast<uint32_t>(hash << kTagShift) & kTagMask;
+    return static_cast<uint32_t>(hash) & kTagMask;
 }
 
 inline uint32_t NextSlot(uint32_t slot, uint32_t slots) {
@@ -85,6 +84,15 @@ bool HasAsciiLetter(const void* text, int32_t n) {
         if (UpperAsciiValue(unit) != LowerAsciiValue(unit)) return true;
     }
     return false;
+}
+
+// Static units read byte-safely: a blob may be attached at any address. Words
+// are a few units long, where a loop beats a call to memcmp.
+bool StaticIs(const void* word, const char16_t* text, int32_t n) {
+    for (int32_t i = 0; i < n; ++i) {
+        if (LoadUnitAt(word, i) != text[i]) return false;
+    }
+    return true;
 }
 
 bool FoldedEqual(const void* word, const char16_t* text, int32_t n) {
@@ -239,7 +247,7 @@ WordId FindIdThroughIndex(const Lexicon* lexicon, const char16_t* text, int32_t 
                 (table[slot] & kItemMask) - 1 - static_cast<uint32_t>(bucket.firstId);
             if (k >= static_cast<uint32_t>(bucket.count)) continue;  // another length
             const unsigned char* word = bucket.base + int64_t{k} * n * kWpbUnitBytes;
-            if (std::memcmp(word, text, static_cast<size_t>(n) * sizeof(char16_t)) == 0) {
+            if (StaticIs(word, text, n)) {
                 return bucket.firstId + static_cast<WordId>(k);
             }
             if ((table[slot] & kFoldedAnswer) != 0 && FoldedEqual(word, text, n)) {
