@@ -181,6 +181,16 @@ void RegisterTextIntakeBenchmarks(const BenchOptions& options) {
         Sample& sample = SampleFor(options);
         TimeWordLookups(state, sample.world, sample.hypotheses);
     });
+    // The same with the lexicon's look-up index, which every span look-up uses.
+    Register(options, row, "sample", "indexed", 0, [&options](benchmark::State& state) {
+        Sample& sample = SampleFor(options);
+        std::vector<std::u16string> texts;
+        for (const auto& words : sample.hypotheses)
+            texts.push_back(Joined(words));
+        if (Lexicon_BuildLookupIndex(sample.world.lexicon) != 0) Die("no look-up index");
+        TimeSegmenting(state, sample.world, texts);
+        Lexicon_DropLookupIndex(sample.world.lexicon);
+    });
     // Growth with the text's length, on the sample data.
     for (int64_t units : SizesFor(
              options, {static_cast<int64_t>(kTypicalUnits), 5, 10, 40, 80, 160, 320, 640, 1280})) {
