@@ -243,13 +243,6 @@ std::u16string RandomWord(std::mt19937& random) {
     return word;
 }
 
-std::u16string JoinLines(const std::vector<std::u16string>& words) {
-    std::u16string text;
-    for (const std::u16string& word : words)
-        text += word + u"\n";
-    return text;
-}
-
 // `twin`, when given, holds the same words without the look-up index and must
 // give every query the same id.
 void ExpectSameAsModel(const Lexicon* lexicon, const AddedModel& model, std::mt19937& random,

@@ -45,6 +45,14 @@ inline LexiconPtr BuiltLexicon(const std::u16string& list, int32_t addedCapacity
     return lexicon;
 }
 
+// A word list for the lexicon's calls: each word followed by a line break.
+inline std::u16string JoinLines(const std::vector<std::u16string>& words) {
+    std::u16string text;
+    for (const std::u16string& word : words)
+        text += word + u"\n";
+    return text;
+}
+
 inline WordId Find(const Lexicon* lexicon, const std::u16string& text) {
     return Lexicon_FindId(lexicon, text.c_str());
 }

@@ -43,13 +43,6 @@ std::vector<std::u16string> AllShortTexts() {
     return all;
 }
 
-std::u16string Lines(const std::vector<std::u16string>& words) {
-    std::u16string text;
-    for (const std::u16string& word : words)
-        text += word + u"\n";
-    return text;
-}
-
 void ExpectSameIds(const Lexicon* plain, const Lexicon* indexed,
                    const std::vector<std::u16string>& texts) {
     ASSERT_EQ(Lexicon_HasLookupIndex(indexed), 1);
@@ -73,8 +66,8 @@ TEST(LookupIndex, AnswersEveryShortTextAsTheSearchesThroughRandomEdits) {
         for (int i = 0; i < staticWords; i++)
             statics.push_back(RandomWord(random));
         const int32_t capacity = 8 + static_cast<int32_t>(random() % 60);
-        LexiconPtr plain = BuiltLexicon(Lines(statics), capacity, capacity * 5);
-        LexiconPtr indexed = BuiltLexicon(Lines(statics), capacity, capacity * 5);
+        LexiconPtr plain = BuiltLexicon(JoinLines(statics), capacity, capacity * 5);
+        LexiconPtr indexed = BuiltLexicon(JoinLines(statics), capacity, capacity * 5);
         ASSERT_NE(plain, nullptr);
         ASSERT_NE(indexed, nullptr);
         ASSERT_EQ(Lexicon_BuildLookupIndex(indexed.get()), 0);
@@ -86,9 +79,10 @@ TEST(LookupIndex, AnswersEveryShortTextAsTheSearchesThroughRandomEdits) {
                 list.push_back(RandomWord(random));
             const unsigned action = random() % 5;
             if (action < 3) {
-                ASSERT_EQ(Add(indexed.get(), Lines(list)), Add(plain.get(), Lines(list)));
+                ASSERT_EQ(Add(indexed.get(), JoinLines(list)), Add(plain.get(), JoinLines(list)));
             } else if (action == 3) {
-                ASSERT_EQ(Remove(indexed.get(), Lines(list)), Remove(plain.get(), Lines(list)));
+                ASSERT_EQ(Remove(indexed.get(), JoinLines(list)),
+                          Remove(plain.get(), JoinLines(list)));
             } else {
                 std::vector<int32_t> map(static_cast<size_t>(Lexicon_GetAddedIdSpan(plain.get())) +
                                          1);
