@@ -58,10 +58,13 @@ BENCH_ARGS ?=
 bench:
 	$(DEPS) bench
 	cmake --preset bench
-	cmake --build --preset bench -j $(JOBS) --target vantir_bench
+	cmake --build --preset bench -j $(JOBS) --target vantir_bench vantir_bench_threads
 	./build/bench/bench/vantir_bench --benchmark_repetitions=5 --benchmark_min_time=0.05 \
 	  --benchmark_report_aggregates_only=true --benchmark_out=build/bench/results.json \
 	  --benchmark_out_format=json $(BENCH_ARGS)
+	./build/bench/bench/vantir_bench_threads --benchmark_repetitions=5 \
+	  --benchmark_min_time=0.2 --benchmark_report_aggregates_only=true \
+	  --benchmark_out=build/bench/results-threads.json --benchmark_out_format=json $(BENCH_ARGS)
 
 format:
 	git ls-files '*.cpp' '*.h' '*.hpp' '*.c' | xargs clang-format -i

@@ -30,13 +30,17 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&restCount, rest.data());
     if (benchmark::ReportUnrecognizedArguments(restCount, rest.data())) return 1;
 
+#ifdef VANTIR_BENCH_THREADS
+    // vantir_bench_threads: the threaded rows alone, over the library's heap.
+    vantir::bench::RegisterThreadBenchmarks(options);
+#else
     vantir::bench::RegisterLexiconBenchmarks(options);
     vantir::bench::RegisterBigramBenchmarks(options);
     vantir::bench::RegisterMemPoolBenchmarks(options);
     vantir::bench::RegisterTextBenchmarks(options);
     vantir::bench::RegisterFilterBenchmarks(options);
     vantir::bench::RegisterTextIntakeBenchmarks(options);
-    vantir::bench::RegisterThreadBenchmarks(options);
+#endif
 
     vantir::bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
