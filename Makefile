@@ -3,7 +3,7 @@
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 DEPS = scripts/install-deps
 
-.PHONY: all demo test test-sanitize test-cross test-tsan bench format clean
+.PHONY: all demo test test-sanitize test-cross test-tsan bench format format-check clean
 
 all:
 	$(DEPS) tools
@@ -67,7 +67,18 @@ bench:
 	  --benchmark_out=build/bench/results-threads.json --benchmark_out_format=json $(BENCH_ARGS)
 
 format:
+	$(DEPS) format
 	git ls-files '*.cpp' '*.h' '*.hpp' '*.c' | xargs clang-format -i
+
+# Fails on any file that `make format` would change, naming the files.
+format-check:
+	@$(DEPS) format >/dev/null
+	@out=$$(git ls-files '*.cpp' '*.h' '*.hpp' '*.c' | xargs clang-format --dry-run 2>&1 | \
+	  grep ': warning:' | cut -d: -f1 | sort -u); \
+	if [ -n "$$out" ]; then \
+	  echo "format-check: these files are not formatted; run 'make format':" >&2; \
+	  echo "$$out" >&2; exit 1; \
+	fi
 
 clean:
 	rm -rf build

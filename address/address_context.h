@@ -91,16 +91,6 @@ inline bool PairBeatsLowest(const AddressContext& context, WordId first, WordId 
     return false;
 }
 
-// N, the number of word ids from 0 that the model has rows for; its scorers
-// take -1 .. N - 1 and nothing else. A model without a blob covers none.
-inline int64_t ModelWordLimit(const BigramModel* model) {
-    return int64_t{BigramModel_GetStaticCount(model)} + BigramModel_GetAddedCapacity(model);
-}
-
-inline bool IsModelWord(int64_t limit, WordId word) {
-    return word >= -1 && word < limit;
-}
-
 }  // namespace vantir
 
 #endif  // VANTIR_ADDRESS_ADDRESS_CONTEXT_H

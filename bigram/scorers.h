@@ -29,6 +29,16 @@ int32_t ScorePairStrict(const BigramModel* model, WordId first, WordId second);
 int32_t ScorePairBackoffExtra(const BigramModel* model, WordId first, WordId second);
 int32_t ScorePairStrictExtra(const BigramModel* model, WordId first, WordId second);
 
+// N, the number of word ids from 0 that the model has rows for; its scorers
+// take -1 .. N - 1 and nothing else. A model without a blob covers none.
+inline int64_t ModelWordLimit(const BigramModel* model) {
+    return int64_t{BigramModel_GetStaticCount(model)} + BigramModel_GetAddedCapacity(model);
+}
+
+inline bool IsModelWord(int64_t limit, WordId word) {
+    return word >= -1 && word < limit;
+}
+
 }  // namespace vantir
 
 #endif  // VANTIR_BIGRAM_SCORERS_H

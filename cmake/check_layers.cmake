@@ -1,7 +1,8 @@
 # Fails when a library folder includes a header of a folder above it. The layers,
 # lowest first: mempool; textutil; lexicon and bigram (side by side, neither
-# includes the other); address; filter. Public headers (include/vantir/) count
-# with the folder that implements them and include only each other.
+# includes the other); address and segment (side by side, likewise); filter.
+# Public headers (include/vantir/) count with the folder that implements them
+# and include only each other.
 # Run as: cmake -DSOURCE_DIR=<tree> -P check_layers.cmake
 if(NOT SOURCE_DIR)
   message(FATAL_ERROR "check_layers: pass -DSOURCE_DIR=<source tree>")
@@ -12,6 +13,7 @@ set(rank_textutil 1)
 set(rank_lexicon 2)
 set(rank_bigram 2)
 set(rank_address 3)
+set(rank_segment 3)
 set(rank_filter 4)
 set(public_rank_types.h 0)
 set(public_rank_blob_format.h 0)
@@ -23,7 +25,7 @@ set(public_rank_vantir.h 4)
 set(public_rank_vantir.hpp 4)
 
 set(violations "")
-foreach(folder mempool textutil lexicon bigram address filter)
+foreach(folder mempool textutil lexicon bigram address segment filter)
   file(GLOB_RECURSE files RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/${folder}/*.h
        ${SOURCE_DIR}/${folder}/*.cpp)
   foreach(file ${files})

@@ -1,10 +1,10 @@
 // The exported text intake calls: argument checks, the text's length, and the
 // segmentation entered as one hypothesis through Vantir_AddRecogResult.
-#include "address/address_context.h"
-#include "address/text_segmenter.h"
+#include "bigram/scorers.h"
 #include "filter/session.h"
 #include "mempool/heap.h"
-#include "textutil/text_variants.h"
+#include "segment/text_segmenter.h"
+#include "segment/text_variants.h"
 #include "vantir/textutil.h"
 #include "vantir/vantir.h"
 

@@ -6,8 +6,12 @@
 
 namespace vantir {
 
-void* HeapAlloc(size_t bytes) { return std::malloc(bytes == 0 ? 1 : bytes); }
+void* HeapAlloc(size_t bytes) {
+    return std::malloc(bytes == 0 ? 1 : bytes);
+}
 
-void HeapFree(void* p) { std::free(p); }
+void HeapFree(void* p) {
+    std::free(p);
+}
 
 }  // namespace vantir

@@ -4,7 +4,7 @@
 #include <map>
 #include <memory>
 
-#include "address/compose_text.h"
+#include "textutil/chinese_numerals.h"
 #include "tools/cli_commands.h"
 #include "tools/filter_run.h"
 #include "tools/parallel_filter.h"

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <charconv>
 
-#include "address/compose_text.h"
 #include "address/tag_codes.h"
+#include "textutil/chinese_numerals.h"
 
 namespace vantir::tools {
 

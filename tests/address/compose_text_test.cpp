@@ -1,5 +1,5 @@
-// Result text composition: numeral conversion, marker removal, closing-tag
-// words, segment recognition, and texts longer than the work buffers.
+// Result text composition: marker removal, closing-tag words, segment
+// recognition, and texts longer than the work buffers.
 #include "address/compose_text.h"
 
 #include <gtest/gtest.h>
@@ -13,77 +13,12 @@ using namespace vantir::testing;
 using vantir::ToUtf8;
 using Texts = std::vector<std::string>;
 
-namespace {
-
-std::string Converted(const std::string& source) {
-    const std::u16string units = Utf16(source);
-    char16_t output[vantir::kComposeBufferCapacity];
-    const int32_t length = vantir::ConvertNumerals(
-        units.c_str(), output, static_cast<int32_t>(units.size()), vantir::kComposeBufferCapacity);
-    EXPECT_EQ(length, static_cast<int32_t>(std::u16string(output).size()));
-    return ToUtf8(output);
-}
-
-}  // namespace
-
-TEST(NumeralValue, CoversTheNumeralTableOnly) {
-    const std::u16string digits = u"零一二三四五六七八九";
-    for (int32_t v = 0; v < 10; ++v)
-        EXPECT_EQ(vantir::NumeralValue(digits[v]), v);
-    EXPECT_EQ(vantir::NumeralValue(u'兩'), 2);
-    EXPECT_EQ(vantir::NumeralValue(u'十'), 10);
-    EXPECT_EQ(vantir::NumeralValue(u'百'), 100);
-    EXPECT_EQ(vantir::NumeralValue(u'千'), 1000);
-    EXPECT_EQ(vantir::NumeralValue(u'萬'), -1);
-    EXPECT_EQ(vantir::NumeralValue(u'3'), -1);
-    EXPECT_EQ(vantir::NumeralValue(0), -1);
-}
-
-TEST(ConvertNumerals, RunsBecomeDecimalDigits) {
-    ExpectRewrites(Converted, {
-                                  {"二十三巷", "23巷"},
-                                  {"十五", "15"},
-                                  {"一百零五", "105"},
-                                  {"兩百", "200"},
-                                  {"二千三百", "2300"},
-                                  {"三四", "4"},  // a later digit replaces the pending one
-                                  {"一千二", "1002"},
-                                  {"零", "0"},
-                                  {"千", "1000"},
-                                  {"五弄七號", "5弄7號"},
-                                  {"A@!", "A@!"},
-                                  {"", ""},
-                              });
-}
-
-TEST(ConvertNumerals, CountAndCapacityBoundTheWork) {
-    const std::u16string source = u"十二號";
-    char16_t output[4];
-    EXPECT_EQ(vantir::ConvertNumerals(source.c_str(), output, 2, 4), 2);
-    EXPECT_EQ(ToUtf8(output), "12");
-    EXPECT_EQ(vantir::ConvertNumerals(u"一百二十三", output, 5, 3), 2);  // cut at the end
-    EXPECT_EQ(ToUtf8(output), "12");
-}
-
 TEST(StripMarks, DropsAtAndBangOnly) {
     char16_t output[16];
     EXPECT_EQ(vantir::StripMarks(u"@a!b@@c!", output, 16), 3);
     EXPECT_EQ(ToUtf8(output), "abc");
     EXPECT_EQ(vantir::StripMarks(u"abcdef", output, 4), 3);
     EXPECT_EQ(ToUtf8(output), "abc");
-}
-
-TEST(DigitsToWText, WritesTheFourDigitNumber) {
-    char16_t output[vantir::kDecimalTextCapacity];
-    EXPECT_EQ(vantir::DigitsToWText(1, 2, 0, 5, output), 4);
-    EXPECT_EQ(ToUtf8(output), "1205");
-    EXPECT_EQ(vantir::DigitsToWText(0, 0, 0, 7, output), 1);
-    EXPECT_EQ(ToUtf8(output), "7");
-    EXPECT_EQ(vantir::DigitsToWText(0, 0, 12, 3, output), 3);
-    EXPECT_EQ(ToUtf8(output), "123");
-    // Out-of-range digits wrap like 32-bit arithmetic instead of overflowing.
-    EXPECT_EQ(vantir::DigitsToWText(3000000, 0, 0, 0, output), 11);
-    EXPECT_EQ(ToUtf8(output), "-1294967296");
 }
 
 // Composition through the intake. e (33) has no text and opens every head;

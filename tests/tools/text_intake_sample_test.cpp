@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "address/compose_text.h"
+#include "textutil/chinese_numerals.h"
 #include "tools/data_build.h"
 #include "tools/nbest_reader.h"
 #include "tools/text_source.h"

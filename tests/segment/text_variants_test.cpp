@@ -1,6 +1,6 @@
 // The character classes of text intake: the Taiwan variant table both ways,
 // the two widths of ASCII, digits of both widths and the separators.
-#include "textutil/text_variants.h"
+#include "segment/text_variants.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Spelling variants that text intake treats as the same character: Taiwan
 // variant pairs (台/臺 ...), full-width and half-width ASCII, digits of both widths.
-#ifndef VANTIR_TEXTUTIL_TEXT_VARIANTS_H
-#define VANTIR_TEXTUTIL_TEXT_VARIANTS_H
+#ifndef VANTIR_SEGMENT_TEXT_VARIANTS_H
+#define VANTIR_SEGMENT_TEXT_VARIANTS_H
 
 #include <cstdint>
 
@@ -34,4 +34,4 @@ bool IsTextSeparator(char16_t unit);
 
 }  // namespace vantir
 
-#endif  // VANTIR_TEXTUTIL_TEXT_VARIANTS_H
+#endif  // VANTIR_SEGMENT_TEXT_VARIANTS_H

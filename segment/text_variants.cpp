@@ -1,6 +1,6 @@
 // The Taiwan variant table and the width, digit and separator classes of text
 // intake. The table is constant data searched by bisection: no state, no set-up.
-#include "textutil/text_variants.h"
+#include "segment/text_variants.h"
 
 namespace vantir {
 

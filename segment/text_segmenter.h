@@ -1,7 +1,7 @@
 // Segmentation of recognised text into lexicon words: the most likely split
 // under the bigram model, found by a Viterbi search over the word lattice.
-#ifndef VANTIR_ADDRESS_TEXT_SEGMENTER_H
-#define VANTIR_ADDRESS_TEXT_SEGMENTER_H
+#ifndef VANTIR_SEGMENT_TEXT_SEGMENTER_H
+#define VANTIR_SEGMENT_TEXT_SEGMENTER_H
 
 #include <cstdint>
 
@@ -43,4 +43,4 @@ int32_t SegmentText(const Lexicon* lexicon, const BigramModel* model, const char
 
 }  // namespace vantir
 
-#endif  // VANTIR_ADDRESS_TEXT_SEGMENTER_H
+#endif  // VANTIR_SEGMENT_TEXT_SEGMENTER_H

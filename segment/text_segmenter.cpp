@@ -10,15 +10,14 @@
 // that the lexicon cannot spell must not shrink to the part it can ("38" to
 // 十). The path's end adds score(last, end of text). Memory: one heap block
 // per call, sized by min(2 * length, kSegmentWindowUnits) units.
-#include "address/text_segmenter.h"
+#include "segment/text_segmenter.h"
 
 #include <cstddef>
 
-#include "address/address_context.h"
-#include "address/numeral_spelling.h"
 #include "bigram/scorers.h"
 #include "mempool/heap.h"
-#include "textutil/text_variants.h"
+#include "segment/text_variants.h"
+#include "textutil/chinese_numerals.h"
 #include "vantir/lexicon.h"
 
 namespace vantir {
