@@ -12,6 +12,10 @@
 extern "C" {
 #endif
 
+/* One utterance: Vantir_Reset, one Vantir_AddRecogResult (or Vantir_AddRecogText)
+   per hypothesis, best first, then Vantir_GetFilterResult, once with a null
+   output to learn the size and once with a buffer of that size. */
+
 /* Binds a model, a lexicon and an "ADDR" address database, all borrowed; they
    must outlive the session. A session is used by one thread at a time. Only
    the database header is checked here: hosts that load bytes from untrusted
@@ -20,10 +24,34 @@ extern "C" {
    region pairs of 32 to 48 bytes per pair (tables of more than 2^20 pairs are
    not indexed), so its size depends on the table. The index is filled by the
    first Vantir_AddRecogResult and filled again after the lexicon was edited or
-   the model got another blob; results never depend on it. */
+   the model got another blob; results never depend on it.
+   Returns the session, empty and with options 0, or null (no code) for a null
+   argument, a database whose header is not "ADDR" version 1, or a refused
+   allocation. Free it with Vantir_Release. */
 VANTIR_API FilterSession* Vantir_Init(BigramModel* model, Lexicon* lexicon, const void* addressDb);
+/* Frees the session; a null session is ignored. The model, the lexicon and the
+   database are the host's and are not touched. */
 VANTIR_API void Vantir_Release(FilterSession* session);
+/* Empties the result table for the next utterance; the bound objects and the
+   options stay. 0; -5 null session. */
 VANTIR_API int32_t Vantir_Reset(FilterSession* session);
+/* Enters one hypothesis: `count` word ids, read during the call only. The
+   hypotheses of an utterance come best first: among results of equal rank
+   class the one entered first is listed first. reserved1..3 are ignored: pass
+   0. Each id must lie in -1..N-1, N = BigramModel_GetStaticCount +
+   BigramModel_GetAddedCapacity of the session's model. The call allocates
+   three heap arrays of about count ids each and frees them before returning.
+   0: done, also when the hypothesis yields no address or only a text already
+      listed;
+   -5 null session;
+   -41 count < 0, null ids with count > 0, or an id outside -1..N-1;
+   -4 count > 0 and the model has no blob;
+   -10 a work array could not be allocated;
+   -1001 the table already holds its 128 results, even if the text is listed;
+      texts entered for earlier region candidates of this hypothesis stay. In
+      accurate mode a listed text still gains support, and the code is given
+      when the hypothesis's best reading is a new text that found no room.
+   On -5, -41, -4 and -10 nothing is entered. */
 VANTIR_API int32_t Vantir_AddRecogResult(FilterSession* session, const WordId* ids,
                                          int32_t reserved1, int32_t reserved2, int32_t reserved3,
                                          int32_t count);
@@ -31,14 +59,26 @@ VANTIR_API int32_t Vantir_AddRecogResult(FilterSession* session, const WordId* i
    returns the number of units of that list; a null output only measures.
    Read the list by the count written to *count, never up to a double 0: a
    hypothesis whose words have no text yields an empty text (a lone 0 unit),
-   which is no address. */
+   which is no address.
+   *count: in, the most texts wanted (>= 0); out, the number delivered (at
+   most the number of results). Texts come in ranked order: rank class, then
+   order of entry (accurate mode: by the utterance's evidence). The table
+   keeps its results, so the call may be repeated. reserved1 and reserved2 are
+   ignored: pass 0.
+   Buffer: no size is passed; `output` must hold as many units as the call
+   returns for the same *count, which a first call with a null output gives.
+   A result text has at most 127 units, so 128 * 128 + 1 = 16385 units always
+   suffice.
+   Returns the units of the list (at least 1: an empty list is one 0 unit);
+   -5 null session; -41 a null count or *count < 0, nothing written. */
 VANTIR_API int32_t Vantir_GetFilterResult(FilterSession* session, char16_t* output,
                                           int32_t reserved1, int32_t reserved2, int32_t* count);
 
 /* Structural check of a stored blob of any of the three kinds ("ADDR", "LMB",
    "WPB"), recognised by its header tag, against the real number of bytes that
    the host holds. 0 when every count, offset and array of the blob lies inside
-   `size` bytes and is consistent; -103 otherwise. Never reads past `size`. */
+   `size` bytes and is consistent; -103 otherwise (also for a null blob or fewer
+   than 64 bytes). Never reads past `size`, never writes. */
 VANTIR_API int32_t Vantir_VerifyBlob(const void* blob, uint32_t size);
 
 /* Session options, a bit set; beyond the design's behaviour, opted into per
@@ -64,21 +104,31 @@ VANTIR_API int32_t Vantir_SetOptions(FilterSession* session, uint32_t options);
 VANTIR_API uint32_t Vantir_GetOptions(const FilterSession* session);
 
 /* Text intake, for recognisers that emit text instead of word ids. `text` holds
-   `length` UTF-16 units, or runs to its 0 unit when length < 0.
+   `length` UTF-16 units, or runs to its 0 unit when length < 0; it is only read.
    Vantir_SegmentText writes at most `capacity` ids (ids may be null when capacity
    is 0) and returns how many the whole text splits into, or a negative code:
    -5 null session, -41 a null text with a length other than 0, a negative
    capacity or null ids with room, -4 a model without a blob and a text with
-   words, -10 out of memory. Blanks and punctuation are dropped, Taiwan variant
-   characters (台/臺 ...), full- and half-width ASCII and ASCII case all find the
-   lexicon's word, digit runs are read as numbers spelled in numerals, and a
-   character no word covers is left out.
+   words, -10 out of memory. A result above `capacity` means the ids were cut:
+   call again with room for that many. Blanks and punctuation are dropped,
+   Taiwan variant characters (台/臺 ...), full- and half-width ASCII and ASCII
+   case all find the lexicon's word, digit runs are read as numbers spelled in
+   numerals, and a character no word covers is left out.
    Vantir_AddRecogText enters the text as one hypothesis, with the return codes
-   of Vantir_AddRecogResult (and the argument codes above). */
+   of Vantir_AddRecogResult (and the argument codes above); -10 also when the
+   heap array for a text of more than 128 words is refused, -51 for a text of
+   more than 2^31 - 1 words. */
 VANTIR_API int32_t Vantir_SegmentText(FilterSession* session, const char16_t* text, int32_t length,
                                       WordId* ids, int32_t capacity);
 VANTIR_API int32_t Vantir_AddRecogText(FilterSession* session, const char16_t* text,
                                        int32_t length);
+
+/* A static English sentence for any result code of the library (0 included);
+   never null: "unknown result code" for a number the library does not return.
+   The text is lower case without a final period, so that it reads after a
+   colon ("refused: invalid argument ..."); it names the condition, not the
+   number. Static storage: never free it; safe from any thread. */
+VANTIR_API const char* Vantir_ErrorMessage(int32_t code);
 
 #ifdef __cplusplus
 }

@@ -1,6 +1,7 @@
 /* A C11 host: builds a pool, runs the session calls that need no data, and
    exits non-zero if any result differs from what the interface promises. */
 #include <stdio.h>
+#include <string.h>
 
 #include "vantir/vantir.h"
 
@@ -17,6 +18,9 @@ int main(void) {
     if (Vantir_GetFilterResult(NULL, NULL, 0, 0, &count) != -5) return 5;
     if (Vantir_SegmentText(NULL, NULL, 0, NULL, 0) != -5) return 6;
     if (Vantir_AddRecogText(NULL, u"", -1) != -5) return 7;
+    const char* message = Vantir_ErrorMessage(-5);
+    if (message == NULL || message[0] == '\0') return 8;
+    if (strcmp(Vantir_ErrorMessage(-6), "unknown result code") != 0) return 9;
     puts("c host ok");
     return 0;
 }
