@@ -205,7 +205,10 @@ int main(int argc, char** argv) {
         WordId ids[kMaxWords];
         const int32_t count = WordsToIds(lexicon, argv[i], ids);
         const int32_t code = Vantir_AddRecogResult(session, ids, 0, 0, 0, count);
-        if (code < 0) fprintf(stderr, "c_host: hypothesis %d refused (%d)\n", i - 1, (int)code);
+        if (code < 0) {
+            fprintf(stderr, "c_host: hypothesis %d refused (%d: %s)\n", i - 1, (int)code,
+                    Vantir_ErrorMessage(code));
+        }
     }
     status = PrintResults(session);
 

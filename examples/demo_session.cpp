@@ -51,7 +51,10 @@ int main(int argc, char** argv) {
             ids.push_back(id);
         }
         const int32_t code = session->add(ids);
-        if (code < 0) std::fprintf(stderr, "demo_session: hypothesis %d: code %d\n", k - 1, code);
+        if (code < 0) {
+            std::fprintf(stderr, "demo_session: hypothesis %d: code %d: %s\n", k - 1, code,
+                         Vantir_ErrorMessage(code));
+        }
     }
     vantir::Expected<std::vector<std::u16string>> results = session->results();
     if (!results) return Fail(results.error());

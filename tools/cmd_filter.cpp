@@ -35,13 +35,14 @@ NbestFormat FormatNamed(const std::string& name) {
 void PrintText(const UtteranceRun& run, std::ostream& out) {
     out << run.utterance->id << '\n';
     if (run.resultCode < 0) {
-        out << "  (listing failed with code " << run.resultCode << ")\n";
+        out << "  (listing failed with code " << run.resultCode << ": "
+            << Vantir_ErrorMessage(run.resultCode) << ")\n";
         return;
     }
     for (const HypothesisRun& hypothesis : run.hypotheses) {
         if (hypothesis.code < 0) {
             out << "  (hypothesis " << hypothesis.hypothesis->rank << " failed with code "
-                << hypothesis.code << ")\n";
+                << hypothesis.code << ": " << Vantir_ErrorMessage(hypothesis.code) << ")\n";
         }
     }
     if (run.results.empty()) out << "  (no address)\n";

@@ -177,7 +177,10 @@ void PrintExplanation(const LoadedData& data, const Explanation& e, std::ostream
                                        ", nothing is entered"
                                  : p.Words(e.candidates));
     }
-    p.Line("intake", "code " + std::to_string(e.intakeCode));
+    // A refusal says why; the usual 0 stays a bare code.
+    p.Line("intake", "code " + std::to_string(e.intakeCode) +
+                         (e.intakeCode < 0 ? std::string(": ") + Vantir_ErrorMessage(e.intakeCode)
+                                           : std::string()));
     if (e.results.empty()) p.Line("results", "none");
     for (size_t k = 0; k < e.results.size(); ++k) {
         p.Line(k == 0 ? "results" : "", std::to_string(k + 1) + ". " +

@@ -8,7 +8,7 @@ void UseSessionOptions(LoadedData& data, uint32_t options) {
     const int32_t code = Vantir_SetOptions(data.session.get(), options);
     if (code != VANTIR_OK) {
         throw ToolError("the filter session refused options " + std::to_string(options) +
-                        " (code " + std::to_string(code) + ")");
+                        " (code " + std::to_string(code) + ": " + Vantir_ErrorMessage(code) + ")");
     }
 }
 

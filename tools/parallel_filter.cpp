@@ -53,7 +53,7 @@ Session OpenWorkerSession(LoadedData& data, const FilterJob& job) {
     const int32_t code = Vantir_SetOptions(session->get(), options);
     if (code != VANTIR_OK) {
         throw ToolError("the worker sessions refused options " + std::to_string(options) +
-                        " (code " + std::to_string(code) + ")");
+                        " (code " + std::to_string(code) + ": " + Vantir_ErrorMessage(code) + ")");
     }
     return std::move(*session);
 }

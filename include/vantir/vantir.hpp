@@ -24,7 +24,8 @@ namespace vantir {
 
 // ---------------------------------------------------------------------------
 // Results: a value or a library result code with a readable message. The
-// library's own failures never throw; they come back as codes.
+// library's own failures never throw; they come back as codes, and a message
+// made from one ends with the library's sentence for it (Vantir_ErrorMessage).
 
 struct Error {
     int32_t code = VANTIR_OK;  // one of VantirResultCode
@@ -282,7 +283,9 @@ inline Expected<ModelHandle> AttachModel(BlobBuffer blob) {
     ModelPtr model(BigramModel_Create(nullptr));
     if (!model) return Error{VANTIR_OUT_OF_MEMORY, "cannot create a model"};
     const int32_t code = BigramModel_AttachBlob(model.get(), blob.data());
-    if (code != VANTIR_OK) return Error{code, "model blob refused"};
+    if (code != VANTIR_OK) {
+        return Error{code, std::string("model blob refused: ") + Vantir_ErrorMessage(code)};
+    }
     return ModelHandle{std::move(blob), std::move(model)};
 }
 
@@ -292,7 +295,9 @@ inline Expected<LexiconHandle> AttachLexicon(BlobBuffer blob, int32_t addedCapac
     LexiconPtr lexicon(Lexicon_Create(nullptr, addedCapacity, addedCharCapacity));
     if (!lexicon) return Error{VANTIR_OUT_OF_MEMORY, "cannot create a lexicon"};
     const int32_t code = Lexicon_AttachBlob(lexicon.get(), blob.data());
-    if (code < 0) return Error{code, "lexicon blob refused"};
+    if (code < 0) {
+        return Error{code, std::string("lexicon blob refused: ") + Vantir_ErrorMessage(code)};
+    }
     return LexiconHandle{std::move(blob), std::move(lexicon)};
 }
 
@@ -381,11 +386,11 @@ class Session {
     Expected<std::vector<WordId>> segment(std::u16string_view text) const {
         const auto length = static_cast<int32_t>(text.size());
         const int32_t count = Vantir_SegmentText(session_.get(), text.data(), length, nullptr, 0);
-        if (count < 0) return Error{count, "cannot segment the text"};
+        if (count < 0) return SegmentError(count);
         std::vector<WordId> ids(static_cast<size_t>(count));
         const int32_t written =
             Vantir_SegmentText(session_.get(), text.data(), length, ids.data(), count);
-        if (written < 0) return Error{written, "cannot segment the text"};
+        if (written < 0) return SegmentError(written);
         return ids;
     }
 
@@ -411,10 +416,10 @@ class Session {
     Expected<std::vector<std::u16string>> entries(int32_t maxCount = kAllResults) {
         int32_t count = maxCount;
         const int32_t units = Vantir_GetFilterResult(session_.get(), nullptr, 0, 0, &count);
-        if (units < 0) return Error{units, "cannot read the results"};
+        if (units < 0) return ListingError(units);
         std::vector<char16_t> list(static_cast<size_t>(units));
         const int32_t written = Vantir_GetFilterResult(session_.get(), list.data(), 0, 0, &count);
-        if (written < 0) return Error{written, "cannot read the results"};
+        if (written < 0) return ListingError(written);
         std::vector<std::u16string> texts;
         auto at = list.begin();
         for (int32_t k = 0; k < count && at != list.end(); ++k) {
@@ -427,6 +432,12 @@ class Session {
 
   private:
     explicit Session(SessionPtr session) : session_(std::move(session)) {}
+    static Error SegmentError(int32_t code) {
+        return Error{code, std::string("cannot segment the text: ") + Vantir_ErrorMessage(code)};
+    }
+    static Error ListingError(int32_t code) {
+        return Error{code, std::string("cannot read the results: ") + Vantir_ErrorMessage(code)};
+    }
     SessionPtr session_;
 };
 

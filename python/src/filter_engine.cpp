@@ -21,12 +21,16 @@ constexpr int32_t kAllResults = Session::kAllResults;
 // Name of the input in the tooling's messages.
 constexpr const char* kInputName = "<hypotheses>";
 
+// "(code -41: invalid argument: ...)", the end of every message on a library code.
+std::string CodeNote(int32_t code) {
+    return " (code " + std::to_string(code) + ": " + Vantir_ErrorMessage(code) + ")";
+}
+
 void ApplyOptions(FilterSession* session, uint32_t options) {
     const int32_t code = Vantir_SetOptions(session, options);
     if (code != VANTIR_OK) {
         throw EngineError{code, "the library refused the session options " +
-                                    std::to_string(options) + " (code " + std::to_string(code) +
-                                    ")"};
+                                    std::to_string(options) + CodeNote(code)};
     }
 }
 
@@ -97,14 +101,13 @@ FilterOutcome FilterEngine::OutcomeOf(const tools::UtteranceRun& run) {
         // A full table is no fault of the input: the best texts are already in it.
         if (entry.code < 0 && entry.code != VANTIR_RESULT_TABLE_FULL) {
             throw EngineError{entry.code, "hypotheses[" + std::to_string(k) +
-                                              "]: the filter refused it (code " +
-                                              std::to_string(entry.code) + ")"};
+                                              "]: the filter refused it" + CodeNote(entry.code)};
         }
         outcome.unknown.insert(outcome.unknown.end(), entry.unknown.begin(), entry.unknown.end());
     }
     if (run.resultCode < 0) {
-        throw EngineError{run.resultCode, "the results could not be listed (code " +
-                                              std::to_string(run.resultCode) + ")"};
+        throw EngineError{run.resultCode,
+                          "the results could not be listed" + CodeNote(run.resultCode)};
     }
     outcome.texts = run.results;  // read by the listing's count; never an empty text
     return outcome;
@@ -145,8 +148,8 @@ std::vector<std::string> FilterEngine::Segment(const std::string& text) {
     ReturnSession(std::move(session));
     turn.unlock();
     if (!ids) {
-        throw EngineError{ids.error().code, "the text could not be segmented (code " +
-                                                std::to_string(ids.error().code) + ")"};
+        throw EngineError{ids.error().code,
+                          "the text could not be segmented" + CodeNote(ids.error().code)};
     }
     std::vector<std::string> words;
     for (WordId id : *ids)

@@ -2,6 +2,9 @@
 // loading, owning handles and the session wrapper.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <string>
+
 #include "tool_test_support.h"
 #include "tools/data_build.h"
 #include "vantir/vantir.hpp"
@@ -107,4 +110,31 @@ TEST(WrapperSession, ReadsTheListByItsCountAndNeverCallsAnEmptyTextAnAddress) {
     EXPECT_EQ(*session->results(1), std::vector<std::u16string>{u"故宮博物院"})
         << "the cap counts addresses, not table entries";
     EXPECT_TRUE(session->results(0)->empty());
+}
+
+// The C++ layer's messages on a library code end with the library's sentence,
+// which the tools and the Python module print.
+TEST(WrapperErrors, MessagesMadeFromACodeEndWithItsSentence) {
+    auto endsWithSentence = [](const Error& error) {
+        const std::string sentence = Vantir_ErrorMessage(error.code);
+        return error.message.size() > sentence.size() &&
+               error.message.compare(error.message.size() - sentence.size(), sentence.size(),
+                                     sentence) == 0;
+    };
+    BlobBuffer zeros(kBlobHeaderBytes);
+    std::memset(zeros.data(), 0, zeros.size());
+    const Error model = AttachModel(BlobBuffer::CopyOf(zeros.data(), zeros.size())).error();
+    EXPECT_EQ(model.code, VANTIR_BAD_BLOB);
+    EXPECT_TRUE(endsWithSentence(model)) << model.message;
+    const Error lexicon = AttachLexicon(std::move(zeros)).error();
+    EXPECT_EQ(lexicon.code, VANTIR_BAD_BLOB);
+    EXPECT_TRUE(endsWithSentence(lexicon)) << lexicon.message;
+
+    Session none;  // no session: every call gives -5
+    const Error segment = none.segment(u"臺北市").error();
+    EXPECT_EQ(segment.code, VANTIR_NULL_OBJECT);
+    EXPECT_TRUE(endsWithSentence(segment)) << segment.message;
+    const Error listing = none.entries().error();
+    EXPECT_EQ(listing.code, VANTIR_NULL_OBJECT);
+    EXPECT_TRUE(endsWithSentence(listing)) << listing.message;
 }
