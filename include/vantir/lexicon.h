@@ -11,8 +11,8 @@ extern "C" {
 
 /* Texts are UTF-16 units; lengths count units. A word list is a writable text
    of one word per line (LF or CR LF), ended by a 0 unit; the calls that take
-   one split it in place into 0-ended words, so it is changed even when they
-   fail. Static words (from the blob) have ids 0..S-1 in lexicon order: shorter
+   one split it in place into 0-ended words, also when they then fail: pass a
+   copy to keep the list. Static words (from the blob) have ids 0..S-1 in lexicon order: shorter
    words first, then unit by unit, ASCII case folded before raw value. Words
    added at run time take ids from S on. */
 
