@@ -27,6 +27,9 @@ namespace {
 constexpr WordId kBoundary = -1;      // the text's start and end, and a left-out unit
 constexpr int32_t kMaxSpanWords = 4;  // distinct words one span matches through its spellings
 constexpr int32_t kDecimalBase = 10;
+constexpr int32_t kThousandsGroup = 3;       // digits after a thousands separator
+constexpr char16_t kSpokenOne = u'\u5E7A';   // 幺, one as said in digit strings
+constexpr char16_t kCircleZero = u'\u3007';  // 〇, zero as written in digit strings
 
 // The best path that ends at one position with one last word.
 struct PathEnd {
@@ -73,8 +76,10 @@ bool AllocateWindow(Window* window, int32_t capacity) {
 struct TextReader {
     const char16_t* text;
     int32_t length;
-    int32_t at;         // first unit not yet read
-    bool digitByDigit;  // inside a digit run that is read one digit at a time
+    int32_t at;        // first unit not yet read
+    int32_t runEnd;    // end of the digit run being read digit by digit, or -1
+    int32_t spokenAt;  // window index where the current run of numeral characters
+                       // started, or -1 outside such a run
 };
 
 void PutUnit(const TextReader& reader, Window* window, int32_t* m, char16_t unit,
@@ -86,59 +91,133 @@ void PutUnit(const TextReader& reader, Window* window, int32_t* m, char16_t unit
     ++*m;
 }
 
-// Reads a digit run at the reader as one number when it is short and has no
-// leading zero; false when it is read digit by digit or does not fit.
-bool SpellRun(TextReader* reader, Window* window, int32_t* m, bool* full) {
-    int32_t value = 0;
-    int32_t run = 0;
-    while (run <= kMaxNumberDigits && reader->at + run < reader->length) {
-        const int32_t digit = DecimalDigitValue(reader->text[reader->at + run]);
-        if (digit < 0) break;
-        value = value * kDecimalBase + digit;
-        ++run;
+bool IsThousandsSeparator(char16_t unit) {
+    return unit == u',' || unit == u'\uFF0C';  // , and the full-width ，
+}
+
+// The digit that text[at] stands for inside a digit run: a decimal digit of
+// either width, or a Latin O read as 0 after a digit ("17O"), as recognisers
+// write it. -1 for anything else.
+int32_t RunDigitAt(const char16_t* text, int32_t at, bool afterDigit) {
+    const int32_t digit = DecimalDigitValue(text[at]);
+    if (digit >= 0) return digit;
+    const char16_t narrow = NarrowWidth(text[at]);
+    return afterDigit && (narrow == u'O' || narrow == u'o') ? 0 : -1;
+}
+
+// A digit run of the text: its extent, digits and value (of the first
+// kMaxNumberDigits + 1 digits). A comma followed by exactly three digits is a
+// thousands separator inside the run ("1,005"); any other comma ends it.
+struct DigitRun {
+    int32_t end;     // first unit after the run
+    int32_t digits;  // digits read, separators left out
+    int32_t value;
+    bool leadingZero;
+};
+
+DigitRun ScanDigitRun(const char16_t* text, int32_t at, int32_t length) {
+    DigitRun run{at, 0, 0, false};
+    while (run.end < length) {
+        const int32_t digit = RunDigitAt(text, run.end, run.digits > 0);
+        if (digit >= 0) {
+            if (run.digits == 0) run.leadingZero = digit == 0;
+            if (run.digits <= kMaxNumberDigits) run.value = run.value * kDecimalBase + digit;
+            ++run.digits;
+            ++run.end;
+            continue;
+        }
+        const bool grouped = run.digits > 0 && IsThousandsSeparator(text[run.end]) &&
+                             run.end + kThousandsGroup < length;
+        if (!grouped) break;
+        int32_t group = 0;
+        while (group < kThousandsGroup && RunDigitAt(text, run.end + 1 + group, true) >= 0)
+            ++group;
+        const int32_t after = run.end + 1 + kThousandsGroup;
+        if (group < kThousandsGroup || (after < length && RunDigitAt(text, after, true) >= 0)) {
+            break;
+        }
+        ++run.end;  // past the separator; the group's digits follow
     }
-    const bool leadingZero = run > 1 && DecimalDigitValue(reader->text[reader->at]) == 0;
-    if (run > kMaxNumberDigits || leadingZero) return false;
+    if (run.digits == 1) run.leadingZero = false;
+    return run;
+}
+
+// Spells a digit run as one number when it is short and has no leading zero;
+// false when it is read digit by digit. *full when the window has no room.
+bool SpellRun(TextReader* reader, Window* window, int32_t* m, bool* full) {
+    const DigitRun run = ScanDigitRun(reader->text, reader->at, reader->length);
+    if (run.digits > kMaxNumberDigits || run.leadingZero) {
+        reader->runEnd = run.end;
+        return false;
+    }
     if (*m + kMaxNumberUnits > window->capacity) {
         *full = true;
         return true;
     }
     const int32_t start = *m;
-    *m += SpellNumber(value, window->units + start, window->alternates + start);
+    *m += SpellNumber(run.value, window->units + start, window->alternates + start);
     for (int32_t k = start; k < *m; ++k) {
         window->numberStart[k] = start;
         window->sourceAt[k] = reader->at;
     }
-    reader->at += run;
+    reader->at = run.end;
     return true;
+}
+
+// The numeral a character stands for when numbers are said digit by digit:
+// 幺 for one, 〇 for zero; any other unit as it is.
+char16_t SpokenDigit(char16_t unit) {
+    if (unit == kSpokenOne) return DigitNumeral(1);
+    if (unit == kCircleZero) return DigitNumeral(0);
+    return unit;
+}
+
+// Whether text[at] opens or continues a run of two or more numeral characters
+// (一千兩百, 一零零五): such a run is one number, read whole or not at all.
+bool InSpokenRun(const char16_t* text, int32_t at, int32_t length) {
+    const auto numeral = [&](int32_t k) {
+        return k >= 0 && k < length && NumeralValue(SpokenDigit(text[k])) >= 0;
+    };
+    return numeral(at) && (numeral(at - 1) || numeral(at + 1));
 }
 
 // Normalises text into the window until the text ends or the window is full;
 // returns the units written.
 int32_t FillWindow(TextReader* reader, Window* window) {
     int32_t m = 0;
+    reader->spokenAt = -1;
     bool full = false;
     while (!full && reader->at < reader->length) {
         const char16_t unit = reader->text[reader->at];
-        const int32_t digit = DecimalDigitValue(unit);
-        if (digit < 0) reader->digitByDigit = false;
-        if (IsTextSeparator(unit)) {
+        const bool inRun = reader->runEnd > reader->at;
+        if (!inRun) reader->runEnd = -1;
+        const int32_t digit =
+            inRun ? RunDigitAt(reader->text, reader->at, true) : DecimalDigitValue(unit);
+        const char16_t spoken = SpokenDigit(NarrowWidth(unit));
+        if (digit >= 0 || !InSpokenRun(reader->text, reader->at, reader->length)) {
+            reader->spokenAt = -1;
+        }
+        if (inRun && digit < 0) {
+            ++reader->at;  // a thousands separator inside a run read digit by digit
+        } else if (IsTextSeparator(unit)) {
             ++reader->at;
-        } else if (digit >= 0 && !reader->digitByDigit && SpellRun(reader, window, &m, &full)) {
+        } else if (digit >= 0 && !inRun && SpellRun(reader, window, &m, &full)) {
             // spelled as a number, or left for the next window
         } else if (m >= window->capacity) {
             full = true;
         } else if (digit >= 0) {
             // A run read digit by digit is one number too: all of it or nothing.
-            const bool continued = reader->digitByDigit && m > 0;
-            reader->digitByDigit = true;
+            const bool continued = inRun && m > 0 && window->numberStart[m - 1] >= 0;
             PutUnit(*reader, window, &m, DigitNumeral(digit), 0);
             window->numberStart[m - 1] = continued ? window->numberStart[m - 2] : m - 1;
             ++reader->at;
         } else {
-            const char16_t narrow = NarrowWidth(unit);
-            const char16_t variant = VariantPartner(narrow);
-            PutUnit(*reader, window, &m, narrow, variant != 0 ? variant : WidthPartner(narrow));
+            const char16_t variant = VariantPartner(spoken);
+            PutUnit(*reader, window, &m, spoken, variant != 0 ? variant : WidthPartner(spoken));
+            if (InSpokenRun(reader->text, reader->at, reader->length)) {
+                if (reader->spokenAt < 0) reader->spokenAt = m - 1;
+                window->numberStart[m - 1] = reader->spokenAt;
+            }
             ++reader->at;
         }
     }
@@ -289,9 +368,12 @@ Commit ChooseCommit(const SearchInputs& in, const Window& window, int32_t m, boo
 
 // Searches window units [0, m) after `context`, appends the best path's words
 // up to the commit position to the sink and returns that position; *context
-// becomes the last word committed.
+// becomes the last word committed. A number that the path leaves out (no
+// words spell it whole) ends the text: the words after it are dropped and
+// *ended is set, since an address read past a number it lost would carry a
+// key without its number or a number that was not said.
 int32_t SearchWindow(const SearchInputs& in, Window* window, int32_t m, bool textEnds,
-                     WordId* context, WordSink* sink) {
+                     WordId* context, WordSink* sink, bool* ended) {
     window->pathCounts[0] = 1;
     window->paths[0] = PathEnd{*context, 0, -1, 0};
     for (int32_t end = 1; end <= m; ++end) {
@@ -305,7 +387,12 @@ int32_t SearchWindow(const SearchInputs& in, Window* window, int32_t m, bool tex
     int32_t gathered = 0;
     for (Commit at = commit; at.position > 0;) {
         const PathEnd& step = PathAt(*window, at.position, at.path);
-        if (step.word != kBoundary) window->words[gathered++] = step.word;
+        if (step.word != kBoundary) {
+            window->words[gathered++] = step.word;
+        } else if (step.from >= 0 && window->numberStart[step.from] >= 0) {
+            gathered = 0;  // gathered back to front: these words followed the number
+            *ended = true;
+        }
         at = Commit{step.from, step.back};
     }
     while (gathered > 0) {
@@ -328,14 +415,16 @@ int32_t SegmentText(const Lexicon* lexicon, const BigramModel* model, const char
     const int32_t room = length < kSegmentWindowUnits / 2 ? 2 * length : kSegmentWindowUnits;
     Window window;
     if (!AllocateWindow(&window, room + kMaxNumberUnits)) return VANTIR_OUT_OF_MEMORY;
-    TextReader reader{text, length, 0, false};
+    TextReader reader{text, length, 0, -1, -1};
     WordId context = kBoundary;
-    while (reader.at < length) {
+    bool ended = false;
+    while (!ended && reader.at < length) {
         const int32_t m = FillWindow(&reader, &window);
-        const int32_t committed = SearchWindow(in, &window, m, reader.at >= length, &context, sink);
+        const int32_t committed =
+            SearchWindow(in, &window, m, reader.at >= length, &context, sink, &ended);
         if (committed < m) {
             reader.at = window.sourceAt[committed];
-            reader.digitByDigit = false;
+            reader.runEnd = -1;
         }
     }
     HeapFree(window.block);

@@ -89,12 +89,44 @@ TEST_F(TextIntakeTest, DigitRunsBecomeTheLexiconsNumerals) {
     EXPECT_EQ(Segment("105巷7弄5號"), (Words{"一百", "零五", "巷", "七", "弄", "五", "號"}));
 }
 
-TEST_F(TextIntakeTest, NumbersTheLexiconCannotSpellAreLeftOutWhole) {
-    // 38 spells 三十八, and the lexicon holds 十 but neither 三 nor 八.
-    EXPECT_EQ(Segment("38號"), (Words{"號"}));
+TEST_F(TextIntakeTest, NumbersTheLexiconCannotSpellEndTheText) {
+    // 38 spells 三十八, and the lexicon holds 十 but neither 三 nor 八. What
+    // follows a lost number is dropped: a key without its number, or a number
+    // put together from what is left of it, would be an address never said.
+    EXPECT_EQ(Segment("38號"), (Words{}));
     EXPECT_EQ(Segment("巷38"), (Words{"巷"}));
+    EXPECT_EQ(Segment("四段38號"), (Words{"四段"}));
+    EXPECT_EQ(Segment("四段38巷5號"), (Words{"四段"}));
     EXPECT_EQ(Segment("12345"), (Words{}));  // read 一二三四五, of which only 五 is a word
     EXPECT_EQ(Segment("70"), (Words{"七", "十"}));
+    // Spoken numbers are read whole too: 三千 has no spelling here, so 兩百 is
+    // not taken for the house number.
+    EXPECT_EQ(Segment("四段三千兩百號"), (Words{"四段"}));
+    EXPECT_EQ(Segment("四段一千兩百號"), (Words{"四段", "一千", "兩百", "號"}));
+    // A filler is no number: it is passed over and the address goes on.
+    EXPECT_EQ(Segment("五十嗯號"), (Words{"五十", "號"}));
+}
+
+// Numbers as recognisers write them: thousands separators, a Latin O for a
+// zero, 〇 and 幺 of digit-by-digit readings, both widths.
+TEST_F(TextIntakeTest, NumbersInTheShapesRecognisersWrite) {
+    const std::vector<std::pair<std::string, Words>> cases = {
+        {"1,005號", {"一千", "零五", "號"}},
+        {"1，005號", {"一千", "零五", "號"}},
+        {"１，００５號", {"一千", "零五", "號"}},
+        {"10O號", {"一百", "號"}},
+        {"1o5號", {"一百", "零五", "號"}},
+        {"〇五號", {"零五", "號"}},
+        {"五〇號", {"五", "零", "號"}},
+        // Not a separator: the groups are not of three digits.
+        {"1,05號", {}},
+        // A comma after a whole number stays a comma.
+        {"105,號", {"一百", "零五", "號"}},
+        // An O that no digit precedes is a letter.
+        {"O5號", {"五", "號"}},
+    };
+    for (const auto& [text, words] : cases)
+        EXPECT_EQ(Segment(text), words) << text;
 }
 
 TEST_F(TextIntakeTest, BlanksPunctuationAndUnknownCharactersAreLeftOut) {
