@@ -12,6 +12,8 @@ namespace {
 
 constexpr char16_t kMarkAt = u'@';
 constexpr char16_t kMarkBang = u'!';
+constexpr char16_t kSpokenOne = u'\u5E7A';   // 幺, one in digit strings
+constexpr char16_t kCircleZero = u'\u3007';  // 〇, zero in digit strings
 
 // Tags of position `at`; a position past the sequence holds no word.
 bool TaggedAt(const AddressContext& context, const WordId* words, int32_t n, int32_t at,
@@ -47,10 +49,40 @@ int32_t AppendText(const char16_t* text, char16_t* output, int32_t capacity, int
     return length;
 }
 
-}  // namespace
+bool IsNumberUnit(char16_t unit) {
+    return (unit >= u'0' && unit <= u'9') || NumeralValue(unit) >= 0 || unit == kSpokenOne ||
+           unit == kCircleZero;
+}
 
-int32_t ComposeResultText(const AddressContext& context, const WordId* words, int32_t n,
-                          char16_t* output, int32_t capacity) {
+// Accurate mode's reading of a numbered segment's text (the number, then its
+// key): the number read whole, as people say it or digit by digit, written in
+// digits, then the rest. -1 when the segment has no number before its key, or
+// one that cannot be read whole: the address must end before it.
+int32_t ReadSegmentWhole(const char16_t* segment, int32_t length, char16_t* output,
+                         int32_t capacity) {
+    int32_t run = 0;
+    while (run < length && IsNumberUnit(segment[run]))
+        ++run;
+    if (run == 0) return -1;
+    int32_t value = ReadNumber(segment, run);
+    if (value < 0) value = ReadDigitByDigit(segment, run);
+    if (value < 0) return -1;
+    char16_t digits[kMaxNumeralRunUnits];
+    const int32_t count = SpellDecimal(value, digits);
+    int32_t written = 0;
+    for (int32_t i = 0; i < count && written + 1 < capacity; ++i)
+        output[written++] = digits[i];
+    for (int32_t i = run; i < length && written + 1 < capacity; ++i)
+        output[written++] = segment[i];
+    output[written] = 0;
+    return written;
+}
+
+// Both compositions: numbered segments read by the design's lenient
+// conversion, or (wholeNumbers) read whole, ending the text before a segment
+// whose number cannot be.
+int32_t Compose(const AddressContext& context, const WordId* words, int32_t n, char16_t* output,
+                int32_t capacity, bool wholeNumbers) {
     const Lexicon* lexicon = context.lexicon;
     char16_t segment[kComposeBufferCapacity];
     char16_t converted[kComposeBufferCapacity];
@@ -68,7 +100,11 @@ int32_t ComposeResultText(const AddressContext& context, const WordId* words, in
                 length =
                     AppendWordText(lexicon, words[at], segment, kComposeBufferCapacity, length);
             }
-            ConvertNumerals(segment, converted, length, kComposeBufferCapacity);
+            if (!wholeNumbers) {
+                ConvertNumerals(segment, converted, length, kComposeBufferCapacity);
+            } else if (ReadSegmentWhole(segment, length, converted, kComposeBufferCapacity) < 0) {
+                break;
+            }
             total = AppendText(converted, output, capacity, total);
             i = probe + 1;
             continue;
@@ -80,6 +116,18 @@ int32_t ComposeResultText(const AddressContext& context, const WordId* words, in
         ++i;
     }
     return total;
+}
+
+}  // namespace
+
+int32_t ComposeResultText(const AddressContext& context, const WordId* words, int32_t n,
+                          char16_t* output, int32_t capacity) {
+    return Compose(context, words, n, output, capacity, false);
+}
+
+int32_t ComposeWholeNumbersText(const AddressContext& context, const WordId* words, int32_t n,
+                                char16_t* output, int32_t capacity) {
+    return Compose(context, words, n, output, capacity, true);
 }
 
 int32_t StripMarks(const char16_t* source, char16_t* output, int32_t capacity) {

@@ -18,6 +18,14 @@ constexpr int32_t kComposeBufferCapacity = 256;  // units of each work buffer
 int32_t ComposeResultText(const AddressContext& context, const WordId* words, int32_t n,
                           char16_t* output, int32_t capacity);
 
+// Accurate mode's composition: as ComposeResultText, except that the number
+// of each numbered segment is read whole (as people say it, 一千零五, or digit
+// by digit, 一零零五) and written in digits; the text ends before a segment
+// whose key no number precedes or whose number cannot be read whole, so it
+// never holds a key without its number or a number that was not said.
+int32_t ComposeWholeNumbersText(const AddressContext& context, const WordId* words, int32_t n,
+                                char16_t* output, int32_t capacity);
+
 // Copies the source without its '@' and '!' units; returns the units kept.
 int32_t StripMarks(const char16_t* source, char16_t* output, int32_t capacity);
 

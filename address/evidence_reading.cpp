@@ -7,6 +7,7 @@
 #include "address/compose_text.h"
 #include "address/region_completion.h"
 #include "textutil/byte_order.h"
+#include "textutil/chinese_numerals.h"
 
 namespace vantir {
 
@@ -14,6 +15,8 @@ namespace {
 
 // Room for the texts of a first and a second prefix word together.
 constexpr int32_t kNumberTextCapacity = 64;
+// Fewest numerals of a number said digit by digit that count as whole.
+constexpr int32_t kMinDigitByDigitUnits = 3;
 
 // True when the texts of words[0..k-1] together spell one whole number.
 bool PrefixesFormNumber(const Lexicon* lexicon, const WordId* words, int32_t k) {
@@ -29,7 +32,10 @@ bool PrefixesFormNumber(const Lexicon* lexicon, const WordId* words, int32_t k) 
             number[length++] = unit;
         }
     }
-    return IsWellFormedNumber(number, length);
+    // Said digit by digit, a house number has three or four digits (一零零五);
+    // two numerals side by side (三四) are as often a slip as a number.
+    return IsWellFormedNumber(number, length) ||
+           (length >= kMinDigitByDigitUnits && ReadDigitByDigit(number, length) >= 1);
 }
 
 // Prefixes, then a word with `tag`. After prefixes the word must pass its pair

@@ -45,7 +45,7 @@ void NoteHeardRegions(FilterSession* session, const WordId* kept, int32_t k, dou
 // Composes the canonical text into the scratch text; its length, 0 for none.
 int32_t ComposeCanonical(FilterSession* session, const WordId* words, int32_t n) {
     char16_t* text = session->scratchText;
-    ComposeResultText(AddressContextOf(session), words, n, text, kScratchTextCapacity);
+    ComposeWholeNumbersText(AddressContextOf(session), words, n, text, kScratchTextCapacity);
     int32_t length = CanonicaliseAddressText(text, kScratchTextCapacity);
     if (length > kMaxResultTextLength) {
         text[kMaxResultTextLength] = 0;

@@ -10,13 +10,15 @@ namespace {
 
 constexpr char16_t kDigitNumerals[] = {u'\u96F6', u'\u4E00', u'\u4E8C', u'\u4E09', u'\u56DB',
                                        u'\u4E94', u'\u516D', u'\u4E03', u'\u516B', u'\u4E5D'};
-constexpr char16_t kZero = u'\u96F6';      // 零
-constexpr char16_t kOne = u'\u4E00';       // 一
-constexpr char16_t kTwo = u'\u4E8C';       // 二
-constexpr char16_t kTwoCount = u'\u5169';  // 兩, the two that counts hundreds and thousands
-constexpr char16_t kTen = u'\u5341';       // 十
-constexpr char16_t kHundred = u'\u767E';   // 百
-constexpr char16_t kThousand = u'\u5343';  // 千
+constexpr char16_t kZero = u'\u96F6';        // 零
+constexpr char16_t kOne = u'\u4E00';         // 一
+constexpr char16_t kTwo = u'\u4E8C';         // 二
+constexpr char16_t kTwoCount = u'\u5169';    // 兩, the two that counts hundreds and thousands
+constexpr char16_t kTen = u'\u5341';         // 十
+constexpr char16_t kHundred = u'\u767E';     // 百
+constexpr char16_t kThousand = u'\u5343';    // 千
+constexpr char16_t kSpokenOne = u'\u5E7A';   // 幺, one as said in digit strings
+constexpr char16_t kCircleZero = u'\u3007';  // 〇, zero as written in digit strings
 
 struct Place {
     char16_t unit;
@@ -167,6 +169,27 @@ int32_t ReadNumber(const char16_t* units, int32_t length) {
     if (length <= 0 || length > kMaxNumeralRunUnits) return -1;
     if (IsAsciiDigit(units[0])) return AsciiValue(units, length);
     return ChineseValue(units, length);
+}
+
+int32_t ReadDigitByDigit(const char16_t* units, int32_t length) {
+    if (length < 2 || length > kMaxNumberDigits) return -1;
+    int32_t value = 0;
+    for (int32_t i = 0; i < length; ++i) {
+        const char16_t unit = units[i];
+        int32_t digit = -1;
+        if (IsAsciiDigit(unit)) {
+            digit = unit - u'0';
+        } else if (unit == kSpokenOne) {
+            digit = 1;
+        } else if (unit == kCircleZero) {
+            digit = 0;
+        } else if (unit != kTwoCount) {  // 兩 counts places; digit strings say 二
+            digit = NumeralValue(unit);
+        }
+        if (digit < 0 || digit > 9 || (i == 0 && digit == 0)) return -1;
+        value = value * kDecimalRadix + digit;
+    }
+    return value;
 }
 
 int32_t SpellNumber(int32_t value, char16_t* units, char16_t* alternates) {

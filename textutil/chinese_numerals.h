@@ -47,6 +47,12 @@ int32_t ConvertNumerals(const char16_t* source, char16_t* output, int32_t count,
 // Runs longer than kMaxNumeralRunUnits and mixes of the two kinds are no number.
 int32_t ReadNumber(const char16_t* units, int32_t length);
 
+// The value of units[0..length-1] read digit by digit, as house numbers are
+// also said ("一零零五" for 1005, with 幺 for one and 〇 for zero): two to
+// kMaxNumberDigits digits, numerals or ASCII digits, no place word, no leading
+// zero. -1 for anything else.
+int32_t ReadDigitByDigit(const char16_t* units, int32_t length);
+
 // ---- Spellers -------------------------------------------------------------
 
 // Writes `value` (0 .. 9999) as Taiwan reads it aloud: 十五, 一百零五, 一百一十,

@@ -109,3 +109,49 @@ TEST(ComposeLongTexts, WordsLongerThanTheBuffersAreCutNotOverrun) {
     EXPECT_EQ(world.Add({a, b, n1, n2, k, n1, n2, s, n1, n2, l, n1, n2, c}), 0);
     EXPECT_EQ(world.Results(), (Texts{std::string(127, 'a')}));
 }
+
+// Accurate mode's composition reads each number whole, said as people say it
+// or digit by digit, and ends the text before a number it cannot read whole or
+// a key that no number precedes; the design's composition beside it.
+TEST(ComposeWholeNumbers, NumbersAreReadWholeOrEndTheText) {
+    AddressWorld world({{"路", {}},
+                        {"一千", {25}},
+                        {"兩百", {25}},
+                        {"一", {25}},
+                        {"四", {25}},
+                        {"零五", {24}},
+                        {"三", {24}},
+                        {"零", {24}},
+                        {"號", {23}},
+                        {"巷", {21}},
+                        {"段", {19}}},
+                       {});
+    struct Case {
+        std::vector<std::string> words;
+        std::string whole;     // ComposeWholeNumbersText
+        std::string designed;  // ComposeResultText
+    };
+    const std::vector<Case> cases = {
+        {{"路", "一千", "零五", "號"}, "路1005號", "路1005號"},
+        {{"路", "一", "零五", "號"}, "路105號", "路5號"},  // digit by digit
+        {{"路", "一", "零", "巷"}, "路10巷", "路0巷"},
+        {{"路", "兩百", "三", "號"}, "路", "路203號"},  // 兩百三 is no way to say a number
+        {{"路", "號"}, "路", "路號"},                   // a key without its number
+        {{"路", "四", "段", "號"}, "路4段", "路4段號"},
+        {{"路", "四", "段", "一千", "零五", "號"}, "路4段1005號", "路4段1005號"},
+    };
+    char16_t text[vantir::kScratchTextCapacity];
+    for (const Case& c : cases) {
+        std::vector<WordId> ids;
+        for (const std::string& word : c.words)
+            ids.push_back(world.Id(word));
+        const int32_t n = static_cast<int32_t>(ids.size());
+        const int32_t whole = vantir::ComposeWholeNumbersText(world.Context(), ids.data(), n, text,
+                                                              vantir::kScratchTextCapacity);
+        EXPECT_EQ(ToUtf8(text), c.whole) << c.whole;
+        EXPECT_EQ(whole, static_cast<int32_t>(std::u16string(text).size()));
+        vantir::ComposeResultText(world.Context(), ids.data(), n, text,
+                                  vantir::kScratchTextCapacity);
+        EXPECT_EQ(ToUtf8(text), c.designed) << c.designed;
+    }
+}

@@ -24,7 +24,7 @@ std::vector<WordEntry> Vocabulary() {
                                     {"豐原區", {8, 34}}, {"西屯區", {8, 34}}, {"中正路", {17}},
                                     {"臺灣大道", {17}},  {"四段", {18}},      {"段", {19}},
                                     {"巷", {21}},        {"號", {23}},        {"那個", {}}};
-    for (const char* numeral : {"四", "五", "七", "一百", "二十三", "三", "零"}) {
+    for (const char* numeral : {"四", "五", "七", "一百", "二十三", "三", "零", "零五"}) {
         words.push_back({numeral, {25, 24}});
     }
     return words;
@@ -145,6 +145,17 @@ TEST_F(AccurateModeTest, WellFormedNumberIsKeptWhateverTheCorpusSaw) {
     EXPECT_EQ(Best(kAccurate, {{"臺中市", "西屯區", "臺灣大道", "一百", "三", "號"}}),
               "臺中市西屯區臺灣大道");
     EXPECT_EQ(Best(kAccurate, {{"臺中市", "西屯區", "臺灣大道", "一百", "零", "號"}}),
+              "臺中市西屯區臺灣大道");
+}
+
+TEST_F(AccurateModeTest, NumberSaidDigitByDigitIsReadWhole) {
+    // 七 零五 said for 705: the design reads the last digit and the model never
+    // saw 零五 before 號; accurate mode reads the digits and keeps the key.
+    const Hypotheses nBest = {{"臺中市", "西屯區", "臺灣大道", "七", "零五", "號"}};
+    EXPECT_EQ(Best(kDefault, nBest), "臺中市西屯區臺灣大道");
+    EXPECT_EQ(Best(kAccurate, nBest), "臺中市西屯區臺灣大道705號");
+    // Two numerals side by side are as often a slip: they still need the pair.
+    EXPECT_EQ(Best(kAccurate, {{"臺中市", "西屯區", "臺灣大道", "三", "零", "號"}}),
               "臺中市西屯區臺灣大道");
 }
 
