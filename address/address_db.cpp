@@ -46,6 +46,13 @@ int32_t HasTag(const AddressDbView& view, WordId word, int32_t tag) {
     return 0;
 }
 
+bool HasAnyTag(const AddressDbView& view, WordId word) {
+    if (word < 0 || int64_t{word} + 2 > int64_t{view.tagOffsetCount}) return false;
+    const int32_t start = LoadI32At(view.wordTagOffsets, word);
+    const int32_t end = LoadI32At(view.wordTagOffsets, int64_t{word} + 1);
+    return start >= 0 && start < end;
+}
+
 const unsigned char* RegionNameStart(const AddressDbView& view, RegionSide side, uint32_t pair) {
     const bool upper = side == RegionSide::kUpper;
     const unsigned char* offsets = upper ? view.upperNameOffsets : view.lowerNameOffsets;

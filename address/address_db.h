@@ -48,6 +48,9 @@ void ParseAddressDb(const void* blob, AddressDbView* view);
 // 1 when word `word` carries the tag (low 8 bits of `tag`), else 0.
 int32_t HasTag(const AddressDbView& view, WordId word, int32_t tag);
 
+// True when word `word` carries at least one tag.
+bool HasAnyTag(const AddressDbView& view, WordId word);
+
 enum class RegionSide { kUpper, kLower };
 
 // First byte of the name of region pair `pair` (below P) on one side. Its

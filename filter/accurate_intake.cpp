@@ -97,15 +97,32 @@ int32_t BuildChoice(const AddressReading& reading, const WordId* kept, int32_t c
     return k;
 }
 
+// Passes over what a speaker puts between the fields of an address: words
+// that carry no tag (的, 那個, 呃, 就是: no address role) and a word said twice
+// in a row. Compacts words[0..count-1] in place, ends them with -1 and returns
+// how many are left.
+int32_t PassOverFillers(const AddressContext& context, WordId* words, int32_t count) {
+    int32_t kept = 0;
+    for (int32_t i = 0; i < count; ++i) {
+        const WordId word = words[i];
+        if (!HasAnyTag(*context.db, word)) continue;
+        if (kept > 0 && words[kept - 1] == word) continue;
+        words[kept++] = word;
+    }
+    words[kept] = -1;
+    return kept;
+}
+
 }  // namespace
 
-int32_t EnterHypothesisAccurately(FilterSession* session, const WordId* input, int32_t count,
+int32_t EnterHypothesisAccurately(FilterSession* session, WordId* input, int32_t count,
                                   WordId* analysed, WordId* sequence) {
     UtteranceEvidence& evidence = session->evidence;
     const int32_t rank = evidence.hypothesisCount++;
     const double weight = RankWeight(rank);
     evidence.totalRankWeight += weight;
 
+    count = PassOverFillers(AddressContextOf(session), input, count);
     AddressReading reading;
     const int32_t k =
         ReadAddressWithEvidence(AddressContextOf(session), input, count, analysed, &reading);

@@ -10,10 +10,12 @@
 namespace vantir {
 
 // Reads input[0..count-1] (followed by -1) with evidence and enters one text
-// per region choice, gathering the utterance's evidence. `analysed` needs room
+// per region choice, gathering the utterance's evidence. Words without an
+// address role between the fields, and a word said twice in a row, are passed
+// over first: the input is compacted in place. `analysed` needs room
 // for count + 10 ids, `sequence` for count + 15. Returns 0, or -1001 when the
 // table had no room for the hypothesis' best reading. Never enters an empty text.
-int32_t EnterHypothesisAccurately(FilterSession* session, const WordId* input, int32_t count,
+int32_t EnterHypothesisAccurately(FilterSession* session, WordId* input, int32_t count,
                                   WordId* analysed, WordId* sequence);
 
 // Writes the indices of the session's entries, best supported first, to

@@ -159,6 +159,15 @@ TEST_F(AccurateModeTest, NumberSaidDigitByDigitIsReadWhole) {
               "臺中市西屯區臺灣大道");
 }
 
+TEST_F(AccurateModeTest, FillersAndRepeatsBetweenFieldsArePassedOver) {
+    // The design's grammar stops at the first word that plays no part.
+    const Hypotheses filler = {{"臺中市", "西屯區", "臺灣大道", "那個", "五", "號"}};
+    EXPECT_EQ(Best(kDefault, filler), "臺中市西屯區臺灣大道");
+    EXPECT_EQ(Best(kAccurate, filler), "臺中市西屯區臺灣大道5號");
+    const Hypotheses repeated = {{"臺中市", "那個", "西屯區", "西屯區", "臺灣大道", "五", "號"}};
+    EXPECT_EQ(Best(kAccurate, repeated), "臺中市西屯區臺灣大道5號");
+}
+
 TEST_F(AccurateModeTest, DistrictSaidAloneBeginsTheAddressOfItsCounty) {
     const Hypotheses nBest = {{"西屯區"}, {"臺中市", "西屯區", "臺灣大道", "五", "號"}};
     EXPECT_EQ(Best(kDefault, nBest), "臺中市西屯區臺灣大道5號");
