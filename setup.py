@@ -1,5 +1,6 @@
 # Builds the extension vantir._vantir from the library's sources, the data
-# tooling it reuses (everything in tools/ but the command line) and the bindings.
+# tooling it reuses (tools/compile and tools/run; not the command line of
+# tools/cli) and the bindings.
 import pathlib
 import re
 
@@ -9,8 +10,9 @@ from setuptools import setup
 ROOT = pathlib.Path(__file__).parent.resolve()
 # The library's folders, as the top-level CMakeLists.txt adds them.
 LIBRARY_FOLDERS = ("textutil", "mempool", "lexicon", "bigram", "address", "filter")
-# The command-line front end needs CLI11 and is not part of the module.
-COMMAND_LINE = re.compile(r"^(cli|cmd_\w+|main)\.cpp$")
+# The tooling's parts that the module reuses; the command line (tools/cli)
+# needs CLI11 and is not part of the module.
+TOOLING_FOLDERS = ("tools/compile", "tools/run")
 
 
 def version():
@@ -22,7 +24,8 @@ def sources():
     found = []
     for folder in LIBRARY_FOLDERS:
         found += sorted((ROOT / folder).glob("*.cpp"))
-    found += sorted(p for p in (ROOT / "tools").glob("*.cpp") if not COMMAND_LINE.match(p.name))
+    for folder in TOOLING_FOLDERS:
+        found += sorted((ROOT / folder).glob("*.cpp"))
     found += sorted((ROOT / "python" / "src").glob("*.cpp"))
     return [str(p.relative_to(ROOT)) for p in found]
 

@@ -11,9 +11,9 @@
 #include "bench/bench_support.h"
 #include "bench/suite.h"
 #include "filter/session.h"
-#include "tools/data_build.h"
-#include "tools/nbest_reader.h"
-#include "tools/text_source.h"
+#include "tools/compile/data_build.h"
+#include "tools/compile/text_source.h"
+#include "tools/run/nbest_reader.h"
 #include "vantir/vantir.h"
 #include "vantir/vantir.hpp"
 

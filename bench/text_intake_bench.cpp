@@ -9,9 +9,9 @@
 #include "address/address_db_writer.h"
 #include "bench/bench_support.h"
 #include "bench/suite.h"
-#include "tools/data_build.h"
-#include "tools/nbest_reader.h"
-#include "tools/text_source.h"
+#include "tools/compile/data_build.h"
+#include "tools/compile/text_source.h"
+#include "tools/run/nbest_reader.h"
 #include "vantir/vantir.hpp"
 
 namespace vantir::bench {

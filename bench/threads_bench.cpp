@@ -9,9 +9,9 @@
 
 #include "bench/bench_support.h"
 #include "bench/suite.h"
-#include "tools/data_build.h"
-#include "tools/data_dir.h"
-#include "tools/nbest_reader.h"
+#include "tools/compile/data_build.h"
+#include "tools/run/data_dir.h"
+#include "tools/run/nbest_reader.h"
 #include "vantir/vantir.h"
 
 namespace vantir::bench {

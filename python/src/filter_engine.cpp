@@ -6,10 +6,10 @@
 #include <sstream>
 #include <utility>
 
-#include "tools/explain.h"
-#include "tools/explain_report.h"
-#include "tools/filter_run.h"
-#include "tools/text_source.h"
+#include "tools/compile/text_source.h"
+#include "tools/run/explain.h"
+#include "tools/run/explain_report.h"
+#include "tools/run/filter_run.h"
 
 namespace vantir::python {
 

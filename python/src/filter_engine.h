@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "tools/data_dir.h"
-#include "tools/filter_run.h"
+#include "tools/run/data_dir.h"
+#include "tools/run/filter_run.h"
 
 namespace vantir::python {
 

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "python/src/filter_engine.h"
-#include "tools/data_build.h"
-#include "tools/file_output.h"
+#include "tools/compile/data_build.h"
+#include "tools/compile/file_output.h"
 
 namespace py = pybind11;
 

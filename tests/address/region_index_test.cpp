@@ -15,7 +15,7 @@
 #include "address/tag_codes.h"
 #include "filter/session.h"
 #include "support/address_world.h"
-#include "tools/data_build.h"
+#include "tools/compile/data_build.h"
 
 namespace vantir::testing {
 namespace {

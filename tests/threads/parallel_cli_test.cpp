@@ -7,9 +7,9 @@
 #include <thread>
 #include <vector>
 
-#include "tools/explain.h"
-#include "tools/explain_report.h"
-#include "tools/parallel_filter.h"
+#include "tools/run/explain.h"
+#include "tools/run/explain_report.h"
+#include "tools/run/parallel_filter.h"
 #include "tools/tool_test_support.h"
 
 using vantir::testing::CliRun;

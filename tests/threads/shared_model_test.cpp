@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "bigram/test_models.h"
-#include "tools/data_build.h"
-#include "tools/data_dir.h"
-#include "tools/nbest_reader.h"
+#include "tools/compile/data_build.h"
+#include "tools/run/data_dir.h"
+#include "tools/run/nbest_reader.h"
 #include "vantir/vantir.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // ARPA import and export, score quantisation, and the model blob built from a
 // small hand-checked ARPA file, read back through the library's scorers.
-#include "tools/arpa_model.h"
+#include "tools/compile/arpa_model.h"
 
 #include <gtest/gtest.h>
 
@@ -9,9 +9,9 @@
 
 #include "textutil/byte_order.h"
 #include "tool_test_support.h"
-#include "tools/blob_builders.h"
-#include "tools/blob_examiner.h"
-#include "tools/score_quantiser.h"
+#include "tools/compile/blob_builders.h"
+#include "tools/compile/blob_examiner.h"
+#include "tools/compile/score_quantiser.h"
 #include "vantir/vantir.hpp"
 
 using namespace vantir::tools;

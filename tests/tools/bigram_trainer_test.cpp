@@ -1,6 +1,6 @@
 // Training on a tiny corpus with hand-computed Witten-Bell estimates, and the
 // corpus reader's checks.
-#include "tools/bigram_trainer.h"
+#include "tools/compile/bigram_trainer.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <map>
 
 #include "tool_test_support.h"
-#include "tools/blob_builders.h"
+#include "tools/compile/blob_builders.h"
 #include "vantir/vantir.hpp"
 
 using namespace vantir::tools;

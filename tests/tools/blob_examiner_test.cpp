@@ -1,6 +1,6 @@
 // The structural reader behind `vantir inspect` and data loading: built blobs
 // pass, and cut or damaged ones are reported without reading past their end.
-#include "tools/blob_examiner.h"
+#include "tools/compile/blob_examiner.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include "lexicon/blob_layout.h"
 #include "textutil/byte_order.h"
 #include "tool_test_support.h"
-#include "tools/data_build.h"
+#include "tools/compile/data_build.h"
 
 using namespace vantir::tools;
 using vantir::testing::ReadFile;

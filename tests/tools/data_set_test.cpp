@@ -7,8 +7,8 @@
 #include <string>
 
 #include "tool_test_support.h"
-#include "tools/bigram_trainer.h"
-#include "tools/grammar_pairs.h"
+#include "tools/compile/bigram_trainer.h"
+#include "tools/compile/grammar_pairs.h"
 
 using namespace vantir::testing;
 using namespace vantir::tools;

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "tool_test_support.h"
-#include "tools/bigram_trainer.h"
-#include "tools/blob_builders.h"
-#include "tools/data_build.h"
+#include "tools/compile/bigram_trainer.h"
+#include "tools/compile/blob_builders.h"
+#include "tools/compile/data_build.h"
 
 using namespace vantir::testing;
 using namespace vantir::tools;

@@ -1,12 +1,12 @@
 // All-or-nothing output: complete files appear only when every one was written,
 // and a set replaces the old files as a whole.
-#include "tools/file_output.h"
+#include "tools/compile/file_output.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include "tool_test_support.h"
-#include "tools/diagnostics.h"
+#include "tools/compile/diagnostics.h"
 
 using namespace vantir::tools;
 using vantir::testing::ReadFile;

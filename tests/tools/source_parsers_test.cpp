@@ -6,10 +6,10 @@
 #include <sstream>
 
 #include "tool_test_support.h"
-#include "tools/nbest_reader.h"
-#include "tools/region_reader.h"
-#include "tools/tag_roles.h"
-#include "tools/vocabulary_reader.h"
+#include "tools/compile/region_reader.h"
+#include "tools/compile/tag_roles.h"
+#include "tools/compile/vocabulary_reader.h"
+#include "tools/run/nbest_reader.h"
 
 using namespace vantir::tools;
 using vantir::testing::Lines;

@@ -5,8 +5,8 @@
 #include <sstream>
 
 #include "tool_test_support.h"
-#include "tools/cli.h"
-#include "tools/text_hypotheses.h"
+#include "tools/cli/cli.h"
+#include "tools/run/text_hypotheses.h"
 
 using namespace vantir::testing;
 

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "textutil/chinese_numerals.h"
-#include "tools/data_build.h"
-#include "tools/nbest_reader.h"
-#include "tools/text_source.h"
+#include "tools/compile/data_build.h"
+#include "tools/compile/text_source.h"
+#include "tools/run/nbest_reader.h"
 #include "vantir/vantir.hpp"
 
 namespace vantir::tools {

@@ -19,8 +19,8 @@
 #include <string_view>
 #include <vector>
 
-#include "tools/cli.h"
-#include "tools/text_source.h"
+#include "tools/cli/cli.h"
+#include "tools/compile/text_source.h"
 
 namespace vantir::testing {
 

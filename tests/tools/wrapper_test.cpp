@@ -6,7 +6,7 @@
 #include <string>
 
 #include "tool_test_support.h"
-#include "tools/data_build.h"
+#include "tools/compile/data_build.h"
 #include "vantir/vantir.hpp"
 
 using namespace vantir;

@@ -1,0 +1,123 @@
+// `vantir build SRC_DIR -o OUT_DIR`: sources to lexicon.wpb, model.lmb and
+// address.addr, written all-or-nothing.
+#include <memory>
+
+#include "tools/cli/cli_commands.h"
+#include "tools/compile/data_build.h"
+#include "tools/compile/file_output.h"
+#include "tools/run/coverage.h"
+
+namespace vantir::tools {
+
+namespace {
+
+struct BuildOptions {
+    std::string sourceDir;
+    std::string outputDir;
+    std::string vocabulary;
+    std::string regions;
+    std::string arpa;
+    std::string corpus;
+    std::vector<std::string> roads;
+    ModelOptions model;
+};
+
+std::string AsText(const std::vector<uint8_t>& bytes) {
+    return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+
+int RunBuild(const BuildOptions& options, CliContext& context) {
+    BuildInputs given;
+    given.vocabulary = options.vocabulary;
+    given.regions = options.regions;
+    if (!options.arpa.empty()) given.arpa = options.arpa;
+    if (!options.corpus.empty()) given.corpus = options.corpus;
+    given.roads.assign(options.roads.begin(), options.roads.end());
+    const BuildInputs inputs = ResolveBuildInputs(options.sourceDir, given);
+    Diagnostics diagnostics = context.MakeDiagnostics();
+    Progress progress = context.MakeProgress();
+    const BuiltData built = BuildData(inputs, options.model, diagnostics, progress);
+    diagnostics.Summarise();
+
+    const std::filesystem::path out = options.outputDir;
+    WriteFilesAtomically({{out / kLexiconBlobName, AsText(built.lexicon)},
+                          {out / kModelBlobName, AsText(built.model)},
+                          {out / kAddressBlobName, AsText(built.address)}});
+    context.out << "built " << (out / kLexiconBlobName).string() << " ("
+                << Counted(static_cast<int64_t>(built.words), "word") << "), "
+                << (out / kModelBlobName).string() << " ("
+                << Counted(static_cast<int64_t>(built.pairs), "word pair") << "), "
+                << (out / kAddressBlobName).string() << " ("
+                << Counted(static_cast<int64_t>(built.regionPairs), "region pair") << ")";
+    if (diagnostics.warnings > 0) context.out << ", " << Counted(diagnostics.warnings, "warning");
+    context.out << '\n';
+    context.out << "grammar pairs: " << built.grammarPairs << " generated from the sources, "
+                << built.generatedPairs << " of them not in the "
+                << (built.trained ? "trained model" : "uniform model (no corpus or ARPA file)")
+                << '\n';
+    LoadedData data = LoadDataDir(out);
+    const std::vector<CoverageCheck> coverage = CheckCoverage(data);
+    context.out << CoverageSummary(coverage);
+    if (!coverage.empty())
+        context.out << " (details: vantir inspect --coverage " << out.string() << ")";
+    context.out << '\n';
+    return kExitSuccess;
+}
+
+}  // namespace
+
+void AddBuildCommand(CLI::App& app, CliContext& context) {
+    auto options = std::make_shared<BuildOptions>();
+    CLI::App* command = app.add_subcommand(
+        "build", "Compile UTF-8 sources into lexicon.wpb, model.lmb and address.addr");
+    command->footer(
+        "SRC_DIR holds vocabulary.tsv (a word, then its tags as numbers or role names),\n"
+        "regions.tsv (upper and lower region name a line), optionally road tables\n"
+        "(county, district, road, sections as '1,2' or '-'): every roads*.tsv, such as\n"
+        "roads.tsv and roads-more.tsv, in name order; and optionally model.arpa (an ARPA\n"
+        "bigram model) or corpus.txt (tokenised addresses, a line each, trained with\n"
+        "Witten-Bell smoothing; without either every word is equally likely).\n"
+        "Every word pair the address grammar tests is generated from the region pairs,\n"
+        "the roads and the tags; a generated pair the model does not list gets its\n"
+        "back-off score (docs/DATA.md). The blobs share the lexicon's word numbering.\n"
+        "Outputs are written to temporary names and renamed only when all three are\n"
+        "complete.");
+    command->add_option("SRC_DIR", options->sourceDir, "Directory of the sources")
+        ->required()
+        ->check(CLI::ExistingDirectory);
+    command->add_option("-o,--output", options->outputDir, "Directory for the three blobs")
+        ->required();
+    command
+        ->add_option("--vocabulary", options->vocabulary,
+                     "Vocabulary file instead of SRC_DIR/vocabulary.tsv")
+        ->check(CLI::ExistingFile);
+    command
+        ->add_option("--regions", options->regions,
+                     "Region pair file instead of SRC_DIR/regions.tsv")
+        ->check(CLI::ExistingFile);
+    CLI::Option* arpa =
+        command->add_option("--arpa", options->arpa, "Take the model from this ARPA file")
+            ->check(CLI::ExistingFile);
+    command->add_option("--corpus", options->corpus, "Train the model on this corpus")
+        ->check(CLI::ExistingFile)
+        ->excludes(arpa);
+    command
+        ->add_option("--roads", options->roads,
+                     "Road table instead of SRC_DIR/roads*.tsv (repeat for several)")
+        ->check(CLI::ExistingFile);
+    command
+        ->add_option("--added-capacity", options->model.addedCapacity,
+                     "Word ids the model keeps free for words added at run time")
+        ->check(CLI::NonNegativeNumber)
+        ->capture_default_str();
+    command
+        ->add_option("--spare-pairs", options->model.sparePairs,
+                     "Free pair slots for pairs added at run time")
+        ->check(CLI::NonNegativeNumber)
+        ->capture_default_str();
+    command->callback([options, &context] {
+        context.action = [options, &context] { return RunBuild(*options, context); };
+    });
+}
+
+}  // namespace vantir::tools

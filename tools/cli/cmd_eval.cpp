@@ -1,0 +1,279 @@
+// `vantir eval`: accuracy of the filtered lists against reference texts, beside
+// the accuracy of the recogniser's own best hypothesis.
+#include <iomanip>
+#include <map>
+#include <memory>
+
+#include "textutil/chinese_numerals.h"
+#include "tools/cli/cli_commands.h"
+#include "tools/run/filter_run.h"
+#include "tools/run/parallel_filter.h"
+#include "tools/run/text_hypotheses.h"
+
+namespace vantir::tools {
+
+namespace {
+
+constexpr int32_t kAllResults = 128;
+constexpr double kPercent = 100.0;
+
+struct EvalOptions {
+    std::string dataDir;
+    std::string nbest;
+    std::string references;
+    std::string format = "auto";
+    bool exact = false;
+    bool showErrors = false;
+    bool accurate = false;
+    bool compare = false;
+    bool text = false;  // hypotheses are recogniser text, not words
+    bool s2t = false;   // convert simplified characters first (implies text)
+    bool skipMissing = false;
+    int32_t workers = 1;
+};
+
+NbestFormat FormatNamed(const std::string& name) {
+    if (name == "kaldi") return NbestFormat::kKaldi;
+    if (name == "plain") return NbestFormat::kPlain;
+    return NbestFormat::kAuto;
+}
+
+// Numerals folded to digits with the filter's own conversion, so that a spoken
+// "七號" and a written "7號" compare equal.
+std::string Folded(const std::string& text, bool exact) {
+    if (exact) return text;
+    const std::u16string wide = ToUtf16(text).value();
+    // A numeral unit becomes at most four digits ("千" is 1000).
+    constexpr size_t kMaxGrowth = 4;
+    std::u16string folded(wide.size() * kMaxGrowth + 1, u'\0');
+    const int32_t length =
+        ConvertNumerals(wide.data(), folded.data(), static_cast<int32_t>(wide.size()),
+                        static_cast<int32_t>(folded.size()));
+    folded.resize(static_cast<size_t>(length));
+    return ToUtf8(folded);
+}
+
+std::string RawBest(const Utterance& utterance) {
+    std::string joined;
+    if (utterance.hypotheses.empty()) return joined;
+    for (const std::string& word : utterance.hypotheses.front().words)
+        joined += word;
+    return joined;
+}
+
+struct Tally {
+    int32_t utterances = 0;
+    int32_t rawTop = 0;
+    int32_t filteredTop = 0;
+    int32_t filteredAny = 0;
+};
+
+// One mode's figures over the whole file and per error kind.
+struct ModeTally {
+    Tally total;
+    std::map<std::string, Tally> kinds;
+};
+
+// The error kind of an utterance is its id up to the last '_' ("truncated_007"
+// is of kind "truncated"); ids without one are all of one kind.
+std::string KindOf(const std::string& id) {
+    const size_t cut = id.rfind('_');
+    return cut == std::string::npos || cut == 0 ? std::string("all") : id.substr(0, cut);
+}
+
+double Percent(int32_t hits, int32_t total) {
+    return total > 0 ? kPercent * hits / total : 0.0;
+}
+
+void PrintLine(std::ostream& out, const char* label, int32_t hits, int32_t total) {
+    out << std::left << std::setw(20) << label << std::right << std::setw(5) << hits << "  "
+        << std::fixed << std::setprecision(1) << std::setw(5) << Percent(hits, total) << "%\n";
+}
+
+struct EvalInput {
+    std::vector<Utterance> utterances;
+    std::map<std::string, std::string> references;
+    std::string nbestFile;
+    std::string referenceFile;
+};
+
+ModeTally RunMode(LoadedData& data, const EvalInput& input, const EvalOptions& options,
+                  uint32_t sessionOptions, CliContext& context) {
+    Diagnostics quiet;  // unknown words are counted here and reported by `vantir filter`
+    std::unique_ptr<SimplifiedToTaiwan> convert;
+    if (options.s2t) convert = std::make_unique<SimplifiedToTaiwan>();
+    FilterJob job;
+    job.sessionOptions = sessionOptions;
+    job.text = options.text || options.s2t;
+    job.convert = convert.get();
+    job.maxResults = kAllResults;
+    job.workers = WorkersFor(options.workers);
+    // A missing reference stops the run before any utterance is filtered.
+    for (const Utterance& utterance : input.utterances) {
+        if (input.references.count(utterance.id) == 0) {
+            Fail(input.referenceFile, 0,
+                 "no reference for utterance " + Shown(utterance.id) +
+                     " (--skip-missing leaves such utterances out and counts them)");
+        }
+    }
+    ModeTally tally;
+    Progress progress = context.MakeProgress();
+    FilterUtterances(data, input.utterances, job, progress, [&](const TextUtteranceRun& textRun) {
+        const UtteranceRun& run = textRun.run;
+        const Utterance& utterance = *run.utterance;
+        ReportUnknownWords(run, input.nbestFile, quiet);
+        const std::string& reference = input.references.at(utterance.id);
+        const std::string wanted = Folded(reference, options.exact);
+        const std::string raw = Folded(RawBest(utterance), options.exact);
+        const std::string top = run.results.empty() ? "" : Folded(run.results[0], options.exact);
+        bool any = false;
+        for (const std::string& result : run.results) {
+            any = any || Folded(result, options.exact) == wanted;
+        }
+        for (Tally* t : {&tally.total, &tally.kinds[KindOf(utterance.id)]}) {
+            ++t->utterances;
+            t->rawTop += raw == wanted;
+            t->filteredTop += top == wanted;
+            t->filteredAny += any;
+        }
+        if (options.showErrors && top != wanted) {
+            context.out << utterance.id << ": wanted " << reference << ", filtered "
+                        << (run.results.empty() ? "(none)" : run.results[0]) << ", raw "
+                        << RawBest(utterance) << '\n';
+        }
+    });
+    if (quiet.warnings > 0) {
+        context.err << "warning: " << Counted(quiet.warnings, "unknown word")
+                    << (quiet.warnings == 1 ? " was" : " were")
+                    << " left out (see 'vantir filter')\n";
+    }
+    return tally;
+}
+
+void PrintKinds(std::ostream& out, const ModeTally& tally) {
+    if (tally.kinds.size() < 2) return;
+    out << "per error kind (filtered top-1, any rank):\n";
+    for (const auto& [kind, t] : tally.kinds) {
+        out << "  " << std::left << std::setw(18) << kind << std::right << std::setw(4)
+            << t.utterances << std::fixed << std::setprecision(1) << std::setw(8)
+            << Percent(t.filteredTop, t.utterances) << "%" << std::setw(8)
+            << Percent(t.filteredAny, t.utterances) << "%\n";
+    }
+}
+
+void PrintComparedLine(std::ostream& out, const std::string& label, int32_t total,
+                       int32_t defaultHits, int32_t accurateHits) {
+    out << std::left << std::setw(20) << label << std::right << std::fixed << std::setprecision(1)
+        << std::setw(5) << defaultHits << std::setw(7) << Percent(defaultHits, total) << "%"
+        << std::setw(8) << accurateHits << std::setw(7) << Percent(accurateHits, total) << "%\n";
+}
+
+// Both modes side by side, over the file and per error kind.
+void PrintComparison(std::ostream& out, const ModeTally& plain, const ModeTally& accurate) {
+    out << std::left << std::setw(20) << "utterances" << std::right << std::setw(5)
+        << plain.total.utterances << '\n';
+    PrintLine(out, "raw top-1", plain.total.rawTop, plain.total.utterances);
+    out << std::left << std::setw(20) << "" << std::right << std::setw(13) << "default"
+        << std::setw(16) << "accurate" << '\n';
+    PrintComparedLine(out, "filtered top-1", plain.total.utterances, plain.total.filteredTop,
+                      accurate.total.filteredTop);
+    PrintComparedLine(out, "filtered any rank", plain.total.utterances, plain.total.filteredAny,
+                      accurate.total.filteredAny);
+    if (plain.kinds.size() < 2) return;
+    out << "per error kind      top-1: default accurate   any rank: default accurate\n";
+    for (const auto& [kind, p] : plain.kinds) {
+        const Tally& a = accurate.kinds.at(kind);
+        out << "  " << std::left << std::setw(18) << kind << std::right << std::setw(4)
+            << p.utterances << std::fixed << std::setprecision(1) << std::setw(10)
+            << Percent(p.filteredTop, p.utterances) << "%" << std::setw(8)
+            << Percent(a.filteredTop, a.utterances) << "%" << std::setw(18)
+            << Percent(p.filteredAny, p.utterances) << "%" << std::setw(8)
+            << Percent(a.filteredAny, a.utterances) << "%\n";
+    }
+}
+
+int RunEval(const EvalOptions& options, CliContext& context) {
+    LoadedData data = LoadDataDir(options.dataDir);
+    EvalInput input;
+    input.nbestFile = DisplayName(options.nbest);
+    Diagnostics diagnostics = context.MakeDiagnostics();
+    input.utterances = ParseNbest(ReadSourceLines(options.nbest), input.nbestFile,
+                                  FormatNamed(options.format), diagnostics);
+    diagnostics.Summarise();
+    input.referenceFile = DisplayName(options.references);
+    input.references = ParseReferences(ReadSourceLines(options.references), input.referenceFile);
+    if (options.skipMissing) {
+        // Utterances without a reference have nothing to compare with: left
+        // out of every figure, and counted.
+        const size_t given = input.utterances.size();
+        std::erase_if(input.utterances, [&](const Utterance& utterance) {
+            return input.references.count(utterance.id) == 0;
+        });
+        context.out << std::left << std::setw(20) << "skipped (no ref)" << std::right
+                    << std::setw(5) << given - input.utterances.size() << '\n';
+    }
+
+    if (options.compare) {
+        const ModeTally plain = RunMode(data, input, options, 0, context);
+        const ModeTally accurate = RunMode(data, input, options, VANTIR_OPTION_ACCURATE, context);
+        PrintComparison(context.out, plain, accurate);
+    } else {
+        const ModeTally tally =
+            RunMode(data, input, options, options.accurate ? VANTIR_OPTION_ACCURATE : 0u, context);
+        context.out << std::left << std::setw(20) << "utterances" << std::right << std::setw(5)
+                    << tally.total.utterances << '\n';
+        PrintLine(context.out, "raw top-1", tally.total.rawTop, tally.total.utterances);
+        PrintLine(context.out, "filtered top-1", tally.total.filteredTop, tally.total.utterances);
+        PrintLine(context.out, "filtered any rank", tally.total.filteredAny,
+                  tally.total.utterances);
+        PrintKinds(context.out, tally);
+    }
+    if (!options.exact) context.out << "(texts compared with numerals folded to digits)\n";
+    return kExitSuccess;
+}
+
+}  // namespace
+
+void AddEvalCommand(CLI::App& app, CliContext& context) {
+    auto options = std::make_shared<EvalOptions>();
+    CLI::App* command =
+        app.add_subcommand("eval", "Accuracy of the filtered N-best lists against reference texts");
+    command->footer(
+        "Prints the top-1 and any-rank accuracy of the filtered lists and, for comparison,\n"
+        "the top-1 accuracy of the recogniser's best hypothesis with its words joined.\n"
+        "References are 'UTTID text' lines (blanks inside the text are dropped); plain\n"
+        "N-best files name their utterances 1, 2, ... Unless --exact is given, texts are\n"
+        "compared with spoken numerals folded to digits on both sides. The error kind of\n"
+        "an utterance is its id up to the last '_' (truncated_007: truncated); figures\n"
+        "per kind are printed when a file has more than one.");
+    command->add_option("--data", options->dataDir, "Directory built by 'vantir build'")
+        ->required()
+        ->check(CLI::ExistingDirectory);
+    command->add_option("--nbest", options->nbest, "N-best file")
+        ->required()
+        ->check(CLI::ExistingFile);
+    command->add_option("--ref", options->references, "Reference texts")
+        ->required()
+        ->check(CLI::ExistingFile);
+    command->add_flag("--exact", options->exact, "Compare texts as they are");
+    command->add_flag("--accurate", options->accurate,
+                      "Filter in accurate mode (VANTIR_OPTION_ACCURATE)");
+    command->add_flag("--compare", options->compare,
+                      "Both modes side by side, with figures per error kind");
+    command->add_flag("--show-errors", options->showErrors,
+                      "List the utterances whose filtered top-1 is wrong");
+    command->add_flag("--text", options->text,
+                      "Hypotheses are recogniser text, split by the library's text intake");
+    command->add_flag("--s2t", options->s2t,
+                      "With --text: convert simplified to Taiwan traditional characters "
+                      "(OpenCC) first");
+    command->add_flag("--skip-missing", options->skipMissing,
+                      "Leave out utterances without a reference (counted) instead of failing");
+    AddJobsOption(*command, options->workers);
+    AddFormatOption(*command, options->format);
+    command->callback([options, &context] {
+        context.action = [options, &context] { return RunEval(*options, context); };
+    });
+}
+
+}  // namespace vantir::tools

@@ -1,0 +1,66 @@
+// The whole build of a data set: sources in a directory compiled into the
+// lexicon, the model and the address database, checked to share one numbering.
+#ifndef VANTIR_TOOLS_DATA_BUILD_H
+#define VANTIR_TOOLS_DATA_BUILD_H
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tools/compile/blob_builders.h"
+#include "tools/compile/diagnostics.h"
+#include "tools/compile/progress.h"
+
+namespace vantir::tools {
+
+// Source names looked up in a source directory, and the blob names written.
+constexpr const char* kVocabularyName = "vocabulary.tsv";
+constexpr const char* kRegionsName = "regions.tsv";
+constexpr const char* kArpaName = "model.arpa";
+constexpr const char* kCorpusName = "corpus.txt";
+// Road tables: every file of the source directory whose name starts with
+// kRoadsPrefix and ends with kRoadsSuffix (roads.tsv, roads-more.tsv, ...).
+constexpr const char* kRoadsName = "roads.tsv";
+constexpr const char* kRoadsPrefix = "roads";
+constexpr const char* kRoadsSuffix = ".tsv";
+constexpr const char* kLexiconBlobName = "lexicon.wpb";
+constexpr const char* kModelBlobName = "model.lmb";
+constexpr const char* kAddressBlobName = "address.addr";
+
+struct BuildInputs {
+    std::filesystem::path vocabulary;
+    std::filesystem::path regions;
+    std::optional<std::filesystem::path> arpa;  // at most one of arpa and corpus
+    std::optional<std::filesystem::path> corpus;
+    std::vector<std::filesystem::path> roads;  // tables of county, district, road, sections
+};
+
+// Fills the inputs from a source directory; paths already set are kept. The
+// model source is model.arpa or corpus.txt, whichever exists (both: an error;
+// neither: a uniform model). Without given road tables, every roads*.tsv of
+// the directory is read, in name order.
+BuildInputs ResolveBuildInputs(const std::filesystem::path& sourceDir, BuildInputs given);
+
+struct BuiltData {
+    std::vector<uint8_t> lexicon;
+    std::vector<uint8_t> model;
+    std::vector<uint8_t> address;
+    size_t words = 0;
+    size_t regionPairs = 0;
+    size_t pairs = 0;           // listed word pairs of the model
+    size_t grammarPairs = 0;    // pairs the grammar needs, generated from the sources
+    size_t generatedPairs = 0;  // of those, the pairs the model did not list already
+    bool trained = false;       // the model's statistics come from a corpus or ARPA file
+};
+
+// Parses every source, generates the pairs the grammar tests (see
+// grammar_pairs.h) and adds those the model lacks, builds the three blobs and checks them: each
+// blob well formed, the same word count in all, every region name found at its id, and a filter
+// session accepts them. Fails with a ToolError naming file and line.
+BuiltData BuildData(const BuildInputs& inputs, const ModelOptions& options,
+                    Diagnostics& diagnostics, Progress& progress);
+
+}  // namespace vantir::tools
+
+#endif  // VANTIR_TOOLS_DATA_BUILD_H

@@ -1,0 +1,71 @@
+// One utterance through the session: word lookup, intake calls, result listing.
+#include "tools/run/filter_run.h"
+
+namespace vantir::tools {
+
+void UseSessionOptions(LoadedData& data, uint32_t options) {
+    data.session.reset();
+    const int32_t code = Vantir_SetOptions(data.session.get(), options);
+    if (code != VANTIR_OK) {
+        throw ToolError("the filter session refused options " + std::to_string(options) +
+                        " (code " + std::to_string(code) + ": " + Vantir_ErrorMessage(code) + ")");
+    }
+}
+
+UtteranceRun RunUtterance(LoadedData& data, const Utterance& utterance, const std::string& file,
+                          Diagnostics& diagnostics, int32_t maxResults) {
+    return RunUtterance(data.session, data.lexicon.get(), utterance, file, diagnostics, maxResults);
+}
+
+UtteranceRun RunUtterance(Session& session, const Lexicon* lexicon, const Utterance& utterance,
+                          const std::string& file, Diagnostics& diagnostics, int32_t maxResults) {
+    UtteranceRun run = FilterUtterance(session, lexicon, utterance, maxResults);
+    ReportUnknownWords(run, file, diagnostics);
+    return run;
+}
+
+UtteranceRun FilterUtterance(Session& session, const Lexicon* lexicon, const Utterance& utterance,
+                             int32_t maxResults) {
+    UtteranceRun run;
+    run.utterance = &utterance;
+    session.reset();
+    for (const Hypothesis& hypothesis : utterance.hypotheses) {
+        WordLookup lookup = LookUpWords(lexicon, hypothesis.words);
+        HypothesisRun entry;
+        entry.hypothesis = &hypothesis;
+        entry.unknown = std::move(lookup.unknown);
+        entry.code = session.add(lookup.ids);
+        run.hypotheses.push_back(std::move(entry));
+    }
+    ReadRunResults(session, maxResults, &run);
+    return run;
+}
+
+void ReportUnknownWords(const UtteranceRun& run, const std::string& file,
+                        Diagnostics& diagnostics) {
+    for (const HypothesisRun& hypothesis : run.hypotheses) {
+        for (const std::string& word : hypothesis.unknown) {
+            diagnostics.Warn(file, hypothesis.hypothesis->line,
+                             "unknown word " + Shown(word) + " left out of the hypothesis",
+                             "unknown words left out");
+        }
+    }
+}
+
+void ReadRunResults(Session& session, int32_t maxResults, UtteranceRun* run) {
+    Expected<std::vector<std::u16string>> texts = session.entries(Session::kAllResults);
+    if (!texts) {
+        run->resultCode = texts.error().code;
+        return;
+    }
+    for (size_t k = 0; k < texts->size(); ++k) {
+        const std::u16string& text = (*texts)[k];
+        if (text.empty()) {
+            run->emptyRanks.push_back(static_cast<int32_t>(k + 1));
+        } else if (static_cast<int32_t>(run->results.size()) < maxResults) {
+            run->results.push_back(ToUtf8(text));
+        }
+    }
+}
+
+}  // namespace vantir::tools
