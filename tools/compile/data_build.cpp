@@ -5,12 +5,12 @@
 #include <algorithm>
 
 #include "address/compose_text.h"
-#include "filter/session.h"
 #include "tools/compile/arpa_model.h"
 #include "tools/compile/bigram_trainer.h"
 #include "tools/compile/blob_examiner.h"
 #include "tools/compile/grammar_pairs.h"
 #include "tools/compile/region_reader.h"
+#include "tools/compile/session_view.h"
 #include "tools/compile/vocabulary_reader.h"
 #include "vantir/vantir.hpp"
 
@@ -34,8 +34,8 @@ void WarnAboutWordsWithoutText(const FilterSession* session, const Vocabulary& v
     for (const VocabularyEntry& entry : vocabulary.entries) {
         const WordId id = numbering.ids.at(entry.word);
         char16_t text[kComposeBufferCapacity];
-        if (ComposeResultText(AddressContextOf(session), &id, 1, text, kComposeBufferCapacity) ==
-            0) {
+        if (ComposeResultText(SessionAddressContext(session), &id, 1, text,
+                              kComposeBufferCapacity) == 0) {
             silent.push_back(&entry);
         }
     }

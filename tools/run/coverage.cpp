@@ -5,7 +5,7 @@
 #include "address/address_context.h"
 #include "address/region_completion.h"
 #include "bigram/scorers.h"
-#include "filter/session.h"
+#include "tools/compile/session_view.h"
 
 namespace vantir::tools {
 
@@ -16,7 +16,7 @@ using WordGroup = std::vector<WordId>;
 class CoverageProbe {
   public:
     explicit CoverageProbe(LoadedData& data)
-        : data_(data), context_(AddressContextOf(data.session.get())) {
+        : data_(data), context_(SessionAddressContext(data.session.get())) {
         // Pairs are tested as the analysis tests them, in strict mode, through
         // that mode's scorer called directly: the model is only read.
         context_.sharedStrictScorer = StrictPairScorer(data.model.get());

@@ -5,7 +5,7 @@
 #include <iomanip>
 
 #include "address/tag_codes.h"
-#include "filter/session.h"
+#include "tools/compile/session_view.h"
 #include "tools/compile/tag_roles.h"
 
 namespace vantir::tools {
@@ -17,7 +17,8 @@ constexpr int32_t kMaxTagCode = 255;
 
 class Printer {
   public:
-    Printer(const LoadedData& data, std::ostream& out) : data_(data), out_(out) {}
+    Printer(const LoadedData& data, std::ostream& out)
+        : data_(data), context_(SessionAddressContext(data.session.get())), out_(out) {}
 
     std::string Word(WordId id) const {
         const std::string text = ToUtf8(WordText(data_.lexicon.get(), id));
@@ -27,7 +28,7 @@ class Printer {
     std::string Tags(WordId id) const {
         std::string tags;
         for (int32_t tag = 0; tag <= kMaxTagCode; ++tag) {
-            if (HasTag(data_.session.get()->addressView, id, tag) != 1) continue;
+            if (!Tagged(context_, id, tag)) continue;
             tags += (tags.empty() ? "" : ",") + TagName(static_cast<uint8_t>(tag));
         }
         return tags.empty() ? "no tags" : tags;
@@ -57,6 +58,7 @@ class Printer {
 
   private:
     const LoadedData& data_;
+    AddressContext context_;  // the tag test reads its database view
     std::ostream& out_;
 };
 
