@@ -16,8 +16,8 @@ demo:
 	$(DEPS) tools
 	cmake --preset default
 	cmake --build --preset default -j $(JOBS) --target vantir
-	./build/default/tools/vantir build data/tw -o build/default/data/tw
-	./build/default/tools/vantir filter --data build/default/data/tw data/tw/demo.nbest
+	./build/default/tools/vantir build data/tw-sample -o build/default/data/tw-sample
+	./build/default/tools/vantir filter --data build/default/data/tw-sample data/tw-sample/demo.nbest
 
 test:
 	$(DEPS) test

@@ -22,7 +22,7 @@ namespace vantir::bench {
 // that a CI run proves every benchmark still builds and runs.
 struct BenchOptions {
     bool quick = false;
-    std::string sampleDataDir;  // the Taiwan sample sources (data/tw)
+    std::string sampleDataDir;  // the Taiwan sample sources (data/tw-sample)
 };
 
 // The sizes of one row: all of them, or only the first in quick mode.

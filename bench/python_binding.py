@@ -3,7 +3,7 @@
 
     PYTHONPATH=build/default/python /usr/bin/python3 bench/python_binding.py
 
-All three filter the 120 sample N-best lists of data/tw/nbest.txt: Python
+All three filter the 120 sample N-best lists of data/tw-sample/nbest.txt: Python
 passes the hypotheses as text (split, looked up, converted, GIL released, list
 built); "C++" is the same Filter code called from C++ (split, looked up, no
 Python objects); "C" calls Vantir_Reset, Vantir_AddRecogResult and
@@ -39,9 +39,9 @@ def main():
     parser.add_argument("--rounds", type=int, default=50, help="passes over the sample per timing")
     parser.add_argument("--repetitions", type=int, default=5)
     args = parser.parse_args()
-    utterances = list(read_nbest(ROOT / "data" / "tw" / "nbest.txt").values())
+    utterances = list(read_nbest(ROOT / "data" / "tw-sample" / "nbest.txt").values())
     with tempfile.TemporaryDirectory() as data:
-        vantir.build(ROOT / "data" / "tw", data)
+        vantir.build(ROOT / "data" / "tw-sample", data)
         for accurate in (False, True):
             f = vantir.Filter(data, accurate=accurate)
             python_seconds(f, utterances, 2)  # warm-up

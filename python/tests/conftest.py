@@ -11,7 +11,7 @@ import vantir
 
 SOURCE_DIR = pathlib.Path(os.environ.get("VANTIR_SOURCE_DIR",
                                          pathlib.Path(__file__).resolve().parents[2]))
-SAMPLE = SOURCE_DIR / "data" / "tw"
+SAMPLE = SOURCE_DIR / "data" / "tw-sample"
 
 
 def load_evaluate():

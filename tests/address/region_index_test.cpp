@@ -122,7 +122,7 @@ TEST(RegionIndex, SampleDataAnswersAsTheScan) {
     tools::Diagnostics diagnostics;
     tools::Progress progress;
     tools::BuiltData built =
-        tools::BuildData(tools::ResolveBuildInputs(VANTIR_SOURCE_DIR "/data/tw", {}),
+        tools::BuildData(tools::ResolveBuildInputs(VANTIR_SOURCE_DIR "/data/tw-sample", {}),
                          tools::ModelOptions{}, diagnostics, progress);
     Lexicon* lexicon = Lexicon_Create(nullptr, 0, 0);
     BigramModel* model = BigramModel_Create(nullptr);

@@ -6,7 +6,7 @@
 #   cmake -DHOST_VANTIR=... -DTARGET_VANTIR=... -DEMULATOR="qemu-x|-L|/usr/triple"
 #         -DSOURCE_DIR=... -DWORK_DIR=... -P host_blobs.cmake
 string(REPLACE "|" ";" emulator "${EMULATOR}")
-set(sources ${SOURCE_DIR}/data/tw)
+set(sources ${SOURCE_DIR}/data/tw-sample)
 set(nbest ${sources}/demo.nbest)
 file(REMOVE_RECURSE ${WORK_DIR})
 file(MAKE_DIRECTORY ${WORK_DIR})

@@ -31,7 +31,7 @@ namespace tools = vantir::tools;
 
 namespace {
 
-const std::string kSample = VANTIR_SOURCE_DIR "/data/tw";
+const std::string kSample = VANTIR_SOURCE_DIR "/data/tw-sample";
 
 bool Contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;

@@ -33,13 +33,13 @@ struct SampleWorld {
     SampleWorld() {
         tools::Diagnostics diagnostics;
         tools::Progress progress;
-        built = tools::BuildData(tools::ResolveBuildInputs(VANTIR_SOURCE_DIR "/data/tw", {}),
+        built = tools::BuildData(tools::ResolveBuildInputs(VANTIR_SOURCE_DIR "/data/tw-sample", {}),
                                  tools::ModelOptions{}, diagnostics, progress);
         lexicon = Lexicon_Create(nullptr, 0, 0);
         model = BigramModel_Create(nullptr);
         EXPECT_GE(Lexicon_AttachBlob(lexicon, built.lexicon.data()), 0);
         EXPECT_EQ(BigramModel_AttachBlob(model, built.model.data()), 0);
-        const std::string path = VANTIR_SOURCE_DIR "/data/tw/nbest.txt";
+        const std::string path = VANTIR_SOURCE_DIR "/data/tw-sample/nbest.txt";
         for (const tools::Utterance& utterance :
              tools::ParseNbest(tools::ReadSourceLines(path), path, tools::NbestFormat::kAuto)) {
             Utterance ids;

@@ -31,7 +31,7 @@ class TextIntakeSampleTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         world_ = new SampleWorld;
-        const std::filesystem::path dir = VANTIR_SOURCE_DIR "/data/tw";
+        const std::filesystem::path dir = VANTIR_SOURCE_DIR "/data/tw-sample";
         Diagnostics quiet;
         Progress silent;
         world_->data = BuildData(ResolveBuildInputs(dir, {}), {}, quiet, silent);

@@ -9,7 +9,7 @@ the corpus's business: `vantir build` generates them from regions.tsv, the
 road tables and the tags. The output is deterministic; run it again after
 editing the inputs:
 
-    python3 data/tw/generate.py
+    python3 data/tw-sample/generate.py
 """
 
 import random

@@ -21,7 +21,7 @@ kind of trouble its best hypothesis has:
 
 The ids are KIND_NNN. Run after generate.py (it reads the same sources):
 
-    python3 data/tw/generate_hard.py
+    python3 data/tw-sample/generate_hard.py
 """
 
 import random
