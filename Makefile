@@ -10,14 +10,16 @@ all:
 	cmake --preset default
 	cmake --build --preset default -j $(JOBS)
 
-# Compiles the Taiwan sample sources into blobs and filters the sample N-best lists.
-# Builds only what that takes, the library and the `vantir` tool: no tests.
+# Compiles the national Taiwan data set into blobs (with the notice that travels
+# with them) and filters its demo N-best lists. Builds only what that takes, the
+# library and the `vantir` tool: no tests.
 demo:
 	$(DEPS) tools
 	cmake --preset default
 	cmake --build --preset default -j $(JOBS) --target vantir
-	./build/default/tools/vantir build data/tw-sample -o build/default/data/tw-sample
-	./build/default/tools/vantir filter --data build/default/data/tw-sample data/tw-sample/demo.nbest
+	./build/default/tools/vantir build data/tw -o build/default/data/tw
+	cp data/tw/NOTICE build/default/data/tw/NOTICE
+	./build/default/tools/vantir filter --data build/default/data/tw data/tw/demo.nbest
 
 test:
 	$(DEPS) test
