@@ -123,13 +123,6 @@ void Build(const std::filesystem::path& sourceDir, const std::filesystem::path& 
     if (!std::filesystem::is_directory(sourceDir, error)) {
         RaiseOsError(std::filesystem::exists(sourceDir, error) ? ENOTDIR : ENOENT, sourceDir);
     }
-    if (!std::filesystem::exists(sourceDir / tools::kArpaName, error) &&
-        !std::filesystem::exists(sourceDir / tools::kCorpusName, error)) {
-        RaiseOsError(
-            ENOENT,
-            std::string("no model source (") + tools::kArpaName + " or " + tools::kCorpusName + ")",
-            sourceDir);
-    }
     tools::BuildInputs inputs;
     try {
         inputs = tools::ResolveBuildInputs(sourceDir, {});
@@ -138,7 +131,9 @@ void Build(const std::filesystem::path& sourceDir, const std::filesystem::path& 
     }
     RequireReadable(inputs.vocabulary);
     RequireReadable(inputs.regions);
-    RequireReadable(inputs.arpa ? *inputs.arpa : *inputs.corpus);
+    // Without model.arpa or corpus.txt the model is uniform, as `vantir build` makes it.
+    if (inputs.arpa) RequireReadable(*inputs.arpa);
+    if (inputs.corpus) RequireReadable(*inputs.corpus);
 
     std::ostringstream warnings;
     std::string failure;
@@ -305,7 +300,9 @@ PYBIND11_MODULE(_vantir, m) {
     m.def("build", &Build, py::arg("src_dir"), py::arg("out_dir"),
           R"doc(Compile the sources of src_dir into out_dir.
 
-src_dir holds vocabulary.tsv, regions.tsv and model.arpa or corpus.txt;
+src_dir holds vocabulary.tsv, regions.tsv, optionally road tables (roads*.tsv)
+and optionally model.arpa or corpus.txt (without either, every word is equally
+likely; the pairs the address grammar needs are generated in any case);
 out_dir receives lexicon.wpb, model.lmb and address.addr, written all or
 nothing (missing directories are created). Warnings about the sources are
 issued with warnings.warn.

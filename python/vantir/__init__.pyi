@@ -11,8 +11,10 @@ class UnknownWordWarning(UserWarning):
     """A word of a hypothesis that the lexicon does not hold; it was left out."""
 
 def build(src_dir: _Path, out_dir: _Path) -> None:
-    """Compile vocabulary.tsv, regions.tsv and model.arpa or corpus.txt of src_dir
-    into lexicon.wpb, model.lmb and address.addr in out_dir, all or nothing.
+    """Compile vocabulary.tsv, regions.tsv, the road tables (roads*.tsv) and
+    model.arpa or corpus.txt, if any, of src_dir into lexicon.wpb, model.lmb and
+    address.addr in out_dir, all or nothing. Without model.arpa or corpus.txt
+    every word is equally likely, as with `vantir build`.
 
     Raises OSError for missing or unreadable sources and unwritable output,
     ValueError (naming file and line) for malformed sources."""

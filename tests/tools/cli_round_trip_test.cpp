@@ -206,6 +206,28 @@ TEST(CliBuild, TrainWritesAnArpaFileThatBuildAccepts) {
     EXPECT_TRUE(Contains(ambiguous.err, "choose one with --arpa or --corpus"));
 }
 
+TEST(CliBuild, TrainWithoutACorpusWritesTheUniformModelThatBuildMakes) {
+    ScratchDir dir;
+    WriteSmallSources(dir / "src");
+    std::filesystem::remove(dir / "src" / "corpus.txt");
+    const auto train = RunCli({"train", (dir / "src").string(), "-o", (dir / "u.arpa").string()});
+    ASSERT_EQ(train.status, kExitSuccess) << train.err;
+    EXPECT_TRUE(Contains(train.out, "uniform model")) << train.out;
+    // Every vocabulary word, <s> and </s>; no pair.
+    EXPECT_TRUE(Contains(ReadFile(dir / "u.arpa"), "\\data\\\nngram 1=20\nngram 2=0\n"));
+    const auto fromArpa = RunCli({"build", (dir / "src").string(), "--arpa",
+                                  (dir / "u.arpa").string(), "-o", (dir / "a").string()});
+    ASSERT_EQ(fromArpa.status, kExitSuccess) << fromArpa.err;
+    const auto uniform = RunCli({"build", (dir / "src").string(), "-o", (dir / "b").string()});
+    ASSERT_EQ(uniform.status, kExitSuccess) << uniform.err;
+    EXPECT_EQ(ReadFile(dir / "a" / "model.lmb"), ReadFile(dir / "b" / "model.lmb"));
+    // A corpus named on the command line must exist.
+    EXPECT_EQ(RunCli({"train", (dir / "src").string(), "--corpus", (dir / "none.txt").string(),
+                      "-o", (dir / "x.arpa").string()})
+                  .status,
+              kExitUsage);
+}
+
 TEST(CliExitCodes, UsageErrorsHelpAndVersion) {
     EXPECT_EQ(RunCli({}).status, kExitUsage);
     EXPECT_EQ(RunCli({"frobnicate"}).status, kExitUsage);

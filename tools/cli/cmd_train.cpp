@@ -1,5 +1,6 @@
-// `vantir train SRC_DIR -o FILE`: a bigram model trained on the corpus, written
-// as an ARPA file for other language model tools or for `vantir build --arpa`.
+// `vantir train SRC_DIR -o FILE`: a bigram model trained on the corpus (or the
+// uniform model of a folder without one), written as an ARPA file for other
+// language model tools or for `vantir build --arpa`.
 #include <memory>
 #include <sstream>
 
@@ -7,6 +8,7 @@
 #include "tools/compile/bigram_trainer.h"
 #include "tools/compile/data_build.h"
 #include "tools/compile/file_output.h"
+#include "tools/compile/grammar_pairs.h"
 #include "tools/compile/vocabulary_reader.h"
 
 namespace vantir::tools {
@@ -31,10 +33,16 @@ int RunTrain(const TrainOptions& options, CliContext& context) {
     Progress progress = context.MakeProgress();
     const Vocabulary vocabulary =
         ParseVocabulary(ReadSourceLines(vocabularyPath), DisplayName(vocabularyPath), diagnostics);
-    const std::vector<Sentence> sentences =
-        ParseCorpus(ReadSourceLines(corpusPath), DisplayName(corpusPath), vocabulary);
-    if (sentences.empty()) Fail(DisplayName(corpusPath), 0, "the corpus holds no address");
-    const ArpaModel model = TrainWittenBell(sentences, vocabulary, progress);
+    // Without a corpus `vantir build` makes every word equally likely; the same
+    // model is written here, so that a folder without a corpus trains as it builds.
+    const bool haveCorpus = !options.corpus.empty() || std::filesystem::exists(corpusPath);
+    std::vector<Sentence> sentences;
+    if (haveCorpus) {
+        sentences = ParseCorpus(ReadSourceLines(corpusPath), DisplayName(corpusPath), vocabulary);
+        if (sentences.empty()) Fail(DisplayName(corpusPath), 0, "the corpus holds no address");
+    }
+    const ArpaModel model =
+        haveCorpus ? TrainWittenBell(sentences, vocabulary, progress) : UniformModel(vocabulary);
     diagnostics.Summarise();
 
     std::ostringstream text;
@@ -44,8 +52,12 @@ int RunTrain(const TrainOptions& options, CliContext& context) {
     } else {
         WriteFilesAtomically({{options.output, text.str()}});
         context.out << "trained " << options.output << " (" << model.unigrams.size() << " 1-grams, "
-                    << model.bigrams.size() << " 2-grams from " << sentences.size()
-                    << " addresses)\n";
+                    << model.bigrams.size() << " 2-grams ";
+        if (haveCorpus) {
+            context.out << "from " << sentences.size() << " addresses)\n";
+        } else {
+            context.out << "of the uniform model: no " << kCorpusName << ")\n";
+        }
     }
     return kExitSuccess;
 }
@@ -59,8 +71,13 @@ void AddTrainCommand(CLI::App& app, CliContext& context) {
     command->footer(
         "Counts the word pairs of corpus.txt (one address a line, words separated by\n"
         "blanks) with <s> and </s> around each line, and estimates probabilities with\n"
-        "interpolated Witten-Bell smoothing. Every corpus word must be in the vocabulary.");
-    command->add_option("SRC_DIR", options->sourceDir, "Directory of vocabulary.tsv and corpus.txt")
+        "interpolated Witten-Bell smoothing. Every corpus word must be in the vocabulary.\n"
+        "Without a corpus the model is uniform (every word equally likely, no pairs), as\n"
+        "'vantir build' makes it. 'vantir export --arpa' writes the model with the pairs\n"
+        "the grammar needs.");
+    command
+        ->add_option("SRC_DIR", options->sourceDir,
+                     "Directory of vocabulary.tsv and, optionally, corpus.txt")
         ->required()
         ->check(CLI::ExistingDirectory);
     command
