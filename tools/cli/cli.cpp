@@ -50,6 +50,7 @@ int ParseAndRun(int argc, const char* const* argv, std::ostream& out, std::ostre
     AddInspectCommand(app, context);
     AddEvalCommand(app, context);
     AddSegmentCommand(app, context);
+    AddExportCommand(app, context);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {

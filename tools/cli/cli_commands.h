@@ -30,6 +30,7 @@ void AddExplainCommand(CLI::App& app, CliContext& context);
 void AddInspectCommand(CLI::App& app, CliContext& context);
 void AddEvalCommand(CLI::App& app, CliContext& context);
 void AddSegmentCommand(CLI::App& app, CliContext& context);
+void AddExportCommand(CLI::App& app, CliContext& context);
 
 // The N-best format option shared by filter and eval.
 void AddFormatOption(CLI::App& command, std::string& format);

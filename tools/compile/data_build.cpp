@@ -135,7 +135,7 @@ BuildInputs ResolveBuildInputs(const std::filesystem::path& sourceDir, BuildInpu
 }
 
 BuiltData BuildData(const BuildInputs& inputs, const ModelOptions& options,
-                    Diagnostics& diagnostics, Progress& progress) {
+                    Diagnostics& diagnostics, Progress& progress, ArpaModel* model) {
     const std::string vocabularyFile = DisplayName(inputs.vocabulary);
     const Vocabulary vocabulary =
         ParseVocabulary(ReadSourceLines(inputs.vocabulary), vocabularyFile, diagnostics);
@@ -175,9 +175,10 @@ BuiltData BuildData(const BuildInputs& inputs, const ModelOptions& options,
         CheckSameNumbering(lexiconReport, modelReport, addressReport);
     if (!numbering.empty()) throw ToolError("built blobs disagree: " + numbering[0]);
     CheckAsHost(built, regions, vocabulary, lexicon.numbering, diagnostics);
-    Expected<ModelHandle> model =
+    Expected<ModelHandle> attached =
         AttachModel(BlobBuffer::CopyOf(built.model.data(), built.model.size()));
-    built.pairs = model ? static_cast<size_t>(BigramModel_GetPairCount(model->get())) : 0;
+    built.pairs = attached ? static_cast<size_t>(BigramModel_GetPairCount(attached->get())) : 0;
+    if (model != nullptr) *model = std::move(arpa);
     return built;
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/compile/arpa_model.h"
 #include "tools/compile/blob_builders.h"
 #include "tools/compile/diagnostics.h"
 #include "tools/compile/progress.h"
@@ -57,9 +58,11 @@ struct BuiltData {
 // Parses every source, generates the pairs the grammar tests (see
 // grammar_pairs.h) and adds those the model lacks, builds the three blobs and checks them: each
 // blob well formed, the same word count in all, every region name found at its id, and a filter
-// session accepts them. Fails with a ToolError naming file and line.
+// session accepts them. Fails with a ToolError naming file and line. When `model` is given it
+// receives the model the blob was built from (trained or uniform, the generated pairs included),
+// before quantisation.
 BuiltData BuildData(const BuildInputs& inputs, const ModelOptions& options,
-                    Diagnostics& diagnostics, Progress& progress);
+                    Diagnostics& diagnostics, Progress& progress, ArpaModel* model = nullptr);
 
 }  // namespace vantir::tools
 
