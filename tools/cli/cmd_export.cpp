@@ -34,12 +34,17 @@ HotwordForm FormNamed(const std::string& name) {
     return HotwordForm::kJoined;
 }
 
+// Smallest lead bytes of UTF-8 sequences of four, three and two bytes.
+constexpr unsigned char kLeadOfFour = 0xF0;
+constexpr unsigned char kLeadOfThree = 0xE0;
+constexpr unsigned char kLeadOfTwo = 0xC0;
+
 // Length of the UTF-8 sequence that `lead` opens; 1 for a stray byte, so that
 // malformed text (which the sources' reader has refused already) cannot stall.
 size_t SequenceLength(unsigned char lead) {
-    if (lead >= 0xF0) return 4;
-    if (lead >= 0xE0) return 3;
-    if (lead >= 0xC0) return 2;
+    if (lead >= kLeadOfFour) return 4;
+    if (lead >= kLeadOfThree) return 3;
+    if (lead >= kLeadOfTwo) return 2;
     return 1;
 }
 
