@@ -118,7 +118,8 @@ tools::BuildInputs ScaledSources(const BenchOptions& options, int64_t pairs, con
     tools::BuildInputs inputs;
     inputs.vocabulary = dir / "vocabulary.tsv";
     inputs.regions = dir / "regions.tsv";
-    inputs.corpus = sample / "corpus.txt";
+    // The national data set has no corpus; its scaled rows then use the uniform model.
+    if (fs::exists(sample / "corpus.txt")) inputs.corpus = sample / "corpus.txt";
     return inputs;
 }
 

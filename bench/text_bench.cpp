@@ -2,6 +2,8 @@
 // Chinese address text (the sample corpus) and on plain ASCII text.
 #include <unicode/ustring.h>
 
+#include <filesystem>
+
 #include "bench/bench_support.h"
 #include "bench/suite.h"
 #include "vantir/textutil.h"
@@ -14,15 +16,23 @@ constexpr const char* kAsciiParagraph =
     "Turn right onto Zhongxiao East Road, section four, then take the second lane "
     "on the left; number 123, fifth alley, seventh floor. Arrival in 12 minutes.\n";
 
-// Lines of the corpus without its comments: Han words separated by blanks.
+// Lines of the corpus without its comments: Han words separated by blanks. A
+// data set without a corpus (the national one) gives the words of its N-best
+// lists instead, each line without its key.
 std::string CorpusText(const BenchOptions& options) {
-    const std::string raw = ReadWholeFile(options.sampleDataDir + "/corpus.txt");
+    const std::string corpus = options.sampleDataDir + "/corpus.txt";
+    const bool haveCorpus = std::filesystem::exists(corpus);
+    const std::string raw =
+        ReadWholeFile(haveCorpus ? corpus : options.sampleDataDir + "/nbest.txt");
     std::string text;
     size_t start = 0;
     while (start < raw.size()) {
         size_t end = raw.find('\n', start);
         if (end == std::string::npos) end = raw.size();
-        if (raw[start] != '#') text += raw.substr(start, end - start + 1);
+        size_t from = start;
+        const size_t blank = raw.find(' ', start);
+        if (!haveCorpus && blank < end) from = blank + 1;
+        if (raw[start] != '#') text += raw.substr(from, end - from + 1);
         start = end + 1;
     }
     return text;
