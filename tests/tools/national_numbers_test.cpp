@@ -1,0 +1,77 @@
+// House numbers of the national data set through `vantir filter`: its numeral
+// words and keys (thousands, 之) on one road, so the check is cheap on every target.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "tool_test_support.h"
+
+using namespace vantir::testing;
+
+namespace {
+
+const std::filesystem::path kNational = std::filesystem::path(VANTIR_SOURCE_DIR) / "data/tw";
+
+// The national vocabulary's numeral lines and its hand-written words, with one
+// county, district and road of its own.
+void WriteNumeralSources(const std::filesystem::path& dir) {
+    std::string vocabulary =
+        "臺中市\tupper-head\n西屯區\tupper-follower lower-head\n"
+        "臺灣大道\tcompletion-trigger\n";
+    std::ifstream national(kNational / "vocabulary.tsv");
+    for (std::string line; std::getline(national, line);) {
+        if (line.find("prefix") != std::string::npos) vocabulary += line + "\n";
+    }
+    vocabulary += ReadFile(kNational / "words.tsv");
+    WriteFile(dir / "vocabulary.tsv", vocabulary);
+    WriteFile(dir / "regions.tsv", "臺中市\t西屯區\n");
+    WriteFile(dir / "roads.tsv", "臺中市\t西屯區\t臺灣大道\t二段,三段,四段,五段\n");
+}
+
+}  // namespace
+
+TEST(NationalNumbers, ThousandsAndZhiNumbersComposeToDigits) {
+    ScratchDir dir;
+    WriteNumeralSources(dir / "src");
+    const CliRun build = RunCli({"build", (dir / "src").string(), "-o", (dir / "out").string()});
+    ASSERT_EQ(build.status, kExitSuccess) << build.err;
+    const struct {
+        const char* words;
+        const char* text;
+    } cases[] = {
+        {"一千 零五 號", "1005號"},
+        {"一千 零一十五 號", "1015號"},
+        {"一千一百 號", "1100號"},
+        {"一千七百 二十七 號", "1727號"},
+        {"兩千 零二十 號", "2020號"},
+        {"九千九百 九十九 號", "9999號"},
+        {"十二 之 一 號", "12之1號"},
+        {"一百 二十五 之 三 號", "125之3號"},
+        {"一千 零五 之 十二 號", "1005之12號"},
+        {"五十 巷 十二 之 一 號", "50巷12之1號"},
+        {"三百 巷 二 弄 一千 零八 號", "300巷2弄1008號"},
+    };
+    std::string nbest;
+    std::string expected;
+    int k = 0;
+    for (const auto& c : cases) {
+        const std::string id = "u" + std::to_string(++k);
+        nbest += id + "-1 臺中市 西屯區 臺灣大道 四段 " + c.words + "\n";
+        expected += id + "\n  1. 臺中市西屯區臺灣大道四段" + c.text + "\n";
+    }
+    WriteFile(dir / "nbest.txt", nbest);
+    const CliRun filter = RunCli(
+        {"filter", "--max", "1", "--data", (dir / "out").string(), (dir / "nbest.txt").string()});
+    ASSERT_EQ(filter.status, kExitSuccess) << filter.err;
+    EXPECT_EQ(filter.out, expected);
+
+    // Recogniser text with digits segments into the same words.
+    WriteFile(dir / "text.txt",
+              "t1-1 台中市西屯區臺灣大道四段1015號\nt2-1 台中市西屯區臺灣大道四段12之1號\n");
+    const CliRun text = RunCli({"filter", "--text", "--max", "1", "--data", (dir / "out").string(),
+                                (dir / "text.txt").string()});
+    ASSERT_EQ(text.status, kExitSuccess) << text.err;
+    EXPECT_EQ(
+        text.out,
+        "t1\n  1. 臺中市西屯區臺灣大道四段1015號\nt2\n  1. 臺中市西屯區臺灣大道四段12之1號\n");
+}
