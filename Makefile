@@ -5,17 +5,20 @@ DEPS = scripts/install-deps
 
 .PHONY: all demo test test-sanitize test-cross test-tsan bench format format-check clean
 
+# Everything of the default preset, the tests included (so their packages too).
 all:
-	$(DEPS) tools
-	cmake --preset default
+	$(DEPS) test
+	cmake --preset default -DVANTIR_BUILD_TESTS=ON
 	cmake --build --preset default -j $(JOBS)
 
 # Compiles the national Taiwan data set into blobs (with the notice that travels
 # with them) and filters its demo N-best lists. Builds only what that takes, the
 # library and the `vantir` tool: no tests.
+# The tests are configured off, so a machine with only the tools' packages
+# (no GoogleTest) configures; `make all` and `make test` turn them on again.
 demo:
 	$(DEPS) tools
-	cmake --preset default
+	cmake --preset default -DVANTIR_BUILD_TESTS=OFF
 	cmake --build --preset default -j $(JOBS) --target vantir
 	./build/default/tools/vantir build data/tw -o build/default/data/tw
 	cp data/tw/NOTICE build/default/data/tw/NOTICE
