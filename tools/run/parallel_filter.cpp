@@ -37,8 +37,8 @@ struct SharedWork {
     const FilterJob& job;
     std::atomic<size_t> next{0};
     // Set after a failure or when the calling thread leaves: no utterance is
-    // taken any more, but those taken are finished, so every slot before a
-    // failed one is filled.
+    // taken any more, but every one taken is finished and parked, so every
+    // slot before a failed one is filled.
     std::atomic<bool> stop{false};
     std::mutex mutex;
     std::condition_variable filled;
@@ -67,7 +67,14 @@ void Park(SharedWork& work, size_t k, Slot slot) {
 
 void Work(SharedWork& work, LoadedData& data) {
     std::optional<Session> session;
-    for (size_t k = work.next++; k < work.utterances.size() && !work.stop; k = work.next++) {
+    // The stop flag is read before an utterance is taken, never after: the
+    // calling thread waits for the slots in order, and an utterance taken but
+    // left unparked because another worker failed meanwhile would keep it
+    // waiting for ever.
+    while (!work.stop) {
+        const size_t k = work.next++;
+        if (k >= work.utterances.size()) return;
+        if (work.job.afterTake) work.job.afterTake(k);
         Slot slot;
         try {
             if (!session) session = OpenWorkerSession(data, work.job);

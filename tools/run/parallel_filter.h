@@ -31,6 +31,10 @@ struct FilterJob {
     const SimplifiedToTaiwan* convert = nullptr;  // converts text first when set
     int32_t maxResults = 0;
     int32_t workers = 1;  // 1: the data's own session on the calling thread
+    // Tests only: called by a worker right after it has taken utterance k and
+    // before anything else, to hold it there while other workers run on; the
+    // tool leaves it empty.
+    std::function<void(size_t k)> afterTake;
 };
 
 // The job's run of one utterance on `session`. A ToolError names the utterance.
