@@ -1,12 +1,19 @@
 // Parsers of the human-edited sources: vocabulary, region pairs, N-best lists
 // and references, on good input and on input that must fail with file and line.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <sstream>
+#include <thread>
 
 #include "tool_test_support.h"
 #include "tools/compile/region_reader.h"
+#include "tools/compile/road_table.h"
 #include "tools/compile/tag_roles.h"
 #include "tools/compile/vocabulary_reader.h"
 #include "tools/run/nbest_reader.h"
@@ -45,7 +52,7 @@ TEST(SourceText, StripsByteOrderMarkAndCarriageReturnsAndRejectsBadUtf8) {
     EXPECT_EQ(ErrorOf([] { SplitSourceText("ok\nbad \xC3\x28\n", "f.txt"); }),
               "f.txt:2: invalid UTF-8 at byte 5");
     EXPECT_EQ(ErrorOf([] { ReadSourceLines("/nonexistent/vocabulary.tsv"); }),
-              "/nonexistent/vocabulary.tsv: cannot open the file");
+              "/nonexistent/vocabulary.tsv: cannot open the file: No such file or directory");
 }
 
 TEST(TagNames, NumbersAndRoleNamesMeanTheSameCodes) {
@@ -136,6 +143,41 @@ TEST(RegionReader, KeepsOrderIgnoresExtraFieldsAndChecksTheVocabulary) {
     EXPECT_EQ(warned.warnings, 3) << "x lacks 33, y lacks 8, longname is too long to complete";
 }
 
+// A pair whose two names are one word would make completion print the name
+// twice (臺北市臺北市中山北路); a third field is a postcode, a fourth is a mistake.
+TEST(RegionReader, RefusesARegionInsideItselfAndFieldsBeyondThePostcode) {
+    auto parse = [](const std::string& text) {
+        Diagnostics quiet;
+        return ParseRegions(Lines(text), "r.tsv", quiet);
+    };
+    EXPECT_EQ(ErrorOf([&] { parse("臺北市 中山區\n臺北市\t臺北市\n"); }),
+              "r.tsv:2: upper and lower name are the same word '臺北市'; a region cannot lie "
+              "in itself");
+    EXPECT_EQ(ErrorOf([&] { parse("A x 100 extra\n"); }),
+              "r.tsv:1: expected an upper and a lower region name and at most a postcode, found 4 "
+              "fields");
+    EXPECT_EQ(ErrorOf([&] { parse("A x\nA y z\n"); }),
+              "r.tsv:2: third field 'z' is no postcode (ASCII digits)");
+    EXPECT_EQ(parse("A x 100\nA y\n").pairs.size(), 2u);
+}
+
+TEST(RoadTable, RepeatedRowsGiveOneWarningWithTheirCounts) {
+    std::ostringstream stream;
+    Diagnostics diagnostics(&stream);
+    const std::vector<RoadTable> tables = {
+        ParseRoads(Lines("A x r1 1,2\nA x r2 -\nA x r1 1,2\nA y r1 1\n"), "roads.tsv"),
+        ParseRoads(Lines("A x r2 3\nA x r1 2\n"), "roads-more.tsv")};
+    WarnAboutRepeatedRoads(tables, diagnostics);
+    EXPECT_EQ(diagnostics.warnings, 1);
+    EXPECT_EQ(stream.str(),
+              "warning: roads.tsv:3: road 'r1' of 'A' 'x' repeats line 1; in all 3 road rows "
+              "repeat an earlier row's county, district and road (1 with the same sections, 2 "
+              "with other sections, which are merged)\n");
+    Diagnostics none;
+    WarnAboutRepeatedRoads({ParseRoads(Lines("A x r1 1\nA y r1 1\n"), "r.tsv")}, none);
+    EXPECT_EQ(none.warnings, 0) << "one road in two districts is no repeat";
+}
+
 TEST(NbestReader, KaldiLinesAreGroupedByUtteranceAndOrderedByRank) {
     const auto utterances = ParseNbest(Lines("u1-2 c d\n"
                                              "u1-1 a b\n"
@@ -176,6 +218,81 @@ TEST(NbestReader, KaldiFailuresNameTheLine) {
               "n.txt:1: expected 'UTTID-RANK word ...', found 'u1-0' (ranks start at 1)");
 }
 
+// 200,000 hypotheses of one utterance: the Kaldi form, which checks every
+// rank against the utterance's others, costs about what the plain form costs.
+TEST(NbestReader, ManyHypothesesOfOneUtteranceCostNoMoreInKaldiForm) {
+    constexpr int kHypotheses = 200000;
+    std::string kaldi;
+    std::string plain;
+    for (int k = 1; k <= kHypotheses; ++k) {
+        kaldi += "u1-" + std::to_string(k) + " 臺北市 大安區\n";
+        plain += "臺北市 大安區\n";
+    }
+    const std::vector<SourceLine> kaldiLines = Lines(kaldi);
+    const std::vector<SourceLine> plainLines = Lines(plain);
+    auto seconds = [](const std::vector<SourceLine>& lines, NbestFormat format) {
+        const auto start = std::chrono::steady_clock::now();
+        const auto utterances = ParseNbest(lines, "n.txt", format);
+        EXPECT_EQ(utterances.size(), 1u);
+        EXPECT_EQ(utterances[0].hypotheses.size(), static_cast<size_t>(kHypotheses));
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    };
+    const double plainSeconds = seconds(plainLines, NbestFormat::kPlain);
+    const double kaldiSeconds = seconds(kaldiLines, NbestFormat::kKaldi);
+    // A scan of the utterance's ranks per line made this 40 times the plain form.
+    EXPECT_LT(kaldiSeconds, 8 * plainSeconds + 0.5)
+        << "plain " << plainSeconds << " s, Kaldi " << kaldiSeconds << " s";
+}
+
+// The reader checks each line as it arrives: input whose first line is bad
+// fails there, while its writer still has most of it to write.
+TEST(NbestReader, BadInputFailsAtItsFirstBadLineWithoutBeingReadWhole) {
+    vantir::testing::ScratchDir dir;
+    const std::filesystem::path fifo = dir / "nbest.fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    struct sigaction ignore {};
+    struct sigaction previous {};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGPIPE, &ignore, &previous);  // the writer learns of the early end by EPIPE
+    constexpr size_t kChunk = 1 << 16;
+    constexpr size_t kOffered = size_t{256} << 20;
+    size_t written = 0;
+    std::thread writer([&] {
+        const int fd = open(fifo.c_str(), O_WRONLY);
+        const std::string bad = "u1-1 臺北市 \xff\n" + std::string(kChunk, 'x');
+        const std::string more(kChunk, 'x');
+        for (const std::string* chunk = &bad; written < kOffered; chunk = &more) {
+            const ssize_t got = write(fd, chunk->data(), chunk->size());
+            if (got <= 0) break;
+            written += static_cast<size_t>(got);
+        }
+        close(fd);
+    });
+    Diagnostics quiet;
+    EXPECT_EQ(ErrorOf([&] { ReadNbest(fifo, NbestFormat::kAuto, quiet); }),
+              fifo.string() + ":1: invalid UTF-8 at byte 15");
+    writer.join();
+    sigaction(SIGPIPE, &previous, nullptr);
+    EXPECT_LT(written, kOffered) << "the whole input was read before the first line was checked";
+}
+
+TEST(SourceText, LinesLongerThanTheLimitFailNamingTheLine) {
+    const std::string longest(kMaxSourceLineBytes, 'x');
+    EXPECT_EQ(SplitSourceText("a\n" + longest + "\r\nb\n", "f.txt").size(), 3u);
+    const std::string message =
+        "f.txt:2: line longer than " + std::to_string(kMaxSourceLineBytes) +
+        " bytes (the longest a source line may be); is this the right file?";
+    EXPECT_EQ(ErrorOf([&] { SplitSourceText("a\n" + longest + "x\nb\n", "f.txt"); }), message);
+    // Read from a file, a line without an end is refused once it passes the limit.
+    vantir::testing::ScratchDir dir;
+    vantir::testing::WriteFile(dir / "f.txt", "a\n" + longest + longest);
+    EXPECT_EQ(ErrorOf([&] { ReadSourceLines(dir / "f.txt"); }),
+              (dir / "f.txt").string() + message.substr(5));
+    vantir::testing::WriteFile(dir / "g.txt", "\xEF\xBB\xBF" + longest + "\r\n");
+    EXPECT_EQ(ReadSourceLines(dir / "g.txt")[0].text, longest)
+        << "a byte order mark and a CR come on top of the limit";
+}
+
 TEST(ReferenceReader, JoinsTheTextAndRejectsRepeats) {
     const auto references = ParseReferences(Lines("u1 臺北市 大安區\nu2 X\n"), "ref.txt");
     EXPECT_EQ(references.at("u1"), "臺北市大安區");
@@ -195,6 +312,26 @@ TEST(Messages, EchoedNamesAreQuotedCutAndEscaped) {
     EXPECT_EQ(Shown(wide).size(), 1 + 40 * 3 + 4 + std::string(" (50 characters)").size())
         << "the cut falls between characters";
     EXPECT_EQ(Shown(std::string("a\0b\x1b[2J", 7)), "'a\\0b\\x1b[2J' (holds a NUL character)");
+}
+
+// A byte order mark inside a name, zero-width characters and direction marks
+// would make two different names print alike.
+TEST(Messages, InvisibleCharactersInNamesAreEscaped) {
+    EXPECT_EQ(Shown("\xEF\xBB\xBF臺北市"), "'\\uFEFF臺北市'");
+    EXPECT_EQ(Shown("大\xE2\x80\x8B安"), "'大\\u200B安'");
+    EXPECT_EQ(Shown("a\xE2\x80\x8F"
+                    "b\xE2\x81\xA0"
+                    "c"),
+              "'a\\u200Fb\\u2060c'");
+    EXPECT_EQ(Shown("\xE2\x80\xAE"
+                    "evil"),
+              "'\\u202Eevil'");
+    EXPECT_EQ(Shown("中\xE2\x80\x94正"), "'中\xE2\x80\x94正'") << "a dash prints";
+    std::string many;
+    for (int k = 0; k < 50; ++k)
+        many += "\xEF\xBB\xBF";
+    EXPECT_EQ(Shown(many).substr(0, 9), "'\\uFEFF\\u") << "an escape counts as one character";
+    EXPECT_TRUE(Shown(many).ends_with("...' (50 characters)")) << Shown(many);
 }
 
 TEST(Messages, RepeatsAndKindsAreHeldBackAndSummarised) {

@@ -121,11 +121,17 @@ inline std::vector<std::string> CliLauncher() {
     return words;
 }
 
-// Runs the real binary as its own process, standard input empty. Standard
-// output goes to `outputPath` when given (e.g. /dev/full), else it is captured;
-// status is the exit status, or 128 + the signal that ended the process.
+// What the binary's standard input is.
+enum class StandardInput { kEmpty, kClosed };
+
+// Runs the real binary as its own process, standard input empty (or closed, or
+// the file `inputPath`). Standard output goes to `outputPath` when given (e.g.
+// /dev/full), else it is captured; status is the exit status, or 128 + the
+// signal that ended the process.
 inline CliRun RunBinary(const std::vector<std::string>& arguments,
-                        const std::filesystem::path& outputPath = {}) {
+                        const std::filesystem::path& outputPath = {},
+                        StandardInput input = StandardInput::kEmpty,
+                        const std::filesystem::path& inputPath = {}) {
     if (kCliBinary == nullptr) return {-1, "", "the vantir binary is not built"};
     ScratchDir capture;
     const std::string outPath =
@@ -140,7 +146,12 @@ inline CliRun RunBinary(const std::vector<std::string>& arguments,
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    if (input == StandardInput::kClosed) {
+        posix_spawn_file_actions_addclose(&actions, 0);
+    } else {
+        posix_spawn_file_actions_addopen(
+            &actions, 0, inputPath.empty() ? "/dev/null" : inputPath.c_str(), O_RDONLY, 0);
+    }
     posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0644);
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,

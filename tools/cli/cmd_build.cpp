@@ -90,21 +90,21 @@ void AddBuildCommand(CLI::App& app, CliContext& context) {
     command
         ->add_option("--vocabulary", options->vocabulary,
                      "Vocabulary file instead of SRC_DIR/vocabulary.tsv")
-        ->check(CLI::ExistingFile);
+        ->check(CLI::ExistingPath);
     command
         ->add_option("--regions", options->regions,
                      "Region pair file instead of SRC_DIR/regions.tsv")
-        ->check(CLI::ExistingFile);
+        ->check(CLI::ExistingPath);
     CLI::Option* arpa =
         command->add_option("--arpa", options->arpa, "Take the model from this ARPA file")
-            ->check(CLI::ExistingFile);
+            ->check(CLI::ExistingPath);
     command->add_option("--corpus", options->corpus, "Train the model on this corpus")
-        ->check(CLI::ExistingFile)
+        ->check(CLI::ExistingPath)
         ->excludes(arpa);
     command
         ->add_option("--roads", options->roads,
                      "Road table instead of SRC_DIR/roads*.tsv (repeat for several)")
-        ->check(CLI::ExistingFile);
+        ->check(CLI::ExistingPath);
     command
         ->add_option("--added-capacity", options->model.addedCapacity,
                      "Word ids the model keeps free for words added at run time")

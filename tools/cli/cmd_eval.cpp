@@ -197,8 +197,8 @@ int RunEval(const EvalOptions& options, CliContext& context) {
     EvalInput input;
     input.nbestFile = DisplayName(options.nbest);
     Diagnostics diagnostics = context.MakeDiagnostics();
-    input.utterances = ParseNbest(ReadSourceLines(options.nbest), input.nbestFile,
-                                  FormatNamed(options.format), diagnostics);
+    input.utterances =
+        ReadNbest(options.nbest, FormatNamed(options.format), diagnostics).utterances;
     diagnostics.Summarise();
     input.referenceFile = DisplayName(options.references);
     input.references = ParseReferences(ReadSourceLines(options.references), input.referenceFile);
@@ -251,10 +251,10 @@ void AddEvalCommand(CLI::App& app, CliContext& context) {
         ->check(CLI::ExistingDirectory);
     command->add_option("--nbest", options->nbest, "N-best file")
         ->required()
-        ->check(CLI::ExistingFile);
+        ->check(CLI::ExistingPath);
     command->add_option("--ref", options->references, "Reference texts")
         ->required()
-        ->check(CLI::ExistingFile);
+        ->check(CLI::ExistingPath);
     command->add_flag("--exact", options->exact, "Compare texts as they are");
     command->add_flag("--accurate", options->accurate,
                       "Filter in accurate mode (VANTIR_OPTION_ACCURATE)");

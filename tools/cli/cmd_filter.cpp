@@ -78,7 +78,7 @@ int RunFilter(const FilterOptions& options, CliContext& context) {
     const std::string file = DisplayName(options.input);
     Diagnostics diagnostics = context.MakeDiagnostics();
     const std::vector<Utterance> utterances =
-        ParseNbest(ReadSourceLines(options.input), file, FormatNamed(options.format), diagnostics);
+        ReadNbest(options.input, FormatNamed(options.format), diagnostics).utterances;
     std::unique_ptr<SimplifiedToTaiwan> convert;
     if (options.s2t) convert = std::make_unique<SimplifiedToTaiwan>();
     FilterJob job;

@@ -26,10 +26,10 @@ NbestFormat FormatNamed(const std::string& name) {
 int RunSegment(const SegmentOptions& options, CliContext& context) {
     LoadedData data = LoadDataDir(options.dataDir);
     const std::string file = DisplayName(options.input);
-    const std::vector<SourceLine> lines = ReadSourceLines(options.input);
-    const NbestFormat format = ResolveNbestFormat(lines, file, FormatNamed(options.format));
     Diagnostics diagnostics = context.MakeDiagnostics();
-    const std::vector<Utterance> utterances = ParseNbest(lines, file, format, diagnostics);
+    const NbestInput input = ReadNbest(options.input, FormatNamed(options.format), diagnostics);
+    const NbestFormat format = input.format;
+    const std::vector<Utterance>& utterances = input.utterances;
     std::unique_ptr<SimplifiedToTaiwan> convert;
     if (options.s2t) convert = std::make_unique<SimplifiedToTaiwan>();
     const bool kaldi = format == NbestFormat::kKaldi;

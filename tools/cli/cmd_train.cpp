@@ -86,9 +86,9 @@ void AddTrainCommand(CLI::App& app, CliContext& context) {
     command
         ->add_option("--vocabulary", options->vocabulary,
                      "Vocabulary file instead of SRC_DIR/vocabulary.tsv")
-        ->check(CLI::ExistingFile);
+        ->check(CLI::ExistingPath);
     command->add_option("--corpus", options->corpus, "Corpus file instead of SRC_DIR/corpus.txt")
-        ->check(CLI::ExistingFile);
+        ->check(CLI::ExistingPath);
     command->callback([options, &context] {
         context.action = [options, &context] { return RunTrain(*options, context); };
     });

@@ -95,14 +95,15 @@ ArpaModel ModelSource(const BuildInputs& inputs, const Vocabulary& vocabulary,
     return TrainWittenBell(sentences, vocabulary, progress);
 }
 
-// The road tables of a source directory, in name order.
+// The road tables of a source directory, in name order. An entry of a table's
+// name that is no file (a directory, say) is kept, so that reading it fails
+// instead of the table being left out unnoticed.
 std::vector<std::filesystem::path> RoadTablesIn(const std::filesystem::path& sourceDir) {
     std::vector<std::filesystem::path> tables;
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator(sourceDir, error)) {
         const std::string name = entry.path().filename().string();
-        if (entry.is_regular_file() && name.starts_with(kRoadsPrefix) &&
-            name.ends_with(kRoadsSuffix)) {
+        if (name.starts_with(kRoadsPrefix) && name.ends_with(kRoadsSuffix)) {
             tables.push_back(entry.path());
         }
     }
@@ -148,6 +149,7 @@ BuiltData BuildData(const BuildInputs& inputs, const ModelOptions& options,
     std::vector<RoadTable> roads;
     for (const std::filesystem::path& path : inputs.roads)
         roads.push_back(ParseRoads(ReadSourceLines(path), DisplayName(path)));
+    WarnAboutRepeatedRoads(roads, diagnostics);
     const std::vector<GrammarPair> grammarPairs =
         GenerateGrammarPairs(vocabulary, regions, roads, diagnostics);
 

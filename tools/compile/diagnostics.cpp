@@ -3,6 +3,8 @@
 // Errors are thrown as ToolError and turned into exit codes by the command line.
 #include "tools/compile/diagnostics.h"
 
+#include <cstring>
+
 namespace vantir::tools {
 
 namespace {
@@ -26,6 +28,31 @@ void AppendEscaped(char byte, std::string& out) {
     }
 }
 
+// Code points that print as nothing or reorder what follows (zero-width
+// spaces and joiners, direction marks and overrides, the word joiner, a byte
+// order mark inside the text): a name holding one would look like another.
+bool IsInvisible(char32_t point) {
+    return (point >= 0x200B && point <= 0x200F) || (point >= 0x2028 && point <= 0x202E) ||
+           (point >= 0x2060 && point <= 0x2064) || point == 0xFEFF;
+}
+
+// The code point of the three-byte UTF-8 sequence at `at`, or 0 when there is none.
+char32_t ThreeByteCodePoint(std::string_view text, size_t at) {
+    if (at + 3 > text.size()) return 0;
+    const auto lead = static_cast<unsigned char>(text[at]);
+    const auto second = static_cast<unsigned char>(text[at + 1]);
+    const auto third = static_cast<unsigned char>(text[at + 2]);
+    if ((lead & 0xF0) != 0xE0 || (second & 0xC0) != 0x80 || (third & 0xC0) != 0x80) return 0;
+    return (char32_t{lead & 0x0Fu} << 12) | (char32_t{second & 0x3Fu} << 6) | (third & 0x3Fu);
+}
+
+void AppendCodePoint(char32_t point, std::string& out) {
+    constexpr char kUpperHexDigits[] = "0123456789ABCDEF";  // as code points are written
+    out += "\\u";
+    for (int shift = 12; shift >= 0; shift -= 4)
+        out += kUpperHexDigits[(point >> shift) & 0xF];
+}
+
 }  // namespace
 
 std::string Located(const std::string& file, int32_t line, const std::string& what) {
@@ -37,6 +64,10 @@ void Fail(const std::string& file, int32_t line, const std::string& what) {
     throw ToolError(Located(file, line, what));
 }
 
+void FailOnFile(const std::string& file, const std::string& what, int error) {
+    throw FileError(Located(file, 0, what + ": " + std::strerror(error)), error, file);
+}
+
 std::string Counted(int64_t count, const std::string& noun) {
     return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
 }
@@ -45,10 +76,16 @@ std::string Shown(std::string_view name) {
     std::string out = "'";
     size_t characters = 0;
     bool cut = false;
-    for (char byte : name) {
+    for (size_t at = 0; at < name.size(); ++at) {
+        const char byte = name[at];
         if (StartsCharacter(byte)) {
             if (characters == kShownNameChars) cut = true;
             ++characters;
+        }
+        if (const char32_t point = ThreeByteCodePoint(name, at); IsInvisible(point)) {
+            if (!cut) AppendCodePoint(point, out);
+            at += 2;
+            continue;
         }
         if (!cut) AppendEscaped(byte, out);
     }

@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace vantir::tools {
@@ -19,10 +20,27 @@ class ToolError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// A failure of the operating system on a file, with the errno it gave, so that
+// a caller can pass the reason on as such (the Python module raises OSError).
+class FileError : public ToolError {
+  public:
+    FileError(const std::string& message, int error, std::string path)
+        : ToolError(message), error_(error), path_(std::move(path)) {}
+    int error() const noexcept { return error_; }
+    const std::string& path() const noexcept { return path_; }
+
+  private:
+    int error_;
+    std::string path_;
+};
+
 // "file:line: what" (line 0 means the file as a whole: "file: what").
 std::string Located(const std::string& file, int32_t line, const std::string& what);
 
 [[noreturn]] void Fail(const std::string& file, int32_t line, const std::string& what);
+
+// Throws FileError "file: what: <the system's text for error>".
+[[noreturn]] void FailOnFile(const std::string& file, const std::string& what, int error);
 
 // Characters of a name that messages echo before cutting it.
 constexpr size_t kShownNameChars = 40;
@@ -31,7 +49,9 @@ constexpr size_t kShownNameChars = 40;
 std::string Counted(int64_t count, const std::string& noun);
 
 // A name from the input as messages quote it: in single quotes, control
-// characters escaped (a NUL as \0, so it cannot end the message), cut after
+// characters escaped (a NUL as \0, so it cannot end the message), characters
+// that print as nothing or turn the text around escaped as \uXXXX (a byte
+// order mark inside a name, a zero-width space, a direction mark), cut after
 // kShownNameChars characters; a cut name is followed by its length, and a name
 // holding a NUL says so.
 std::string Shown(std::string_view name);

@@ -13,6 +13,13 @@ namespace {
 constexpr uint8_t kUpperHeadTag = 33;
 constexpr uint8_t kLowerHeadTag = 8;
 
+// An upper name, a lower name and the lower region's postcode, which is not used.
+constexpr size_t kMaxRegionFields = 3;
+
+bool IsPostcode(const std::string& field) {
+    return std::all_of(field.begin(), field.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
 bool HasTagCode(const VocabularyEntry& entry, uint8_t tag) {
     return std::find(entry.tags.begin(), entry.tags.end(), tag) != entry.tags.end();
 }
@@ -29,6 +36,21 @@ RegionSource ParseRegions(const std::vector<SourceLine>& lines, const std::strin
         const std::vector<std::string> fields = SplitFields(line.text);
         if (fields.size() < 2) {
             Fail(file, line.number, "expected an upper and a lower region name");
+        }
+        if (fields.size() > kMaxRegionFields) {
+            Fail(file, line.number,
+                 "expected an upper and a lower region name and at most a postcode, found " +
+                     std::to_string(fields.size()) + " fields");
+        }
+        if (fields.size() == kMaxRegionFields && !IsPostcode(fields[2])) {
+            Fail(file, line.number,
+                 "third field " + Shown(fields[2]) + " is no postcode (ASCII digits)");
+        }
+        // Completion would put the name in front of itself: 臺北市臺北市中山北路.
+        if (fields[0] == fields[1]) {
+            Fail(file, line.number,
+                 "upper and lower name are the same word " + Shown(fields[0]) +
+                     "; a region cannot lie in itself");
         }
         const auto key = std::make_pair(fields[0], fields[1]);
         const auto [at, inserted] = seen.emplace(key, line.number);

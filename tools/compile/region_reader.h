@@ -1,5 +1,5 @@
 // Region pair source: an upper region name and a lower region name a line (for
-// example county and district); further fields such as a postcode are ignored.
+// example county and district), optionally followed by a postcode, not used.
 #ifndef VANTIR_TOOLS_REGION_READER_H
 #define VANTIR_TOOLS_REGION_READER_H
 
@@ -25,7 +25,8 @@ struct RegionSource {
 };
 
 // Parses the lines of a region pair file. Fails on a line with fewer than two
-// fields; warns about a pair listed twice.
+// fields or more than three, a third field that is no postcode, or an upper
+// name that is also the lower name; warns about a pair listed twice.
 RegionSource ParseRegions(const std::vector<SourceLine>& lines, const std::string& file,
                           Diagnostics& diagnostics);
 

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <map>
+#include <tuple>
 
 #include "address/tag_codes.h"
 #include "textutil/chinese_numerals.h"
@@ -67,6 +69,43 @@ RoadTable ParseRoads(const std::vector<SourceLine>& lines, const std::string& fi
                               SplitSections(fields[3], file, line.number), line.number});
     }
     return table;
+}
+
+void WarnAboutRepeatedRoads(const std::vector<RoadTable>& tables, Diagnostics& diagnostics) {
+    struct Where {
+        const RoadTable* table = nullptr;
+        const RoadRow* row = nullptr;
+    };
+    std::map<std::tuple<std::string, std::string, std::string>, Where> firstOf;
+    size_t same = 0;
+    size_t other = 0;
+    Where repeat;    // the first row that repeats an earlier one, in reading order
+    Where repeated;  // the row it repeats
+    for (const RoadTable& table : tables) {
+        for (const RoadRow& row : table.rows) {
+            const auto [at, inserted] = firstOf.emplace(
+                std::make_tuple(row.county, row.district, row.road), Where{&table, &row});
+            if (inserted) continue;
+            ++(at->second.row->sections == row.sections ? same : other);
+            if (repeat.row == nullptr) {
+                repeat = {&table, &row};
+                repeated = at->second;
+            }
+        }
+    }
+    if (repeat.row == nullptr) return;
+    const RoadRow& row = *repeat.row;
+    const std::string earlier =
+        repeated.table == repeat.table
+            ? "line " + std::to_string(repeated.row->line)
+            : repeated.table->file + ":" + std::to_string(repeated.row->line);
+    std::string what = "road " + Shown(row.road) + " of " + Shown(row.county) + " " +
+                       Shown(row.district) + " repeats " + earlier + "; in all " +
+                       Counted(static_cast<int64_t>(same + other), "road row") +
+                       " repeat an earlier row's county, district and road";
+    what += " (" + std::to_string(same) + " with the same sections, " + std::to_string(other) +
+            " with other sections, which are merged)";
+    diagnostics.Warn(repeat.table->file, row.line, what);
 }
 
 const VocabularyEntry* FindSectionWord(const Vocabulary& vocabulary, const std::string& field) {

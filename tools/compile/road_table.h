@@ -34,6 +34,13 @@ struct RoadTable {
 // or an empty section.
 RoadTable ParseRoads(const std::vector<SourceLine>& lines, const std::string& file);
 
+// One warning for all tables when rows repeat the county, district and road of
+// an earlier row (in the same table or an earlier one): how many repeat it with
+// the same sections and how many with other sections, naming the first of each.
+// Repeats change nothing, since a road's sections are merged over its rows, but
+// they usually mean a table was pasted twice or a row has a typo.
+void WarnAboutRepeatedRoads(const std::vector<RoadTable>& tables, Diagnostics& diagnostics);
+
 // The vocabulary word a section field stands for: the field itself when it is
 // a word, else the first word tagged bare-first-key or first-key whose text
 // reads as that number ("3" finds 三段). Null when there is none.

@@ -16,9 +16,44 @@ struct SourceLine {
     std::string text;  // UTF-8, without its line break
 };
 
-// All lines of a file ("-" reads standard input). A leading byte order mark
-// and the CR of CR LF endings are removed. Fails (ToolError naming file and
-// line) when the file cannot be read or a line is not valid UTF-8.
+// Longest line a source may hold, in bytes without its line break. Real sources
+// stay far below it; a file without line breaks (binary data, a device) is
+// refused once this many bytes are buffered instead of being read whole.
+constexpr size_t kMaxSourceLineBytes = size_t{1} << 20;
+
+// Reads a file ("-": standard input) a line at a time and checks each line as
+// it arrives, so that bad input fails at its first bad line and memory holds
+// one line, however long the input. A leading byte order mark and the CR of
+// CR LF endings are removed. Fails (ToolError naming the input, and the line
+// where there is one) when the input cannot be opened, is a directory, is a
+// closed standard input, cannot be read, or has a line that is not valid UTF-8
+// or is longer than kMaxSourceLineBytes.
+class SourceReader {
+  public:
+    explicit SourceReader(const std::filesystem::path& path);
+    ~SourceReader();
+    SourceReader(const SourceReader&) = delete;
+    SourceReader& operator=(const SourceReader&) = delete;
+
+    // The next line into `line`; false at the end of the input.
+    bool Next(SourceLine& line);
+
+    // The input as messages name it.
+    const std::string& name() const { return name_; }
+
+  private:
+    bool Fill();  // appends what the next read gives; false at the end
+
+    std::string name_;
+    int fd_ = -1;
+    bool ownsFd_ = false;
+    bool ended_ = false;
+    std::string buffer_;
+    size_t start_ = 0;  // first byte of buffer_ not yet handed out
+    int32_t number_ = 0;
+};
+
+// All lines of a file, read and checked as SourceReader does.
 std::vector<SourceLine> ReadSourceLines(const std::filesystem::path& path);
 
 // The same for text already in memory; `name` is used in messages.

@@ -3,6 +3,15 @@
 
 namespace vantir::tools {
 
+namespace {
+
+bool LongerThanAnyWord(const Lexicon* lexicon, const std::string& word) {
+    const Expected<std::u16string> units = ToUtf16(word);
+    return units && static_cast<int32_t>(units->size()) > Lexicon_GetMaxWordLength(lexicon);
+}
+
+}  // namespace
+
 void UseSessionOptions(LoadedData& data, uint32_t options) {
     data.session.reset();
     const int32_t code = Vantir_SetOptions(data.session.get(), options);
@@ -34,6 +43,8 @@ UtteranceRun FilterUtterance(Session& session, const Lexicon* lexicon, const Utt
         HypothesisRun entry;
         entry.hypothesis = &hypothesis;
         entry.unknown = std::move(lookup.unknown);
+        entry.looksUnsegmented = hypothesis.words.size() == 1 && entry.unknown.size() == 1 &&
+                                 LongerThanAnyWord(lexicon, entry.unknown[0]);
         entry.code = session.add(lookup.ids);
         run.hypotheses.push_back(std::move(entry));
     }
@@ -44,6 +55,14 @@ UtteranceRun FilterUtterance(Session& session, const Lexicon* lexicon, const Utt
 void ReportUnknownWords(const UtteranceRun& run, const std::string& file,
                         Diagnostics& diagnostics) {
     for (const HypothesisRun& hypothesis : run.hypotheses) {
+        if (hypothesis.looksUnsegmented) {
+            diagnostics.Warn(file, hypothesis.hypothesis->line,
+                             "the line is one unknown word " + Shown(hypothesis.unknown[0]) +
+                                 ", longer than any word of the lexicon; for recogniser text "
+                                 "without blanks between words give --text",
+                             "unsegmented lines");
+            continue;
+        }
         for (const std::string& word : hypothesis.unknown) {
             diagnostics.Warn(file, hypothesis.hypothesis->line,
                              "unknown word " + Shown(word) + " left out of the hypothesis",

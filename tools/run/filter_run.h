@@ -17,6 +17,9 @@ struct HypothesisRun {
     const Hypothesis* hypothesis = nullptr;
     std::vector<std::string> unknown;  // words left out: the lexicon lacks them
     int32_t code = 0;                  // what Vantir_AddRecogResult returned
+    // The line is one unknown word longer than any word of the lexicon: most
+    // likely recogniser text without blanks, given without --text.
+    bool looksUnsegmented = false;
 };
 
 struct UtteranceRun {
@@ -47,7 +50,8 @@ UtteranceRun RunUtterance(Session& session, const Lexicon* lexicon, const Uttera
 UtteranceRun FilterUtterance(Session& session, const Lexicon* lexicon, const Utterance& utterance,
                              int32_t maxResults);
 
-// The warnings RunUtterance gives for a run: one per unknown word, naming its line.
+// The warnings RunUtterance gives for a run: one per unknown word, naming its
+// line; a line that looks unsegmented gets a hint to give --text instead.
 void ReportUnknownWords(const UtteranceRun& run, const std::string& file, Diagnostics& diagnostics);
 
 // The session's table into the run, as RunUtterance reads it.

@@ -55,17 +55,20 @@ KeyReading ReadKaldiKey(const std::string& field) {
 
 // Kaldi when the first non-blank line starts with a key; a first field that was
 // meant as a key but is malformed fails rather than turning the file into plain lines.
+bool StartsKaldi(const SourceLine& line, const std::string& file) {
+    const std::string field = SplitFields(line.text)[0];
+    const KeyReading reading = ReadKaldiKey(field);
+    if (!reading.key && reading.meantAsKey) {
+        Fail(file, line.number,
+             Shown(field) + " looks like a Kaldi 'UTTID-RANK' key, but " + reading.problem +
+                 "; correct it, or give --format plain to read the lines as words");
+    }
+    return reading.key.has_value();
+}
+
 bool LooksLikeKaldi(const std::vector<SourceLine>& lines, const std::string& file) {
     for (const SourceLine& line : lines) {
-        if (IsBlankOrComment(line.text)) continue;
-        const std::string field = SplitFields(line.text)[0];
-        const KeyReading reading = ReadKaldiKey(field);
-        if (!reading.key && reading.meantAsKey) {
-            Fail(file, line.number,
-                 Shown(field) + " looks like a Kaldi 'UTTID-RANK' key, but " + reading.problem +
-                     "; correct it, or give --format plain to read the lines as words");
-        }
-        return reading.key.has_value();
+        if (!IsBlankOrComment(line.text)) return StartsKaldi(line, file);
     }
     return false;
 }
@@ -92,61 +95,91 @@ void WarnAboutRankGaps(const Utterance& utterance, const std::string& file,
     }
 }
 
-std::vector<Utterance> ParseKaldi(const std::vector<SourceLine>& lines, const std::string& file,
-                                  Diagnostics& diagnostics) {
-    std::vector<Utterance> utterances;
-    std::unordered_map<std::string, size_t> indexOf;
-    for (const SourceLine& line : lines) {
-        if (IsBlankOrComment(line.text)) continue;
+// Takes the lines one by one in either convention; the convention of kAuto is
+// settled by the first line that is neither blank nor a comment, which both
+// conventions skip.
+class NbestParser {
+  public:
+    NbestParser(std::string file, NbestFormat format, Diagnostics& diagnostics)
+        : file_(std::move(file)), format_(format), diagnostics_(diagnostics) {}
+
+    void Add(const SourceLine& line) {
+        if (format_ == NbestFormat::kAuto) {
+            if (IsBlankOrComment(line.text)) return;
+            format_ = StartsKaldi(line, file_) ? NbestFormat::kKaldi : NbestFormat::kPlain;
+        }
+        if (format_ == NbestFormat::kKaldi) {
+            AddKaldi(line);
+        } else {
+            AddPlain(line);
+        }
+    }
+
+    NbestInput Finish() {
+        NbestInput input;
+        input.format = format_ == NbestFormat::kKaldi ? NbestFormat::kKaldi : NbestFormat::kPlain;
+        if (format_ == NbestFormat::kKaldi) {
+            for (Utterance& utterance : utterances_) {
+                std::stable_sort(
+                    utterance.hypotheses.begin(), utterance.hypotheses.end(),
+                    [](const Hypothesis& a, const Hypothesis& b) { return a.rank < b.rank; });
+                WarnAboutRankGaps(utterance, file_, diagnostics_);
+            }
+        }
+        input.utterances = std::move(utterances_);
+        return input;
+    }
+
+  private:
+    void AddKaldi(const SourceLine& line) {
+        if (IsBlankOrComment(line.text)) return;
         std::vector<std::string> fields = SplitFields(line.text);
         const KeyReading reading = ReadKaldiKey(fields[0]);
         if (!reading.key) {
-            Fail(file, line.number,
+            Fail(file_, line.number,
                  "expected 'UTTID-RANK word ...', found " + Shown(fields[0]) + " (" +
                      reading.problem + ")");
         }
-        const KaldiKey* key = &*reading.key;
-        const auto [at, inserted] = indexOf.emplace(key->id, utterances.size());
-        if (inserted) utterances.push_back({key->id, {}});
-        Utterance& utterance = utterances[at->second];
-        for (const Hypothesis& other : utterance.hypotheses) {
-            if (other.rank == key->rank) {
-                Fail(file, line.number,
-                     "rank " + std::to_string(key->rank) + " of " + Shown(key->id) +
-                         " repeats line " + std::to_string(other.line));
-            }
+        const KaldiKey& key = *reading.key;
+        const auto [at, inserted] = indexOf_.emplace(key.id, utterances_.size());
+        if (inserted) utterances_.push_back({key.id, {}});
+        // One look-up per line: an utterance of many hypotheses costs no more per line.
+        const uint64_t rankKey =
+            (static_cast<uint64_t>(at->second) << 32) | static_cast<uint32_t>(key.rank);
+        const auto [seen, fresh] = lineOfRank_.emplace(rankKey, line.number);
+        if (!fresh) {
+            Fail(file_, line.number,
+                 "rank " + std::to_string(key.rank) + " of " + Shown(key.id) + " repeats line " +
+                     std::to_string(seen->second));
         }
         fields.erase(fields.begin());
-        utterance.hypotheses.push_back({key->rank, line.number, std::move(fields)});
+        utterances_[at->second].hypotheses.push_back({key.rank, line.number, std::move(fields)});
     }
-    for (Utterance& utterance : utterances) {
-        std::stable_sort(utterance.hypotheses.begin(), utterance.hypotheses.end(),
-                         [](const Hypothesis& a, const Hypothesis& b) { return a.rank < b.rank; });
-        WarnAboutRankGaps(utterance, file, diagnostics);
-    }
-    return utterances;
-}
 
-std::vector<Utterance> ParsePlain(const std::vector<SourceLine>& lines) {
-    std::vector<Utterance> utterances;
-    bool open = false;
-    for (const SourceLine& line : lines) {
-        const std::vector<std::string> fields = SplitFields(line.text);
+    void AddPlain(const SourceLine& line) {
+        std::vector<std::string> fields = SplitFields(line.text);
         if (fields.empty()) {
-            open = false;
-            continue;
+            open_ = false;
+            return;
         }
-        if (fields[0][0] == '#') continue;
-        if (!open) {
-            utterances.push_back({std::to_string(utterances.size() + 1), {}});
-            open = true;
+        if (fields[0][0] == '#') return;
+        if (!open_) {
+            utterances_.push_back({std::to_string(utterances_.size() + 1), {}});
+            open_ = true;
         }
-        Utterance& utterance = utterances.back();
-        utterance.hypotheses.push_back(
-            {static_cast<int32_t>(utterance.hypotheses.size() + 1), line.number, fields});
+        Utterance& utterance = utterances_.back();
+        utterance.hypotheses.push_back({static_cast<int32_t>(utterance.hypotheses.size() + 1),
+                                        line.number, std::move(fields)});
     }
-    return utterances;
-}
+
+    std::string file_;
+    NbestFormat format_;
+    Diagnostics& diagnostics_;
+    std::vector<Utterance> utterances_;
+    std::unordered_map<std::string, size_t> indexOf_;   // Kaldi: id -> utterance
+    std::unordered_map<uint64_t, int32_t> lineOfRank_;  // Kaldi: utterance and rank -> line
+    bool open_ = false;                                 // plain: an utterance takes lines
+};
 
 }  // namespace
 
@@ -158,16 +191,26 @@ NbestFormat ResolveNbestFormat(const std::vector<SourceLine>& lines, const std::
 
 std::vector<Utterance> ParseNbest(const std::vector<SourceLine>& lines, const std::string& file,
                                   NbestFormat format, Diagnostics& diagnostics) {
-    if (format == NbestFormat::kAuto) {
-        format = LooksLikeKaldi(lines, file) ? NbestFormat::kKaldi : NbestFormat::kPlain;
-    }
-    return format == NbestFormat::kKaldi ? ParseKaldi(lines, file, diagnostics) : ParsePlain(lines);
+    NbestParser parser(file, format, diagnostics);
+    for (const SourceLine& line : lines)
+        parser.Add(line);
+    return parser.Finish().utterances;
 }
 
 std::vector<Utterance> ParseNbest(const std::vector<SourceLine>& lines, const std::string& file,
                                   NbestFormat format) {
     Diagnostics quiet;
     return ParseNbest(lines, file, format, quiet);
+}
+
+NbestInput ReadNbest(const std::filesystem::path& path, NbestFormat format,
+                     Diagnostics& diagnostics) {
+    SourceReader reader(path);
+    NbestParser parser(reader.name(), format, diagnostics);
+    SourceLine line;
+    while (reader.Next(line))
+        parser.Add(line);
+    return parser.Finish();
 }
 
 std::map<std::string, std::string> ParseReferences(const std::vector<SourceLine>& lines,

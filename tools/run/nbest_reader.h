@@ -5,6 +5,7 @@
 #define VANTIR_TOOLS_NBEST_READER_H
 
 #include <cstdint>
+#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
@@ -35,11 +36,24 @@ enum class NbestFormat { kAuto, kKaldi, kPlain };
 // when the first non-blank line starts with such an id, and fails when that
 // first field was meant as one but has a malformed rank ("u1-x", "u1-0").
 // '#' comment lines are skipped.
+// Each line is read once and costs the same however many hypotheses its
+// utterance has.
 std::vector<Utterance> ParseNbest(const std::vector<SourceLine>& lines, const std::string& file,
                                   NbestFormat format, Diagnostics& diagnostics);
 // The same with warnings dropped.
 std::vector<Utterance> ParseNbest(const std::vector<SourceLine>& lines, const std::string& file,
                                   NbestFormat format);
+
+struct NbestInput {
+    NbestFormat format = NbestFormat::kPlain;  // the convention the input was read in
+    std::vector<Utterance> utterances;
+};
+
+// An N-best file ("-": standard input) read as ParseNbest reads lines, a line at
+// a time (SourceReader): a bad line fails as soon as it is read, and only the
+// hypotheses are kept, never the file's text.
+NbestInput ReadNbest(const std::filesystem::path& path, NbestFormat format,
+                     Diagnostics& diagnostics);
 
 // The convention that ParseNbest reads the lines in: `format` itself unless it
 // is kAuto.
