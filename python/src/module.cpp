@@ -134,10 +134,14 @@ void Build(const std::filesystem::path& sourceDir, const std::filesystem::path& 
     // Without model.arpa or corpus.txt the model is uniform, as `vantir build` makes it.
     if (inputs.arpa) RequireReadable(*inputs.arpa);
     if (inputs.corpus) RequireReadable(*inputs.corpus);
+    for (const std::filesystem::path& roads : inputs.roads)
+        RequireReadable(roads);
 
     std::ostringstream warnings;
     std::string failure;
     bool writeFailed = false;
+    int systemError = 0;  // the errno of a failure on a file, when the system gave one
+    std::string failedPath;
     {
         py::gil_scoped_release unlocked;
         try {
@@ -155,6 +159,11 @@ void Build(const std::filesystem::path& sourceDir, const std::filesystem::path& 
                  {outputDir / tools::kModelBlobName, text(built.model)},
                  {outputDir / tools::kAddressBlobName, text(built.address)}});
             writeFailed = false;
+        } catch (const tools::FileError& error) {
+            failure = error.what();
+            systemError = error.error();
+            failedPath = error.path();
+            writeFailed = true;
         } catch (const tools::ToolError& error) {
             failure = error.what();
         }
@@ -166,6 +175,7 @@ void Build(const std::filesystem::path& sourceDir, const std::filesystem::path& 
         Warn(PyExc_UserWarning, line);
     }
     if (failure.empty()) return;
+    if (systemError != 0) RaiseOsError(systemError, failure, failedPath);
     if (writeFailed) {
         PyErr_SetString(PyExc_OSError, failure.c_str());
         throw py::error_already_set();
@@ -303,12 +313,15 @@ PYBIND11_MODULE(_vantir, m) {
 src_dir holds vocabulary.tsv, regions.tsv, optionally road tables (roads*.tsv)
 and optionally model.arpa or corpus.txt (without either, every word is equally
 likely; the pairs the address grammar needs are generated in any case);
-out_dir receives lexicon.wpb, model.lmb and address.addr, written all or
-nothing (missing directories are created). Warnings about the sources are
-issued with warnings.warn.
+out_dir receives lexicon.wpb, model.lmb and address.addr (missing directories
+are created). The three replace the old ones as a set: a failure leaves the old
+set, and so does a kill before the last of them is in place (vantir.Filter and
+the vantir tool then load the old set; the next build cleans up). Warnings
+about the sources are issued with warnings.warn.
 
-Raises OSError when a source is missing or unreadable or the output cannot
-be written, and ValueError naming file and line when a source is malformed.)doc");
+Raises OSError (with errno where the system gave one) when a source is
+missing, a directory or unreadable or the output cannot be written, and
+ValueError naming file and line when a source is malformed.)doc");
 
     py::class_<FilterEngine>(m, "Filter", R"doc(Filter over a data directory built by vantir.build.
 

@@ -8,7 +8,7 @@ import warnings
 import pytest
 
 import vantir
-from conftest import SAMPLE
+from conftest import SAMPLE, SOURCE_DIR
 
 BLOBS = ("lexicon.wpb", "model.lmb", "address.addr")
 
@@ -99,8 +99,54 @@ class TestBuild:
 
     def test_unwritable_output_is_an_os_error(self, tmp_path):
         (tmp_path / "file").write_text("in the way")
-        with pytest.raises(OSError):
+        with pytest.raises(OSError) as caught:
             vantir.build(SAMPLE, tmp_path / "file" / "out")
+        assert caught.value.errno is not None, "the system's reason is kept"
+
+    @pytest.mark.parametrize("name", ["regions.tsv", "roads-more.tsv"])
+    def test_source_that_is_a_directory_is_an_os_error(self, tmp_path, name):
+        sources = tmp_path / "src"
+        shutil.copytree(SAMPLE, sources)
+        if (sources / name).exists():
+            (sources / name).unlink()
+        (sources / name).mkdir()
+        with pytest.raises(IsADirectoryError):
+            vantir.build(sources, tmp_path / "out")
+        assert not (tmp_path / "out").exists()
+
+    def test_region_inside_itself_is_a_value_error_naming_the_line(self, tmp_path):
+        sources = tmp_path / "src"
+        shutil.copytree(SAMPLE, sources)
+        lines = (sources / "regions.tsv").read_text(encoding="utf-8").count("\n")
+        with open(sources / "regions.tsv", "a", encoding="utf-8") as regions:
+            regions.write("臺北市\t臺北市\n")
+        with pytest.raises(ValueError, match=rf"regions\.tsv:{lines + 1}: .*same word"):
+            vantir.build(sources, tmp_path / "out")
+
+    def test_a_build_killed_while_switching_leaves_the_old_set(self, tmp_path, data_dir):
+        """The state a kill between the renames leaves: the new lexicon in place,
+        the old blobs kept beside the switch record. Filter loads the old set;
+        the next build puts the folder right."""
+        out = tmp_path / "out"
+        shutil.copytree(data_dir, out)
+        old = {name: (out / name).read_bytes() for name in BLOBS}
+        record = ["vantir-switch 1"]
+        for name in BLOBS:
+            kept = f".{name}.old-999999999"
+            os.link(out / name, out / kept)
+            record.append(f"{name}\t{kept}")
+        (out / ".vantir-switch").write_text("\n".join(record) + "\n")
+        small = tmp_path / "small"
+        vantir.build(SOURCE_DIR / "tests" / "data" / "harbour", small)
+        (out / "lexicon.wpb").unlink()
+        shutil.copy(small / "lexicon.wpb", out / "lexicon.wpb")
+        with warnings.catch_warnings():
+            warnings.simplefilter("ignore")
+            assert vantir.Filter(out).filter(["臺北市 大安區 忠孝東路 四段 八 號"]) == \
+                vantir.Filter(data_dir).filter(["臺北市 大安區 忠孝東路 四段 八 號"])
+        vantir.build(SAMPLE, out)
+        assert sorted(p.name for p in out.iterdir()) == sorted(BLOBS)
+        assert {name: (out / name).read_bytes() for name in BLOBS} == old
 
 
 class TestFilterInput:

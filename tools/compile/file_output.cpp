@@ -1,12 +1,18 @@
-// Temporary-name writing, keeping of the old files, renaming and roll-back for
-// the tool's outputs. Helper names start with '.' and carry the process id.
+// Temporary-name writing, keeping of the old files, the switch record, renaming
+// and roll-back for the tool's outputs. Helper names start with '.' and carry
+// the process id.
 #include "tools/compile/file_output.h"
 
+#include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
-#include <fstream>
+#include <cerrno>
+#include <charconv>
+#include <optional>
 
 #include "tools/compile/diagnostics.h"
+#include "tools/compile/switch_record.h"
 
 namespace vantir::tools {
 
@@ -14,17 +20,54 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::path HelperNameFor(const fs::path& target, const char* purpose) {
-    fs::path name = target.parent_path();
-    name /= "." + target.filename().string() + "." + purpose + "-" + std::to_string(getpid());
-    return name;
+// What helper names say they are for, after the target's name: a new file
+// being written, an old file kept during a switch, an old file being put back.
+constexpr const char* kWrittenHelper = "tmp";
+constexpr const char* kKeptHelper = "old";
+constexpr const char* kPutBackHelper = "back";
+
+// Helper names: '.', the target's name, '.', the purpose, '-' and the writer's
+// process id; a name that starts with '.' already gets no second one.
+std::string HelperPrefixFor(const std::string& targetName, const char* purpose) {
+    return (targetName.starts_with('.') ? "" : ".") + targetName + "." + purpose + "-";
 }
+
+fs::path HelperNameFor(const fs::path& target, const char* purpose) {
+    return target.parent_path() /
+           (HelperPrefixFor(target.filename().string(), purpose) + std::to_string(getpid()));
+}
+
+// The hooks, with the defaults of a real run.
+struct Steps {
+    const OutputHooks& hooks;
+
+    void Before(const std::string& what) const {
+        if (hooks.beforeStep) hooks.beforeStep(what);
+    }
+    void Rename(const fs::path& from, const fs::path& to, std::error_code& error) const {
+        Before("rename " + from.filename().string() + " to " + to.filename().string());
+        if (hooks.rename) {
+            hooks.rename(from, to, error);
+        } else {
+            fs::rename(from, to, error);
+        }
+    }
+};
 
 void RemoveQuietly(const std::vector<fs::path>& paths) {
     std::error_code ignored;
     for (const fs::path& path : paths) {
         if (!path.empty()) fs::remove(path, ignored);
     }
+}
+
+// Renames become durable once their directory is synced; a file system that
+// cannot sync directories has nothing better to offer, so failures are ignored.
+void SyncDirectory(const fs::path& directory) {
+    const int fd = open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0) return;
+    fsync(fd);
+    close(fd);
 }
 
 const char* KindOf(fs::file_type type) {
@@ -64,43 +107,185 @@ void RefuseNonRegularTarget(const fs::path& target) {
     }
 }
 
-void WriteTemporary(const OutputFile& file, const fs::path& temporary) {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out.write(file.content.data(), static_cast<std::streamsize>(file.content.size()));
-    out.close();
-    if (!out) Fail(file.path.string(), 0, "cannot write the file");
+// Writes the bytes and syncs them, so that a renamed file is never seen empty
+// or cut after a crash.
+void WriteTemporary(const OutputFile& file, const fs::path& temporary, const Steps& steps) {
+    steps.Before("write " + temporary.filename().string());
+    const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) FailOnFile(file.path.string(), "cannot write the file", errno);
+    const char* bytes = file.content.data();
+    size_t left = file.content.size();
+    int error = 0;
+    while (left > 0 && error == 0) {
+        const ssize_t written = write(fd, bytes, left);
+        if (written < 0) {
+            if (errno != EINTR) error = errno;
+            continue;
+        }
+        bytes += written;
+        left -= static_cast<size_t>(written);
+    }
+    if (error == 0 && fsync(fd) != 0) error = errno;
+    if (close(fd) != 0 && error == 0) error = errno;
+    if (error != 0) FailOnFile(file.path.string(), "cannot write the file", error);
 }
 
-// The old file under a second name, so that a failed later rename can put it back.
-bool KeepOldFile(const fs::path& target, const fs::path& kept) {
+// The old file under a second name, so that a failed later rename, or the next
+// write after a kill, can put it back.
+bool KeepOldFile(const fs::path& target, const fs::path& kept, const Steps& steps) {
     std::error_code error;
     fs::remove(kept, error);
+    steps.Before("keep " + target.filename().string() + " as " + kept.filename().string());
     fs::create_hard_link(target, kept, error);
     if (!error) return true;
     error.clear();
     return fs::copy_file(target, kept, fs::copy_options::overwrite_existing, error) && !error;
 }
 
+// Puts a kept old file back in place through a link of its own, so that the
+// kept name still holds it until the switch record is gone.
+bool PutBack(const fs::path& target, const fs::path& kept, const Steps& steps) {
+    const fs::path back = HelperNameFor(target, kPutBackHelper);
+    std::error_code error;
+    fs::remove(back, error);
+    steps.Before("link " + kept.filename().string() + " as " + back.filename().string());
+    fs::create_hard_link(kept, back, error);
+    if (error) {
+        error.clear();
+        if (!fs::copy_file(kept, back, fs::copy_options::overwrite_existing, error) || error) {
+            return false;
+        }
+    }
+    steps.Before("rename " + back.filename().string() + " to " + target.filename().string());
+    fs::rename(back, target, error);
+    // A target that still is the kept file (another link of it) makes the
+    // rename do nothing and leaves the helper behind.
+    std::error_code ignored;
+    fs::remove(back, ignored);
+    return !error;
+}
+
+void WriteSwitchRecord(const fs::path& directory, const SwitchRecord& record, const Steps& steps) {
+    const fs::path path = directory / kSwitchRecordName;
+    const fs::path temporary = HelperNameFor(path, kWrittenHelper);
+    try {
+        WriteTemporary({path, FormatSwitchRecord(record)}, temporary, steps);
+    } catch (...) {
+        RemoveQuietly({temporary});
+        throw;
+    }
+    std::error_code error;
+    steps.Before("rename " + temporary.filename().string() + " to " + kSwitchRecordName);
+    fs::rename(temporary, path, error);
+    if (error) {
+        RemoveQuietly({temporary});
+        FailOnFile(path.string(), "cannot record the switch of the files", error.value());
+    }
+    steps.Before("sync " + directory.string());
+    SyncDirectory(directory);
+}
+
+void RemoveSwitchRecord(const fs::path& directory, const Steps& steps) {
+    steps.Before(std::string("remove ") + kSwitchRecordName);
+    std::error_code ignored;
+    fs::remove(directory / kSwitchRecordName, ignored);
+    SyncDirectory(directory);
+}
+
+// A switch that a killed writer left: its old set goes back in place, then the
+// record and the kept files go.
+void FinishInterruptedSwitch(const fs::path& directory, const Steps& steps) {
+    const std::optional<SwitchRecord> record = ReadSwitchRecord(directory);
+    if (!record) return;
+    std::vector<fs::path> kept;
+    for (const auto& [target, keptName] : record->keptFor) {
+        std::error_code error;
+        if (keptName.empty()) {
+            steps.Before("remove " + target);
+            fs::remove(directory / target, error);  // new in the interrupted switch
+        } else if (fs::exists(directory / keptName, error)) {
+            if (!PutBack(directory / target, directory / keptName, steps)) {
+                Fail((directory / target).string(), 0,
+                     "cannot put back the old file of an interrupted build, kept in " + keptName);
+            }
+            kept.push_back(directory / keptName);
+        }
+    }
+    SyncDirectory(directory);
+    RemoveSwitchRecord(directory, steps);
+    RemoveQuietly(kept);
+}
+
+bool ProcessIsGone(std::string_view digits) {
+    int pid = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), pid);
+    if (error != std::errc() || end != digits.data() + digits.size() || pid <= 0) return false;
+    return kill(pid, 0) != 0 && errno == ESRCH;
+}
+
+// Helper files of the targets (and of the switch record) whose writer no longer runs.
+void RemoveStaleHelpers(const fs::path& directory, const std::vector<OutputFile>& files) {
+    std::vector<std::string> prefixes;
+    for (const OutputFile& file : files) {
+        for (const char* purpose : {kWrittenHelper, kKeptHelper, kPutBackHelper})
+            prefixes.push_back(HelperPrefixFor(file.path.filename().string(), purpose));
+    }
+    prefixes.push_back(HelperPrefixFor(kSwitchRecordName, kWrittenHelper));
+    std::error_code error;
+    std::vector<fs::path> stale;
+    for (const auto& entry : fs::directory_iterator(directory, error)) {
+        const std::string name = entry.path().filename().string();
+        for (const std::string& prefix : prefixes) {
+            if (name.starts_with(prefix) &&
+                ProcessIsGone(std::string_view(name).substr(prefix.size()))) {
+                stale.push_back(entry.path());
+            }
+        }
+    }
+    RemoveQuietly(stale);
+}
+
+// The directory of all files when there are several and they share one: such
+// a set is switched under a record.
+std::optional<fs::path> SetDirectoryOf(const std::vector<OutputFile>& files) {
+    if (files.size() < 2) return std::nullopt;
+    const fs::path directory = files[0].path.parent_path();
+    for (const OutputFile& file : files) {
+        if (file.path.parent_path() != directory) return std::nullopt;
+    }
+    return directory;
+}
+
 }  // namespace
 
 void WriteFilesAtomically(const std::vector<OutputFile>& files) {
-    WriteFilesAtomically(files, [](const fs::path& from, const fs::path& to,
-                                   std::error_code& error) { fs::rename(from, to, error); });
+    WriteFilesAtomically(files, OutputHooks{});
 }
 
 void WriteFilesAtomically(const std::vector<OutputFile>& files, const RenameFile& rename) {
+    WriteFilesAtomically(files, OutputHooks{rename, {}});
+}
+
+void WriteFilesAtomically(const std::vector<OutputFile>& files, const OutputHooks& hooks) {
+    const Steps steps{hooks};
     for (const OutputFile& file : files)
         RefuseNonRegularTarget(file.path);
     std::vector<fs::path> temporaries;
+    const std::optional<fs::path> setDirectory = SetDirectoryOf(files);
     try {
         for (const OutputFile& file : files) {
             std::error_code error;
             const fs::path directory = file.path.parent_path();
             if (!directory.empty()) fs::create_directories(directory, error);
-            if (error)
-                Fail(directory.string(), 0, "cannot create the directory: " + error.message());
-            temporaries.push_back(HelperNameFor(file.path, "tmp"));
-            WriteTemporary(file, temporaries.back());
+            if (error) FailOnFile(directory.string(), "cannot create the directory", error.value());
+        }
+        if (setDirectory) {
+            FinishInterruptedSwitch(*setDirectory, steps);
+            RemoveStaleHelpers(*setDirectory, files);
+        }
+        for (const OutputFile& file : files) {
+            temporaries.push_back(HelperNameFor(file.path, kWrittenHelper));
+            WriteTemporary(file, temporaries.back(), steps);
         }
     } catch (...) {
         RemoveQuietly(temporaries);
@@ -111,17 +296,31 @@ void WriteFilesAtomically(const std::vector<OutputFile>& files, const RenameFile
     for (size_t k = 0; k < files.size(); ++k) {
         std::error_code error;
         if (!fs::exists(fs::symlink_status(files[k].path, error))) continue;
-        kept[k] = HelperNameFor(files[k].path, "old");
-        if (!KeepOldFile(files[k].path, kept[k])) {
+        kept[k] = HelperNameFor(files[k].path, kKeptHelper);
+        if (!KeepOldFile(files[k].path, kept[k], steps)) {
             RemoveQuietly(temporaries);
             RemoveQuietly(kept);
             Fail(files[k].path.string(), 0, "cannot keep the old file while replacing it");
         }
     }
+    if (setDirectory) {
+        SwitchRecord record;
+        for (size_t k = 0; k < files.size(); ++k) {
+            record.keptFor[files[k].path.filename().string()] =
+                kept[k].empty() ? std::string() : kept[k].filename().string();
+        }
+        try {
+            WriteSwitchRecord(*setDirectory, record, steps);
+        } catch (...) {
+            RemoveQuietly(temporaries);
+            RemoveQuietly(kept);
+            throw;
+        }
+    }
 
     for (size_t k = 0; k < files.size(); ++k) {
         std::error_code error;
-        rename(temporaries[k], files[k].path, error);
+        steps.Rename(temporaries[k], files[k].path, error);
         if (!error) continue;
         std::string message = "cannot rename the written file: " + error.message();
         // Put back what was replaced before this one, so the set stays whole.
@@ -130,19 +329,24 @@ void WriteFilesAtomically(const std::vector<OutputFile>& files, const RenameFile
             std::error_code undo;
             if (kept[back].empty()) {
                 fs::remove(files[back].path, undo);
-            } else {
-                fs::rename(kept[back], files[back].path, undo);
+            } else if (!PutBack(files[back].path, kept[back], steps)) {
+                undo = std::make_error_code(std::errc::io_error);
             }
             if (undo) {
                 stranded.push_back(files[back].path.string() +
                                    (kept[back].empty()
                                         ? " is new"
                                         : " has its old content in " + kept[back].string()));
-                kept[back].clear();
+                if (!setDirectory) kept[back].clear();
             }
         }
         RemoveQuietly(std::vector<fs::path>(temporaries.begin() + k, temporaries.end()));
-        RemoveQuietly(kept);
+        // With a file stranded, the record and the kept files stay: loaders keep
+        // loading the old set, and the next write puts it back.
+        if (!setDirectory || stranded.empty()) {
+            if (setDirectory) RemoveSwitchRecord(*setDirectory, steps);
+            RemoveQuietly(kept);
+        }
         if (stranded.empty()) {
             message += "; every output was left as it was";
         } else {
@@ -151,9 +355,19 @@ void WriteFilesAtomically(const std::vector<OutputFile>& files, const RenameFile
                 message += " " + one + ";";
             message.pop_back();
         }
-        Fail(files[k].path.string(), 0, message);
+        throw FileError(Located(files[k].path.string(), 0, message), error.value(),
+                        files[k].path.string());
     }
-    RemoveQuietly(kept);
+    if (setDirectory) {
+        steps.Before("sync " + setDirectory->string());
+        SyncDirectory(*setDirectory);
+        RemoveSwitchRecord(*setDirectory, steps);
+    }
+    for (const fs::path& old : kept) {
+        if (old.empty()) continue;
+        steps.Before("remove " + old.filename().string());
+        RemoveQuietly({old});
+    }
 }
 
 }  // namespace vantir::tools

@@ -4,10 +4,15 @@
 
 #include "tools/compile/blob_examiner.h"
 #include "tools/compile/data_build.h"
+#include "tools/compile/switch_record.h"
+#include <optional>
 
 namespace vantir::tools {
 
 namespace {
+
+// Tries of a load that met a switch ending meanwhile.
+constexpr int kLoadAttempts = 3;
 
 template <class T>
 T Need(Expected<T> result) {
@@ -17,27 +22,36 @@ T Need(Expected<T> result) {
 
 BlobReport CheckFile(const std::filesystem::path& path, const BlobBuffer& blob,
                      const std::string& kind) {
+    if (blob.size() < kBlobHeaderBytes) {
+        Fail(path.string(), 0,
+             "truncated: " + Counted(static_cast<int64_t>(blob.size()), "byte") +
+                 ", shorter than the " + std::to_string(kBlobHeaderBytes) +
+                 "-byte header every blob starts with");
+    }
     BlobReport report = InspectBlob(blob.data(), blob.size());
-    if (report.kind != kind) Fail(path.string(), 0, "not a " + kind + " blob");
+    if (report.kind != kind) {
+        const bool vowel = std::string_view("aeiou").find(kind[0]) != std::string_view::npos;
+        Fail(path.string(), 0, std::string(vowel ? "not an " : "not a ") + kind + " blob");
+    }
     if (!report.WellFormed()) Fail(path.string(), 0, "malformed: " + report.problems[0]);
     return report;
 }
 
-}  // namespace
-
-LoadedData LoadDataDir(const std::filesystem::path& directory) {
-    const std::filesystem::path lexiconPath = directory / kLexiconBlobName;
-    // A source folder given by mistake: say what to do instead of naming a blob.
-    if (!std::filesystem::exists(lexiconPath) &&
-        std::filesystem::exists(directory / kVocabularyName)) {
-        Fail(directory.string(), 0,
-             std::string("holds sources (") + kVocabularyName +
-                 "), not built blobs; run 'vantir "
-                 "build " +
-                 directory.string() + " -o OUT_DIR' and give OUT_DIR to --data");
-    }
-    const std::filesystem::path modelPath = directory / kModelBlobName;
-    const std::filesystem::path addressPath = directory / kAddressBlobName;
+LoadedData LoadBlobs(const std::filesystem::path& directory,
+                     const std::optional<SwitchRecord>& record) {
+    auto pathOf = [&](const char* name) {
+        if (!record || !record->keptFor.contains(name)) return directory / name;
+        const std::string& kept = record->keptFor.at(name);
+        if (kept.empty()) {
+            Fail(directory.string(), 0,
+                 "a build was interrupted before this folder held a complete set; run 'vantir "
+                 "build' into it again");
+        }
+        return directory / kept;
+    };
+    const std::filesystem::path lexiconPath = pathOf(kLexiconBlobName);
+    const std::filesystem::path modelPath = pathOf(kModelBlobName);
+    const std::filesystem::path addressPath = pathOf(kAddressBlobName);
     BlobBuffer lexiconBlob = Need(LoadBlobFile(lexiconPath));
     BlobBuffer modelBlob = Need(LoadBlobFile(modelPath));
     BlobBuffer addressBlob = Need(LoadBlobFile(addressPath));
@@ -53,6 +67,32 @@ LoadedData LoadDataDir(const std::filesystem::path& directory) {
     data.address = std::move(addressBlob);
     data.session = Need(Session::Create(data.model.get(), data.lexicon.get(), data.address.data()));
     return data;
+}
+
+}  // namespace
+
+LoadedData LoadDataDir(const std::filesystem::path& directory) {
+    const std::filesystem::path lexiconPath = directory / kLexiconBlobName;
+    // A source folder given by mistake: say what to do instead of naming a blob.
+    if (!std::filesystem::exists(lexiconPath) &&
+        std::filesystem::exists(directory / kVocabularyName)) {
+        Fail(directory.string(), 0,
+             std::string("holds sources (") + kVocabularyName +
+                 "), not built blobs; run 'vantir "
+                 "build " +
+                 directory.string() + " -o OUT_DIR' and give OUT_DIR to --data");
+    }
+    // A build killed while it switched the blobs left its record: the set is
+    // then the old blobs it kept. A build finishing meanwhile removes them, so
+    // a failure is tried once more when the record has gone since.
+    for (int attempt = 1;; ++attempt) {
+        const std::optional<SwitchRecord> record = ReadSwitchRecord(directory);
+        try {
+            return LoadBlobs(directory, record);
+        } catch (const ToolError&) {
+            if (!record || attempt == kLoadAttempts || ReadSwitchRecord(directory)) throw;
+        }
+    }
 }
 
 WordLookup LookUpWords(const Lexicon* lexicon, const std::vector<std::string>& words) {
