@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "fuzz_support.h"
+#include "text_intake_cases.h"
 
 using namespace vantir;
 using namespace vantir::testing;
@@ -84,19 +85,21 @@ Bytes IntakeInput(const AttachedWorld& world,
     return out;
 }
 
-// Text intake input: per text a flag byte, a length byte, then the units high
-// byte first.
+// Text intake input (fuzz/text_intake_cases.h): the texts with their flags.
 Bytes TextInput(const std::vector<std::pair<uint8_t, std::u16string>>& texts) {
-    Bytes out;
-    for (const auto& [flags, text] : texts) {
-        out.push_back(flags);
-        out.push_back(static_cast<uint8_t>(text.size()));
-        for (char16_t unit : text) {
-            out.push_back(static_cast<uint8_t>(unit >> 8));
-            out.push_back(static_cast<uint8_t>(unit & 0xFF));
-        }
-    }
-    return out;
+    std::vector<TextCase> cases;
+    for (const auto& [flags, text] : texts)
+        cases.push_back({flags, std::vector<char16_t>(text.begin(), text.end())});
+    return EncodeTextCases(cases);
+}
+
+// A text of `copies` addresses one after the other: long enough to cross
+// several of the segmenter's windows.
+std::u16string Addresses(size_t copies) {
+    std::u16string text;
+    for (size_t k = 0; k < copies; ++k)
+        text += u"我要到臺北市大安區忠孝東路四段123巷5弄7號，";
+    return text;
 }
 
 }  // namespace
@@ -150,6 +153,10 @@ int main(int argc, char** argv) {
                                {6, u"台北市，大安區 和平路一段１０號 3樓"},
                                {11, u"嗯中正區忠孝東路05號AbＡＢ\U0001F600"},
                                {2, u"地址12345台中市"}}));
+    ok &= WriteSeed(root / "text_intake", "long",
+                    TextInput({{kTextReset | kTextReadResults, Addresses(40)},
+                               {kTextReset | kTextAccurate | kTextReadResults, Addresses(40)},
+                               {kTextAccurate | kTextShortBuffer, Addresses(3)}}));
     if (!ok) std::fprintf(stderr, "make_seeds: cannot write under %s\n", argv[1]);
     return ok ? 0 : 1;
 }
