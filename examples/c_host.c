@@ -5,13 +5,15 @@
      c_host DATA_DIR "word word ..." ["word word ..." ...]
 
    The calls a host needs: Lexicon_Create + Lexicon_AttachBlob,
-   BigramModel_Create + BigramModel_AttachBlob, Vantir_Init, Lexicon_FindId,
+   BigramModel_Create + BigramModel_AttachBlob, the set check (the user values
+   of the lexicon, the model and the address database's header), Vantir_Init, Lexicon_FindId,
    Vantir_Reset, Vantir_AddRecogResult, Vantir_GetFilterResult (twice),
    Vantir_Release, BigramModel_Destroy, Lexicon_Destroy. */
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
+#include "vantir/blob_format.h"
 #include "vantir/vantir.h"
 
 /* The blobs are used in place: the library reads 32-bit fields straight from
@@ -168,6 +170,34 @@ static int PrintResults(FilterSession* session) {
     return 0;
 }
 
+/* `vantir build` writes one set identity into the header of all three blobs;
+   blobs of different builds do not belong together, even when they number as
+   many words. 0 is no identity (blobs from before identities, or written by
+   the host itself): such a blob is checked by its word count alone. */
+static int SameSet(const Lexicon* lexicon, const BigramModel* model, const void* addressBlob) {
+    const unsigned char* field = (const unsigned char*)addressBlob + VANTIR_BLOB_USER_VALUE_OFFSET;
+    const uint32_t identities[3] = {Lexicon_GetUserValue(lexicon), BigramModel_GetUserValue(model),
+                                    (uint32_t)field[0] | (uint32_t)field[1] << 8 |
+                                        (uint32_t)field[2] << 16 | (uint32_t)field[3] << 24};
+    static const char* const kNames[3] = {"lexicon.wpb", "model.lmb", "address.addr"};
+    int first = -1; /* the first blob that carries an identity */
+    for (int k = 0; k < 3; ++k) {
+        if (identities[k] == 0) continue;
+        if (first < 0) {
+            first = k;
+        } else if (identities[k] != identities[first]) {
+            fprintf(stderr, "c_host: %s is of another build than %s (set %08x, not %08x)\n",
+                    kNames[k], kNames[first], (unsigned)identities[k], (unsigned)identities[first]);
+            return 0;
+        }
+    }
+    if (Lexicon_GetStaticCount(lexicon) != BigramModel_GetStaticCount(model)) {
+        fprintf(stderr, "c_host: model.lmb numbers other words than lexicon.wpb\n");
+        return 0;
+    }
+    return 1;
+}
+
 int main(int argc, char** argv) {
     if (argc < 3) {
         fprintf(stderr, "usage: c_host DATA_DIR \"word word ...\" ...\n");
@@ -192,6 +222,7 @@ int main(int argc, char** argv) {
         fprintf(stderr, "c_host: a blob was refused\n");
         goto done;
     }
+    if (!SameSet(lexicon, model, addressBlob)) goto done;
     /* All three are borrowed: they must outlive the session. */
     session = Vantir_Init(model, lexicon, addressBlob);
     if (session == NULL) {

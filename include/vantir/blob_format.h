@@ -11,8 +11,10 @@
 #define VANTIR_BLOB_HEADER_SIZE_OFFSET 8 /* u32: 64 */
 #define VANTIR_BLOB_TAG_OFFSET 12        /* the tag text and its NUL, within 8 bytes */
 #define VANTIR_BLOB_TAG_ROOM 8
-#define VANTIR_BLOB_VERSION_OFFSET 20    /* u16 */
-#define VANTIR_BLOB_USER_VALUE_OFFSET 28 /* u32, free for the host */
+#define VANTIR_BLOB_VERSION_OFFSET 20 /* u16 */
+/* u32 the library copies on attach: the set identity, the same number in every
+   blob `vantir build` writes for one set, 0 for none (see vantir.hpp). */
+#define VANTIR_BLOB_USER_VALUE_OFFSET 28
 
 /* The three kinds: the address database, the bigram model and the lexicon. */
 #define VANTIR_ADDRESS_DB_TAG "ADDR"

@@ -237,6 +237,11 @@ inline Expected<BlobBuffer> LoadBlobFile(const std::filesystem::path& path,
     BlobBuffer blob = BlobBuffer::CopyOf(bytes.data(), bytes.size());
     if (blob.size() != bytes.size()) return Error{VANTIR_OUT_OF_MEMORY, name + ": out of memory"};
     if (!tag.empty()) {
+        if (blob.size() < kBlobHeaderBytes) {
+            return Error{VANTIR_BAD_BLOB, name + ": truncated: " + std::to_string(blob.size()) +
+                                              " bytes, shorter than the " +
+                                              std::to_string(kBlobHeaderBytes) + "-byte header"};
+        }
         if (!BlobHeaderIs(blob, tag, version)) {
             return Error{VANTIR_BAD_BLOB, name + ": not a \"" + std::string(tag) +
                                               "\" blob of version " + std::to_string(version)};
@@ -321,6 +326,120 @@ inline Expected<LexiconHandle> LoadLexiconFile(const std::filesystem::path& path
 
 inline Expected<BlobBuffer> LoadAddressDbFile(const std::filesystem::path& path) {
     return LoadBlobFile(path, VANTIR_ADDRESS_DB_TAG, VANTIR_ADDRESS_DB_VERSION);
+}
+
+// ---------------------------------------------------------------------------
+// Set identity. `vantir build` writes one number into the user field of every
+// blob it builds (VANTIR_BLOB_USER_VALUE_OFFSET): a digest of the whole set,
+// never 0, so the blobs of one build carry the same number and those of
+// another build (almost surely) another. 0 is no identity: blobs from before
+// identities were written, or from a host's own writer (BigramModel_NewBlob
+// and Lexicon_BuildBlob write 0); such blobs are checked by their word counts
+// alone. A C host makes the same check by comparing the non-zero ones of
+// Lexicon_GetUserValue, BigramModel_GetUserValue and the little-endian u32 at
+// VANTIR_BLOB_USER_VALUE_OFFSET of the address database.
+
+// The set identity in a blob's header; 0 for none or a blob shorter than a header.
+inline uint32_t BlobSetIdentity(const BlobBuffer& blob) {
+    constexpr size_t kAt = VANTIR_BLOB_USER_VALUE_OFFSET;
+    if (blob.size() < kBlobHeaderBytes) return 0;
+    const unsigned char* bytes = blob.data() + kAt;
+    return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
+           static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
+}
+
+struct SetMember {
+    std::string name;  // as messages name the blob: its file name, say
+    uint32_t identity = 0;
+};
+
+// Empty when the blobs can be of one set: every blob that carries an identity
+// carries the same one. A blob without one (0) is not compared: blobs from
+// before identities, and blobs a host wrote itself (the library's writers leave
+// the field 0), are checked by their word counts alone. Otherwise a message
+// naming each blob outside the identity most of the others carry (on a tie,
+// the first of them: the lexicon in LoadDataSet).
+inline std::string SetMismatch(const std::vector<SetMember>& members) {
+    const SetMember* reference = nullptr;
+    size_t most = 0;
+    for (const SetMember& candidate : members) {
+        if (candidate.identity == 0) continue;
+        const auto same = static_cast<size_t>(
+            std::count_if(members.begin(), members.end(),
+                          [&](const SetMember& m) { return m.identity == candidate.identity; }));
+        if (same > most) {
+            most = same;
+            reference = &candidate;
+        }
+    }
+    auto outside = [&](const SetMember& member) {
+        return member.identity != 0 && member.identity != reference->identity;
+    };
+    if (reference == nullptr || std::none_of(members.begin(), members.end(), outside)) return {};
+    auto hex = [](uint32_t value) {
+        char text[9];
+        std::snprintf(text, sizeof text, "%08x", static_cast<unsigned>(value));
+        return std::string(text);
+    };
+    std::string belonging;
+    for (const SetMember& member : members) {
+        if (member.identity == reference->identity) {
+            belonging += (belonging.empty() ? "" : " and ") + member.name;
+        }
+    }
+    std::string message;
+    for (const SetMember& member : members) {
+        if (!outside(member)) continue;
+        if (!message.empty()) message += "; ";
+        message += member.name + " is of another build than " + belonging + " (set " +
+                   hex(member.identity) + ", not " + hex(reference->identity) + ")";
+    }
+    return message + "; build the set again with 'vantir build'";
+}
+
+// The file names `vantir build` gives the blobs of a set in its folder.
+inline constexpr const char* kLexiconFileName = "lexicon.wpb";
+inline constexpr const char* kModelFileName = "model.lmb";
+inline constexpr const char* kAddressDbFileName = "address.addr";
+
+// A loaded set: the model and lexicon attached, the address database's bytes.
+struct DataSet {
+    LexiconHandle lexicon;
+    ModelHandle model;
+    BlobBuffer address;
+};
+
+// The three blobs of a folder built by `vantir build`, each loaded, verified
+// and attached, after the checks that they are of one set (SetMismatch) and
+// that the model numbers the lexicon's words. The error names the folder and
+// the blob that does not belong.
+inline Expected<DataSet> LoadDataSet(const std::filesystem::path& directory) {
+    Expected<BlobBuffer> lexicon = LoadBlobFile(
+        directory / kLexiconFileName, VANTIR_LEXICON_BLOB_TAG, VANTIR_LEXICON_BLOB_VERSION);
+    if (!lexicon) return lexicon.error();
+    Expected<BlobBuffer> model =
+        LoadBlobFile(directory / kModelFileName, VANTIR_MODEL_BLOB_TAG, VANTIR_MODEL_BLOB_VERSION);
+    if (!model) return model.error();
+    Expected<BlobBuffer> address = LoadAddressDbFile(directory / kAddressDbFileName);
+    if (!address) return address.error();
+    const std::string mismatch = SetMismatch({{kLexiconFileName, BlobSetIdentity(*lexicon)},
+                                              {kModelFileName, BlobSetIdentity(*model)},
+                                              {kAddressDbFileName, BlobSetIdentity(*address)}});
+    if (!mismatch.empty()) return Error{VANTIR_BAD_BLOB, directory.string() + ": " + mismatch};
+    DataSet set;
+    Expected<LexiconHandle> attachedLexicon = AttachLexicon(std::move(*lexicon));
+    if (!attachedLexicon) return attachedLexicon.error();
+    Expected<ModelHandle> attachedModel = AttachModel(std::move(*model));
+    if (!attachedModel) return attachedModel.error();
+    set.lexicon = std::move(*attachedLexicon);
+    set.model = std::move(*attachedModel);
+    set.address = std::move(*address);
+    const int32_t words = Lexicon_GetStaticCount(set.lexicon.get());
+    if (BigramModel_GetStaticCount(set.model.get()) != words) {
+        return Error{VANTIR_BAD_BLOB, directory.string() + ": " + kModelFileName +
+                                          " numbers other words than " + kLexiconFileName};
+    }
+    return set;
 }
 
 // ---------------------------------------------------------------------------

@@ -46,6 +46,17 @@ class TestLoading:
         with pytest.raises(ValueError, match="lexicon.wpb"):
             vantir.Filter(data_copy)
 
+    def test_blob_of_another_build_is_refused_by_name(self, data_copy, tmp_path):
+        """As many words, another corpus: the set identities tell the builds apart."""
+        sources = tmp_path / "src"
+        shutil.copytree(SAMPLE, sources)
+        with open(sources / "corpus.txt", "a", encoding="utf-8") as corpus:
+            corpus.write("臺北市 大安區 忠孝東路 四段 八 號\n")
+        vantir.build(sources, tmp_path / "other")
+        shutil.copy(tmp_path / "other" / "model.lmb", data_copy / "model.lmb")
+        with pytest.raises(ValueError, match="model.lmb is of another build"):
+            vantir.Filter(data_copy)
+
     def test_damaged_blobs_never_crash(self, data_dir, tmp_path):
         originals = {name: (data_dir / name).read_bytes() for name in BLOBS}
         chance = random.Random(16)

@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "tools/parallel_filter.h"
+#include "tools/run/parallel_filter.h"
 #include "tools/tool_test_support.h"
 
 using vantir::testing::CliRun;

@@ -79,9 +79,13 @@ void AddBuildCommand(CLI::App& app, CliContext& context) {
         "Witten-Bell smoothing; without either every word is equally likely).\n"
         "Every word pair the address grammar tests is generated from the region pairs,\n"
         "the roads and the tags; a generated pair the model does not list gets its\n"
-        "back-off score (docs/DATA.md). The blobs share the lexicon's word numbering.\n"
-        "Outputs are written to temporary names and renamed only when all three are\n"
-        "complete.");
+        "back-off score (docs/DATA.md). The blobs share the lexicon's word numbering and\n"
+        "one set identity (in each header's user value), which loaders compare.\n"
+        "The three replace the old ones as a set: they are written to temporary names\n"
+        "and renamed only when all three are complete, under a record that keeps the\n"
+        "old set loadable until the last rename; a build that fails or is killed\n"
+        "leaves OUT_DIR loading as the old set (or nothing, the first time), and the\n"
+        "next build cleans up after it.");
     command->add_option("SRC_DIR", options->sourceDir, "Directory of the sources")
         ->required()
         ->check(CLI::ExistingDirectory);

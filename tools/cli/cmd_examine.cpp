@@ -1,5 +1,6 @@
 // `vantir inspect FILE...`: header, counts, sizes and well-formedness of blobs;
 // a directory stands for the three blobs of a data set.
+#include <cstdio>
 #include <iomanip>
 #include <memory>
 
@@ -68,6 +69,7 @@ int RunInspect(const InspectOptions& options, CliContext& context) {
     }
     int status = kExitSuccess;
     const BlobReport* byKind[3] = {nullptr, nullptr, nullptr};
+    std::string nameOf[3];  // the file each of byKind came from
     std::vector<BlobReport> reports;
     const std::vector<std::filesystem::path> paths = ExpandPaths(options.paths);
     reports.reserve(paths.size());
@@ -86,11 +88,33 @@ int RunInspect(const InspectOptions& options, CliContext& context) {
                         << '\n';
             status = kExitFailure;
         }
-        if (report.kind == "lexicon") byKind[0] = &report;
-        if (report.kind == "model") byKind[1] = &report;
-        if (report.kind == "address database") byKind[2] = &report;
+        const int kind = report.kind == "lexicon"            ? 0
+                         : report.kind == "model"            ? 1
+                         : report.kind == "address database" ? 2
+                                                             : -1;
+        if (kind >= 0) {
+            byKind[kind] = &report;
+            nameOf[kind] = path.filename().string();
+        }
     }
     if (byKind[0] && byKind[1] && byKind[2]) {
+        // The identities tell blobs of different builds apart, also when they
+        // number as many words; the counts remain the check of blobs without.
+        const std::string mismatch = SetMismatch({{nameOf[0], byKind[0]->setIdentity},
+                                                  {nameOf[1], byKind[1]->setIdentity},
+                                                  {nameOf[2], byKind[2]->setIdentity}});
+        std::string identity = mismatch;
+        if (mismatch.empty()) {
+            char hex[9];
+            std::snprintf(hex, sizeof hex, "%08x", static_cast<unsigned>(byKind[0]->setIdentity));
+            identity =
+                byKind[0]->setIdentity == 0
+                    ? "none (blobs from before set identities; word counts compared)"
+                    : std::string(hex) + ": lexicon, model and address database are of one build";
+        }
+        context.out << std::left << std::setw(kLabelWidth + 1) << "set identity" << identity
+                    << '\n';
+        if (!mismatch.empty()) status = kExitFailure;
         const std::vector<std::string> problems =
             CheckSameNumbering(*byKind[0], *byKind[1], *byKind[2]);
         context.out << "numbering        "
@@ -111,7 +135,9 @@ void AddInspectCommand(CLI::App& app, CliContext& context) {
     command->footer(
         "Reads lexicon (WPB), model (LMB) and address database (ADDR) blobs. A directory\n"
         "stands for its lexicon.wpb, model.lmb and address.addr; when all three kinds are\n"
-        "given, their word counts are compared. Exit status 1 when a blob is malformed.\n"
+        "given, their set identities (the user value 'vantir build' writes) and word counts\n"
+        "are compared. Exit status 1 when a blob is malformed or the blobs are not of one\n"
+        "set.\n"
         "\n"
         "Fields of every blob: tag and version of the format, size in header (the size\n"
         "the blob declares), header size, user value (a number the builder may store),\n"

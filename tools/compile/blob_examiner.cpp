@@ -283,7 +283,8 @@ BlobReport InspectBlob(const unsigned char* data, size_t size) {
     Add(report, "version", version);
     Add(report, "size in header", declared);
     Add(report, "header size", reader.U32(kBlobHeaderSizeOffset));
-    Add(report, "user value", reader.U32(kBlobUserValueOffset));
+    report.setIdentity = reader.U32(kBlobUserValueOffset);
+    Add(report, "user value", report.setIdentity);
     if (declared != size) {
         report.problems.push_back("header gives " + std::to_string(declared) + " bytes, file has " +
                                   std::to_string(size));

@@ -16,8 +16,9 @@ struct BlobReport {
     std::string kind;  // "lexicon", "model", "address database" or "unknown"
     std::vector<std::pair<std::string, std::string>> fields;  // label, value, in print order
     std::vector<std::string> problems;                        // empty when well formed
-    int64_t wordCount = -1;  // words the blob numbers (lexicon W, model static
-                             // words, address database T - 1); -1 if unknown
+    int64_t wordCount = -1;    // words the blob numbers (lexicon W, model static
+                               // words, address database T - 1); -1 if unknown
+    uint32_t setIdentity = 0;  // the user field: the set identity `vantir build` writes
 
     bool WellFormed() const { return problems.empty(); }
 };

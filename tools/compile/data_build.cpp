@@ -113,6 +113,31 @@ std::vector<std::filesystem::path> RoadTablesIn(const std::filesystem::path& sou
 
 }  // namespace
 
+uint32_t SetIdentityOf(const std::vector<const std::vector<uint8_t>*>& blobs) {
+    constexpr uint32_t kFnvOffset = 2166136261u;
+    constexpr uint32_t kFnvPrime = 16777619u;
+    uint32_t digest = kFnvOffset;
+    auto mix = [&](uint8_t byte) { digest = (digest ^ byte) * kFnvPrime; };
+    for (const std::vector<uint8_t>* blob : blobs) {
+        // The size first, so that bytes cannot move from one blob to the next.
+        const uint64_t size = blob->size();
+        for (int shift = 0; shift < 64; shift += 8)
+            mix(static_cast<uint8_t>(size >> shift));
+        for (const uint8_t byte : *blob)
+            mix(byte);
+    }
+    return digest == 0 ? 1 : digest;  // 0 means no identity
+}
+
+void StampSetIdentity(uint32_t identity, const std::vector<std::vector<uint8_t>*>& blobs) {
+    constexpr size_t kAt = VANTIR_BLOB_USER_VALUE_OFFSET;
+    for (std::vector<uint8_t>* blob : blobs) {
+        if (blob->size() < kBlobHeaderBytes) continue;
+        for (size_t k = 0; k < 4; ++k)
+            (*blob)[kAt + k] = static_cast<uint8_t>(identity >> (8 * k));
+    }
+}
+
 BuildInputs ResolveBuildInputs(const std::filesystem::path& sourceDir, BuildInputs given) {
     if (given.vocabulary.empty()) given.vocabulary = sourceDir / kVocabularyName;
     if (given.regions.empty()) given.regions = sourceDir / kRegionsName;
@@ -166,6 +191,9 @@ BuiltData BuildData(const BuildInputs& inputs, const ModelOptions& options,
     built.address = BuildAddressBlob(vocabulary, lexicon.numbering, regions);
     built.words = vocabulary.entries.size();
     built.regionPairs = regions.pairs.size();
+
+    built.setIdentity = SetIdentityOf({&built.lexicon, &built.model, &built.address});
+    StampSetIdentity(built.setIdentity, {&built.lexicon, &built.model, &built.address});
 
     BlobReport lexiconReport;
     BlobReport modelReport;

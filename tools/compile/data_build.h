@@ -12,6 +12,7 @@
 #include "tools/compile/blob_builders.h"
 #include "tools/compile/diagnostics.h"
 #include "tools/compile/progress.h"
+#include "vantir/vantir.hpp"
 
 namespace vantir::tools {
 
@@ -25,9 +26,9 @@ constexpr const char* kCorpusName = "corpus.txt";
 constexpr const char* kRoadsName = "roads.tsv";
 constexpr const char* kRoadsPrefix = "roads";
 constexpr const char* kRoadsSuffix = ".tsv";
-constexpr const char* kLexiconBlobName = "lexicon.wpb";
-constexpr const char* kModelBlobName = "model.lmb";
-constexpr const char* kAddressBlobName = "address.addr";
+constexpr const char* kLexiconBlobName = kLexiconFileName;
+constexpr const char* kModelBlobName = kModelFileName;
+constexpr const char* kAddressBlobName = kAddressDbFileName;
 
 struct BuildInputs {
     std::filesystem::path vocabulary;
@@ -43,6 +44,14 @@ struct BuildInputs {
 // the directory is read, in name order.
 BuildInputs ResolveBuildInputs(const std::filesystem::path& sourceDir, BuildInputs given);
 
+// The set identity of built blobs (see vantir.hpp): an FNV-1a digest of
+// every blob as built, with its user field still 0, never 0 itself, so that
+// the same sources give the same blobs on every machine.
+uint32_t SetIdentityOf(const std::vector<const std::vector<uint8_t>*>& blobs);
+
+// Writes the identity into the user field of each blob's header.
+void StampSetIdentity(uint32_t identity, const std::vector<std::vector<uint8_t>*>& blobs);
+
 struct BuiltData {
     std::vector<uint8_t> lexicon;
     std::vector<uint8_t> model;
@@ -53,6 +62,7 @@ struct BuiltData {
     size_t grammarPairs = 0;    // pairs the grammar needs, generated from the sources
     size_t generatedPairs = 0;  // of those, the pairs the model did not list already
     bool trained = false;       // the model's statistics come from a corpus or ARPA file
+    uint32_t setIdentity = 0;   // in the user field of all three
 };
 
 // Parses every source, generates the pairs the grammar tests (see

@@ -58,6 +58,10 @@ LoadedData LoadBlobs(const std::filesystem::path& directory,
     const BlobReport lexicon = CheckFile(lexiconPath, lexiconBlob, "lexicon");
     const BlobReport model = CheckFile(modelPath, modelBlob, "model");
     const BlobReport address = CheckFile(addressPath, addressBlob, "address database");
+    const std::string mismatch = SetMismatch({{kLexiconBlobName, BlobSetIdentity(lexiconBlob)},
+                                              {kModelBlobName, BlobSetIdentity(modelBlob)},
+                                              {kAddressBlobName, BlobSetIdentity(addressBlob)}});
+    if (!mismatch.empty()) Fail(directory.string(), 0, mismatch);
     const std::vector<std::string> problems = CheckSameNumbering(lexicon, model, address);
     if (!problems.empty()) Fail(directory.string(), 0, problems[0]);
 
