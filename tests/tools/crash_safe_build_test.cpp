@@ -9,9 +9,9 @@
 
 #include "tool_test_support.h"
 #include "tools/compile/data_build.h"
-#include "tools/run/data_dir.h"
 #include "tools/compile/file_output.h"
 #include "tools/compile/switch_record.h"
+#include "tools/run/data_dir.h"
 
 using namespace vantir::testing;
 using vantir::tools::LoadDataDir;

@@ -2,10 +2,11 @@
 // since the library itself checks only the headers.
 #include "tools/run/data_dir.h"
 
+#include <optional>
+
 #include "tools/compile/blob_examiner.h"
 #include "tools/compile/data_build.h"
 #include "tools/compile/switch_record.h"
-#include <optional>
 
 namespace vantir::tools {
 
