@@ -29,17 +29,17 @@ constexpr int32_t kLibraryCodes[] = {VANTIR_OK,
                                      VANTIR_BAD_BLOB,
                                      VANTIR_RESULT_TABLE_FULL};
 
-std::string Filler(int i) {
+std::string TableFillerWord(int i) {
     char text[8];
     std::snprintf(text, sizeof text, "w%03d", i);
     return text;
 }
 
 // One more lower-head word than the result table holds, each its own address.
-std::vector<WordEntry> FillerWords() {
+std::vector<WordEntry> TableFillerWords() {
     std::vector<WordEntry> words;
     for (int i = 0; i <= kTableSize; ++i)
-        words.push_back({Filler(i), {8}});
+        words.push_back({TableFillerWord(i), {8}});
     return words;
 }
 
@@ -83,15 +83,15 @@ TEST(ErrorMessage, CodesThatCallsReturnAreNamed) {
         returned.insert(code);
     };
 
-    AddressWorld world(FillerWords(), {});
+    AddressWorld world(TableFillerWords(), {});
     note(Vantir_Reset(world.session), VANTIR_OK);
     note(Vantir_Reset(nullptr), VANTIR_NULL_OBJECT);
     note(Lexicon_FindId(world.lexicon, u"nowhere"), VANTIR_NOT_FOUND);
     note(Vantir_SetOptions(world.session, 0x80000000u), VANTIR_INVALID_ARGUMENT);
     note(Vantir_VerifyBlob(nullptr, 0), VANTIR_BAD_BLOB);
     for (int i = 0; i < kTableSize; ++i)
-        ASSERT_EQ(world.Add({Filler(i)}), VANTIR_OK) << i;
-    note(world.Add({Filler(kTableSize)}), VANTIR_RESULT_TABLE_FULL);
+        ASSERT_EQ(world.Add({TableFillerWord(i)}), VANTIR_OK) << i;
+    note(world.Add({TableFillerWord(kTableSize)}), VANTIR_RESULT_TABLE_FULL);
     note(Vantir_SetOptions(world.session, VANTIR_OPTION_ACCURATE), VANTIR_WRONG_STATE);
 
     // A model without a blob has no added ids to renumber.

@@ -20,15 +20,15 @@ namespace tools = vantir::tools;
 constexpr int kThreads = 4;
 constexpr int kRounds = 20;
 
-using Utterance = std::vector<std::vector<WordId>>;  // hypotheses, best first
-using Listing = std::vector<char16_t>;               // the listing call's block
+using IdUtterance = std::vector<std::vector<WordId>>;  // hypotheses, best first
+using Listing = std::vector<char16_t>;                 // the listing call's block
 
 // The Taiwan sample built from its sources, its N-best lists as word ids.
 struct SampleWorld {
     tools::BuiltData built;
     Lexicon* lexicon = nullptr;
     BigramModel* model = nullptr;
-    std::vector<Utterance> utterances;
+    std::vector<IdUtterance> utterances;
 
     SampleWorld() {
         tools::Diagnostics diagnostics;
@@ -42,7 +42,7 @@ struct SampleWorld {
         const std::string path = VANTIR_SOURCE_DIR "/data/tw-sample/nbest.txt";
         for (const tools::Utterance& utterance :
              tools::ParseNbest(tools::ReadSourceLines(path), path, tools::NbestFormat::kAuto)) {
-            Utterance ids;
+            IdUtterance ids;
             for (const tools::Hypothesis& hypothesis : utterance.hypotheses) {
                 ids.push_back(tools::LookUpWords(lexicon, hypothesis.words).ids);
             }
@@ -66,7 +66,7 @@ struct SampleWorld {
 
 // One utterance as a host runs it. Failures are counted, not asserted: this
 // runs on worker threads too.
-Listing RunUtterance(FilterSession* session, const Utterance& utterance, int* failures) {
+Listing RunUtterance(FilterSession* session, const IdUtterance& utterance, int* failures) {
     if (Vantir_Reset(session) != 0) ++*failures;
     for (const std::vector<WordId>& ids : utterance) {
         if (Vantir_AddRecogResult(session, ids.data(), 0, 0, 0, static_cast<int32_t>(ids.size())) !=
@@ -81,10 +81,10 @@ Listing RunUtterance(FilterSession* session, const Utterance& utterance, int* fa
     return listing;
 }
 
-std::vector<Listing> RunAll(FilterSession* session, const std::vector<Utterance>& utterances,
+std::vector<Listing> RunAll(FilterSession* session, const std::vector<IdUtterance>& utterances,
                             int* failures) {
     std::vector<Listing> listings;
-    for (const Utterance& utterance : utterances)
+    for (const IdUtterance& utterance : utterances)
         listings.push_back(RunUtterance(session, utterance, failures));
     return listings;
 }
@@ -149,7 +149,7 @@ TEST(SharedModel, ScoresWithTheExtraPairTableAsTheModeSwitchWould) {
     // Adjacent pairs of the lower hypotheses get a passing extra score, so
     // that some addresses the rows reject now pass.
     vantir::testing::ExtraTable extra;
-    for (const Utterance& utterance : world.utterances) {
+    for (const IdUtterance& utterance : world.utterances) {
         for (size_t h = 1; h < utterance.size(); ++h) {
             for (size_t i = 1; i < utterance[h].size(); ++i)
                 extra.Add(utterance[h][i - 1], utterance[h][i], -100);
