@@ -47,10 +47,17 @@ int32_t AppendText(const char16_t* text, char16_t* output, int32_t capacity, int
     return length;
 }
 
+// Notes that words[from..to-1] start at `offset` of the text.
+void NoteStarts(int32_t* wordStarts, int32_t from, int32_t to, int32_t offset) {
+    if (wordStarts == nullptr) return;
+    for (int32_t i = from; i < to && i <= kMaxLocatedWords; ++i)
+        wordStarts[i] = offset;
+}
+
 }  // namespace
 
 int32_t ComposeResultText(const AddressContext& context, const WordId* words, int32_t n,
-                          char16_t* output, int32_t capacity) {
+                          char16_t* output, int32_t capacity, int32_t* wordStarts) {
     const Lexicon* lexicon = context.lexicon;
     char16_t segment[kComposeBufferCapacity];
     char16_t converted[kComposeBufferCapacity];
@@ -69,16 +76,19 @@ int32_t ComposeResultText(const AddressContext& context, const WordId* words, in
                     AppendWordText(lexicon, words[at], segment, kComposeBufferCapacity, length);
             }
             ConvertNumerals(segment, converted, length, kComposeBufferCapacity);
+            NoteStarts(wordStarts, i, probe + 1, total);
             total = AppendText(converted, output, capacity, total);
             i = probe + 1;
             continue;
         }
         // A plain word; prefixes that no key follows are plain words too.
+        NoteStarts(wordStarts, i, i + 1, total);
         AppendWordText(lexicon, words[i], wordText, kComposeBufferCapacity, 0);
         total += StripMarks(wordText, output + total, capacity - total);
         if (Tagged(context, words[i], kTagClosing) && total > 0) output[--total] = 0;
         ++i;
     }
+    NoteStarts(wordStarts, n, n + 1, total);
     return total;
 }
 

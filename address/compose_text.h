@@ -11,12 +11,20 @@
 namespace vantir {
 
 constexpr int32_t kComposeBufferCapacity = 256;  // units of each work buffer
+// Words whose place in the text is recorded. The grammar keeps at most 16 (a
+// head of four words with its trigger, three segments of up to six); a
+// fallback keeps one.
+constexpr int32_t kMaxLocatedWords = 32;
 
 // Writes the text of words[0..n-1] into `output` (room for `capacity` units,
 // at least 1) and returns its length. Texts that would pass the end of a
-// buffer are cut there.
+// buffer are cut there. With `wordStarts` (room for kMaxLocatedWords + 1
+// entries) it also records where the text of each word i < kMaxLocatedWords
+// starts, and at index min(n, kMaxLocatedWords) where the text after them
+// starts; the words of a numbered segment (prefixes and key) share the
+// segment's start.
 int32_t ComposeResultText(const AddressContext& context, const WordId* words, int32_t n,
-                          char16_t* output, int32_t capacity);
+                          char16_t* output, int32_t capacity, int32_t* wordStarts = nullptr);
 
 // Copies the source without its '@' and '!' units; returns the units kept.
 int32_t StripMarks(const char16_t* source, char16_t* output, int32_t capacity);
