@@ -13,12 +13,6 @@ static_assert(kMaxGroupMembers >= kMaxRegionChoices, "a group holds every choice
 
 namespace {
 
-// The rank weight of the hypothesis of 0-based rank r is 1 / (r + 1): the
-// first counts twice as much as the second, and ten lower ones still add up.
-double RankWeight(int32_t rank) {
-    return 1.0 / (rank + 1.0);
-}
-
 bool IsRegionWord(const AddressContext& context, WordId word) {
     return Tagged(context, word, kTagUpperHead) || Tagged(context, word, kTagUpperFollower) ||
            Tagged(context, word, kTagLowerHead);
@@ -42,25 +36,34 @@ void NoteHeardRegions(FilterSession* session, const WordId* kept, int32_t k, dou
     }
 }
 
-// Composes the canonical text into the scratch text; its length, 0 for none.
-int32_t ComposeCanonical(FilterSession* session, const WordId* words, int32_t n) {
+// Composes the canonical text into the scratch text and locates its fields;
+// returns its length, 0 for none.
+int32_t ComposeCanonical(FilterSession* session, const WordId* words, int32_t n,
+                         FieldSpan* fields) {
     char16_t* text = session->scratchText;
-    ComposeResultText(AddressContextOf(session), words, n, text, kScratchTextCapacity);
-    int32_t length = CanonicaliseAddressText(text, kScratchTextCapacity);
+    const AddressContext context = AddressContextOf(session);
+    int32_t wordStarts[kMaxLocatedWords + 1];
+    ComposeResultText(context, words, n, text, kScratchTextCapacity, wordStarts);
+    const int32_t located = n < kMaxLocatedWords ? n : kMaxLocatedWords;
+    int32_t length = CanonicaliseAddressText(text, kScratchTextCapacity, wordStarts, located + 1);
     if (length > kMaxResultTextLength) {
         text[kMaxResultTextLength] = 0;
         length = kMaxResultTextLength;
     }
+    LocateWordFields(context, words, n, wordStarts, length, fields);
     return length;
 }
 
 // The entry of the scratch text, made when new; -1 when the table is full.
-int32_t FindOrMakeEntry(FilterSession* session, uint8_t resultClass, int32_t rank) {
+// The hypothesis of `rank` counts as its support either way.
+int32_t FindOrMakeEntry(FilterSession* session, uint8_t resultClass, int32_t rank,
+                        const FieldSpan* fields) {
     const char16_t* text = session->scratchText;
     for (int32_t i = 0; i < session->resultCount; ++i) {
         ResultEntry& entry = session->results[i];
         if (WStrCompare(entry.text, text) == 0) {
             if (entry.resultClass > resultClass) entry.resultClass = resultClass;
+            AddEntrySupport(&entry, rank);
             return i;
         }
     }
@@ -70,6 +73,7 @@ int32_t FindOrMakeEntry(FilterSession* session, uint8_t resultClass, int32_t ran
     entry.arrivalOrder = i;
     entry.resultClass = resultClass;
     WStrCopy(entry.text, text);
+    StartEntryDetails(&entry, rank, fields);
     session->evidence.entries[i] = EntryEvidence{0.0, kLowestPassingScore, rank};
     return i;
 }
@@ -125,10 +129,11 @@ int32_t EnterHypothesisAccurately(FilterSession* session, const WordId* input, i
     for (int32_t c = 0; c < reading.choiceCount; ++c) {
         const int32_t n = BuildChoice(reading, analysed, c, sequence);
         // An address without text is no destination; it is never entered.
-        if (ComposeCanonical(session, sequence, n) == 0) continue;
+        FieldSpan fields[kResultFieldCount];
+        if (ComposeCanonical(session, sequence, n, fields) == 0) continue;
         const uint8_t resultClass =
             ResultClassOf(AddressContextOf(session), sequence, n, completed);
-        const int32_t entry = FindOrMakeEntry(session, resultClass, rank);
+        const int32_t entry = FindOrMakeEntry(session, resultClass, rank, fields);
         // The heaviest reading that finds no room is reported; lighter ones
         // are left out quietly.
         if (entry < 0 && c == 0) result = VANTIR_RESULT_TABLE_FULL;

@@ -30,18 +30,24 @@ uint8_t ResultClassOf(const AddressContext& context, const WordId* words, int32_
     return regionSecond ? kClassRegionSecond : kClassOther;
 }
 
-int32_t InsertResult(FilterSession* session, const WordId* words, int32_t n, int32_t completed) {
+int32_t InsertResult(FilterSession* session, const WordId* words, int32_t n, int32_t completed,
+                     int32_t rank) {
     if (session->resultCount >= kMaxResults) return VANTIR_RESULT_TABLE_FULL;
     char16_t* text = session->scratchText;
     const AddressContext context = AddressContextOf(session);
-    const int32_t length = ComposeResultText(context, words, n, text, kScratchTextCapacity);
-    if (length > kMaxResultTextLength) text[kMaxResultTextLength] = 0;
+    int32_t wordStarts[kMaxLocatedWords + 1];
+    int32_t length = ComposeResultText(context, words, n, text, kScratchTextCapacity, wordStarts);
+    if (length > kMaxResultTextLength) {
+        text[kMaxResultTextLength] = 0;
+        length = kMaxResultTextLength;
+    }
     const uint8_t resultClass = ResultClassOf(context, words, n, completed);
 
     for (int32_t i = 0; i < session->resultCount; ++i) {
         ResultEntry& entry = session->results[i];
         if (WStrCompare(entry.text, text) == 0) {
             if (entry.resultClass > resultClass) entry.resultClass = resultClass;
+            AddEntrySupport(&entry, rank);
             return session->resultCount;
         }
     }
@@ -49,7 +55,26 @@ int32_t InsertResult(FilterSession* session, const WordId* words, int32_t n, int
     entry.arrivalOrder = session->resultCount;
     entry.resultClass = resultClass;
     WStrCopy(entry.text, text);
+    FieldSpan fields[kResultFieldCount];
+    LocateWordFields(context, words, n, wordStarts, length, fields);
+    StartEntryDetails(&entry, rank, fields);
     return ++session->resultCount;
+}
+
+void StartEntryDetails(ResultEntry* entry, int32_t rank, const FieldSpan* fields) {
+    entry->support = 1;
+    entry->firstRank = rank;
+    entry->lastRank = rank;
+    entry->rankWeight = static_cast<float>(RankWeight(rank));
+    for (int32_t f = 0; f < kResultFieldCount; ++f)
+        entry->fields[f] = fields[f];
+}
+
+void AddEntrySupport(ResultEntry* entry, int32_t rank) {
+    if (entry->lastRank == rank) return;
+    ++entry->support;
+    entry->lastRank = rank;
+    entry->rankWeight += static_cast<float>(RankWeight(rank));
 }
 
 int32_t CompareResults(const ResultEntry& a, const ResultEntry& b) {

@@ -7,6 +7,7 @@
 
 #include "address/address_context.h"
 #include "address/region_index.h"
+#include "address/word_fields.h"
 #include "filter/utterance_evidence.h"
 #include "vantir/types.h"
 #include "vantir/vantir.h"
@@ -24,7 +25,23 @@ struct ResultEntry {
     int32_t arrivalOrder;  // result count when the entry was made; never changes
     uint8_t resultClass;   // 0..3, smaller listed first; may only decrease
     char16_t text[kResultTextCapacity];
+    // What Vantir_GetResultInfo reports, kept in both modes: the hypotheses
+    // that gave the text, and its fields as the words that made it first say.
+    int32_t support;    // hypotheses that gave the text, each counted once
+    int32_t firstRank;  // 0-based rank of the first of them
+    int32_t lastRank;   // rank of the latest, so that a hypothesis counts once
+    float rankWeight;   // their rank weights 1 / (rank + 1), summed
+    FieldSpan fields[kResultFieldCount];
 };
+
+// The order and evidence scores of accurate mode's results, computed once for
+// all the details read between two intakes.
+struct DeliveryCache {
+    bool current;  // false after every intake, reset and change of options
+    uint8_t order[kMaxResults];
+    float score[kMaxResults];
+};
+static_assert(kMaxResults <= 256, "table indices fit the cache's bytes");
 
 }  // namespace vantir
 
@@ -35,10 +52,12 @@ struct FilterSession {
     const void* addressDb;
     vantir::AddressDbView addressView;
     int32_t resultCount;
-    uint32_t options;  // VANTIR_OPTION_* bits; 0 is the design's behaviour
+    int32_t hypothesisCount;  // hypotheses entered since the last reset, in both modes
+    uint32_t options;         // VANTIR_OPTION_* bits; 0 is the design's behaviour
     char16_t scratchText[vantir::kScratchTextCapacity];
     vantir::ResultEntry results[vantir::kMaxResults];
     vantir::UtteranceEvidence evidence;  // kept in accurate mode only
+    vantir::DeliveryCache delivery;      // accurate mode's order, for the details
     // In the same block, after this record; null for a table too large to
     // index, which is then scanned. Resolved on the first intake and again
     // whenever the lexicon was edited or the model's word count changed.
@@ -83,9 +102,22 @@ uint8_t ResultClassOf(const AddressContext& context, const WordId* words, int32_
                       int32_t completed);
 
 // Composes the text of words[0..n-1] (n >= 1), cut to kMaxResultTextLength
-// units, and stores it as a new entry or lowers the class of the equal entry.
+// units, and stores it as a new entry or lowers the class of the equal entry;
+// either way the hypothesis of 0-based `rank` counts as its support.
 // Returns the result count, or -1001 when the table was already full.
-int32_t InsertResult(FilterSession* session, const WordId* words, int32_t n, int32_t completed);
+int32_t InsertResult(FilterSession* session, const WordId* words, int32_t n, int32_t completed,
+                     int32_t rank);
+
+// The rank weight of the hypothesis of 0-based rank r: 1 / (r + 1). The first
+// counts twice as much as the second, and ten lower ones still add up.
+inline double RankWeight(int32_t rank) {
+    return 1.0 / (rank + 1.0);
+}
+
+// A new entry's details: supported by the hypothesis of `rank`, with `fields`.
+void StartEntryDetails(ResultEntry* entry, int32_t rank, const FieldSpan* fields);
+// Counts the hypothesis of `rank` once more for an entry it gave again.
+void AddEntrySupport(ResultEntry* entry, int32_t rank);
 
 // Delivery order: negative when a is listed first, positive when b is, 0 only
 // for equal keys. Arrival orders are distinct, so the order is total.
