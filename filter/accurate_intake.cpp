@@ -57,13 +57,13 @@ int32_t ComposeCanonical(FilterSession* session, const WordId* words, int32_t n,
 // The entry of the scratch text, made when new; -1 when the table is full.
 // The hypothesis of `rank` counts as its support either way.
 int32_t FindOrMakeEntry(FilterSession* session, uint8_t resultClass, int32_t rank,
-                        const FieldSpan* fields) {
+                        bool regionGuessed, const FieldSpan* fields) {
     const char16_t* text = session->scratchText;
     for (int32_t i = 0; i < session->resultCount; ++i) {
         ResultEntry& entry = session->results[i];
         if (WStrCompare(entry.text, text) == 0) {
             if (entry.resultClass > resultClass) entry.resultClass = resultClass;
-            AddEntrySupport(&entry, rank);
+            AddEntrySupport(&entry, rank, regionGuessed);
             return i;
         }
     }
@@ -73,7 +73,7 @@ int32_t FindOrMakeEntry(FilterSession* session, uint8_t resultClass, int32_t ran
     entry.arrivalOrder = i;
     entry.resultClass = resultClass;
     WStrCopy(entry.text, text);
-    StartEntryDetails(&entry, rank, fields);
+    StartEntryDetails(&entry, rank, regionGuessed, fields);
     session->evidence.entries[i] = EntryEvidence{0.0, kLowestPassingScore, rank};
     return i;
 }
@@ -131,9 +131,10 @@ int32_t EnterHypothesisAccurately(FilterSession* session, const WordId* input, i
         // An address without text is no destination; it is never entered.
         FieldSpan fields[kResultFieldCount];
         if (ComposeCanonical(session, sequence, n, fields) == 0) continue;
-        const uint8_t resultClass =
-            ResultClassOf(AddressContextOf(session), sequence, n, completed);
-        const int32_t entry = FindOrMakeEntry(session, resultClass, rank, fields);
+        const AddressContext context = AddressContextOf(session);
+        const uint8_t resultClass = ResultClassOf(context, sequence, n, completed);
+        const bool guessed = GuessesRegion(context, sequence, n, {rank, input, count});
+        const int32_t entry = FindOrMakeEntry(session, resultClass, rank, guessed, fields);
         // The heaviest reading that finds no room is reported; lighter ones
         // are left out quietly.
         if (entry < 0 && c == 0) result = VANTIR_RESULT_TABLE_FULL;

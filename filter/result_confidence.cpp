@@ -16,30 +16,32 @@ namespace {
 // on the other half (docs/DETAILS.md); that script rewrites this block.
 // fitted-weights-begin
 constexpr double kDefaultModeWeights[kConfidenceFeatureCount] = {
-    -6.848020,  // bias
-    12.575187,  // support share
-    9.610334,   // score share
-    -0.695194,  // margin
-    -7.375155,  // first rank
-    -0.373627,  // listed first
-    -1.590188,  // completed
-    -0.797077,  // bare
-    6.042900,   // complete
-    -5.051109,  // cut short
-    -4.729960,  // one hypothesis
+    -9.785148,  // bias
+    8.363481,   // support share
+    8.613283,   // score share
+    -1.333381,  // margin
+    -4.378653,  // first rank
+    -0.108576,  // listed first
+    -1.573176,  // completed
+    -1.141435,  // bare
+    8.933024,   // complete
+    -2.091736,  // cut short
+    -5.640118,  // one hypothesis
+    -2.639786,  // region guessed
 };
 constexpr double kAccurateModeWeights[kConfidenceFeatureCount] = {
-    -4.134543,  // bias
-    16.140467,  // support share
-    3.439561,   // score share
-    14.225570,  // margin
-    -8.130218,  // first rank
-    1.269683,   // listed first
-    -2.192344,  // completed
-    -0.104674,  // bare
-    2.623020,   // complete
-    -1.764138,  // cut short
-    -3.331672,  // one hypothesis
+    -12.970696,  // bias
+    12.948098,   // support share
+    0.396212,    // score share
+    5.228001,    // margin
+    -6.125538,   // first rank
+    2.713543,    // listed first
+    -1.437907,   // completed
+    -1.218229,   // bare
+    11.872403,   // complete
+    -0.004470,   // cut short
+    -6.537711,   // one hypothesis
+    -1.140308,   // region guessed
 };
 // fitted-weights-end
 
@@ -132,6 +134,7 @@ void ConfidenceFeaturesOf(const FilterSession* session, const Delivery& delivery
     features[kFeatureCutShort] = Indicator(cutShort);
     features[kFeatureOneHypothesis] =
         session->hypothesisCount > 0 ? 1.0 / session->hypothesisCount : 1.0;
+    features[kFeatureRegionGuessed] = Indicator(result.regionGuessed);
 }
 
 float ConfidenceOf(const double features[kConfidenceFeatureCount], bool accurate) {

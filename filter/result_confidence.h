@@ -22,6 +22,7 @@ enum ConfidenceFeature : int32_t {
     kFeatureComplete,       // 1 when it has a house number or names a place
     kFeatureCutShort,       // 1 when a longer result begins with its text
     kFeatureOneHypothesis,  // 1 / the number of hypotheses
+    kFeatureRegionGuessed,  // 1 for an upper region guessed among several (GuessesRegion)
     kConfidenceFeatureCount
 };
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "address/compose_text.h"
+#include "address/region_completion.h"
 #include "filter/accurate_results.h"
 #include "filter/session.h"
 #include "vantir/textutil.h"
@@ -31,7 +32,7 @@ uint8_t ResultClassOf(const AddressContext& context, const WordId* words, int32_
 }
 
 int32_t InsertResult(FilterSession* session, const WordId* words, int32_t n, int32_t completed,
-                     int32_t rank) {
+                     const HypothesisSource& source) {
     if (session->resultCount >= kMaxResults) return VANTIR_RESULT_TABLE_FULL;
     char16_t* text = session->scratchText;
     const AddressContext context = AddressContextOf(session);
@@ -42,12 +43,13 @@ int32_t InsertResult(FilterSession* session, const WordId* words, int32_t n, int
         length = kMaxResultTextLength;
     }
     const uint8_t resultClass = ResultClassOf(context, words, n, completed);
+    const bool guessed = GuessesRegion(context, words, n, source);
 
     for (int32_t i = 0; i < session->resultCount; ++i) {
         ResultEntry& entry = session->results[i];
         if (WStrCompare(entry.text, text) == 0) {
             if (entry.resultClass > resultClass) entry.resultClass = resultClass;
-            AddEntrySupport(&entry, rank);
+            AddEntrySupport(&entry, source.rank, guessed);
             return session->resultCount;
         }
     }
@@ -57,20 +59,40 @@ int32_t InsertResult(FilterSession* session, const WordId* words, int32_t n, int
     WStrCopy(entry.text, text);
     FieldSpan fields[kResultFieldCount];
     LocateWordFields(context, words, n, wordStarts, length, fields);
-    StartEntryDetails(&entry, rank, fields);
+    StartEntryDetails(&entry, source.rank, guessed, fields);
     return ++session->resultCount;
 }
 
-void StartEntryDetails(ResultEntry* entry, int32_t rank, const FieldSpan* fields) {
+bool GuessesRegion(const AddressContext& context, const WordId* words, int32_t n,
+                   const HypothesisSource& source) {
+    // Two pairs of a lower name are enough to know it is shared.
+    constexpr int32_t kShared = 2;
+    for (int32_t i = 0; i + 1 < n; ++i) {
+        if (!Tagged(context, words[i], kTagUpperHead)) continue;
+        bool heard = false;
+        for (int32_t k = 0; k < source.count && !heard; ++k)
+            heard = source.input[k] == words[i];
+        if (!heard && CountPairsOfLowerWord(context, words[i + 1], kShared) >= kShared) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void StartEntryDetails(ResultEntry* entry, int32_t rank, bool regionGuessed,
+                       const FieldSpan* fields) {
     entry->support = 1;
     entry->firstRank = rank;
     entry->lastRank = rank;
     entry->rankWeight = static_cast<float>(RankWeight(rank));
+    entry->regionGuessed = regionGuessed;
     for (int32_t f = 0; f < kResultFieldCount; ++f)
         entry->fields[f] = fields[f];
 }
 
-void AddEntrySupport(ResultEntry* entry, int32_t rank) {
+void AddEntrySupport(ResultEntry* entry, int32_t rank, bool regionGuessed) {
+    // A text that one hypothesis said with its upper region is no guess.
+    entry->regionGuessed = entry->regionGuessed && regionGuessed;
     if (entry->lastRank == rank) return;
     ++entry->support;
     entry->lastRank = rank;

@@ -27,10 +27,12 @@ struct ResultEntry {
     char16_t text[kResultTextCapacity];
     // What Vantir_GetResultInfo reports, kept in both modes: the hypotheses
     // that gave the text, and its fields as the words that made it first say.
-    int32_t support;    // hypotheses that gave the text, each counted once
-    int32_t firstRank;  // 0-based rank of the first of them
-    int32_t lastRank;   // rank of the latest, so that a hypothesis counts once
-    float rankWeight;   // their rank weights 1 / (rank + 1), summed
+    int32_t support;     // hypotheses that gave the text, each counted once
+    int32_t firstRank;   // 0-based rank of the first of them
+    int32_t lastRank;    // rank of the latest, so that a hypothesis counts once
+    float rankWeight;    // their rank weights 1 / (rank + 1), summed
+    bool regionGuessed;  // no hypothesis that gave it said its upper region, a guess
+                         // among the several upper regions of its lower one
     FieldSpan fields[kResultFieldCount];
 };
 
@@ -101,12 +103,25 @@ constexpr uint8_t kClassBare = 3;       // one word, or two without a trigger
 uint8_t ResultClassOf(const AddressContext& context, const WordId* words, int32_t n,
                       int32_t completed);
 
+// What the hypothesis being entered is: its 0-based rank and its words.
+struct HypothesisSource {
+    int32_t rank;
+    const WordId* input;
+    int32_t count;
+};
+
 // Composes the text of words[0..n-1] (n >= 1), cut to kMaxResultTextLength
 // units, and stores it as a new entry or lowers the class of the equal entry;
-// either way the hypothesis of 0-based `rank` counts as its support.
+// either way the hypothesis counts as its support.
 // Returns the result count, or -1001 when the table was already full.
 int32_t InsertResult(FilterSession* session, const WordId* words, int32_t n, int32_t completed,
-                     int32_t rank);
+                     const HypothesisSource& source);
+
+// True when an upper region of words[0..n-1] is not among the hypothesis'
+// words and the lower region after it has several upper regions: completion
+// or accurate mode's reading chose among them.
+bool GuessesRegion(const AddressContext& context, const WordId* words, int32_t n,
+                   const HypothesisSource& source);
 
 // The rank weight of the hypothesis of 0-based rank r: 1 / (r + 1). The first
 // counts twice as much as the second, and ten lower ones still add up.
@@ -115,9 +130,10 @@ inline double RankWeight(int32_t rank) {
 }
 
 // A new entry's details: supported by the hypothesis of `rank`, with `fields`.
-void StartEntryDetails(ResultEntry* entry, int32_t rank, const FieldSpan* fields);
-// Counts the hypothesis of `rank` once more for an entry it gave again.
-void AddEntrySupport(ResultEntry* entry, int32_t rank);
+void StartEntryDetails(ResultEntry* entry, int32_t rank, bool regionGuessed,
+                       const FieldSpan* fields);
+// Counts the hypothesis of `rank` for an entry it gives again or as well.
+void AddEntrySupport(ResultEntry* entry, int32_t rank, bool regionGuessed);
 
 // Delivery order: negative when a is listed first, positive when b is, 0 only
 // for equal keys. Arrival orders are distinct, so the order is total.

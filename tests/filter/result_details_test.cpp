@@ -244,3 +244,20 @@ TEST_F(ResultDetailsTest, AnAddressEveryHypothesisGivesIsSurerThanADisputedOne) 
         EXPECT_GT(sure, Info(0).confidence) << "options " << options;
     }
 }
+
+TEST_F(ResultDetailsTest, ACountyGuessedForASharedDistrictIsLessSureThanOneSaid) {
+    // 中正區 lies in two counties; 大安區 in one, so its county is no guess.
+    for (uint32_t options : {kDefault, kAccurate}) {
+        Enter(options, {{"臺北市", "中正區", "忠孝東路", "七", "號"}});
+        const float said = Info(0).confidence;
+        Enter(options, {{"中正區", "忠孝東路", "七", "號"}});
+        EXPECT_EQ(world_.Results().front(), "臺北市中正區忠孝東路7號");
+        EXPECT_LT(Info(0).confidence, said) << "options " << options;
+
+        Enter(options, {{"臺北市", "大安區", "忠孝東路", "七", "號"}});
+        const float unique = Info(0).confidence;
+        Enter(options, {{"大安區", "忠孝東路", "七", "號"}});
+        EXPECT_EQ(world_.Results().front(), "臺北市大安區忠孝東路7號");
+        EXPECT_EQ(Info(0).confidence, unique) << "options " << options;
+    }
+}
