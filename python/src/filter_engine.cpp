@@ -66,7 +66,7 @@ void FilterEngine::ReturnSession(Session session) {
     idle_.push_back(std::move(session));
 }
 
-FilterOutcome FilterEngine::Filter(const std::vector<std::string>& hypotheses) {
+FilterOutcome FilterEngine::Filter(const std::vector<std::string>& hypotheses, bool details) {
     tools::Utterance utterance;
     for (size_t k = 0; k < hypotheses.size(); ++k) {
         tools::Hypothesis hypothesis;
@@ -81,8 +81,9 @@ FilterOutcome FilterEngine::Filter(const std::vector<std::string>& hypotheses) {
     std::shared_lock<std::shared_mutex> shared(timingMutex_);
     Session session = TakeSession();
     tools::Diagnostics quiet;  // unknown words come back in the run
-    const tools::UtteranceRun run = tools::RunUtterance(session, data_.lexicon.get(), utterance,
-                                                        kInputName, quiet, kAllResults);
+    tools::UtteranceRun run = tools::RunUtterance(session, data_.lexicon.get(), utterance,
+                                                  kInputName, quiet, kAllResults);
+    if (details) tools::ReadRunDetails(session, &run);
     session.reset();
     ReturnSession(std::move(session));
     shared.unlock();
@@ -107,10 +108,11 @@ FilterOutcome FilterEngine::OutcomeOf(const tools::UtteranceRun& run) {
                                               std::to_string(run.resultCode) + ")"};
     }
     outcome.texts = run.results;  // read by the listing's count; never an empty text
+    outcome.details = run.details;
     return outcome;
 }
 
-FilterOutcome FilterEngine::FilterText(const std::vector<std::string>& hypotheses) {
+FilterOutcome FilterEngine::FilterText(const std::vector<std::string>& hypotheses, bool details) {
     std::vector<std::u16string> texts;
     for (size_t k = 0; k < hypotheses.size(); ++k) {
         Expected<std::u16string> units = ToUtf16(hypotheses[k]);
@@ -130,6 +132,7 @@ FilterOutcome FilterEngine::FilterText(const std::vector<std::string>& hypothese
         run.hypotheses.push_back(std::move(entry));
     }
     tools::ReadRunResults(session, kAllResults, &run);
+    if (details) tools::ReadRunDetails(session, &run);
     session.reset();
     ReturnSession(std::move(session));
     turn.unlock();
