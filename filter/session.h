@@ -24,15 +24,16 @@ constexpr uint32_t kKnownOptions = VANTIR_OPTION_ACCURATE | VANTIR_OPTION_SHARED
 struct ResultEntry {
     int32_t arrivalOrder;  // result count when the entry was made; never changes
     uint8_t resultClass;   // 0..3, smaller listed first; may only decrease
+    // No hypothesis that gave the text said its upper region, a guess among the
+    // several upper regions of its lower one (kept here, where it costs no room).
+    bool regionGuessed;
     char16_t text[kResultTextCapacity];
     // What Vantir_GetResultInfo reports, kept in both modes: the hypotheses
     // that gave the text, and its fields as the words that made it first say.
-    int32_t support;     // hypotheses that gave the text, each counted once
-    int32_t firstRank;   // 0-based rank of the first of them
-    int32_t lastRank;    // rank of the latest, so that a hypothesis counts once
-    float rankWeight;    // their rank weights 1 / (rank + 1), summed
-    bool regionGuessed;  // no hypothesis that gave it said its upper region, a guess
-                         // among the several upper regions of its lower one
+    int32_t support;    // hypotheses that gave the text, each counted once
+    int32_t firstRank;  // 0-based rank of the first of them
+    int32_t lastRank;   // rank of the latest, so that a hypothesis counts once
+    float rankWeight;   // their rank weights 1 / (rank + 1), summed
     FieldSpan fields[kResultFieldCount];
 };
 
