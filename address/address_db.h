@@ -48,6 +48,12 @@ void ParseAddressDb(const void* blob, AddressDbView* view);
 // 1 when word `word` carries the tag (low 8 bits of `tag`), else 0.
 int32_t HasTag(const AddressDbView& view, WordId word, int32_t tag);
 
+// The word's tags below kTagBitCount as bits (bit t: tag t), read in one pass
+// for callers that test many tags of one word; as HasTag, a word the table
+// does not cover has none.
+constexpr int32_t kTagBitCount = 64;
+uint64_t TagBitsOf(const AddressDbView& view, WordId word);
+
 enum class RegionSide { kUpper, kLower };
 
 // First byte of the name of region pair `pair` (below P) on one side. Its

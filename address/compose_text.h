@@ -11,10 +11,10 @@
 namespace vantir {
 
 constexpr int32_t kComposeBufferCapacity = 256;  // units of each work buffer
-// Words whose place in the text is recorded. The grammar keeps at most 16 (a
-// head of four words with its trigger, three segments of up to six); a
-// fallback keeps one.
-constexpr int32_t kMaxLocatedWords = 32;
+// Words whose place in the text is recorded: as many as the grammar keeps (a
+// county, a district and the road, a first and a second segment of three
+// words, a third of six, and the one word accurate mode's reading adds).
+constexpr int32_t kMaxLocatedWords = 16;
 
 // Writes the text of words[0..n-1] into `output` (room for `capacity` units,
 // at least 1) and returns its length. Texts that would pass the end of a

@@ -13,9 +13,10 @@ namespace {
 // ("12之1號"): it closes a part of the number, not an alley.
 constexpr char16_t kNumberPartUnit = u'\u4E4B';
 
-bool TaggedAt(const AddressContext& context, const WordId* words, int32_t n, int32_t at,
-              int32_t tag) {
-    return at < n && Tagged(context, words[at], tag);
+static_assert(kTagUpperFollower < kTagBitCount, "every tag read here fits the tag bits");
+
+constexpr bool Has(uint64_t bits, int32_t tag) {
+    return (bits >> tag & 1u) != 0;
 }
 
 bool EndsWithNumberPart(const Lexicon* lexicon, WordId word) {
@@ -24,34 +25,29 @@ bool EndsWithNumberPart(const Lexicon* lexicon, WordId word) {
     return text != nullptr && length > 0 && LoadUnitAt(text, length - 1) == kNumberPartUnit;
 }
 
-// The field a segment closed by `key` fills; kNoField when the word closes none.
-int8_t FieldOfKey(const AddressContext& context, WordId key) {
-    if (Tagged(context, key, kTagFirstKey)) return kFieldSection;
-    if (Tagged(context, key, kTagSecondKey)) return kFieldLane;
-    if (Tagged(context, key, kTagThirdLead)) {
+// The field a segment closed by a word with these tags fills; kNoField when
+// the word closes none.
+int8_t FieldOfKey(const AddressContext& context, WordId key, uint64_t tags) {
+    if (Has(tags, kTagFirstKey)) return kFieldSection;
+    if (Has(tags, kTagSecondKey)) return kFieldLane;
+    if (Has(tags, kTagThirdLead)) {
         return EndsWithNumberPart(context.lexicon, key) ? kFieldNumber : kFieldAlley;
     }
-    if (Tagged(context, key, kTagThirdKey)) return kFieldNumber;
+    if (Has(tags, kTagThirdKey)) return kFieldNumber;
     return kNoField;
 }
 
 // The field of a word that is no segment of numbers; `previous` is the field of
 // the word before it.
-int8_t FieldOfPlainWord(const AddressContext& context, WordId word, int8_t previous) {
-    if (Tagged(context, word, kTagUpperHead) || Tagged(context, word, kTagBoundHeadOpener)) {
-        return kFieldUpper;
-    }
-    if (Tagged(context, word, kTagHeadOpener) || Tagged(context, word, kTagFallbackWord)) {
-        return kFieldPlace;
-    }
+int8_t FieldOfPlainWord(uint64_t tags, int8_t previous) {
+    if (Has(tags, kTagUpperHead) || Has(tags, kTagBoundHeadOpener)) return kFieldUpper;
+    if (Has(tags, kTagHeadOpener) || Has(tags, kTagFallbackWord)) return kFieldPlace;
     // A station or an airport after its city's opener names one place with it.
-    if (previous == kFieldPlace && Tagged(context, word, kTagOpenerFollower)) return kFieldPlace;
-    if (Tagged(context, word, kTagLowerHead) || Tagged(context, word, kTagUpperFollower)) {
-        return kFieldLower;
-    }
-    if (Tagged(context, word, kTagCompletionTrigger)) return kFieldRoad;
-    if (Tagged(context, word, kTagBareFirstKey)) return kFieldSection;
-    if (Tagged(context, word, kTagBareSecondKey)) return kFieldLane;
+    if (previous == kFieldPlace && Has(tags, kTagOpenerFollower)) return kFieldPlace;
+    if (Has(tags, kTagLowerHead) || Has(tags, kTagUpperFollower)) return kFieldLower;
+    if (Has(tags, kTagCompletionTrigger)) return kFieldRoad;
+    if (Has(tags, kTagBareFirstKey)) return kFieldSection;
+    if (Has(tags, kTagBareSecondKey)) return kFieldLane;
     return kNoField;
 }
 
@@ -60,14 +56,23 @@ int8_t FieldOfPlainWord(const AddressContext& context, WordId word, int8_t previ
 void AssignWordFields(const AddressContext& context, const WordId* words, int32_t n,
                       int8_t* fields) {
     const int32_t located = n < kMaxLocatedWords ? n : kMaxLocatedWords;
+    // Each word's tags once; a segment may look two words past the last located.
+    constexpr int32_t kLookAhead = 2;
+    uint64_t tags[kMaxLocatedWords + kLookAhead];
+    const int32_t read = n < located + kLookAhead ? n : located + kLookAhead;
+    for (int32_t i = 0; i < read; ++i)
+        tags[i] = TagBitsOf(*context.db, words[i]);
+    auto tagsAt = [&](int32_t at) { return at < read ? tags[at] : uint64_t{0}; };
+
     int8_t previous = kNoField;
     int32_t i = 0;
     while (i < located) {
         // The same grouping as composition: optional prefixes, then a key.
         int32_t probe = i;
-        if (TaggedAt(context, words, n, probe, kTagFirstPrefix)) ++probe;
-        if (TaggedAt(context, words, n, probe, kTagSecondPrefix)) ++probe;
-        const int8_t keyField = probe < n ? FieldOfKey(context, words[probe]) : kNoField;
+        if (Has(tagsAt(probe), kTagFirstPrefix)) ++probe;
+        if (Has(tagsAt(probe), kTagSecondPrefix)) ++probe;
+        const int8_t keyField =
+            probe < read ? FieldOfKey(context, words[probe], tags[probe]) : kNoField;
         if (keyField != kNoField) {
             for (int32_t k = i; k <= probe && k < located; ++k)
                 fields[k] = keyField;
@@ -75,7 +80,7 @@ void AssignWordFields(const AddressContext& context, const WordId* words, int32_
             i = probe + 1;
             continue;
         }
-        previous = FieldOfPlainWord(context, words[i], previous);
+        previous = FieldOfPlainWord(tags[i], previous);
         fields[i++] = previous;
     }
 }

@@ -36,34 +36,35 @@ void NoteHeardRegions(FilterSession* session, const WordId* kept, int32_t k, dou
     }
 }
 
-// Composes the canonical text into the scratch text and locates its fields;
-// returns its length, 0 for none.
-int32_t ComposeCanonical(FilterSession* session, const WordId* words, int32_t n,
-                         FieldSpan* fields) {
+// Composes the canonical text of words[0..n-1] into the scratch text; its
+// length (0 for none) is composed->length.
+void ComposeCanonical(FilterSession* session, const WordId* words, int32_t n,
+                      ComposedWords* composed) {
     char16_t* text = session->scratchText;
-    const AddressContext context = AddressContextOf(session);
-    int32_t wordStarts[kMaxLocatedWords + 1];
-    ComposeResultText(context, words, n, text, kScratchTextCapacity, wordStarts);
+    composed->words = words;
+    composed->n = n;
+    int32_t* starts = composed->wordStarts;
+    ComposeResultText(AddressContextOf(session), words, n, text, kScratchTextCapacity, starts);
     const int32_t located = n < kMaxLocatedWords ? n : kMaxLocatedWords;
-    int32_t length = CanonicaliseAddressText(text, kScratchTextCapacity, wordStarts, located + 1);
+    int32_t length = CanonicaliseAddressText(text, kScratchTextCapacity, starts, located + 1);
     if (length > kMaxResultTextLength) {
         text[kMaxResultTextLength] = 0;
         length = kMaxResultTextLength;
     }
-    LocateWordFields(context, words, n, wordStarts, length, fields);
-    return length;
+    composed->length = length;
 }
 
 // The entry of the scratch text, made when new; -1 when the table is full.
 // The hypothesis of `rank` counts as its support either way.
-int32_t FindOrMakeEntry(FilterSession* session, uint8_t resultClass, int32_t rank,
-                        bool regionGuessed, const FieldSpan* fields) {
+int32_t FindOrMakeEntry(FilterSession* session, uint8_t resultClass, const HypothesisSource& source,
+                        const ComposedWords& composed) {
+    const AddressContext context = AddressContextOf(session);
     const char16_t* text = session->scratchText;
     for (int32_t i = 0; i < session->resultCount; ++i) {
         ResultEntry& entry = session->results[i];
         if (WStrCompare(entry.text, text) == 0) {
             if (entry.resultClass > resultClass) entry.resultClass = resultClass;
-            AddEntrySupport(&entry, rank, regionGuessed);
+            AddEntrySupport(&entry, context, composed.words, composed.n, source);
             return i;
         }
     }
@@ -73,8 +74,9 @@ int32_t FindOrMakeEntry(FilterSession* session, uint8_t resultClass, int32_t ran
     entry.arrivalOrder = i;
     entry.resultClass = resultClass;
     WStrCopy(entry.text, text);
-    StartEntryDetails(&entry, rank, regionGuessed, fields);
-    session->evidence.entries[i] = EntryEvidence{0.0, kLowestPassingScore, rank};
+    const bool guessed = GuessesRegion(context, composed.words, composed.n, source);
+    StartEntryDetails(&entry, source.rank, guessed, composed);
+    session->evidence.entries[i] = EntryEvidence{0.0, kLowestPassingScore, source.rank};
     return i;
 }
 
@@ -129,12 +131,12 @@ int32_t EnterHypothesisAccurately(FilterSession* session, const WordId* input, i
     for (int32_t c = 0; c < reading.choiceCount; ++c) {
         const int32_t n = BuildChoice(reading, analysed, c, sequence);
         // An address without text is no destination; it is never entered.
-        FieldSpan fields[kResultFieldCount];
-        if (ComposeCanonical(session, sequence, n, fields) == 0) continue;
-        const AddressContext context = AddressContextOf(session);
-        const uint8_t resultClass = ResultClassOf(context, sequence, n, completed);
-        const bool guessed = GuessesRegion(context, sequence, n, {rank, input, count});
-        const int32_t entry = FindOrMakeEntry(session, resultClass, rank, guessed, fields);
+        ComposedWords composed;
+        ComposeCanonical(session, sequence, n, &composed);
+        if (composed.length == 0) continue;
+        const uint8_t resultClass =
+            ResultClassOf(AddressContextOf(session), sequence, n, completed);
+        const int32_t entry = FindOrMakeEntry(session, resultClass, {rank, input, count}, composed);
         // The heaviest reading that finds no room is reported; lighter ones
         // are left out quietly.
         if (entry < 0 && c == 0) result = VANTIR_RESULT_TABLE_FULL;

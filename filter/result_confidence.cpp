@@ -118,7 +118,8 @@ void ConfidenceFeaturesOf(const FilterSession* session, const Delivery& delivery
     const double hypothesisWeight = TotalRankWeight(session->hypothesisCount);
     const double share = scoreTotal > 0.0 ? delivery.score[entry] / scoreTotal : 0.0;
     const double otherShare = scoreTotal > 0.0 ? bestOther / scoreTotal : 0.0;
-    const FieldSpan* fields = result.fields;
+    FieldSpan fields[kResultFieldCount];
+    EntryFields(session, result, fields);
 
     features[kFeatureBias] = 1.0;
     features[kFeatureSupportShare] =

@@ -27,7 +27,9 @@ extern "C" int32_t Vantir_GetResultInfo(FilterSession* session, int32_t index,
     info->confidence = ConfidenceOf(features, accurate);
     info->support = entry.support;
     info->firstRank = entry.firstRank;
+    FieldSpan fields[kResultFieldCount];
+    EntryFields(session, entry, fields);
     for (int32_t f = 0; f < kResultFieldCount; ++f)
-        info->fields[f] = VantirSpan{entry.fields[f].start, entry.fields[f].length};
+        info->fields[f] = VantirSpan{fields[f].start, fields[f].length};
     return VANTIR_OK;
 }
