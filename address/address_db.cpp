@@ -53,6 +53,18 @@ bool HasAnyTag(const AddressDbView& view, WordId word) {
     return start >= 0 && start < end;
 }
 
+uint64_t TagBitsOf(const AddressDbView& view, WordId word) {
+    if (word < 0 || int64_t{word} + 2 > int64_t{view.tagOffsetCount}) return 0;
+    const int32_t start = LoadI32At(view.wordTagOffsets, word);
+    const int32_t end = LoadI32At(view.wordTagOffsets, int64_t{word} + 1);
+    if (start < 0 || start >= end) return 0;
+    uint64_t bits = 0;
+    for (int32_t i = start; i < end; ++i) {
+        if (view.tagBytes[i] < kTagBitCount) bits |= uint64_t{1} << view.tagBytes[i];
+    }
+    return bits;
+}
+
 const unsigned char* RegionNameStart(const AddressDbView& view, RegionSide side, uint32_t pair) {
     const bool upper = side == RegionSide::kUpper;
     const unsigned char* offsets = upper ? view.upperNameOffsets : view.lowerNameOffsets;

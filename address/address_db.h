@@ -51,6 +51,12 @@ int32_t HasTag(const AddressDbView& view, WordId word, int32_t tag);
 // True when word `word` carries at least one tag.
 bool HasAnyTag(const AddressDbView& view, WordId word);
 
+// The word's tags below kTagBitCount as bits (bit t: tag t), read in one pass
+// for callers that test many tags of one word; as HasTag, a word the table
+// does not cover has none.
+constexpr int32_t kTagBitCount = 64;
+uint64_t TagBitsOf(const AddressDbView& view, WordId word);
+
 enum class RegionSide { kUpper, kLower };
 
 // First byte of the name of region pair `pair` (below P) on one side. Its

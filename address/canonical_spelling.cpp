@@ -38,6 +38,18 @@ int32_t SpellInStyle(int32_t value, bool chinese, char16_t* out) {
     return SpellDecimal(value, out);
 }
 
+// Positions at or past the end of the run [start, end) move by `growth`; those
+// inside it (never a word's start in composed text) go to its start.
+void MoveOffsets(int32_t* offsets, int32_t count, int32_t start, int32_t end, int32_t growth) {
+    for (int32_t k = 0; k < count; ++k) {
+        if (offsets[k] >= end) {
+            offsets[k] += growth;
+        } else if (offsets[k] > start) {
+            offsets[k] = start;
+        }
+    }
+}
+
 }  // namespace
 
 int32_t SplitAddressFields(const char16_t* text, AddressField* fields) {
@@ -77,7 +89,8 @@ bool IsWellFormedNumber(const char16_t* units, int32_t length) {
     return ReadNumber(units, length) >= 1;
 }
 
-int32_t CanonicaliseAddressText(char16_t* text, int32_t capacity) {
+int32_t CanonicaliseAddressText(char16_t* text, int32_t capacity, int32_t* offsets,
+                                int32_t offsetCount) {
     int32_t length = 0;
     while (length < capacity && text[length] != 0)
         ++length;
@@ -116,6 +129,7 @@ int32_t CanonicaliseAddressText(char16_t* text, int32_t capacity) {
         }
         for (int32_t k = 0; k < n; ++k)
             text[i + k] = spelled[k];
+        MoveOffsets(offsets, offsetCount, i, end, growth);
         length += growth;
         i += n + 1;  // past the closing word
     }

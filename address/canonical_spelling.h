@@ -15,8 +15,11 @@ constexpr int32_t kMaxChineseSectionNumber = 99;
 // becomes Chinese numerals, and one directly followed by a lane, alley, house
 // number or floor word becomes decimal digits. Other runs (road names such as
 // "中山一路", landmarks) stay as written; so does a run that mixes the two
-// kinds or whose value cannot be read. Returns the new length.
-int32_t CanonicaliseAddressText(char16_t* text, int32_t capacity);
+// kinds or whose value cannot be read. Returns the new length. The `offsetCount`
+// positions of `offsets` (may be null when 0) move with the units after them;
+// one inside a rewritten number moves to the number's start.
+int32_t CanonicaliseAddressText(char16_t* text, int32_t capacity, int32_t* offsets = nullptr,
+                                int32_t offsetCount = 0);
 
 // Fields of a canonical address text: the regions and road before the first
 // number (key 0), then each number with its closing word (key: that word).

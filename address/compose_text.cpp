@@ -49,6 +49,13 @@ int32_t AppendText(const char16_t* text, char16_t* output, int32_t capacity, int
     return length;
 }
 
+// Notes that words[from..to-1] start at `offset` of the text.
+void NoteStarts(int32_t* wordStarts, int32_t from, int32_t to, int32_t offset) {
+    if (wordStarts == nullptr) return;
+    for (int32_t i = from; i < to && i <= kMaxLocatedWords; ++i)
+        wordStarts[i] = offset;
+}
+
 bool IsNumberUnit(char16_t unit) {
     return (unit >= u'0' && unit <= u'9') || NumeralValue(unit) >= 0 || unit == kSpokenOne ||
            unit == kCircleZero;
@@ -82,7 +89,7 @@ int32_t ReadSegmentWhole(const char16_t* segment, int32_t length, char16_t* outp
 // conversion, or (wholeNumbers) read whole, ending the text before a segment
 // whose number cannot be.
 int32_t Compose(const AddressContext& context, const WordId* words, int32_t n, char16_t* output,
-                int32_t capacity, bool wholeNumbers) {
+                int32_t capacity, bool wholeNumbers, int32_t* wordStarts) {
     const Lexicon* lexicon = context.lexicon;
     char16_t segment[kComposeBufferCapacity];
     char16_t converted[kComposeBufferCapacity];
@@ -105,29 +112,34 @@ int32_t Compose(const AddressContext& context, const WordId* words, int32_t n, c
             } else if (ReadSegmentWhole(segment, length, converted, kComposeBufferCapacity) < 0) {
                 break;
             }
+            NoteStarts(wordStarts, i, probe + 1, total);
             total = AppendText(converted, output, capacity, total);
             i = probe + 1;
             continue;
         }
         // A plain word; prefixes that no key follows are plain words too.
+        NoteStarts(wordStarts, i, i + 1, total);
         AppendWordText(lexicon, words[i], wordText, kComposeBufferCapacity, 0);
         total += StripMarks(wordText, output + total, capacity - total);
         if (Tagged(context, words[i], kTagClosing) && total > 0) output[--total] = 0;
         ++i;
     }
+    // Words after an end of the text (a number that cannot be read whole) start
+    // where it ends: their fields come out empty.
+    NoteStarts(wordStarts, i, n + 1, total);
     return total;
 }
 
 }  // namespace
 
 int32_t ComposeResultText(const AddressContext& context, const WordId* words, int32_t n,
-                          char16_t* output, int32_t capacity) {
-    return Compose(context, words, n, output, capacity, false);
+                          char16_t* output, int32_t capacity, int32_t* wordStarts) {
+    return Compose(context, words, n, output, capacity, false, wordStarts);
 }
 
 int32_t ComposeWholeNumbersText(const AddressContext& context, const WordId* words, int32_t n,
-                                char16_t* output, int32_t capacity) {
-    return Compose(context, words, n, output, capacity, true);
+                                char16_t* output, int32_t capacity, int32_t* wordStarts) {
+    return Compose(context, words, n, output, capacity, true, wordStarts);
 }
 
 int32_t StripMarks(const char16_t* source, char16_t* output, int32_t capacity) {

@@ -11,20 +11,29 @@
 namespace vantir {
 
 constexpr int32_t kComposeBufferCapacity = 256;  // units of each work buffer
+// Words whose place in the text is recorded: as many as the grammar keeps (a
+// county, a district and the road, a first and a second segment of three
+// words, a third of six, and the one word accurate mode's reading adds).
+constexpr int32_t kMaxLocatedWords = 16;
 
 // Writes the text of words[0..n-1] into `output` (room for `capacity` units,
 // at least 1) and returns its length. Texts that would pass the end of a
-// buffer are cut there.
+// buffer are cut there. With `wordStarts` (room for kMaxLocatedWords + 1
+// entries) it also records where the text of each word i < kMaxLocatedWords
+// starts, and at index min(n, kMaxLocatedWords) where the text after them
+// starts; the words of a numbered segment (prefixes and key) share the
+// segment's start.
 int32_t ComposeResultText(const AddressContext& context, const WordId* words, int32_t n,
-                          char16_t* output, int32_t capacity);
+                          char16_t* output, int32_t capacity, int32_t* wordStarts = nullptr);
 
 // Accurate mode's composition: as ComposeResultText, except that the number
 // of each numbered segment is read whole (as people say it, 一千零五, or digit
 // by digit, 一零零五) and written in digits; the text ends before a segment
 // whose key no number precedes or whose number cannot be read whole, so it
 // never holds a key without its number or a number that was not said.
+// With `wordStarts`, words after that end start where the text ends.
 int32_t ComposeWholeNumbersText(const AddressContext& context, const WordId* words, int32_t n,
-                                char16_t* output, int32_t capacity);
+                                char16_t* output, int32_t capacity, int32_t* wordStarts = nullptr);
 
 // Copies the source without its '@' and '!' units; returns the units kept.
 int32_t StripMarks(const char16_t* source, char16_t* output, int32_t capacity);

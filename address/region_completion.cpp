@@ -141,7 +141,15 @@ WordId RegionNameWordId(const AddressContext& context, RegionSide side, uint32_t
                             ModelWordLimit(context.model));
 }
 
-int64_t FindLowerNameOfWord(const AddressContext& context, WordId word) {
+namespace {
+
+// A word's text as a region name is compared with it.
+struct NameText {
+    const char16_t* units;  // read with LoadUnitAt
+    int32_t length;
+};
+
+NameText WordNameText(const AddressContext& context, WordId word) {
     int32_t length = 0;
     const char16_t* text = Lexicon_GetWord(context.lexicon, word, &length);
     // The text ends at its first 0 unit, as a copied text would; a word that
@@ -150,19 +158,51 @@ int64_t FindLowerNameOfWord(const AddressContext& context, WordId word) {
     int32_t units = 0;
     while (text != nullptr && units < length && LoadUnitAt(text, units) != 0)
         ++units;
+    return NameText{text, units};
+}
 
-    const AddressDbView& view = *context.db;
-    if (context.regionIndex != nullptr) {
-        return FirstPairOfLowerText(*context.regionIndex, view, text, units);
-    }
-    for (uint32_t pair = 0; pair < view.regionPairCount; ++pair) {
-        const unsigned char* name = RegionNameStart(view, RegionSide::kLower, pair);
-        int32_t i = 0;
-        while (i < units && LoadStoredUnitAt(name, i) == LoadUnitAt(text, i))
-            ++i;
-        if (i == units && LoadStoredUnitAt(name, i) == 0) return pair;
+bool LowerNameIs(const AddressDbView& view, uint32_t pair, const NameText& text) {
+    const unsigned char* name = RegionNameStart(view, RegionSide::kLower, pair);
+    int32_t i = 0;
+    while (i < text.length && LoadStoredUnitAt(name, i) == LoadUnitAt(text.units, i))
+        ++i;
+    return i == text.length && LoadStoredUnitAt(name, i) == 0;
+}
+
+// The first pair at or after `from` whose lower name is the text, or -1.
+int64_t ScanLowerName(const AddressDbView& view, const NameText& text, uint32_t from) {
+    for (uint32_t pair = from; pair < view.regionPairCount; ++pair) {
+        if (LowerNameIs(view, pair, text)) return pair;
     }
     return -1;
+}
+
+}  // namespace
+
+int64_t FindLowerNameOfWord(const AddressContext& context, WordId word) {
+    const NameText text = WordNameText(context, word);
+    if (context.regionIndex != nullptr) {
+        return FirstPairOfLowerText(*context.regionIndex, *context.db, text.units, text.length);
+    }
+    return ScanLowerName(*context.db, text, 0);
+}
+
+int32_t CountPairsOfLowerWord(const AddressContext& context, WordId word, int32_t most) {
+    const NameText text = WordNameText(context, word);
+    int32_t count = 0;
+    if (context.regionIndex != nullptr) {
+        const RegionIndex& index = *context.regionIndex;
+        for (int32_t pair = FirstPairOfLowerText(index, *context.db, text.units, text.length);
+             pair >= 0 && count < most; pair = index.lowerNames.next[pair]) {
+            ++count;
+        }
+        return count;
+    }
+    for (int64_t pair = ScanLowerName(*context.db, text, 0); pair >= 0 && count < most;
+         pair = ScanLowerName(*context.db, text, static_cast<uint32_t>(pair) + 1)) {
+        ++count;
+    }
+    return count;
 }
 
 }  // namespace vantir

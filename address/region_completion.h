@@ -30,6 +30,10 @@ WordId RegionNameWordId(const AddressContext& context, RegionSide side, uint32_t
 // Index of the first region pair whose lower name equals the word's text, or -1.
 int64_t FindLowerNameOfWord(const AddressContext& context, WordId word);
 
+// How many region pairs have the word's text as their lower name, counted up
+// to `most`: more than one when several upper regions share the name.
+int32_t CountPairsOfLowerWord(const AddressContext& context, WordId word, int32_t most);
+
 }  // namespace vantir
 
 #endif  // VANTIR_ADDRESS_REGION_COMPLETION_H

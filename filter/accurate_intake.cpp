@@ -3,6 +3,7 @@
 #include "address/canonical_spelling.h"
 #include "address/compose_text.h"
 #include "address/evidence_reading.h"
+#include "address/tag_codes.h"
 #include "filter/accurate_results.h"
 #include "vantir/textutil.h"
 #include "vantir/vantir.h"
@@ -12,12 +13,6 @@ namespace vantir {
 static_assert(kMaxGroupMembers >= kMaxRegionChoices, "a group holds every choice of a reading");
 
 namespace {
-
-// The rank weight of the hypothesis of 0-based rank r is 1 / (r + 1): the
-// first counts twice as much as the second, and ten lower ones still add up.
-double RankWeight(int32_t rank) {
-    return 1.0 / (rank + 1.0);
-}
 
 bool IsRegionWord(const AddressContext& context, WordId word) {
     return Tagged(context, word, kTagUpperHead) || Tagged(context, word, kTagUpperFollower) ||
@@ -42,25 +37,36 @@ void NoteHeardRegions(FilterSession* session, const WordId* kept, int32_t k, dou
     }
 }
 
-// Composes the canonical text into the scratch text; its length, 0 for none.
-int32_t ComposeCanonical(FilterSession* session, const WordId* words, int32_t n) {
+// Composes the canonical text of words[0..n-1] into the scratch text; its
+// length (0 for none) is composed->length.
+void ComposeCanonical(FilterSession* session, const WordId* words, int32_t n,
+                      ComposedWords* composed) {
     char16_t* text = session->scratchText;
-    ComposeWholeNumbersText(AddressContextOf(session), words, n, text, kScratchTextCapacity);
-    int32_t length = CanonicaliseAddressText(text, kScratchTextCapacity);
+    composed->words = words;
+    composed->n = n;
+    int32_t* starts = composed->wordStarts;
+    ComposeWholeNumbersText(AddressContextOf(session), words, n, text, kScratchTextCapacity,
+                            starts);
+    const int32_t located = n < kMaxLocatedWords ? n : kMaxLocatedWords;
+    int32_t length = CanonicaliseAddressText(text, kScratchTextCapacity, starts, located + 1);
     if (length > kMaxResultTextLength) {
         text[kMaxResultTextLength] = 0;
         length = kMaxResultTextLength;
     }
-    return length;
+    composed->length = length;
 }
 
 // The entry of the scratch text, made when new; -1 when the table is full.
-int32_t FindOrMakeEntry(FilterSession* session, uint8_t resultClass, int32_t rank) {
+// The hypothesis of `rank` counts as its support either way.
+int32_t FindOrMakeEntry(FilterSession* session, uint8_t resultClass, const HypothesisSource& source,
+                        const ComposedWords& composed) {
+    const AddressContext context = AddressContextOf(session);
     const char16_t* text = session->scratchText;
     for (int32_t i = 0; i < session->resultCount; ++i) {
         ResultEntry& entry = session->results[i];
         if (WStrCompare(entry.text, text) == 0) {
             if (entry.resultClass > resultClass) entry.resultClass = resultClass;
+            AddEntrySupport(&entry, context, composed.words, composed.n, source);
             return i;
         }
     }
@@ -70,7 +76,9 @@ int32_t FindOrMakeEntry(FilterSession* session, uint8_t resultClass, int32_t ran
     entry.arrivalOrder = i;
     entry.resultClass = resultClass;
     WStrCopy(entry.text, text);
-    session->evidence.entries[i] = EntryEvidence{0.0, kLowestPassingScore, rank};
+    const bool guessed = GuessesRegion(context, composed.words, composed.n, source);
+    StartEntryDetails(&entry, source.rank, guessed, composed);
+    session->evidence.entries[i] = EntryEvidence{0.0, kLowestPassingScore, source.rank};
     return i;
 }
 
@@ -97,16 +105,28 @@ int32_t BuildChoice(const AddressReading& reading, const WordId* kept, int32_t c
     return k;
 }
 
+// True for the words a number is said with (the prefixes before a segment key).
+bool IsNumberWord(const AddressContext& context, WordId word) {
+    return HasTag(*context.db, word, kTagFirstPrefix) != 0 ||
+           HasTag(*context.db, word, kTagSecondPrefix) != 0;
+}
+
 // Passes over what a speaker puts between the fields of an address: words
 // that carry no tag (的, 那個, 呃, 就是: no address role) and a word said twice
-// in a row. Compacts words[0..count-1] in place, ends them with -1 and returns
-// how many are left.
+// in a row. Never inside a number: after a number word, an untagged word may be
+// a numeral misheard (三 是 for 三十) and a repeat may be a digit said again
+// (一 一 for 11), so dropping either would make a number that was not said;
+// they stay and end the number's reading there. Compacts words[0..count-1] in
+// place, ends them with -1 and returns how many are left.
 int32_t PassOverFillers(const AddressContext& context, WordId* words, int32_t count) {
     int32_t kept = 0;
     for (int32_t i = 0; i < count; ++i) {
         const WordId word = words[i];
-        if (!HasAnyTag(*context.db, word)) continue;
-        if (kept > 0 && words[kept - 1] == word) continue;
+        const bool inNumber = kept > 0 && IsNumberWord(context, words[kept - 1]);
+        if (!inNumber) {
+            if (!HasAnyTag(*context.db, word)) continue;
+            if (kept > 0 && words[kept - 1] == word) continue;
+        }
         words[kept++] = word;
     }
     words[kept] = -1;
@@ -142,10 +162,12 @@ int32_t EnterHypothesisAccurately(FilterSession* session, WordId* input, int32_t
     for (int32_t c = 0; c < reading.choiceCount; ++c) {
         const int32_t n = BuildChoice(reading, analysed, c, sequence);
         // An address without text is no destination; it is never entered.
-        if (ComposeCanonical(session, sequence, n) == 0) continue;
+        ComposedWords composed;
+        ComposeCanonical(session, sequence, n, &composed);
+        if (composed.length == 0) continue;
         const uint8_t resultClass =
             ResultClassOf(AddressContextOf(session), sequence, n, completed);
-        const int32_t entry = FindOrMakeEntry(session, resultClass, rank);
+        const int32_t entry = FindOrMakeEntry(session, resultClass, {rank, input, count}, composed);
         // The heaviest reading that finds no room is reported; lighter ones
         // are left out quietly.
         if (entry < 0 && c == 0) result = VANTIR_RESULT_TABLE_FULL;

@@ -19,8 +19,9 @@ int32_t EnterHypothesisAccurately(FilterSession* session, WordId* input, int32_t
                                   WordId* analysed, WordId* sequence);
 
 // Writes the indices of the session's entries, best supported first, to
-// order[0..resultCount-1]. Reads the table and the evidence; changes neither.
-void OrderByEvidence(const FilterSession* session, int32_t* order);
+// order[0..resultCount-1], and with `scores` each entry's evidence score to
+// scores[entry]. Reads the table and the evidence; changes neither.
+void OrderByEvidence(const FilterSession* session, int32_t* order, double* scores = nullptr);
 
 }  // namespace vantir
 

@@ -150,7 +150,7 @@ void ResolvePrefixes(const FilterSession* session, const double* base, double* s
 
 }  // namespace
 
-void OrderByEvidence(const FilterSession* session, int32_t* order) {
+void OrderByEvidence(const FilterSession* session, int32_t* order, double* scores) {
     const UtteranceEvidence& evidence = session->evidence;
     const int32_t n = session->resultCount;
     double base[kMaxResults];
@@ -177,6 +177,9 @@ void OrderByEvidence(const FilterSession* session, int32_t* order) {
         if (ea.pairScore != eb.pairScore) return ea.pairScore > eb.pairScore;
         return session->results[a].arrivalOrder < session->results[b].arrivalOrder;
     });
+    if (scores == nullptr) return;
+    for (int32_t i = 0; i < n; ++i)
+        scores[i] = score[i];
 }
 
 }  // namespace vantir

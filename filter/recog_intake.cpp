@@ -58,7 +58,7 @@ bool AllModelWords(const WordId* ids, int32_t count, int64_t limit) {
 
 // Enters [x, c, t, rest...] for every candidate c between the first two kept words.
 int32_t EnterRegionCandidates(FilterSession* session, const WordId* kept, int32_t k,
-                              WordId* sequence) {
+                              WordId* sequence, const HypothesisSource& source) {
     WordId candidates[kMaxRegionCandidates];
     const int32_t found =
         ListRegionCandidates(AddressContextOf(session), kept, candidates, kMaxRegionCandidates);
@@ -68,13 +68,16 @@ int32_t EnterRegionCandidates(FilterSession* session, const WordId* kept, int32_
         sequence[i + 1] = kept[i];
     for (int32_t c = 0; c < found; ++c) {
         sequence[1] = candidates[c];
-        const int32_t entered = InsertResult(session, sequence, k + 1, 1);
+        const int32_t entered = InsertResult(session, sequence, k + 1, 1, source);
         if (entered < 0) return entered;  // entries made so far stay
     }
     return VANTIR_OK;
 }
 
 int32_t EnterHypothesis(FilterSession* session, const WorkArrays& work, int32_t count) {
+    // Every hypothesis taken counts for the details, whatever it gives.
+    const HypothesisSource source{session->hypothesisCount++, work.input, count};
+    session->delivery.current = false;
     if ((session->options & VANTIR_OPTION_ACCURATE) != 0) {
         return EnterHypothesisAccurately(session, work.input, count, work.analysed, work.candidate);
     }
@@ -84,9 +87,9 @@ int32_t EnterHypothesis(FilterSession* session, const WorkArrays& work, int32_t 
     const WordId* kept = work.analysed;
     if (k >= 2 && Tagged(context, kept[0], kTagUpperHead) &&
         Tagged(context, kept[1], kTagCompletionTrigger)) {
-        return EnterRegionCandidates(session, kept, k, work.candidate);
+        return EnterRegionCandidates(session, kept, k, work.candidate, source);
     }
-    const int32_t entered = InsertResult(session, kept, k, 0);
+    const int32_t entered = InsertResult(session, kept, k, 0, source);
     return entered < 0 ? entered : VANTIR_OK;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "address/compose_text.h"
+#include "address/region_completion.h"
 #include "filter/accurate_results.h"
 #include "filter/session.h"
 #include "vantir/textutil.h"
@@ -30,18 +31,26 @@ uint8_t ResultClassOf(const AddressContext& context, const WordId* words, int32_
     return regionSecond ? kClassRegionSecond : kClassOther;
 }
 
-int32_t InsertResult(FilterSession* session, const WordId* words, int32_t n, int32_t completed) {
+int32_t InsertResult(FilterSession* session, const WordId* words, int32_t n, int32_t completed,
+                     const HypothesisSource& source) {
     if (session->resultCount >= kMaxResults) return VANTIR_RESULT_TABLE_FULL;
     char16_t* text = session->scratchText;
     const AddressContext context = AddressContextOf(session);
-    const int32_t length = ComposeResultText(context, words, n, text, kScratchTextCapacity);
-    if (length > kMaxResultTextLength) text[kMaxResultTextLength] = 0;
+    ComposedWords composed{words, n, {}, 0};
+    int32_t length =
+        ComposeResultText(context, words, n, text, kScratchTextCapacity, composed.wordStarts);
+    if (length > kMaxResultTextLength) {
+        text[kMaxResultTextLength] = 0;
+        length = kMaxResultTextLength;
+    }
+    composed.length = length;
     const uint8_t resultClass = ResultClassOf(context, words, n, completed);
 
     for (int32_t i = 0; i < session->resultCount; ++i) {
         ResultEntry& entry = session->results[i];
         if (WStrCompare(entry.text, text) == 0) {
             if (entry.resultClass > resultClass) entry.resultClass = resultClass;
+            AddEntrySupport(&entry, context, words, n, source);
             return session->resultCount;
         }
     }
@@ -49,7 +58,59 @@ int32_t InsertResult(FilterSession* session, const WordId* words, int32_t n, int
     entry.arrivalOrder = session->resultCount;
     entry.resultClass = resultClass;
     WStrCopy(entry.text, text);
+    StartEntryDetails(&entry, source.rank, GuessesRegion(context, words, n, source), composed);
     return ++session->resultCount;
+}
+
+bool GuessesRegion(const AddressContext& context, const WordId* words, int32_t n,
+                   const HypothesisSource& source) {
+    // Two pairs of a lower name are enough to know it is shared.
+    constexpr int32_t kShared = 2;
+    // An upper region heads the address whenever it has one.
+    if (n < 2 || !Tagged(context, words[0], kTagUpperHead)) return false;
+    for (int32_t k = 0; k < source.count; ++k) {
+        if (source.input[k] == words[0]) return false;
+    }
+    return CountPairsOfLowerWord(context, words[1], kShared) >= kShared;
+}
+
+void StartEntryDetails(ResultEntry* entry, int32_t rank, bool regionGuessed,
+                       const ComposedWords& composed) {
+    entry->support = 1;
+    entry->firstRank = rank;
+    entry->lastRank = rank;
+    entry->rankWeight = static_cast<float>(RankWeight(rank));
+    entry->regionGuessed = regionGuessed;
+    const int32_t n = composed.n < kMaxLocatedWords ? composed.n : kMaxLocatedWords;
+    entry->wordCount = static_cast<uint8_t>(n);
+    for (int32_t i = 0; i < n; ++i)
+        entry->words[i] = composed.words[i];
+    // A text cut after composition ends its words there.
+    for (int32_t i = 0; i <= n; ++i) {
+        const int32_t start = composed.wordStarts[i];
+        entry->wordStarts[i] =
+            static_cast<uint8_t>(start < composed.length ? start : composed.length);
+    }
+}
+
+void EntryFields(const FilterSession* session, const ResultEntry& entry,
+                 FieldSpan spans[kResultFieldCount]) {
+    int32_t starts[kMaxLocatedWords + 1];
+    for (int32_t i = 0; i <= entry.wordCount; ++i)
+        starts[i] = entry.wordStarts[i];
+    LocateWordFields(AddressContextOf(session), entry.words, entry.wordCount, starts,
+                     starts[entry.wordCount], spans);
+}
+
+void AddEntrySupport(ResultEntry* entry, const AddressContext& context, const WordId* words,
+                     int32_t n, const HypothesisSource& source) {
+    // A text that one hypothesis said with its upper region is no guess.
+    if (entry->regionGuessed) entry->regionGuessed = GuessesRegion(context, words, n, source);
+    const int32_t rank = source.rank;
+    if (entry->lastRank == rank) return;
+    ++entry->support;
+    entry->lastRank = rank;
+    entry->rankWeight += static_cast<float>(RankWeight(rank));
 }
 
 int32_t CompareResults(const ResultEntry& a, const ResultEntry& b) {

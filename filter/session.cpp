@@ -59,6 +59,8 @@ int32_t Vantir_Reset(FilterSession* session) {
     if (session == nullptr) return VANTIR_NULL_OBJECT;
     // Old entries stay in memory but leave the table; arrival orders restart at 0.
     session->resultCount = 0;
+    session->hypothesisCount = 0;
+    session->delivery.current = false;
     ClearUtteranceEvidence(&session->evidence);
     return VANTIR_OK;
 }
@@ -70,6 +72,7 @@ int32_t Vantir_SetOptions(FilterSession* session, uint32_t options) {
     // one table would rank incomparable entries together.
     if (session->resultCount != 0) return VANTIR_WRONG_STATE;
     session->options = options;
+    session->delivery.current = false;
     return VANTIR_OK;
 }
 

@@ -20,7 +20,7 @@ extern "C" {
    must outlive the session. A session is used by one thread at a time. Only
    the database header is checked here: hosts that load bytes from untrusted
    storage call Vantir_VerifyBlob first.
-   The session is one heap block: about 50 KB, plus an index of the database's
+   The session is one heap block: about 63 KB, plus an index of the database's
    region pairs of 32 to 48 bytes per pair (tables of more than 2^20 pairs are
    not indexed), so its size depends on the table. The index is filled by the
    first Vantir_AddRecogResult and filled again after the lexicon was edited or
@@ -129,6 +129,44 @@ VANTIR_API int32_t Vantir_AddRecogText(FilterSession* session, const char16_t* t
    colon ("refused: invalid argument ..."); it names the condition, not the
    number. Static storage: never free it; safe from any thread. */
 VANTIR_API const char* Vantir_ErrorMessage(int32_t code);
+/* Result details: what an application needs to act on a result. For each result,
+   in the order Vantir_GetFilterResult delivers them, its rank class, how many
+   hypotheses gave it and the best rank among them, its fields as spans of its
+   text, and a confidence calibrated on recogniser-like N-best lists: of the
+   results given confidence c, about c are the address that was said. In both
+   modes; reading details changes neither the results nor their order. */
+
+/* Where a field stands in a result text, in UTF-16 units; length 0: not present.
+   A span holds the field's key too ("四段", "123巷", "12之1號"). */
+typedef struct VantirSpan {
+    int16_t start;
+    int16_t length;
+} VantirSpan;
+
+enum {
+    VANTIR_FIELD_UPPER = 0, /* upper region (Taiwan: county or city) */
+    VANTIR_FIELD_LOWER,     /* lower region (district, township) */
+    VANTIR_FIELD_ROAD,
+    VANTIR_FIELD_SECTION, /* …段 */
+    VANTIR_FIELD_LANE,    /* …巷 */
+    VANTIR_FIELD_ALLEY,   /* …弄 */
+    VANTIR_FIELD_NUMBER,  /* …號, with a 之 part when said */
+    VANTIR_FIELD_PLACE,   /* a named destination without a street address */
+    VANTIR_FIELD_COUNT
+};
+
+typedef struct VantirResultInfo {
+    int32_t resultClass; /* the class the ranking uses (0..3) */
+    float confidence;    /* 0..1: the chance that this is the address that was said */
+    int32_t support;     /* how many hypotheses of the utterance gave this result */
+    int32_t firstRank;   /* 0-based rank of the first hypothesis that gave it */
+    VantirSpan fields[VANTIR_FIELD_COUNT];
+} VantirResultInfo;
+
+/* Details of the result at `index`, in the order Vantir_GetFilterResult delivers
+   the texts. 0; -5 null session or info; -1 no result at that index. */
+VANTIR_API int32_t Vantir_GetResultInfo(FilterSession* session, int32_t index,
+                                        VantirResultInfo* info);
 
 #ifdef __cplusplus
 }

@@ -457,6 +457,31 @@ inline std::u16string WordText(const Lexicon* lexicon, WordId id) {
 }
 
 // ---------------------------------------------------------------------------
+// A result with its details: the text, and what Vantir_GetResultInfo says of it.
+
+struct ResultDetails {
+    std::u16string text;
+    VantirResultInfo info{};
+
+    // The text of a field (VANTIR_FIELD_*), empty when the result has none.
+    std::u16string_view field(int32_t which) const {
+        if (which < 0 || which >= VANTIR_FIELD_COUNT) return {};
+        const VantirSpan span = info.fields[which];
+        const auto start = static_cast<size_t>(span.start);
+        const auto length = static_cast<size_t>(span.length);
+        if (span.start < 0 || span.length <= 0 || start + length > text.size()) return {};
+        return std::u16string_view(text).substr(start, length);
+    }
+};
+
+// The names of the fields, as the JSON output and the Python module spell them.
+inline const char* FieldName(int32_t which) {
+    static constexpr const char* kNames[VANTIR_FIELD_COUNT] = {
+        "upper", "lower", "road", "section", "lane", "alley", "number", "place"};
+    return which >= 0 && which < VANTIR_FIELD_COUNT ? kNames[which] : "";
+}
+
+// ---------------------------------------------------------------------------
 // A filter session over a model, a lexicon and an address database that the
 // caller keeps alive for the session's life and does not edit while it
 // filters. By default each add() switches the model's scoring mode, which
@@ -547,6 +572,25 @@ class Session {
             at = end == list.end() ? end : end + 1;
         }
         return texts;
+    }
+
+    // Up to maxCount addresses in ranked order with their details (see
+    // Vantir_GetResultInfo); empty texts are skipped as results() skips them.
+    Expected<std::vector<ResultDetails>> details(int32_t maxCount = kAllResults) {
+        Expected<std::vector<std::u16string>> listed = entries(kAllResults);
+        if (!listed) return listed.error();
+        std::vector<ResultDetails> found;
+        for (size_t k = 0; k < listed->size(); ++k) {
+            if (static_cast<int32_t>(found.size()) >= maxCount) break;
+            if ((*listed)[k].empty()) continue;
+            ResultDetails result;
+            const int32_t code =
+                Vantir_GetResultInfo(session_.get(), static_cast<int32_t>(k), &result.info);
+            if (code != VANTIR_OK) return Error{code, "cannot read the result details"};
+            result.text = std::move((*listed)[k]);
+            found.push_back(std::move(result));
+        }
+        return found;
     }
 
   private:

@@ -70,7 +70,7 @@ void FilterEngine::ReturnSession(Session session) {
     idle_.push_back(std::move(session));
 }
 
-FilterOutcome FilterEngine::Filter(const std::vector<std::string>& hypotheses) {
+FilterOutcome FilterEngine::Filter(const std::vector<std::string>& hypotheses, bool details) {
     tools::Utterance utterance;
     for (size_t k = 0; k < hypotheses.size(); ++k) {
         tools::Hypothesis hypothesis;
@@ -85,8 +85,9 @@ FilterOutcome FilterEngine::Filter(const std::vector<std::string>& hypotheses) {
     std::shared_lock<std::shared_mutex> shared(timingMutex_);
     Session session = TakeSession();
     tools::Diagnostics quiet;  // unknown words come back in the run
-    const tools::UtteranceRun run = tools::RunUtterance(session, data_.lexicon.get(), utterance,
-                                                        kInputName, quiet, kAllResults);
+    tools::UtteranceRun run = tools::RunUtterance(session, data_.lexicon.get(), utterance,
+                                                  kInputName, quiet, kAllResults);
+    if (details) tools::ReadRunDetails(session, &run);
     session.reset();
     ReturnSession(std::move(session));
     shared.unlock();
@@ -110,10 +111,11 @@ FilterOutcome FilterEngine::OutcomeOf(const tools::UtteranceRun& run) {
                           "the results could not be listed" + CodeNote(run.resultCode)};
     }
     outcome.texts = run.results;  // read by the listing's count; never an empty text
+    outcome.details = run.details;
     return outcome;
 }
 
-FilterOutcome FilterEngine::FilterText(const std::vector<std::string>& hypotheses) {
+FilterOutcome FilterEngine::FilterText(const std::vector<std::string>& hypotheses, bool details) {
     std::vector<std::u16string> texts;
     for (size_t k = 0; k < hypotheses.size(); ++k) {
         Expected<std::u16string> units = ToUtf16(hypotheses[k]);
@@ -133,6 +135,7 @@ FilterOutcome FilterEngine::FilterText(const std::vector<std::string>& hypothese
         run.hypotheses.push_back(std::move(entry));
     }
     tools::ReadRunResults(session, kAllResults, &run);
+    if (details) tools::ReadRunDetails(session, &run);
     session.reset();
     ReturnSession(std::move(session));
     turn.unlock();

@@ -23,8 +23,9 @@ struct EngineError {
 
 // Ranked texts of one utterance and the words the lexicon did not hold.
 struct FilterOutcome {
-    std::vector<std::string> texts;    // UTF-8, best first
-    std::vector<std::string> unknown;  // left out of their hypothesis, in input order
+    std::vector<std::string> texts;      // UTF-8, best first
+    std::vector<std::string> unknown;    // left out of their hypothesis, in input order
+    std::vector<ResultDetails> details;  // when asked for: one per text
 };
 
 struct ExplainOutcome {
@@ -41,12 +42,13 @@ class FilterEngine {
     FilterEngine(const std::filesystem::path& dataDir, uint32_t options);
 
     // One utterance, hypotheses best first, each a UTF-8 line of words split by
-    // blanks. Safe to call from several threads at once.
-    FilterOutcome Filter(const std::vector<std::string>& hypotheses);
+    // blanks; with `details` the results' details too. Safe to call from
+    // several threads at once.
+    FilterOutcome Filter(const std::vector<std::string>& hypotheses, bool details = false);
 
     // The same from recogniser text, a hypothesis a string, through the
     // library's text intake (Vantir_AddRecogText). Safe on several threads.
-    FilterOutcome FilterText(const std::vector<std::string>& hypotheses);
+    FilterOutcome FilterText(const std::vector<std::string>& hypotheses, bool details = false);
 
     // The lexicon words that the text intake splits a text into, as UTF-8.
     std::vector<std::string> Segment(const std::string& text);

@@ -222,12 +222,26 @@ std::unique_ptr<FilterEngine> OpenFilter(const std::filesystem::path& dataDir, b
     return engine;
 }
 
+// A vantir.Result (python/vantir/__init__.py) of one result and its details.
+py::object ResultObject(const py::handle& resultType, const ResultDetails& result) {
+    py::dict fields;
+    for (int32_t f = 0; f < VANTIR_FIELD_COUNT; ++f) {
+        const std::u16string_view field = result.field(f);
+        if (!field.empty()) fields[py::str(FieldName(f))] = py::str(ToUtf8(field));
+    }
+    const VantirResultInfo& info = result.info;
+    return resultType(py::str(ToUtf8(result.text)), info.confidence, info.resultClass, info.support,
+                      info.firstRank, fields);
+}
+
 // Runs one of the engine's filters over the hypotheses with the GIL released,
 // raises what the engine refused, warns of unknown words (a text run, segmented
-// by the library, has none), and returns the ranked texts.
-using EngineRun = FilterOutcome (FilterEngine::*)(const std::vector<std::string>&);
+// by the library, has none), and returns the ranked texts, or with `details`
+// a vantir.Result for each.
+using EngineRun = FilterOutcome (FilterEngine::*)(const std::vector<std::string>&, bool);
 
-py::list RunUtterance(const py::handle& self, const py::handle& hypotheses, EngineRun run) {
+py::list RunUtterance(const py::handle& self, const py::handle& hypotheses, EngineRun run,
+                      bool details) {
     FilterEngine& engine = EngineOf(self);
     const std::vector<std::string> lines = HypothesisLines(hypotheses);
     FilterOutcome outcome;
@@ -235,7 +249,7 @@ py::list RunUtterance(const py::handle& self, const py::handle& hypotheses, Engi
     {
         py::gil_scoped_release unlocked;
         try {
-            outcome = (engine.*run)(lines);
+            outcome = (engine.*run)(lines, details);
         } catch (const EngineError& error) {
             refused = error;
         }
@@ -243,17 +257,23 @@ py::list RunUtterance(const py::handle& self, const py::handle& hypotheses, Engi
     if (refused.code != VANTIR_OK) RaiseEngineError(refused);
     WarnUnknown(outcome.unknown);
     py::list texts;
+    if (details) {
+        const py::object resultType = py::module_::import("vantir").attr("Result");
+        for (const ResultDetails& result : outcome.details)
+            texts.append(ResultObject(resultType, result));
+        return texts;
+    }
     for (const std::string& text : outcome.texts)
         texts.append(py::str(text));
     return texts;
 }
 
-py::list FilterUtterance(const py::handle& self, const py::handle& hypotheses) {
-    return RunUtterance(self, hypotheses, &FilterEngine::Filter);
+py::list FilterUtterance(const py::handle& self, const py::handle& hypotheses, bool details) {
+    return RunUtterance(self, hypotheses, &FilterEngine::Filter, details);
 }
 
-py::list FilterTextUtterance(const py::handle& self, const py::handle& hypotheses) {
-    return RunUtterance(self, hypotheses, &FilterEngine::FilterText);
+py::list FilterTextUtterance(const py::handle& self, const py::handle& hypotheses, bool details) {
+    return RunUtterance(self, hypotheses, &FilterEngine::FilterText, details);
 }
 
 py::list SegmentText(const py::handle& self, const py::handle& text) {
@@ -335,26 +355,29 @@ candidate checks, ranking and one spelling per address.
 
 Raises OSError when a blob is missing or unreadable and ValueError when a
 blob is malformed or the blobs do not belong together.)doc")
-        .def("filter", &FilterUtterance, py::arg("hypotheses"),
+        .def("filter", &FilterUtterance, py::arg("hypotheses"), py::arg("details") = false,
              R"doc(Filter one utterance: its hypotheses, best first, each a str of
-words separated by blanks. Returns the ranked address texts (possibly empty).
+words separated by blanks. Returns the ranked address texts (possibly empty);
+with details=True a vantir.Result for each instead (text, confidence,
+result_class, support, first_rank, fields).
 
 Words the lexicon does not hold are left out with a vantir.UnknownWordWarning.
 Raises TypeError for a non-str item and ValueError for undecodable bytes.)doc")
-        .def("filter_text", &FilterTextUtterance, py::arg("hypotheses"),
+        .def("filter_text", &FilterTextUtterance, py::arg("hypotheses"), py::arg("details") = false,
              R"doc(Filter one utterance given as recogniser text: its hypotheses, best
 first, each a str in which words are not separated ("台北市大安區忠孝東路四段123號").
 The library's text intake splits each (blanks and punctuation dropped, 台/臺
 and the other variants, both widths and digits read). Returns the ranked
-address texts. Raises TypeError for a non-str item and ValueError for
+address texts, or with details=True a vantir.Result for each. Raises TypeError for a non-str item and ValueError for
 undecodable bytes.)doc")
         .def("segment", &SegmentText, py::arg("text"),
              R"doc(The lexicon words that the text intake splits a recogniser text into,
 as filter_text() enters them.)doc")
         .def("explain", &ExplainHypothesis, py::arg("hypothesis"),
              R"doc(What the filter does with one hypothesis (words separated by
-blanks): start, head, completion, segments, dropped and kept words, the composed
-text and the ranked results, one labelled line each.)doc")
+blanks), in the Filter's mode: start, head, completion, segments, dropped and
+kept words, the composed text, accurate mode's region choices, and the ranked
+results with their confidence, one labelled line each.)doc")
         .def(
             "_time_c_calls",
             [](const py::handle& self, const std::vector<std::vector<std::string>>& utterances,

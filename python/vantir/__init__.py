@@ -4,12 +4,41 @@
     vantir.build("data/tw", "out")               # sources -> lexicon.wpb, model.lmb, address.addr
     f = vantir.Filter("out")                      # loads and verifies the three blobs
     f.filter(["臺北市 大安區 忠孝東路 四段", ...])  # one utterance, best first -> list[str]
+    f.filter([...], details=True)                 # -> list[vantir.Result]
     f.filter_text(["台北市大安區忠孝東路四段"])     # the same from unsegmented text
     print(f.explain("臺北市 大安區 忠孝東路 四段"))   # what the filter did
 
 The work is done by the C++ library in the extension module vantir._vantir.
 """
 
+import dataclasses
+
 from vantir._vantir import Filter, UnknownWordWarning, __version__, build
 
-__all__ = ["Filter", "UnknownWordWarning", "__version__", "build"]
+
+@dataclasses.dataclass(frozen=True)
+class Result:
+    """One ranked result with its details, as Filter.filter(..., details=True)
+    returns it.
+
+    text          the canonical address text
+    confidence    0..1, the chance that this is the address that was said
+                  (calibrated: of the results given c, about c are right)
+    result_class  the rank class (0 address with its lower region, 1 without,
+                  2 completed with a listed lower region, 3 bare region or word)
+    support       how many hypotheses of the utterance gave this text
+    first_rank    0-based rank of the first hypothesis that gave it
+    fields        the fields present, as substrings of text, keys among
+                  "upper", "lower", "road", "section", "lane", "alley",
+                  "number", "place" ("section": "四段", "number": "12之1號")
+    """
+
+    text: str
+    confidence: float
+    result_class: int
+    support: int
+    first_rank: int
+    fields: dict = dataclasses.field(default_factory=dict)
+
+
+__all__ = ["Filter", "Result", "UnknownWordWarning", "__version__", "build"]

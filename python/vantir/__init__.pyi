@@ -1,6 +1,6 @@
 # Type stubs of the vantir package (the extension module vantir._vantir).
 import os
-from typing import Iterable, Union
+from typing import Iterable, Literal, Union, overload
 
 __version__: str
 
@@ -19,6 +19,18 @@ def build(src_dir: _Path, out_dir: _Path) -> None:
     Raises OSError for missing or unreadable sources and unwritable output,
     ValueError (naming file and line) for malformed sources."""
 
+class Result:
+    """One ranked result with its details (Filter.filter(..., details=True))."""
+
+    text: str
+    confidence: float  # 0..1, calibrated: of the results given c, about c are right
+    result_class: int  # 0..3, the rank class
+    support: int  # hypotheses of the utterance that gave the text
+    first_rank: int  # 0-based rank of the first of them
+    fields: dict[str, str]  # keys among upper, lower, road, section, lane, alley, number, place
+    def __init__(self, text: str, confidence: float, result_class: int, support: int,
+                 first_rank: int, fields: dict[str, str] = ...) -> None: ...
+
 class Filter:
     """Filter over a data directory built by vantir.build; usable from several
     threads at once (filter() releases the GIL)."""
@@ -31,14 +43,24 @@ class Filter:
     @property
     def accurate(self) -> bool:
         """True when the filter runs in the accurate mode."""
-    def filter(self, hypotheses: Iterable[_Text]) -> list[str]:
+    @overload
+    def filter(self, hypotheses: Iterable[_Text], details: Literal[False] = ...) -> list[str]: ...
+    @overload
+    def filter(self, hypotheses: Iterable[_Text], details: Literal[True]) -> list[Result]:
         """One utterance: hypotheses best first, words separated by blanks.
-        Returns the ranked address texts. Unknown words are left out with an
-        UnknownWordWarning; ValueError for undecodable bytes."""
-    def filter_text(self, hypotheses: Iterable[_Text]) -> list[str]:
+        Returns the ranked address texts, or with details=True a Result for
+        each. Unknown words are left out with an UnknownWordWarning; ValueError
+        for undecodable bytes."""
+    @overload
+    def filter_text(self, hypotheses: Iterable[_Text],
+                    details: Literal[False] = ...) -> list[str]: ...
+    @overload
+    def filter_text(self, hypotheses: Iterable[_Text], details: Literal[True]) -> list[Result]:
         """One utterance as recogniser text, hypotheses best first, words not
-        separated; split by the library's text intake. Returns the ranked texts."""
+        separated; split by the library's text intake. Returns the ranked texts,
+        or with details=True a Result for each."""
     def segment(self, text: _Text) -> list[str]:
         """The lexicon words that the text intake splits the text into."""
     def explain(self, hypothesis: _Text) -> str:
-        """What the filter does with one hypothesis, one labelled line a step."""
+        """What the filter does with one hypothesis, in the Filter's mode, one
+        labelled line a step."""

@@ -131,6 +131,23 @@ TEST(HasTag, FindsTagsOfCoveredWordsOnly) {
     }
 }
 
+TEST(HasTag, TagBitsAreTheTagsBelowSixtyFourInOnePass) {
+    for (size_t shift : {0u, 1u, 2u, 3u}) {
+        PlacedBlob placed(WriteAddressDb(SmallSource()), shift);
+        FilterSession* session = SessionOver(placed.data);
+        ASSERT_NE(session, nullptr);
+        for (WordId word = -2; word < 6; ++word) {
+            uint64_t expected = 0;
+            for (int32_t tag = 0; tag < kTagBitCount; ++tag) {
+                if (HasTag(session->addressView, word, tag) == 1) expected |= uint64_t{1} << tag;
+            }
+            EXPECT_EQ(TagBitsOf(session->addressView, word), expected) << "word " << word;
+        }
+        EXPECT_EQ(TagBitsOf(session->addressView, 1 << 30), 0u);
+        Vantir_Release(session);
+    }
+}
+
 TEST(HasTag, SingleOffsetCoversNoWordAndBadOffsetsGiveNoTags) {
     AddressDbSource source;
     std::vector<uint8_t> blob = WriteAddressDb(source);  // T = 1

@@ -77,3 +77,18 @@ TEST(WellFormedNumber, AsPeopleSayThem) {
 }
 
 }  // namespace
+
+TEST(CanonicalSpelling, PositionsMoveWithTheTextAfterThem) {
+    // Where the fields of "忠孝東路4段一百二十三巷7號" start, and its end.
+    std::u16string text = Utf16("忠孝東路4段一百二十三巷7號");
+    text.resize(64, u'\0');
+    int32_t offsets[] = {0, 4, 6, 12, 14, 3, 8};
+    const int32_t length = CanonicaliseAddressText(text.data(), 64, offsets, 7);
+    EXPECT_EQ(ToUtf8(std::u16string(text.data())), "忠孝東路四段123巷7號");
+    EXPECT_EQ(length, 12);
+    // Starts of the section and the number stay; the lane's shrinks by two
+    // units; a position inside a rewritten number goes to its start.
+    const int32_t moved[] = {0, 4, 6, 10, 12, 3, 6};
+    for (int32_t k = 0; k < 7; ++k)
+        EXPECT_EQ(offsets[k], moved[k]) << "offset " << k;
+}

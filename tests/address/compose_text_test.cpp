@@ -84,6 +84,21 @@ TEST_F(ComposeTest, PositionsPastTheSequenceHaveNoTags) {
     EXPECT_EQ(ToUtf8(text), "3!K");  // marks stay inside a segment
 }
 
+TEST_F(ComposeTest, WordStartsFollowMarksSegmentsAndClosingWords) {
+    // e (no text), P! (P), 二十三 K (23K), abc (closing: ab).
+    const WordId words[] = {world_.Textless(0), world_.Id("P!"), world_.Id("二十三"),
+                            world_.Id("K"), world_.Id("abc")};
+    char16_t text[vantir::kScratchTextCapacity];
+    int32_t starts[vantir::kMaxLocatedWords + 1];
+    EXPECT_EQ(vantir::ComposeResultText(world_.Context(), words, 5, text,
+                                        vantir::kScratchTextCapacity, starts),
+              6);
+    EXPECT_EQ(ToUtf8(text), "P23Kab");
+    const std::vector<int32_t> expected = {0, 0, 1, 1, 4, 6};
+    EXPECT_EQ(std::vector<int32_t>(starts, starts + 6), expected)
+        << "the words of a segment share its start; the end follows the closing word's cut";
+}
+
 TEST(ComposeLongTexts, WordsLongerThanTheBuffersAreCutNotOverrun) {
     // Fourteen kept words of 256 units each, in every role: every work buffer
     // fills up and cuts at its end; only the first 127 units are kept.

@@ -152,3 +152,14 @@ TEST(ListRegionCandidates, StopsAtTheRoomOfTheCandidateList) {
     EXPECT_EQ(world.Add({"x", "t"}), 0);
     EXPECT_EQ(world.Results(), (Texts{"xc1t"}));
 }
+
+TEST(RegionNames, LowerNamesSharedByUpperRegionsAreCountedUpToTheMostAsked) {
+    AddressWorld world(CompletionWords(), CompletionRegions());
+    const vantir::AddressContext context = world.Context();
+    EXPECT_EQ(vantir::CountPairsOfLowerWord(context, world.Id("a"), 8), 2);  // p4 and p9
+    EXPECT_EQ(vantir::CountPairsOfLowerWord(context, world.Id("c4"), 8), 2);
+    EXPECT_EQ(vantir::CountPairsOfLowerWord(context, world.Id("c2"), 8), 1);
+    EXPECT_EQ(vantir::CountPairsOfLowerWord(context, world.Id("g"), 8), 0);
+    EXPECT_EQ(vantir::CountPairsOfLowerWord(context, world.Id("a"), 1), 1);
+    EXPECT_EQ(vantir::CountPairsOfLowerWord(context, world.Id("a"), 0), 0);
+}

@@ -90,6 +90,11 @@ void ExpectSameAnswers(const AddressContext& scan, const AddressContext& indexed
     for (WordId region : regions) {
         ASSERT_EQ(FindLowerNameOfWord(scan, region), FindLowerNameOfWord(indexed, region))
             << "word " << region;
+        for (int32_t most : {1, 2, 8}) {
+            ASSERT_EQ(CountPairsOfLowerWord(scan, region, most),
+                      CountPairsOfLowerWord(indexed, region, most))
+                << "word " << region;
+        }
         for (WordId road : roads) {
             for (int32_t capacity : {kMaxRegionCandidates, 2}) {
                 const std::vector<WordId> listed = Listing(scan, region, road, capacity);

@@ -166,6 +166,13 @@ TEST_F(AccurateModeTest, FillersAndRepeatsBetweenFieldsArePassedOver) {
     EXPECT_EQ(Best(kAccurate, filler), "臺中市西屯區臺灣大道5號");
     const Hypotheses repeated = {{"臺中市", "那個", "西屯區", "西屯區", "臺灣大道", "五", "號"}};
     EXPECT_EQ(Best(kAccurate, repeated), "臺中市西屯區臺灣大道5號");
+    // Inside a number a stray word may be a misheard numeral (三 那個 for 三十)
+    // and a repeat a digit said twice (五 五 for 55): passing over either would
+    // give a number that was not said, so the address ends before the number.
+    const Hypotheses strayInNumber = {{"臺中市", "西屯區", "臺灣大道", "三", "那個", "號"}};
+    EXPECT_EQ(Best(kAccurate, strayInNumber), "臺中市西屯區臺灣大道");
+    const Hypotheses digitAgain = {{"臺中市", "西屯區", "臺灣大道", "五", "五", "號"}};
+    EXPECT_NE(Best(kAccurate, digitAgain), "臺中市西屯區臺灣大道5號");
 }
 
 TEST_F(AccurateModeTest, DistrictSaidAloneBeginsTheAddressOfItsCounty) {

@@ -1,11 +1,13 @@
 // `vantir eval`: accuracy of the filtered lists against reference texts, beside
 // the accuracy of the recogniser's own best hypothesis.
+#include <fstream>
 #include <iomanip>
 #include <map>
 #include <memory>
 
 #include "textutil/chinese_numerals.h"
 #include "tools/cli/cli_commands.h"
+#include "tools/run/calibration_report.h"
 #include "tools/run/filter_run.h"
 #include "tools/run/parallel_filter.h"
 #include "tools/run/text_hypotheses.h"
@@ -29,6 +31,8 @@ struct EvalOptions {
     bool text = false;  // hypotheses are recogniser text, not words
     bool s2t = false;   // convert simplified characters first (implies text)
     bool skipMissing = false;
+    bool calibration = false;     // print the reliability of the confidences
+    std::string calibrationData;  // write every result's confidence and features here
     int32_t workers = 1;
 };
 
@@ -72,6 +76,7 @@ struct Tally {
 struct ModeTally {
     Tally total;
     std::map<std::string, Tally> kinds;
+    CalibrationTally calibration;  // with --calibration or --calibration-data
 };
 
 // The error kind of an utterance is its id up to the last '_' ("truncated_007"
@@ -108,6 +113,7 @@ ModeTally RunMode(LoadedData& data, const EvalInput& input, const EvalOptions& o
     job.convert = convert.get();
     job.maxResults = kAllResults;
     job.workers = WorkersFor(options.workers);
+    job.details = options.calibration || !options.calibrationData.empty();
     // A missing reference stops the run before any utterance is filtered.
     for (const Utterance& utterance : input.utterances) {
         if (input.references.count(utterance.id) == 0) {
@@ -130,6 +136,12 @@ ModeTally RunMode(LoadedData& data, const EvalInput& input, const EvalOptions& o
         for (const std::string& result : run.results) {
             any = any || Folded(result, options.exact) == wanted;
         }
+        for (size_t k = 0; k < run.details.size(); ++k) {
+            tally.calibration.Add(CalibrationRow{utterance.id, static_cast<int32_t>(k),
+                                                 Folded(run.results[k], options.exact) == wanted,
+                                                 run.details[k].info.confidence, run.features[k]});
+        }
+        if (job.details && run.details.empty()) tally.calibration.CountUtterance();
         for (Tally* t : {&tally.total, &tally.kinds[KindOf(utterance.id)]}) {
             ++t->utterances;
             t->rawTop += raw == wanted;
@@ -192,6 +204,24 @@ void PrintComparison(std::ostream& out, const ModeTally& plain, const ModeTally&
     }
 }
 
+using NamedTally = std::pair<std::string, const ModeTally*>;
+
+// The reliability table of each mode run, and the rows for a refit.
+void ReportCalibration(const EvalOptions& options, const std::vector<NamedTally>& modes,
+                       CliContext& context) {
+    if (options.calibration) {
+        for (const auto& [mode, tally] : modes)
+            tally->calibration.Print(context.out, mode + " mode");
+    }
+    if (options.calibrationData.empty()) return;
+    std::ofstream rows(options.calibrationData);
+    CalibrationTally::WriteHeader(rows);
+    for (const auto& [mode, tally] : modes)
+        tally->calibration.WriteRows(rows, mode);
+    rows.flush();
+    if (!rows) Fail(options.calibrationData, 0, "cannot write the calibration rows");
+}
+
 int RunEval(const EvalOptions& options, CliContext& context) {
     LoadedData data = LoadDataDir(options.dataDir);
     EvalInput input;
@@ -217,6 +247,7 @@ int RunEval(const EvalOptions& options, CliContext& context) {
         const ModeTally plain = RunMode(data, input, options, 0, context);
         const ModeTally accurate = RunMode(data, input, options, VANTIR_OPTION_ACCURATE, context);
         PrintComparison(context.out, plain, accurate);
+        ReportCalibration(options, {{"default", &plain}, {"accurate", &accurate}}, context);
     } else {
         const ModeTally tally =
             RunMode(data, input, options, options.accurate ? VANTIR_OPTION_ACCURATE : 0u, context);
@@ -227,6 +258,7 @@ int RunEval(const EvalOptions& options, CliContext& context) {
         PrintLine(context.out, "filtered any rank", tally.total.filteredAny,
                   tally.total.utterances);
         PrintKinds(context.out, tally);
+        ReportCalibration(options, {{options.accurate ? "accurate" : "default", &tally}}, context);
     }
     if (!options.exact) context.out << "(texts compared with numerals folded to digits)\n";
     return kExitSuccess;
@@ -269,6 +301,14 @@ void AddEvalCommand(CLI::App& app, CliContext& context) {
                       "(OpenCC) first");
     command->add_flag("--skip-missing", options->skipMissing,
                       "Leave out utterances without a reference (counted) instead of failing");
+    command->add_flag("--calibration", options->calibration,
+                      "Print how well the results' confidences are calibrated: a reliability "
+                      "table, the expected calibration error, and the first results at or "
+                      "above 0.9");
+    command->add_option("--calibration-data", options->calibrationData,
+                        "Write each result's mode, utterance, position, rightness, confidence "
+                        "and features to this tab-separated file (scripts/calibrate.py fits "
+                        "the confidence model on it)");
     AddJobsOption(*command, options->workers);
     AddFormatOption(*command, options->format);
     command->callback([options, &context] {

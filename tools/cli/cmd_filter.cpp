@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "tools/cli/cli_commands.h"
+#include "tools/cli/json_details.h"
 #include "tools/cli/json_text.h"
 #include "tools/run/filter_run.h"
 #include "tools/run/parallel_filter.h"
@@ -70,7 +71,7 @@ void PrintJson(const UtteranceRun& run, std::ostream& out) {
     out << "],\"results\":" << JsonStringArray(run.results) << ",\"empty_ranks\":[";
     for (size_t k = 0; k < run.emptyRanks.size(); ++k)
         out << (k > 0 ? "," : "") << run.emptyRanks[k];
-    out << "],\"code\":" << run.resultCode << "}\n";
+    out << "],\"details\":" << JsonDetails(run.details) << ",\"code\":" << run.resultCode << "}\n";
 }
 
 int RunFilter(const FilterOptions& options, CliContext& context) {
@@ -87,6 +88,7 @@ int RunFilter(const FilterOptions& options, CliContext& context) {
     job.convert = convert.get();
     job.maxResults = options.maxResults;
     job.workers = WorkersFor(options.workers);
+    job.details = options.json;
     Progress progress = context.MakeProgress();
     FilterUtterances(data, utterances, job, progress, [&](const TextUtteranceRun& textRun) {
         const UtteranceRun& run = textRun.run;
@@ -113,7 +115,8 @@ void AddFilterCommand(CLI::App& app, CliContext& context) {
         "Words that the lexicon does not hold are reported with their line and left out;\n"
         "the hypothesis is still filtered without them. Each utterance prints its ranked\n"
         "address texts; --json prints one object a line with the utterance id, the\n"
-        "hypotheses with their unknown words and return codes, and the results.\n"
+        "hypotheses with their unknown words and return codes, the results, and their\n"
+        "details: confidence, class, support, first rank and fields of each.\n"
         "A hypothesis whose kept words have no text (only '@'/'!' marks, say) enters\n"
         "an empty text: it is never listed as an address; the JSON gives its rank in\n"
         "empty_ranks.\n"

@@ -178,11 +178,22 @@ Explanation ExplainHypothesis(LoadedData& data, const std::vector<WordId>& ids) 
         Vantir_SetOptions(intake->get(), Vantir_GetOptions(own) | VANTIR_OPTION_SHARED_MODEL);
     if (e.intakeCode != VANTIR_OK) return e;
     e.intakeCode = intake->add(ids);
-    int32_t listed = kMaxResults;
-    FilterSession* session = intake->get();
-    Vantir_GetFilterResult(session, nullptr, 0, 0, &listed);  // sorts the table
-    for (int32_t k = 0; k < listed; ++k) {
-        e.results.push_back({session->results[k].text, session->results[k].resultClass});
+    Expected<std::vector<std::u16string>> texts = intake->entries(kMaxResults);
+    for (size_t k = 0; texts && k < texts->size(); ++k) {
+        ResultView view{(*texts)[k], 0, {}};
+        Vantir_GetResultInfo(intake->get(), static_cast<int32_t>(k), &view.info);
+        view.resultClass = static_cast<uint8_t>(view.info.resultClass);
+        e.results.push_back(std::move(view));
+    }
+    if ((Vantir_GetOptions(own) & VANTIR_OPTION_ACCURATE) != 0) {
+        AddressReading reading{};
+        std::vector<WordId> read(static_cast<size_t>(count) + kOutputSlack, -1);
+        const int32_t k =
+            ReadAddressWithEvidence(context, words.data(), count, read.data(), &reading);
+        e.reading.read = true;
+        e.reading.kept.assign(read.begin(), read.begin() + std::max(k, 0));
+        e.reading.place = reading.place;
+        e.reading.choices.assign(reading.choices, reading.choices + reading.choiceCount);
     }
     return e;
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "address/address_context.h"
+#include "address/evidence_reading.h"
 #include "tools/run/data_dir.h"
 
 namespace vantir::tools {
@@ -29,6 +30,16 @@ struct RefusedStart {
 struct ResultView {
     std::u16string text;
     uint8_t resultClass = 0;
+    VantirResultInfo info{};  // the details the session gives the result
+};
+
+// Accurate mode's reading of the hypothesis: the region words it may be
+// completed with and their weights (address/evidence_reading.h).
+struct AccurateReading {
+    bool read = false;  // the session runs in accurate mode
+    ChoicePlace place = ChoicePlace::kNone;
+    std::vector<RegionChoice> choices;
+    std::vector<WordId> kept;  // the words the choices complete
 };
 
 struct Explanation {
@@ -57,6 +68,7 @@ struct Explanation {
     uint8_t composedClass = 0;
     int32_t intakeCode = 0;           // Vantir_AddRecogResult
     std::vector<ResultView> results;  // ranked
+    AccurateReading reading;
 };
 
 Explanation ExplainHypothesis(LoadedData& data, const std::vector<WordId>& ids);

@@ -3,6 +3,7 @@
 #include "tools/run/explain_report.h"
 
 #include <iomanip>
+#include <sstream>
 
 #include "address/tag_codes.h"
 #include "tools/compile/session_view.h"
@@ -143,6 +144,34 @@ std::string TextOrMark(const std::u16string& text) {
     return text.empty() ? "(empty text: no address)" : ToUtf8(text);
 }
 
+// Accurate mode's region choices and their weights.
+std::string ReadingLine(const Printer& p, const Explanation& e) {
+    const AccurateReading& reading = e.reading;
+    const std::vector<WordId>& kept = reading.kept;
+    if (reading.place == ChoicePlace::kNone || kept.empty()) {
+        return "no region to choose: the kept words as they are";
+    }
+    std::ostringstream line;
+    line << std::fixed << std::setprecision(2);
+    if (reading.place == ChoicePlace::kBeforeFirst) {
+        line << "upper regions before " << p.Word(kept[0]) << ":";
+    } else {
+        line << "lower regions between " << p.Word(kept[0]) << " and "
+             << (kept.size() > 1 ? p.Word(kept[1]) : std::string("-")) << ":";
+    }
+    for (size_t k = 0; k < reading.choices.size(); ++k) {
+        line << (k == 0 ? " " : ", ") << p.Word(reading.choices[k].word) << " "
+             << reading.choices[k].weight;
+    }
+    return line.str();
+}
+
+std::string ConfidenceText(float confidence) {
+    std::ostringstream text;
+    text << std::fixed << std::setprecision(2) << confidence;
+    return text.str();
+}
+
 }  // namespace
 
 void PrintExplanation(const LoadedData& data, const Explanation& e, std::ostream& out) {
@@ -179,16 +208,18 @@ void PrintExplanation(const LoadedData& data, const Explanation& e, std::ostream
                                        ", nothing is entered"
                                  : p.Words(e.candidates));
     }
+    if (e.reading.read) p.Line("reading", ReadingLine(p, e));
     // A refusal says why; the usual 0 stays a bare code.
     p.Line("intake", "code " + std::to_string(e.intakeCode) +
                          (e.intakeCode < 0 ? std::string(": ") + Vantir_ErrorMessage(e.intakeCode)
                                            : std::string()));
     if (e.results.empty()) p.Line("results", "none");
     for (size_t k = 0; k < e.results.size(); ++k) {
-        p.Line(k == 0 ? "results" : "", std::to_string(k + 1) + ". " +
-                                            TextOrMark(e.results[k].text) + "  (class " +
-                                            std::to_string(e.results[k].resultClass) + ": " +
-                                            ResultClassMeaning(e.results[k].resultClass) + ")");
+        p.Line(k == 0 ? "results" : "",
+               std::to_string(k + 1) + ". " + TextOrMark(e.results[k].text) + "  (class " +
+                   std::to_string(e.results[k].resultClass) + ": " +
+                   ResultClassMeaning(e.results[k].resultClass) + "), confidence " +
+                   ConfidenceText(e.results[k].info.confidence));
     }
 }
 

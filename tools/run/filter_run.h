@@ -3,10 +3,12 @@
 #ifndef VANTIR_TOOLS_FILTER_RUN_H
 #define VANTIR_TOOLS_FILTER_RUN_H
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "filter/result_confidence.h"
 #include "tools/compile/diagnostics.h"
 #include "tools/run/data_dir.h"
 #include "tools/run/nbest_reader.h"
@@ -25,9 +27,12 @@ struct HypothesisRun {
 struct UtteranceRun {
     const Utterance* utterance = nullptr;
     std::vector<HypothesisRun> hypotheses;
-    std::vector<std::string> results;  // UTF-8 addresses, ranked; never an empty text
-    std::vector<int32_t> emptyRanks;   // table ranks (from 1) that hold the empty text
-    int32_t resultCode = 0;            // 0, or the code of a failed listing
+    std::vector<std::string> results;    // UTF-8 addresses, ranked; never an empty text
+    std::vector<int32_t> emptyRanks;     // table ranks (from 1) that hold the empty text
+    int32_t resultCode = 0;              // 0, or the code of a failed listing
+    std::vector<ResultDetails> details;  // when asked for: one per result, in the same order
+    // With the details, what their confidences were computed from.
+    std::vector<std::array<double, kConfidenceFeatureCount>> features;
 };
 
 // Empties the session's table and gives it the VANTIR_OPTION_* bits; fails with
@@ -56,6 +61,10 @@ void ReportUnknownWords(const UtteranceRun& run, const std::string& file, Diagno
 
 // The session's table into the run, as RunUtterance reads it.
 void ReadRunResults(Session& session, int32_t maxResults, UtteranceRun* run);
+
+// The details of the run's results (Vantir_GetResultInfo) from the session that
+// still holds the utterance; a failed reading leaves them out and sets the code.
+void ReadRunDetails(Session& session, UtteranceRun* run);
 
 }  // namespace vantir::tools
 

@@ -120,11 +120,14 @@ int32_t WorkersFor(int32_t requested) {
 TextUtteranceRun FilterOne(Session& session, const Lexicon* lexicon, const Utterance& utterance,
                            const FilterJob& job) {
     try {
-        if (job.text) {
-            return RunTextUtterance(session, lexicon, utterance, job.convert, job.maxResults);
-        }
         TextUtteranceRun run;
-        run.run = FilterUtterance(session, lexicon, utterance, job.maxResults);
+        if (job.text) {
+            run = RunTextUtterance(session, lexicon, utterance, job.convert, job.maxResults);
+        } else {
+            run.run = FilterUtterance(session, lexicon, utterance, job.maxResults);
+        }
+        // The session still holds the utterance.
+        if (job.details) ReadRunDetails(session, &run.run);
         return run;
     } catch (const ToolError& error) {
         throw ToolError("utterance " + Shown(utterance.id) + ": " + error.what());

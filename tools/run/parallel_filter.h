@@ -30,7 +30,8 @@ struct FilterJob {
     bool text = false;            // hypotheses are recogniser text (Vantir_AddRecogText)
     const SimplifiedToTaiwan* convert = nullptr;  // converts text first when set
     int32_t maxResults = 0;
-    int32_t workers = 1;  // 1: the data's own session on the calling thread
+    int32_t workers = 1;   // 1: the data's own session on the calling thread
+    bool details = false;  // read the results' details into the runs
     // Tests only: called by a worker right after it has taken utterance k and
     // before anything else, to hold it there while other workers run on; the
     // tool leaves it empty.
