@@ -19,18 +19,50 @@ bool IsRegionWord(const AddressContext& context, WordId word) {
            Tagged(context, word, kTagLowerHead);
 }
 
-// Region words kept as heard (not chosen) count for the choices of all
-// hypotheses of the utterance, earlier and later ones alike.
-void NoteHeardRegions(FilterSession* session, const WordId* kept, int32_t k, double weight) {
+bool Contains(const WordId* words, int32_t n, WordId word) {
+    for (int32_t i = 0; i < n; ++i) {
+        if (words[i] == word) return true;
+    }
+    return false;
+}
+
+// The region level a word names: 1 county or city, 2 district, 0 none.
+int32_t RegionLevel(const AddressContext& context, WordId word) {
+    if (Tagged(context, word, kTagUpperHead)) return 1;
+    if (Tagged(context, word, kTagLowerHead)) return 2;
+    return 0;
+}
+
+// True when the reading kept[0..k-1] holds a region word that the hypothesis
+// words[0..count-1] did not say, in the place of one of the same level that it
+// said and the reading left out; names the two words.
+bool FindReplacedRegion(const AddressContext& context, const WordId* words, int32_t count,
+                        const WordId* kept, int32_t k, WordId* heard, WordId* replacing) {
+    for (int32_t i = 0; i < k; ++i) {
+        const int32_t level = RegionLevel(context, kept[i]);
+        if (level == 0 || Contains(words, count, kept[i])) continue;
+        for (int32_t j = 0; j < count; ++j) {
+            if (RegionLevel(context, words[j]) != level || Contains(kept, k, words[j])) continue;
+            *heard = words[j];
+            *replacing = kept[i];
+            return true;
+        }
+    }
+    return false;
+}
+
+// Region words a hypothesis said count for the choices and replacements of
+// all hypotheses of the utterance, earlier and later ones alike.
+void NoteHeardRegions(FilterSession* session, const WordId* said, int32_t k, double weight) {
     UtteranceEvidence& evidence = session->evidence;
     for (int32_t i = 0; i < k; ++i) {
-        if (!IsRegionWord(AddressContextOf(session), kept[i])) continue;
+        if (!IsRegionWord(AddressContextOf(session), said[i])) continue;
         int32_t at = 0;
-        while (at < evidence.heardCount && evidence.heard[at].word != kept[i])
+        while (at < evidence.heardCount && evidence.heard[at].word != said[i])
             ++at;
         if (at == evidence.heardCount) {
             if (at == kMaxHeardRegions) continue;
-            evidence.heard[at] = HeardRegion{kept[i], 0.0};
+            evidence.heard[at] = HeardRegion{said[i], 0.0};
             ++evidence.heardCount;
         }
         evidence.heard[at].weight += weight;
@@ -78,7 +110,8 @@ int32_t FindOrMakeEntry(FilterSession* session, uint8_t resultClass, const Hypot
     WStrCopy(entry.text, text);
     const bool guessed = GuessesRegion(context, composed.words, composed.n, source);
     StartEntryDetails(&entry, source.rank, guessed, composed);
-    session->evidence.entries[i] = EntryEvidence{0.0, kLowestPassingScore, source.rank};
+    session->evidence.entries[i] =
+        EntryEvidence{0.0, kLowestPassingScore, source.rank, -1, -1, 0.0};
     return i;
 }
 
@@ -147,7 +180,7 @@ int32_t EnterHypothesisAccurately(FilterSession* session, WordId* input, int32_t
     const int32_t k =
         ReadAddressWithEvidence(AddressContextOf(session), input, count, analysed, &reading);
     if (k <= 0) return VANTIR_OK;
-    NoteHeardRegions(session, analysed, k, weight);
+    NoteHeardRegions(session, input, count, weight);
 
     // Choices are weighed again when the results are read, by what the other
     // hypotheses heard; a plain reading counts as it is.
@@ -155,12 +188,18 @@ int32_t EnterHypothesisAccurately(FilterSession* session, WordId* input, int32_t
     if (reading.place != ChoicePlace::kNone && evidence.groupCount < kMaxChoiceGroups) {
         group = &evidence.groups[evidence.groupCount++];
         group->rankWeight = weight;
+        group->heardWord = -1;
         group->count = 0;
     }
     const int32_t completed = reading.place == ChoicePlace::kAfterFirst ? 1 : 0;
     int32_t result = VANTIR_OK;
     for (int32_t c = 0; c < reading.choiceCount; ++c) {
         const int32_t n = BuildChoice(reading, analysed, c, sequence);
+        WordId heardWord = -1;
+        WordId replacingWord = -1;
+        const bool replaces = FindReplacedRegion(AddressContextOf(session), input, count, sequence,
+                                                 n, &heardWord, &replacingWord);
+        if (group != nullptr && replaces && group->heardWord < 0) group->heardWord = heardWord;
         // An address without text is no destination; it is never entered.
         ComposedWords composed;
         ComposeCanonical(session, sequence, n, &composed);
@@ -177,7 +216,15 @@ int32_t EnterHypothesisAccurately(FilterSession* session, WordId* input, int32_t
         }
         if (entry < 0) continue;
         EntryEvidence& record = evidence.entries[entry];
-        if (group == nullptr) record.support += weight * reading.choices[c].weight;
+        if (group == nullptr && replaces) {
+            if (record.heardWord < 0) {
+                record.heardWord = heardWord;
+                record.replacingWord = replacingWord;
+            }
+            record.replacingSupport += weight * reading.choices[c].weight;
+        } else if (group == nullptr) {
+            record.support += weight * reading.choices[c].weight;
+        }
         if (reading.pairScore > record.pairScore) record.pairScore = reading.pairScore;
     }
     return result;

@@ -17,6 +17,10 @@ constexpr double kFieldVoteFactor = 1.0;
 // that the whole utterance heard: a county said in any hypothesis is strong
 // evidence, as recognisers seldom make up region names.
 constexpr double kUnheardChoiceFactor = 0.05;
+// A reading that puts another region word in the place of one its hypothesis
+// said counts at least this part of its weight: the recogniser heard the
+// said word, and the road that made the grammar replace it may be the slip.
+constexpr double kLeastReplacingFactor = 0.2;
 // A one-word result, or two words that are no address, counts this much.
 constexpr double kBareResultFactor = 0.5;
 // A result that a longer one extends ranks below it by at least this factor.
@@ -32,6 +36,8 @@ double HeardFraction(const UtteranceEvidence& evidence, WordId word) {
     return 0.0;
 }
 
+double ReplacingFactor(const UtteranceEvidence& evidence, WordId heardWord, WordId replacingWord);
+
 void AddGroupSupport(const UtteranceEvidence& evidence, const ChoiceGroup& group, double* score) {
     double weights[kMaxGroupMembers];
     double total = 0.0;
@@ -43,8 +49,21 @@ void AddGroupSupport(const UtteranceEvidence& evidence, const ChoiceGroup& group
     for (int32_t m = 0; m < group.count; ++m) {
         const int32_t entry = group.members[m].entry;
         if (entry < 0 || total <= 0.0) continue;
-        score[entry] += group.rankWeight * weights[m] / total;
+        score[entry] += group.rankWeight * weights[m] / total *
+                        ReplacingFactor(evidence, group.heardWord, group.members[m].word);
     }
+}
+
+// How much a replacing reading counts: fully when the utterance heard the
+// replacing word at least as much as the word it replaces (other hypotheses
+// said it: clearly stronger evidence than one road), and down to
+// kLeastReplacingFactor as the replacing word was heard less.
+double ReplacingFactor(const UtteranceEvidence& evidence, WordId heardWord, WordId replacingWord) {
+    if (heardWord < 0) return 1.0;
+    const double heard = HeardFraction(evidence, heardWord);
+    const double replacing = HeardFraction(evidence, replacingWord);
+    if (replacing >= heard) return 1.0;
+    return kLeastReplacingFactor + (1.0 - kLeastReplacingFactor) * replacing / heard;
 }
 
 bool IsStrictPrefix(const char16_t* a, const char16_t* b);
@@ -155,7 +174,10 @@ void OrderByEvidence(const FilterSession* session, int32_t* order, double* score
     const int32_t n = session->resultCount;
     double base[kMaxResults];
     for (int32_t i = 0; i < n; ++i)
-        base[i] = evidence.entries[i].support;
+        base[i] = evidence.entries[i].support +
+                  evidence.entries[i].replacingSupport *
+                      ReplacingFactor(evidence, evidence.entries[i].heardWord,
+                                      evidence.entries[i].replacingWord);
     for (int32_t g = 0; g < evidence.groupCount; ++g)
         AddGroupSupport(evidence, evidence.groups[g], base);
     for (int32_t i = 0; i < n; ++i) {

@@ -22,6 +22,13 @@ struct EntryEvidence {
     double support;     // rank weight x choice weight, summed over the readings
     double pairScore;   // best mean pair score of a reading of this text
     int32_t firstRank;  // 0-based rank of the first hypothesis that gave the text
+    // Readings of this text that put another region word in the place of one
+    // their hypothesis said (the grammar's completion does, to keep a road the
+    // said district lacks): their rank weights, counted at read time by how
+    // the utterance heard the two words. The first such pair stands for all.
+    WordId heardWord;
+    WordId replacingWord;
+    double replacingSupport;
 };
 
 struct HeardRegion {
@@ -38,6 +45,9 @@ struct ChoiceMember {
 // The region choices of one hypothesis, to be weighed again at read time.
 struct ChoiceGroup {
     double rankWeight;
+    // A region word the hypothesis said and its reading left out, when the
+    // choices stand in its place (as EntryEvidence::heardWord), else -1.
+    WordId heardWord;
     int32_t count;
     ChoiceMember members[kMaxGroupMembers];
 };

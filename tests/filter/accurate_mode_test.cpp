@@ -175,6 +175,19 @@ TEST_F(AccurateModeTest, FillersAndRepeatsBetweenFieldsArePassedOver) {
     EXPECT_NE(Best(kAccurate, digitAgain), "臺中市西屯區臺灣大道5號");
 }
 
+TEST_F(AccurateModeTest, AReadingThatKeepsTheSaidDistrictRanksAboveOneThatReplacesIt) {
+    // 臺灣大道 is not in 豐原區: the grammar's completion keeps the road and puts
+    // 西屯區 in the place of the district the recogniser said.
+    const Hypotheses replaced = {{"臺中市", "豐原區", "臺灣大道", "五", "號"},
+                                 {"臺中市", "豐原區", "中正路", "五", "號"}};
+    EXPECT_EQ(Best(kAccurate, replaced), "臺中市豐原區中正路5號");
+    // When the utterance said the replacing district as much, the replacement stands.
+    const Hypotheses confirmed = {{"臺中市", "西屯區", "臺灣大道", "五", "號"},
+                                  {"臺中市", "豐原區", "臺灣大道", "五", "號"},
+                                  {"臺中市", "豐原區", "中正路", "五", "號"}};
+    EXPECT_EQ(Best(kAccurate, confirmed), "臺中市西屯區臺灣大道5號");
+}
+
 TEST_F(AccurateModeTest, DistrictSaidAloneBeginsTheAddressOfItsCounty) {
     const Hypotheses nBest = {{"西屯區"}, {"臺中市", "西屯區", "臺灣大道", "五", "號"}};
     EXPECT_EQ(Best(kDefault, nBest), "臺中市西屯區臺灣大道5號");
@@ -217,7 +230,7 @@ TEST_F(AccurateModeTest, FullTableStillTakesKnownTextsAndReportsNewOnes) {
         entry.text[0] = u'A' + static_cast<char16_t>(i % 26);
         entry.text[1] = u'0' + static_cast<char16_t>(i / 26);
         entry.text[2] = 0;
-        session->evidence.entries[i] = vantir::EntryEvidence{0.0, -255.0, 99};
+        session->evidence.entries[i] = vantir::EntryEvidence{0.0, -255.0, 99, -1, -1, 0.0};
     }
     session->resultCount = vantir::kMaxResults;
     EXPECT_EQ(world_.Add({"臺中市", "西屯區", "臺灣大道", "五", "號"}), 0);
