@@ -25,6 +25,9 @@ what the best hypothesis has:
     four-digit       the house number is 1,000 or more (一千 零五 號)
     zhi-number       the house number is a 之 number (十二 之 一 號)
     none-right       no hypothesis is right as a whole
+    fillers          fillers (那個, 呃, 嗯, 的) or a field said twice between
+                     the fields of the address, never inside a number; in
+                     half of the lists the right words carry them too
 
 In the last three kinds of address and in the confusable roads the best
 hypothesis is sometimes right and otherwise has ordinary slips; the lists are
@@ -58,11 +61,14 @@ LANE_SHARE = 0.35
 ALLEY_SHARE = 0.3
 KINDS = ["words-before", "dropped-county", "shared-district", "wrong-district", "homophone",
          "truncated", "floor", "mixed-splits", "confusable-road", "four-digit", "zhi-number",
-         "none-right"]
+         "none-right", "fillers"]
 SECTIONS = ["", "一段", "二段", "三段", "四段", "五段", "六段", "七段", "八段", "九段", "十段"]
 OPENINGS = [["我", "要", "去"], ["幫我", "導航", "到"], ["呃"], ["那個"], ["請", "到"], ["嗯"],
             ["我", "要", "到"]]
 TRAILING = [["好"], ["的"], ["嗯"]]
+# Words a speaker puts between the fields of an address.
+FILLERS = ["那個", "呃", "嗯", "的"]
+REPEAT_SHARE = 0.25
 # Numerals a recogniser confuses with words that are no numerals.
 NUMERAL_HOMOPHONES = {"四": "是", "十": "是", "一": "衣"}
 # Characters of road names that sound alike in Taiwan Mandarin (one syllable
@@ -302,6 +308,20 @@ def pick_address(rng, world, kind):
         return address
 
 
+def with_fillers(rng, words, address):
+    """The words with one or two fillers, or a field said again, after
+    fields: the county, the district, the road or the section."""
+    fields = {address.county, address.district, address.road, SECTIONS[address.section]}
+    ends = [i + 1 for i, w in enumerate(words) if w in fields and w]
+    if not ends:
+        return words
+    out = list(words)
+    for end in sorted(rng.sample(ends, min(len(ends), rng.randint(1, 2))), reverse=True):
+        said = out[end - 1]
+        out.insert(end, said if rng.random() < REPEAT_SHARE else rng.choice(FILLERS))
+    return out
+
+
 def best_hypothesis(rng, kind, address, world):
     """The best hypothesis: the kind's trouble, sometimes with one more slip."""
     correct = address.words()
@@ -332,6 +352,9 @@ def best_hypothesis(rng, kind, address, world):
     if kind == "confusable-road":
         heard = rng.choice(world.sounds_like(address.county, address.road))
         return [heard if w == address.road else w for w in correct]
+    if kind == "fillers":
+        words = correct if rng.random() < 0.6 else slip(rng, correct, address, world) or correct
+        return with_fillers(rng, words, address)
     if kind in ("four-digit", "zhi-number"):
         return correct if rng.random() < 0.4 else slip(rng, correct, address, world) or correct
     # none-right: the county is missing or the section split, with one more slip.
@@ -362,7 +385,10 @@ def utterance(rng, kind, world):
         others = heard_list + right_list
         rng.shuffle(others)
         if best != correct:
-            others.insert(min(rng.randint(1, 4), len(others)) - 1, correct)
+            right = correct
+            if kind == "fillers" and rng.random() < 0.5:
+                right = with_fillers(rng, correct, address)
+            others.insert(min(rng.randint(1, 4), len(others)) - 1, right)
         hypotheses += others
     return address, hypotheses[:MAX_HYPOTHESES]
 
