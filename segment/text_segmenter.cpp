@@ -172,13 +172,23 @@ char16_t SpokenDigit(char16_t unit) {
     return unit;
 }
 
+// Places past the numbers of an address (萬, 億 in both scripts): they are no
+// numerals of the lexicon, but a number said with them is one number still.
+bool IsLargePlace(char16_t unit) {
+    return unit == u'\u842C' || unit == u'\u4E07' || unit == u'\u5104' || unit == u'\u4EBF';
+}
+
 // Whether text[at] opens or continues a run of two or more numeral characters
-// (一千兩百, 一零零五): such a run is one number, read whole or not at all.
+// (一千兩百, 一零零五, 一萬), or is a zero on its own: such a run is one number,
+// read whole or not at all. A lone zero is no part of any other word, so when
+// no word spells it the text ends there instead of leaving a key numberless.
 bool InSpokenRun(const char16_t* text, int32_t at, int32_t length) {
     const auto numeral = [&](int32_t k) {
-        return k >= 0 && k < length && NumeralValue(SpokenDigit(text[k])) >= 0;
+        return k >= 0 && k < length &&
+               (NumeralValue(SpokenDigit(text[k])) >= 0 || IsLargePlace(text[k]));
     };
-    return numeral(at) && (numeral(at - 1) || numeral(at + 1));
+    return numeral(at) &&
+           (numeral(at - 1) || numeral(at + 1) || SpokenDigit(text[at]) == DigitNumeral(0));
 }
 
 // Normalises text into the window until the text ends or the window is full;

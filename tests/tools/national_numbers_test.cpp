@@ -79,3 +79,59 @@ TEST(NationalNumbers, ThousandsAndZhiNumbersComposeToDigits) {
         text.out,
         "t1\n  1. 臺中市西屯區臺灣大道四段1015號\nt2\n  1. 臺中市西屯區臺灣大道四段12之1號\n");
 }
+
+// Every shape a recogniser writes a house number in, through text intake in
+// both modes: the result holds the number said or none at all, never another
+// number and never a key without one.
+TEST(NationalNumbers, EveryWrittenShapeGivesTheNumberSaidOrNone) {
+    ScratchDir dir;
+    WriteNumeralSources(dir / "src");
+    const CliRun build = RunCli({"build", (dir / "src").string(), "-o", (dir / "out").string()});
+    ASSERT_EQ(build.status, kExitSuccess) << build.err;
+    const std::string road = "臺中市西屯區臺灣大道四段";
+    const struct {
+        const char* shape;
+        const char* number;  // "" when the filter may not read one
+    } cases[] = {
+        {"1005", "1005"},
+        {"１００５", "1005"},
+        {"1,005", "1005"},
+        {"9,999", "9999"},
+        {"一千零五", "1005"},
+        {"兩千三百", "2300"},
+        {"一千兩百三十四", "1234"},
+        {"九千九百九十九", "9999"},
+        {"三十", "30"},
+        {"17O", "170"},
+        {"12之1", "12之1"},
+        {"十二之一", "12之1"},
+        {"零", ""},
+        {"〇", ""},
+        {"0", ""},
+        {"一萬", ""},
+        {"三萬五千", ""},
+        {"10000", ""},
+        {"12,34", ""},
+        {"1．005", ""},
+    };
+    std::string text;
+    std::string expected;
+    int id = 0;
+    for (const auto& c : cases) {
+        const std::string utterance = "t" + std::to_string(++id);
+        text += utterance + "-1 " + road + c.shape + "號\n";
+        const std::string number = c.number;
+        expected += utterance + "\n  1. " + road + (number.empty() ? "" : number + "號") + "\n";
+    }
+    WriteFile(dir / "text.txt", text);
+    for (const bool accurate : {false, true}) {
+        const std::string data = (dir / "out").string();
+        const std::string input = (dir / "text.txt").string();
+        const CliRun filter =
+            accurate
+                ? RunCli({"filter", "--text", "--accurate", "--max", "1", "--data", data, input})
+                : RunCli({"filter", "--text", "--max", "1", "--data", data, input});
+        ASSERT_EQ(filter.status, kExitSuccess) << filter.err;
+        EXPECT_EQ(filter.out, expected) << (accurate ? "accurate" : "default");
+    }
+}
