@@ -10,12 +10,19 @@
 // that the lexicon cannot spell must not shrink to the part it can ("38" to
 // 十). The path's end adds score(last, end of text). Memory: one heap block
 // per call, sized by min(2 * length, kSegmentWindowUnits) units.
+//
+// With sound-alike reading (segment/sound_alike.cpp) a span is also matched by
+// the sound of its characters: the words found so are extended like the spelled
+// ones, their pair score lowered by what reading them by sound costs, so the
+// model weighs them against the spellings; a second heap block holds the
+// window's readings.
 #include "segment/text_segmenter.h"
 
 #include <cstddef>
 
 #include "bigram/scorers.h"
 #include "mempool/heap.h"
+#include "segment/sound_alike.h"
 #include "segment/text_variants.h"
 #include "textutil/chinese_numerals.h"
 #include "vantir/lexicon.h"
@@ -37,6 +44,7 @@ struct PathEnd {
     int32_t score;  // sum of the scores along the path
     int32_t from;   // position where the last word starts; -1 at the window start
     int32_t back;   // index of the extended path among those ending at `from`
+    bool bySound;   // the last word was read by the sound of its characters
 };
 
 // Normalised units and the lattice over them, all in one heap block.
@@ -44,6 +52,7 @@ struct Window {
     PathEnd* paths;        // kMaxPathsPerPosition per position 0 .. capacity
     int32_t* pathCounts;   // per position
     WordId* words;         // the best path's words, gathered back to front
+    bool* bySound;         // whether each gathered word was read by sound
     char16_t* units;       // the text as searched
     char16_t* alternates;  // another spelling of each unit, or 0
     int32_t* numberStart;  // first unit of the number (digit run) holding the unit, or -1
@@ -59,7 +68,7 @@ bool AllocateWindow(Window* window, int32_t capacity) {
     const size_t wordBytes = static_cast<size_t>(capacity) * sizeof(WordId);
     const size_t unitBytes = static_cast<size_t>(capacity) * sizeof(char16_t);
     auto* block = static_cast<unsigned char*>(
-        HeapAlloc(pathBytes + countBytes + 3 * wordBytes + 2 * unitBytes));
+        HeapAlloc(pathBytes + countBytes + 3 * wordBytes + 2 * unitBytes + capacity));
     if (block == nullptr) return false;
     window->block = block;
     window->paths = reinterpret_cast<PathEnd*>(block);
@@ -69,6 +78,7 @@ bool AllocateWindow(Window* window, int32_t capacity) {
     window->sourceAt = window->numberStart + capacity;
     window->units = reinterpret_cast<char16_t*>(block + pathBytes + countBytes + 3 * wordBytes);
     window->alternates = window->units + capacity;
+    window->bySound = reinterpret_cast<bool*>(window->alternates + capacity);
     window->capacity = capacity;
     return true;
 }
@@ -293,7 +303,8 @@ void LeaveOut(Window* window, int32_t end, int32_t m) {
     const PathEnd& kept =
         window->paths[static_cast<size_t>(start) * kMaxPathsPerPosition + previous];
     KeepPath(window, end,
-             PathEnd{kBoundary, kept.score + (end - start) * kUnknownUnitScore, start, previous});
+             PathEnd{kBoundary, kept.score + (end - start) * kUnknownUnitScore, start, previous,
+                     false});
 }
 
 struct SearchInputs {
@@ -301,7 +312,25 @@ struct SearchInputs {
     const BigramModel* model;
     int64_t limit;
     int32_t longestWord;
+    const SoundsView* sounds;  // null: words are matched by their spelling only
+    SoundWindow* soundWindow;
 };
+
+// Keeps at `end` the best extension by `word` of the paths ending at `start`,
+// its pair score lowered by `cost`.
+void ExtendByWord(const SearchInputs& in, Window* window, int32_t start, int32_t end,
+                  WordId word, int32_t cost) {
+    const PathEnd* ends = window->paths + static_cast<size_t>(start) * kMaxPathsPerPosition;
+    PathEnd best{word, 0, start, -1, cost > 0};
+    for (int32_t k = 0; k < window->pathCounts[start]; ++k) {
+        const int32_t score = ends[k].score + ScorePairBackoff(in.model, ends[k].word, word) - cost;
+        if (best.back < 0 || score > best.score) {
+            best.score = score;
+            best.back = k;
+        }
+    }
+    KeepPath(window, end, best);
+}
 
 // Extends the paths ending at `start` by the words over [start, end).
 void ExtendBySpan(const SearchInputs& in, Window* window, int32_t start, int32_t end) {
@@ -309,19 +338,15 @@ void ExtendBySpan(const SearchInputs& in, Window* window, int32_t start, int32_t
     WordId found[kMaxSpanWords];
     const int32_t words = SpanWords(in.lexicon, in.limit, window->units + start,
                                     window->alternates + start, end - start, found);
-    const PathEnd* ends = window->paths + static_cast<size_t>(start) * kMaxPathsPerPosition;
-    for (int32_t f = 0; f < words; ++f) {
-        PathEnd best{found[f], 0, start, -1};
-        for (int32_t k = 0; k < window->pathCounts[start]; ++k) {
-            const int32_t score =
-                ends[k].score + ScorePairBackoff(in.model, ends[k].word, found[f]);
-            if (best.back < 0 || score > best.score) {
-                best.score = score;
-                best.back = k;
-            }
-        }
-        KeepPath(window, end, best);
-    }
+    for (int32_t f = 0; f < words; ++f)
+        ExtendByWord(in, window, start, end, found[f], 0);
+    if (in.sounds == nullptr) return;
+    SoundCandidate alike[kMaxSoundSpanWords];
+    const SoundSpan span{window->units, window->alternates, start, end, found, words};
+    const int32_t alikeCount =
+        SoundAlikeWords(*in.sounds, in.lexicon, in.limit, *in.soundWindow, span, alike);
+    for (int32_t f = 0; f < alikeCount; ++f)
+        ExtendByWord(in, window, start, end, alike[f].word, alike[f].cost);
 }
 
 const PathEnd& PathAt(const Window& window, int32_t position, int32_t k) {
@@ -375,7 +400,7 @@ Commit ChooseCommit(const SearchInputs& in, const Window& window, int32_t m, boo
 int32_t SearchWindow(const SearchInputs& in, Window* window, int32_t m, bool textEnds,
                      WordId* context, WordSink* sink, bool* ended) {
     window->pathCounts[0] = 1;
-    window->paths[0] = PathEnd{*context, 0, -1, 0};
+    window->paths[0] = PathEnd{*context, 0, -1, 0, false};
     for (int32_t end = 1; end <= m; ++end) {
         window->pathCounts[end] = 0;
         for (int32_t n = 1; n <= in.longestWord && n <= end; ++n)
@@ -388,6 +413,7 @@ int32_t SearchWindow(const SearchInputs& in, Window* window, int32_t m, bool tex
     for (Commit at = commit; at.position > 0;) {
         const PathEnd& step = PathAt(*window, at.position, at.path);
         if (step.word != kBoundary) {
+            window->bySound[gathered] = step.bySound;
             window->words[gathered++] = step.word;
         } else if (step.from >= 0 && window->numberStart[step.from] >= 0) {
             gathered = 0;  // gathered back to front: these words followed the number
@@ -397,7 +423,10 @@ int32_t SearchWindow(const SearchInputs& in, Window* window, int32_t m, bool tex
     }
     while (gathered > 0) {
         const WordId word = window->words[--gathered];
-        if (sink->count < sink->capacity) sink->ids[sink->count] = word;
+        if (sink->count < sink->capacity) {
+            sink->ids[sink->count] = word;
+            if (sink->bySound != nullptr) sink->bySound[sink->count] = window->bySound[gathered];
+        }
         ++sink->count;
     }
     return commit.position;
@@ -406,20 +435,32 @@ int32_t SearchWindow(const SearchInputs& in, Window* window, int32_t m, bool tex
 }  // namespace
 
 int32_t SegmentText(const Lexicon* lexicon, const BigramModel* model, const char16_t* text,
-                    int32_t length, WordSink* sink) {
+                    int32_t length, WordSink* sink, const SoundsView* sounds) {
     if (length <= 0) return VANTIR_OK;
     const int32_t longest = Lexicon_GetMaxWordLength(lexicon);
-    const SearchInputs in{lexicon, model, ModelWordLimit(model),
-                          longest < kMaxSegmentWordUnits ? longest : kMaxSegmentWordUnits};
     // Every text unit gives at most two window units (a 4-digit number, 7).
     const int32_t room = length < kSegmentWindowUnits / 2 ? 2 * length : kSegmentWindowUnits;
+    SoundWindow soundWindow{};
+    if (sounds != nullptr && !AllocateSoundWindow(&soundWindow, room + kMaxNumberUnits)) {
+        return VANTIR_OUT_OF_MEMORY;
+    }
+    const SearchInputs in{lexicon,
+                          model,
+                          ModelWordLimit(model),
+                          longest < kMaxSegmentWordUnits ? longest : kMaxSegmentWordUnits,
+                          sounds,
+                          &soundWindow};
     Window window;
-    if (!AllocateWindow(&window, room + kMaxNumberUnits)) return VANTIR_OUT_OF_MEMORY;
+    if (!AllocateWindow(&window, room + kMaxNumberUnits)) {
+        if (sounds != nullptr) FreeSoundWindow(&soundWindow);
+        return VANTIR_OUT_OF_MEMORY;
+    }
     TextReader reader{text, length, 0, -1, -1};
     WordId context = kBoundary;
     bool ended = false;
     while (!ended && reader.at < length) {
         const int32_t m = FillWindow(&reader, &window);
+        if (sounds != nullptr) ReadWindowSounds(*sounds, window.units, m, &soundWindow);
         const int32_t committed =
             SearchWindow(in, &window, m, reader.at >= length, &context, sink, &ended);
         if (committed < m) {
@@ -428,6 +469,7 @@ int32_t SegmentText(const Lexicon* lexicon, const BigramModel* model, const char
         }
     }
     HeapFree(window.block);
+    if (sounds != nullptr) FreeSoundWindow(&soundWindow);
     return VANTIR_OK;
 }
 

@@ -6,6 +6,7 @@
 #include "tools/compile/text_source.h"
 #include "tools/run/explain.h"
 #include "tools/run/explain_report.h"
+#include "tools/run/sound_alike_run.h"
 #include "tools/run/text_hypotheses.h"
 
 namespace vantir::tools {
@@ -17,6 +18,7 @@ struct ExplainOptions {
     std::vector<std::string> words;
     bool text = false;  // the arguments are recogniser text, split by text intake
     bool s2t = false;   // convert simplified characters first (implies text)
+    bool soundAlike = false;  // text intake also reads by sound (implies text)
 };
 
 int RunExplain(const ExplainOptions& options, CliContext& context) {
@@ -32,7 +34,9 @@ int RunExplain(const ExplainOptions& options, CliContext& context) {
         for (std::string& word : SplitFields(argument))
             words.push_back(std::move(word));
     }
-    if (options.text || options.s2t) {
+    Vantir_SetOptions(data.session.get(),
+                      SoundAlikeOption(data, options.soundAlike, options.dataDir));
+    if (options.text || options.s2t || options.soundAlike) {
         std::string text = HypothesisText(Hypothesis{1, 0, words});
         if (options.s2t) text = SimplifiedToTaiwan().Convert(text);
         words = SegmentWords(data, text, "text");
@@ -70,6 +74,9 @@ void AddExplainCommand(CLI::App& app, CliContext& context) {
     command->add_flag("--s2t", options->s2t,
                       "With --text: convert simplified to Taiwan traditional characters "
                       "(OpenCC) first");
+    command->add_flag("--sound-alike", options->soundAlike,
+                      "Text intake also reads misheard characters as the word that sounds the "
+                      "same (implies --text; needs sounds.snd)");
     command->callback([options, &context] {
         context.action = [options, &context] { return RunExplain(*options, context); };
     });
