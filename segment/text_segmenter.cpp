@@ -323,7 +323,13 @@ void ExtendByWord(const SearchInputs& in, Window* window, int32_t start, int32_t
     const PathEnd* ends = window->paths + static_cast<size_t>(start) * kMaxPathsPerPosition;
     PathEnd best{word, 0, start, -1, cost > 0};
     for (int32_t k = 0; k < window->pathCounts[start]; ++k) {
-        const int32_t score = ends[k].score + ScorePairBackoff(in.model, ends[k].word, word) - cost;
+        int32_t score = ends[k].score + ScorePairBackoff(in.model, ends[k].word, word) - cost;
+        // A word read by sound must also fit its context: a pair the model
+        // lists (the address grammar's pairs are listed: district and road,
+        // number and key) costs nothing more, any other pair does.
+        if (cost > 0 && FindPairSlot(in.model, ends[k].word, word) == kNoSlot) {
+            score -= kUnlistedSoundPairCost;
+        }
         if (best.back < 0 || score > best.score) {
             best.score = score;
             best.back = k;
