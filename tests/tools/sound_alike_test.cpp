@@ -43,10 +43,10 @@ class SoundAlikeData : public ::testing::Test {
     std::string out() const { return (dir / "out").string(); }
     std::string Segment(const std::string& text, bool bySound) {
         WriteFile(dir / "text.txt", text + "\n");
-        const CliRun run = bySound ? RunCli({"segment", "--data", out(), "--sound-alike",
-                                             (dir / "text.txt").string()})
-                                   : RunCli({"segment", "--data", out(),
-                                             (dir / "text.txt").string()});
+        const CliRun run =
+            bySound
+                ? RunCli({"segment", "--data", out(), "--sound-alike", (dir / "text.txt").string()})
+                : RunCli({"segment", "--data", out(), (dir / "text.txt").string()});
         EXPECT_EQ(run.status, kExitSuccess) << run.err;
         return run.out;
     }
@@ -74,7 +74,7 @@ TEST_F(SoundAlikeData, TheSoundsBlobIsVerifiedInspectedAndRefusedWhenDamaged) {
 
 TEST_F(SoundAlikeData, MisheardCharactersAreReadAsTheWordThatSoundsTheSame) {
     EXPECT_EQ(Segment("台北是大安區中孝東鹿四斷一百二十三好", true),
-              "臺北市~ 大安區 忠孝東路~ 四段~ 一百 二十三 號~\n");
+              "臺北市~ 大安區 忠孝東路~ 四段~ 一百 二十三 號~\n\n");
     // zong for zhong: only across the zh/z merger.
     EXPECT_TRUE(Contains(Segment("臺北市大安區宗孝東路四段", true), "忠孝東路~"));
     EXPECT_FALSE(Contains(Segment("臺北市大安區中孝東路四段", false), "忠孝東路"));
@@ -86,7 +86,7 @@ TEST_F(SoundAlikeData, NumbersAreNeverMadeOrLostBySound) {
     EXPECT_FALSE(Contains(read, "四段")) << read;
     EXPECT_FALSE(Contains(read, "十")) << read;
     // A numeral said is never read as another word that sounds like it.
-    EXPECT_EQ(Segment("忠孝東路四段", true), "忠孝東路 四段\n");
+    EXPECT_EQ(Segment("忠孝東路四段", true), "忠孝東路 四段\n\n");
 }
 
 TEST_F(SoundAlikeData, CleanTextGivesTheSameResultsWithAndWithoutTheOption) {
@@ -97,8 +97,8 @@ TEST_F(SoundAlikeData, CleanTextGivesTheSameResultsWithAndWithoutTheOption) {
               "u3-1 新北市板橋區文化路一段\n"
               "u4-1 我故宮博物院\n");
     for (const char* mode : {"--text", "--accurate"}) {
-        const CliRun plain = RunCli({"filter", "--data", out(), "--text", mode,
-                                     (dir / "clean.txt").string()});
+        const CliRun plain =
+            RunCli({"filter", "--data", out(), "--text", mode, (dir / "clean.txt").string()});
         const CliRun bySound = RunCli({"filter", "--data", out(), "--text", mode, "--sound-alike",
                                        (dir / "clean.txt").string()});
         EXPECT_EQ(plain.status, kExitSuccess) << plain.err;
@@ -124,8 +124,8 @@ TEST_F(SoundAlikeData, ASoundsBlobAttachesOnlyToItsOwnLexicon) {
 
     // The sounds of a build with one more word: another lexicon.
     WriteFile(dir / "src" / "vocabulary.tsv", ReadFile(dir / "src" / "vocabulary.tsv") + "中\n");
-    ASSERT_EQ(RunCli({"build", (dir / "src").string(), "-o", (dir / "other").string(),
-                      "--readings", (dir / "readings.txt").string()})
+    ASSERT_EQ(RunCli({"build", (dir / "src").string(), "-o", (dir / "other").string(), "--readings",
+                      (dir / "readings.txt").string()})
                   .status,
               kExitSuccess);
     const std::string other = ReadFile(dir / "other" / vantir::kSoundsFileName);
