@@ -112,17 +112,17 @@ int32_t SoundAlikeCost(const SoundsView& view, const SoundWindow& window, const 
         }
         ++syllables;
         switch (Compare(view, text, wordChar)) {
-        case Likeness::kSame:
-            break;
-        case Likeness::kSoundAlike:
-            ++misheard;
-            break;
-        case Likeness::kMerged:
-            ++misheard;
-            ++merged;
-            break;
-        case Likeness::kOther:
-            return -1;
+            case Likeness::kSame:
+                break;
+            case Likeness::kSoundAlike:
+                ++misheard;
+                break;
+            case Likeness::kMerged:
+                ++misheard;
+                ++merged;
+                break;
+            case Likeness::kOther:
+                return -1;
         }
     }
     if (w != wordLength || misheard == 0 || misheard > (syllables + 1) / 2) return -1;
@@ -184,8 +184,8 @@ void ReadWindowSounds(const SoundsView& view, const char16_t* units, int32_t m,
         } else if (!IsLowSurrogate(units[k])) {
             readings = ReadingsOf(view, units[k], syllables);
         }
-        window->readingCount[k] = static_cast<int8_t>(readings == 0 && !secondHalf ? kNoReading
-                                                                                  : readings);
+        window->readingCount[k] =
+            static_cast<int8_t>(readings == 0 && !secondHalf ? kNoReading : readings);
         const bool read = readings > 0;
         window->prefixKey[k + 1] =
             read ? ExtendSoundKey(window->prefixKey[k], MergedClassOf(view, syllables[0]))

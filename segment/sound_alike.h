@@ -31,10 +31,10 @@ constexpr uint32_t kMaxSoundKeyEntries = 64;
 
 // Per unit of a text window: its readings and the rolled sound key before it.
 struct SoundWindow {
-    uint16_t* syllables;     // kMaxReadingsPerChar per unit
-    int8_t* readingCount;    // per unit: readings; 0 for the second half of a
-                             // surrogate pair; -1 for a unit without reading
-    uint32_t* prefixKey;     // per position 0 .. capacity: key rolled up to it
+    uint16_t* syllables;   // kMaxReadingsPerChar per unit
+    int8_t* readingCount;  // per unit: readings; 0 for the second half of a
+                           // surrogate pair; -1 for a unit without reading
+    uint32_t* prefixKey;   // per position 0 .. capacity: key rolled up to it
     int32_t* prefixSyllables;
     int32_t* prefixUnread;  // units without reading before the position
     int32_t capacity;

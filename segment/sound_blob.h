@@ -64,8 +64,7 @@ struct SoundsView {
 };
 
 // Bytes of a blob with these counts; the tables follow each other unpadded.
-uint64_t SoundsBlobBytes(uint32_t syllables, uint32_t readings, uint32_t buckets,
-                         uint32_t entries);
+uint64_t SoundsBlobBytes(uint32_t syllables, uint32_t readings, uint32_t buckets, uint32_t entries);
 
 // Header and every table against the `size` bytes held: 0 reads past them.
 bool SoundsBlobIsSound(const unsigned char* blob, uint64_t size);

@@ -302,9 +302,9 @@ void LeaveOut(Window* window, int32_t end, int32_t m) {
     const int32_t previous = BestPathAt(*window, start);
     const PathEnd& kept =
         window->paths[static_cast<size_t>(start) * kMaxPathsPerPosition + previous];
-    KeepPath(window, end,
-             PathEnd{kBoundary, kept.score + (end - start) * kUnknownUnitScore, start, previous,
-                     false});
+    KeepPath(
+        window, end,
+        PathEnd{kBoundary, kept.score + (end - start) * kUnknownUnitScore, start, previous, false});
 }
 
 struct SearchInputs {
@@ -318,8 +318,8 @@ struct SearchInputs {
 
 // Keeps at `end` the best extension by `word` of the paths ending at `start`,
 // its pair score lowered by `cost`.
-void ExtendByWord(const SearchInputs& in, Window* window, int32_t start, int32_t end,
-                  WordId word, int32_t cost) {
+void ExtendByWord(const SearchInputs& in, Window* window, int32_t start, int32_t end, WordId word,
+                  int32_t cost) {
     const PathEnd* ends = window->paths + static_cast<size_t>(start) * kMaxPathsPerPosition;
     PathEnd best{word, 0, start, -1, cost > 0};
     for (int32_t k = 0; k < window->pathCounts[start]; ++k) {

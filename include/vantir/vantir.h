@@ -75,10 +75,11 @@ VANTIR_API int32_t Vantir_GetFilterResult(FilterSession* session, char16_t* outp
                                           int32_t reserved1, int32_t reserved2, int32_t* count);
 
 /* Structural check of a stored blob of any of the four kinds ("ADDR", "LMB",
-   "WPB", and the sounds blob "SND"), recognised by its header tag, against the real number of bytes that
-   the host holds. 0 when every count, offset and array of the blob lies inside
-   `size` bytes and is consistent; -103 otherwise (also for a null blob or fewer
-   than 64 bytes). Never reads past `size`, never writes. */
+   "WPB", and the sounds blob "SND"), recognised by its header tag, against
+   the real number of bytes that the host holds. 0 when every count, offset
+   and array of the blob lies inside `size` bytes and is consistent; -103
+   otherwise (also for a null blob or fewer than 64 bytes). Never reads past
+   `size`, never writes. */
 VANTIR_API int32_t Vantir_VerifyBlob(const void* blob, uint32_t size);
 
 /* Session options, a bit set; beyond the design's behaviour, opted into per

@@ -222,8 +222,9 @@ int RunEval(const EvalOptions& options, CliContext& context) {
             RunMode(data, input, options, VANTIR_OPTION_ACCURATE | sound, context);
         PrintComparison(context.out, plain, accurate);
     } else {
-        const ModeTally tally = RunMode(
-            data, input, options, (options.accurate ? VANTIR_OPTION_ACCURATE : 0u) | sound, context);
+        const ModeTally tally =
+            RunMode(data, input, options, (options.accurate ? VANTIR_OPTION_ACCURATE : 0u) | sound,
+                    context);
         context.out << std::left << std::setw(20) << "utterances" << std::right << std::setw(5)
                     << tally.total.utterances << '\n';
         PrintLine(context.out, "raw top-1", tally.total.rawTop, tally.total.utterances);

@@ -16,8 +16,8 @@ namespace {
 struct ExplainOptions {
     std::string dataDir;
     std::vector<std::string> words;
-    bool text = false;  // the arguments are recogniser text, split by text intake
-    bool s2t = false;   // convert simplified characters first (implies text)
+    bool text = false;        // the arguments are recogniser text, split by text intake
+    bool s2t = false;         // convert simplified characters first (implies text)
     bool soundAlike = false;  // text intake also reads by sound (implies text)
 };
 

@@ -289,8 +289,8 @@ void InspectSounds(const Reader& reader, BlobReport& report) {
     uint32_t previous = 0;
     const uint64_t readingsAt = kSndSyllablesAt + uint64_t{syllables} * kSndSyllableBytes;
     for (uint32_t r = 0; r < readings; ++r) {
-        const uint32_t point = reader.U32(readingsAt + uint64_t{r} * kSndReadingBytes) >>
-                               kSndSyllableBits;
+        const uint32_t point =
+            reader.U32(readingsAt + uint64_t{r} * kSndReadingBytes) >> kSndSyllableBits;
         if (r == 0 || point != previous) ++characters;
         previous = point;
     }

@@ -208,7 +208,8 @@ BuiltData BuildData(const BuildInputs& inputs, const ModelOptions& options,
     if (inputs.readings) {
         // Bound to this build's lexicon by the set identity, which digests the
         // three blobs only: adding sounds leaves the set's identity as it was.
-        SoundsBlob sounds = BuildSoundsBlob(ReadUnihanReadings(*inputs.readings), lexicon.numbering);
+        SoundsBlob sounds =
+            BuildSoundsBlob(ReadUnihanReadings(*inputs.readings), lexicon.numbering);
         built.sounds = std::move(sounds.bytes);
         built.soundWords = sounds.indexedWords;
         built.soundCharacters = sounds.readings;

@@ -67,6 +67,7 @@ struct BuiltData {
     size_t generatedPairs = 0;  // of those, the pairs the model did not list already
     bool trained = false;       // the model's statistics come from a corpus or ARPA file
     uint32_t setIdentity = 0;   // in the user field of all three (and of the sounds)
+
     std::vector<uint8_t> sounds;  // empty when no readings were given
     size_t soundWords = 0;        // words the sounds blob indexes
     size_t soundCharacters = 0;   // characters it reads

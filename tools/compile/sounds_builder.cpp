@@ -43,7 +43,8 @@ SyllableTable TableOf(const CharReadings& readings) {
     for (auto& [spelling, index] : table.index) {
         index = static_cast<uint16_t>(table.spellings.size());
         table.spellings.push_back(spelling);
-        const uint16_t mergedClass = classOfMerged.emplace(MergedSyllable(spelling), index).first->second;
+        const uint16_t mergedClass =
+            classOfMerged.emplace(MergedSyllable(spelling), index).first->second;
         table.mergedClass.push_back(mergedClass);
     }
     return table;
@@ -132,7 +133,7 @@ SoundsBlob BuildSoundsBlob(const CharReadings& readings, const WordNumbering& nu
 
     SoundsBlob built;
     std::vector<std::tuple<uint32_t, uint32_t, uint32_t>> entries;  // bucket, key, word
-    std::vector<std::pair<uint32_t, uint32_t>> keyed;                // key, word
+    std::vector<std::pair<uint32_t, uint32_t>> keyed;               // key, word
     for (const auto& [word, id] : numbering.ids) {
         const Expected<std::u16string> units = ToUtf16(word);
         if (!units || units->empty() || units->size() > kMaxSoundSpanUnits) continue;

@@ -118,7 +118,8 @@ std::string TonelessSyllable(std::string_view marked) {
 CharReadings ReadUnihanReadings(const std::filesystem::path& path) {
     std::string text;
     if (path.string().ends_with(kCompressedSuffix)) {
-        if (!std::filesystem::is_regular_file(path)) throw ToolError(path.string() + ": no such file");
+        if (!std::filesystem::is_regular_file(path))
+            throw ToolError(path.string() + ": no such file");
         text = DecompressedText(path);
     } else {
         std::ifstream file(path, std::ios::binary);

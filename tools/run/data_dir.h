@@ -17,7 +17,8 @@ struct LoadedData {
     ModelHandle model;
     BlobBuffer address;
     Session session;  // over the three above; they move with it
-    BlobBuffer sounds;  // sounds.snd, attached to the session; empty when the folder has none
+    // sounds.snd, attached to the session; empty when the folder has none.
+    BlobBuffer sounds;
 };
 
 // Fails with a ToolError naming the file when a blob is missing, malformed or
