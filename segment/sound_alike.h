@@ -20,7 +20,7 @@ constexpr int32_t kSoundAlikeUnitCost = 260;
 constexpr int32_t kMergedSoundExtraCost = 120;
 // Taken off a word read by sound when the model lists no pair of it with the
 // word before it, so that the model's pairs choose among sound-alike words.
-constexpr int32_t kUnlistedSoundPairCost = 200;
+constexpr int32_t kUnlistedSoundPairCost = 300;
 // Longest stretch of text read by sound, in units.
 constexpr int32_t kMaxSoundSpanUnits = 16;
 // Sound-alike words kept for one stretch of text, the cheapest first.

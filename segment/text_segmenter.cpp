@@ -316,18 +316,24 @@ struct SearchInputs {
     SoundWindow* soundWindow;
 };
 
-// Keeps at `end` the best extension by `word` of the paths ending at `start`,
-// its pair score lowered by `cost`.
-void ExtendByWord(const SearchInputs& in, Window* window, int32_t start, int32_t end, WordId word,
-                  int32_t cost) {
+// How a word over a span is weighed beyond its pair score.
+struct WordFit {
+    int32_t cost;       // taken off: what reading it by sound costs
+    bool bySound;       // read by the sound of its characters
+    bool mustBeListed;  // a pair the model does not list costs kUnlistedSoundPairCost
+};
+
+// Keeps at `end` the best extension by `word` of the paths ending at `start`.
+void ExtendByWord(const SearchInputs& in, Window* window, int32_t start, int32_t end,
+                  WordId word, const WordFit& fit) {
     const PathEnd* ends = window->paths + static_cast<size_t>(start) * kMaxPathsPerPosition;
-    PathEnd best{word, 0, start, -1, cost > 0};
+    PathEnd best{word, 0, start, -1, fit.bySound};
     for (int32_t k = 0; k < window->pathCounts[start]; ++k) {
-        int32_t score = ends[k].score + ScorePairBackoff(in.model, ends[k].word, word) - cost;
-        // A word read by sound must also fit its context: a pair the model
+        int32_t score = ends[k].score + ScorePairBackoff(in.model, ends[k].word, word) - fit.cost;
+        // Words read by sound must also fit their context: a pair the model
         // lists (the address grammar's pairs are listed: district and road,
         // number and key) costs nothing more, any other pair does.
-        if (cost > 0 && FindPairSlot(in.model, ends[k].word, word) == kNoSlot) {
+        if (fit.mustBeListed && FindPairSlot(in.model, ends[k].word, word) == kNoSlot) {
             score -= kUnlistedSoundPairCost;
         }
         if (best.back < 0 || score > best.score) {
@@ -344,15 +350,20 @@ void ExtendBySpan(const SearchInputs& in, Window* window, int32_t start, int32_t
     WordId found[kMaxSpanWords];
     const int32_t words = SpanWords(in.lexicon, in.limit, window->units + start,
                                     window->alternates + start, end - start, found);
-    for (int32_t f = 0; f < words; ++f)
-        ExtendByWord(in, window, start, end, found[f], 0);
-    if (in.sounds == nullptr) return;
     SoundCandidate alike[kMaxSoundSpanWords];
-    const SoundSpan span{window->units, window->alternates, start, end, found, words};
-    const int32_t alikeCount =
-        SoundAlikeWords(*in.sounds, in.lexicon, in.limit, *in.soundWindow, span, alike);
+    int32_t alikeCount = 0;
+    if (in.sounds != nullptr) {
+        const SoundSpan span{window->units, window->alternates, start, end, found, words};
+        alikeCount = SoundAlikeWords(*in.sounds, in.lexicon, in.limit, *in.soundWindow, span, alike);
+    }
+    // Where a sound-alike word competes, the spelled ones are weighed by the
+    // same measure of fit: a spelling the model does not list after the word
+    // before it is no better evidence than a sound-alike that it lists.
+    const WordFit spelled{0, false, alikeCount > 0};
+    for (int32_t f = 0; f < words; ++f)
+        ExtendByWord(in, window, start, end, found[f], spelled);
     for (int32_t f = 0; f < alikeCount; ++f)
-        ExtendByWord(in, window, start, end, alike[f].word, alike[f].cost);
+        ExtendByWord(in, window, start, end, alike[f].word, WordFit{alike[f].cost, true, true});
 }
 
 const PathEnd& PathAt(const Window& window, int32_t position, int32_t k) {
