@@ -16,11 +16,11 @@ namespace vantir {
 // sound-alike one of equal fit; together they stay below what leaving out a
 // character costs (kUnknownUnitScore), since a misheard character is still
 // evidence of the word.
-constexpr int32_t kSoundAlikeUnitCost = 260;
+constexpr int32_t kSoundAlikeUnitCost = 200;
 constexpr int32_t kMergedSoundExtraCost = 120;
 // Taken off a word read by sound when the model lists no pair of it with the
 // word before it, so that the model's pairs choose among sound-alike words.
-constexpr int32_t kUnlistedSoundPairCost = 300;
+constexpr int32_t kUnlistedSoundPairCost = 250;
 // Longest stretch of text read by sound, in units.
 constexpr int32_t kMaxSoundSpanUnits = 16;
 // Sound-alike words kept for one stretch of text, the cheapest first.

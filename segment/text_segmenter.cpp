@@ -333,7 +333,8 @@ void ExtendByWord(const SearchInputs& in, Window* window, int32_t start, int32_t
         // Words read by sound must also fit their context: a pair the model
         // lists (the address grammar's pairs are listed: district and road,
         // number and key) costs nothing more, any other pair does.
-        if (fit.mustBeListed && FindPairSlot(in.model, ends[k].word, word) == kNoSlot) {
+        if (fit.mustBeListed && ends[k].word != kBoundary &&
+            FindPairSlot(in.model, ends[k].word, word) == kNoSlot) {
             score -= kUnlistedSoundPairCost;
         }
         if (best.back < 0 || score > best.score) {
