@@ -324,8 +324,8 @@ struct WordFit {
 };
 
 // Keeps at `end` the best extension by `word` of the paths ending at `start`.
-void ExtendByWord(const SearchInputs& in, Window* window, int32_t start, int32_t end,
-                  WordId word, const WordFit& fit) {
+void ExtendByWord(const SearchInputs& in, Window* window, int32_t start, int32_t end, WordId word,
+                  const WordFit& fit) {
     const PathEnd* ends = window->paths + static_cast<size_t>(start) * kMaxPathsPerPosition;
     PathEnd best{word, 0, start, -1, fit.bySound};
     for (int32_t k = 0; k < window->pathCounts[start]; ++k) {
@@ -345,26 +345,49 @@ void ExtendByWord(const SearchInputs& in, Window* window, int32_t start, int32_t
     KeepPath(window, end, best);
 }
 
-// Extends the paths ending at `start` by the words over [start, end).
-void ExtendBySpan(const SearchInputs& in, Window* window, int32_t start, int32_t end) {
-    if (window->pathCounts[start] == 0) return;  // inside a number that no word reached
-    WordId found[kMaxSpanWords];
-    const int32_t words = SpanWords(in.lexicon, in.limit, window->units + start,
-                                    window->alternates + start, end - start, found);
+// The words of one span: those that spell it and those that sound like it.
+struct SpanMatches {
+    WordId spelled[kMaxSpanWords];
+    int32_t spelledCount;
     SoundCandidate alike[kMaxSoundSpanWords];
-    int32_t alikeCount = 0;
-    if (in.sounds != nullptr) {
-        const SoundSpan span{window->units, window->alternates, start, end, found, words};
-        alikeCount = SoundAlikeWords(*in.sounds, in.lexicon, in.limit, *in.soundWindow, span, alike);
+    int32_t alikeCount;
+};
+
+void MatchSpan(const SearchInputs& in, const Window& window, int32_t start, int32_t end,
+               SpanMatches* matches) {
+    matches->spelledCount = 0;
+    matches->alikeCount = 0;
+    if (window.pathCounts[start] == 0) return;  // inside a number that no word reached
+    matches->spelledCount = SpanWords(in.lexicon, in.limit, window.units + start,
+                                      window.alternates + start, end - start, matches->spelled);
+    if (in.sounds == nullptr) return;
+    const SoundSpan span{window.units, window.alternates, start,
+                         end,          matches->spelled,  matches->spelledCount};
+    matches->alikeCount =
+        SoundAlikeWords(*in.sounds, in.lexicon, in.limit, *in.soundWindow, span, matches->alike);
+}
+
+// Extends the paths by every word that ends at `end`. Where a sound-alike word
+// ends there, the spelled ones that end there too are weighed by the same
+// measure of fit: a spelling the model does not list after the word before it
+// is no better evidence than a sound-alike that it lists.
+void ExtendTo(const SearchInputs& in, Window* window, int32_t end, SpanMatches* matches) {
+    const int32_t longest = in.longestWord < end ? in.longestWord : end;
+    bool alikeEnds = false;
+    for (int32_t n = 1; n <= longest; ++n) {
+        MatchSpan(in, *window, end - n, end, &matches[n - 1]);
+        alikeEnds = alikeEnds || matches[n - 1].alikeCount > 0;
     }
-    // Where a sound-alike word competes, the spelled ones are weighed by the
-    // same measure of fit: a spelling the model does not list after the word
-    // before it is no better evidence than a sound-alike that it lists.
-    const WordFit spelled{0, false, alikeCount > 0};
-    for (int32_t f = 0; f < words; ++f)
-        ExtendByWord(in, window, start, end, found[f], spelled);
-    for (int32_t f = 0; f < alikeCount; ++f)
-        ExtendByWord(in, window, start, end, alike[f].word, WordFit{alike[f].cost, true, true});
+    const WordFit spelled{0, false, alikeEnds};
+    for (int32_t n = 1; n <= longest; ++n) {
+        const SpanMatches& span = matches[n - 1];
+        for (int32_t f = 0; f < span.spelledCount; ++f)
+            ExtendByWord(in, window, end - n, end, span.spelled[f], spelled);
+        for (int32_t f = 0; f < span.alikeCount; ++f) {
+            ExtendByWord(in, window, end - n, end, span.alike[f].word,
+                         WordFit{span.alike[f].cost, true, true});
+        }
+    }
 }
 
 const PathEnd& PathAt(const Window& window, int32_t position, int32_t k) {
@@ -417,12 +440,12 @@ Commit ChooseCommit(const SearchInputs& in, const Window& window, int32_t m, boo
 // key without its number or a number that was not said.
 int32_t SearchWindow(const SearchInputs& in, Window* window, int32_t m, bool textEnds,
                      WordId* context, WordSink* sink, bool* ended) {
+    SpanMatches matches[kMaxSegmentWordUnits];
     window->pathCounts[0] = 1;
     window->paths[0] = PathEnd{*context, 0, -1, 0, false};
     for (int32_t end = 1; end <= m; ++end) {
         window->pathCounts[end] = 0;
-        for (int32_t n = 1; n <= in.longestWord && n <= end; ++n)
-            ExtendBySpan(in, window, end - n, end);
+        ExtendTo(in, window, end, matches);
         LeaveOut(window, end, m);
     }
     const Commit commit = ChooseCommit(in, *window, m, textEnds);
