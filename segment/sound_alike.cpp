@@ -48,12 +48,15 @@ uint32_t CodePointOf(char16_t high, char16_t low) {
 }
 
 // kSoundKeyBase to the power n, for the key of a stretch of n syllables.
-uint32_t KeyBasePower(int32_t n) {
-    uint32_t power = 1;
-    for (int32_t k = 0; k < n; ++k)
-        power *= kSoundKeyBase;
-    return power;
-}
+struct KeyBasePowers {
+    uint32_t of[kMaxSoundSpanUnits + 1];
+    constexpr KeyBasePowers() : of{} {
+        of[0] = 1;
+        for (int32_t n = 1; n <= kMaxSoundSpanUnits; ++n)
+            of[n] = of[n - 1] * kSoundKeyBase;
+    }
+};
+constexpr KeyBasePowers kKeyBasePowers;
 
 bool IsNumeral(uint32_t codePoint) {
     return codePoint <= 0xFFFF && NumeralValue(static_cast<char16_t>(codePoint)) >= 0;
@@ -208,7 +211,7 @@ int32_t SoundAlikeWords(const SoundsView& view, const Lexicon* lexicon, int64_t 
     const int32_t syllables = window.prefixSyllables[end] - window.prefixSyllables[start];
     if (syllables == 1 && (start == 0 || NumeralValue(span.units[start - 1]) < 0)) return 0;
     const uint32_t rolled =
-        window.prefixKey[end] - window.prefixKey[start] * KeyBasePower(syllables);
+        window.prefixKey[end] - window.prefixKey[start] * kKeyBasePowers.of[syllables];
     const uint32_t key = FinishSoundKey(rolled);
     const uint32_t bucket = key & (view.bucketCount - 1);
     const uint32_t first = BucketStart(view, bucket);

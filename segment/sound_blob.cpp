@@ -99,7 +99,7 @@ bool SoundsBlobIsSound(const unsigned char* blob, uint64_t size) {
     if (!CountsAreSound(view)) return false;
     const uint64_t bytes =
         SoundsBlobBytes(view.syllableCount, view.readingCount, view.bucketCount, view.entryCount);
-    if (bytes > size || LoadU32(blob + kBlobTotalSizeOffset) != bytes) return false;
+    if (bytes > size) return false;
     for (uint32_t at = kSndEntryCountAt + 4; at < kSndSyllablesAt; ++at) {
         if (blob[at] != 0) return false;
     }
@@ -146,15 +146,6 @@ void SpellingOf(const SoundsView& view, uint16_t syllable, char* spelling) {
     for (uint32_t k = 0; k < kSndSpellingBytes; ++k)
         spelling[k] = static_cast<char>(record[k]);
     spelling[kSndSpellingBytes] = 0;
-}
-
-SoundEntry EntryAt(const SoundsView& view, uint32_t index) {
-    const unsigned char* at = view.entries + uint64_t{index} * kSndEntryBytes;
-    return SoundEntry{LoadU32(at), LoadU32(at + 4)};
-}
-
-uint32_t BucketStart(const SoundsView& view, uint32_t bucket) {
-    return LoadU32(view.buckets + uint64_t{bucket} * kSndBucketBytes);
 }
 
 }  // namespace vantir

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "textutil/byte_order.h"
 #include "vantir/blob_format.h"
 
 namespace vantir {
@@ -86,8 +87,14 @@ struct SoundEntry {
     uint32_t key;
     uint32_t word;
 };
-SoundEntry EntryAt(const SoundsView& view, uint32_t index);
-uint32_t BucketStart(const SoundsView& view, uint32_t bucket);
+// The index is read in the segmenter's inner loop: these stay inline.
+inline SoundEntry EntryAt(const SoundsView& view, uint32_t index) {
+    const unsigned char* at = view.entries + uint64_t{index} * kSndEntryBytes;
+    return SoundEntry{LoadU32(at), LoadU32(at + 4)};
+}
+inline uint32_t BucketStart(const SoundsView& view, uint32_t bucket) {
+    return LoadU32(view.buckets + uint64_t{bucket} * kSndBucketBytes);
+}
 
 // The sound key of a sequence of merged classes: a polynomial over class + 1,
 // so that it can be rolled over the prefixes of a text, then mixed.

@@ -2,6 +2,8 @@
 // that refuses --sound-alike on a folder built without them.
 #include "tools/run/sound_alike_run.h"
 
+#include <memory>
+
 #include "segment/sound_blob.h"
 #include "segment/text_segmenter.h"
 #include "tools/compile/data_build.h"
@@ -33,9 +35,8 @@ std::vector<std::string> SegmentWordsBySound(const LoadedData& data, const std::
     // Up to two ids per unit (a digit spells two numerals at most per unit).
     const size_t room = 2 * units->size() + 1;
     std::vector<WordId> ids(room);
-    std::vector<uint8_t> bySound(room);
-    WordSink sink{ids.data(), static_cast<int32_t>(room), 0,
-                  reinterpret_cast<bool*>(bySound.data())};
+    std::unique_ptr<bool[]> bySound(new bool[room]());
+    WordSink sink{ids.data(), static_cast<int32_t>(room), 0, bySound.get()};
     const int32_t code = SegmentText(data.lexicon.get(), data.model.get(), units->data(),
                                      static_cast<int32_t>(units->size()), &sink, &view);
     if (code != VANTIR_OK) {
@@ -45,7 +46,7 @@ std::vector<std::string> SegmentWordsBySound(const LoadedData& data, const std::
     std::vector<std::string> words;
     for (int64_t k = 0; k < sink.count && k < sink.capacity; ++k) {
         words.push_back(ToUtf8(WordText(data.lexicon.get(), ids[static_cast<size_t>(k)])) +
-                        (bySound[static_cast<size_t>(k)] != 0 ? kSoundReadMarker : ""));
+                        (bySound[static_cast<size_t>(k)] ? kSoundReadMarker : ""));
     }
     return words;
 }
