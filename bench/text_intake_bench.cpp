@@ -204,6 +204,13 @@ void RegisterTextIntakeBenchmarks(const BenchOptions& options) {
         Vantir_SetOptions(session, 0);
         Vantir_AttachSounds(session, nullptr);
     });
+    Register(options, row, "sound-alike", "spelling", 0, [&options](benchmark::State& state) {
+        Sample& sample = SampleFor(options);
+        std::vector<std::u16string> texts;
+        for (const auto& words : sample.hypotheses)
+            texts.push_back(Joined(words));
+        TimeSegmenting(state, sample.world, texts);
+    });
     // The same with the lexicon's look-up index, which every span look-up uses.
     Register(options, row, "sample", "indexed", 0, [&options](benchmark::State& state) {
         Sample& sample = SampleFor(options);
