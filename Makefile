@@ -20,7 +20,7 @@ demo:
 	$(DEPS) tools
 	cmake --preset default -DVANTIR_BUILD_TESTS=OFF
 	cmake --build --preset default -j $(JOBS) --target vantir
-	./build/default/tools/vantir build data/tw -o build/default/data/tw
+	./build/default/tools/vantir build data/tw -o build/default/data/tw --sounds
 	cp data/tw/NOTICE build/default/data/tw/NOTICE
 	./build/default/tools/vantir filter --data build/default/data/tw data/tw/demo.nbest
 

@@ -39,6 +39,8 @@ constexpr RatioTarget kTimeTargets[] = {
     // Accurate mode's 10-best utterance against the same in the default mode.
     {"filter.utterance_10best", "accurate", "default", 0, 2.0},
     {"text.segment", "sample", "floor", 0, 25.0},
+    // Sound-alike reading against reading by spelling only, the same texts.
+    {"text.segment", "sound-alike", "spelling", 0, 2.0},
     // Two threads against one on an idle two-core machine: at least 1.7 times
     // the utterances per second.
     {"filter.threads", "sample", "one_thread", 0, 1 / 1.7},

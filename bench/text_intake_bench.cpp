@@ -40,6 +40,7 @@ struct TextWorld : AttachedHandles {
 struct Sample {
     TextWorld world;
     std::vector<std::vector<std::u16string>> hypotheses;
+    std::vector<uint8_t> sounds;  // empty without Debian's Unihan readings
 };
 
 Sample& SampleFor(const BenchOptions& options) {
@@ -49,8 +50,10 @@ Sample& SampleFor(const BenchOptions& options) {
     const fs::path dir = options.sampleDataDir;
     tools::Diagnostics quiet;
     tools::Progress silent;
-    tools::BuiltData built =
-        tools::BuildData(tools::ResolveBuildInputs(dir, {}), {}, quiet, silent);
+    tools::BuildInputs inputs = tools::ResolveBuildInputs(dir, {});
+    if (fs::exists(tools::kUnihanReadingsPath)) inputs.readings = tools::kUnihanReadingsPath;
+    tools::BuiltData built = tools::BuildData(inputs, {}, quiet, silent);
+    sample->sounds = std::move(built.sounds);
     sample->world.lexiconBlob = std::move(built.lexicon);
     sample->world.modelBlob = std::move(built.model);
     sample->world.addressBlob = std::move(built.address);
@@ -180,6 +183,33 @@ void RegisterTextIntakeBenchmarks(const BenchOptions& options) {
     Register(options, row, "sample", "floor", 0, [&options](benchmark::State& state) {
         Sample& sample = SampleFor(options);
         TimeWordLookups(state, sample.world, sample.hypotheses);
+    });
+    // The same with sound-alike reading: every stretch is also looked up by its
+    // sound key (VANTIR_OPTION_SOUND_ALIKE with the sample's sounds blob).
+    Register(options, row, "sound-alike", "ours", 0, [&options](benchmark::State& state) {
+        Sample& sample = SampleFor(options);
+        if (sample.sounds.empty()) {
+            state.SkipWithError("no sounds blob: install Debian's unicode-data");
+            return;
+        }
+        std::vector<std::u16string> texts;
+        for (const auto& words : sample.hypotheses)
+            texts.push_back(Joined(words));
+        FilterSession* session = sample.world.session;
+        if (Vantir_AttachSounds(session, sample.sounds.data()) != 0 ||
+            Vantir_SetOptions(session, VANTIR_OPTION_SOUND_ALIKE) != 0) {
+            Die("text intake: the sounds blob was refused");
+        }
+        TimeSegmenting(state, sample.world, texts);
+        Vantir_SetOptions(session, 0);
+        Vantir_AttachSounds(session, nullptr);
+    });
+    Register(options, row, "sound-alike", "spelling", 0, [&options](benchmark::State& state) {
+        Sample& sample = SampleFor(options);
+        std::vector<std::u16string> texts;
+        for (const auto& words : sample.hypotheses)
+            texts.push_back(Joined(words));
+        TimeSegmenting(state, sample.world, texts);
     });
     // The same with the lexicon's look-up index, which every span look-up uses.
     Register(options, row, "sample", "indexed", 0, [&options](benchmark::State& state) {

@@ -8,6 +8,7 @@
 #include "lexicon/blob_layout.h"
 #include "lexicon/lexicon_blob.h"
 #include "mempool/heap.h"
+#include "segment/sound_blob.h"
 #include "textutil/blob_header.h"
 #include "vantir/textutil.h"
 #include "vantir/vantir.h"
@@ -95,6 +96,9 @@ bool BlobIsSound(const unsigned char* blob, uint32_t size) {
     }
     if (BlobHeaderMatches(blob, kLexiconBlobTag, kLexiconBlobVersion)) {
         return LexiconBlobIsSound(blob, size);
+    }
+    if (BlobHeaderMatches(blob, kSoundsBlobTag, kSoundsBlobVersion)) {
+        return SoundsBlobIsSound(blob, size);
     }
     return false;
 }

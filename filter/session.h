@@ -20,7 +20,8 @@ constexpr int32_t kResultTextCapacity = 129;    // units of room in one entry's 
 constexpr int32_t kMaxResultTextLength = 127;   // units kept of a composed text
 constexpr int32_t kScratchTextCapacity = 2048;  // units of the composition buffer
 // Every option bit this build knows; Vantir_SetOptions refuses the others.
-constexpr uint32_t kKnownOptions = VANTIR_OPTION_ACCURATE | VANTIR_OPTION_SHARED_MODEL;
+constexpr uint32_t kKnownOptions =
+    VANTIR_OPTION_ACCURATE | VANTIR_OPTION_SHARED_MODEL | VANTIR_OPTION_SOUND_ALIKE;
 
 static_assert(kMaxResultTextLength <= UINT8_MAX, "a text position fits a byte");
 
@@ -72,6 +73,7 @@ struct FilterSession {
     // index, which is then scanned. Resolved on the first intake and again
     // whenever the lexicon was edited or the model's word count changed.
     vantir::RegionIndex* regionIndex;
+    const void* soundsBlob;  // borrowed "SND" blob for sound-alike intake, or null
 };
 
 namespace vantir {

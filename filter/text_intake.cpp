@@ -3,6 +3,7 @@
 #include "bigram/scorers.h"
 #include "filter/session.h"
 #include "mempool/heap.h"
+#include "segment/sound_blob.h"
 #include "segment/text_segmenter.h"
 #include "segment/text_variants.h"
 #include "vantir/textutil.h"
@@ -36,7 +37,11 @@ int32_t Segment(FilterSession* session, const char16_t* text, int32_t length, Wo
     if (ModelWordLimit(session->model) <= 0 && HasWordUnits(text, length)) {
         return VANTIR_WRONG_STATE;
     }
-    return SegmentText(session->lexicon, session->model, text, length, sink);
+    SoundsView sounds;
+    const bool bySound = (session->options & VANTIR_OPTION_SOUND_ALIKE) != 0 &&
+                         ReadSoundsBlob(session->soundsBlob, &sounds);
+    return SegmentText(session->lexicon, session->model, text, length, sink,
+                       bySound ? &sounds : nullptr);
 }
 
 }  // namespace

@@ -10,12 +10,19 @@
 // that the lexicon cannot spell must not shrink to the part it can ("38" to
 // 十). The path's end adds score(last, end of text). Memory: one heap block
 // per call, sized by min(2 * length, kSegmentWindowUnits) units.
+//
+// With sound-alike reading (segment/sound_alike.cpp) a span is also matched by
+// the sound of its characters: the words found so are extended like the spelled
+// ones, their pair score lowered by what reading them by sound costs, so the
+// model weighs them against the spellings; a second heap block holds the
+// window's readings.
 #include "segment/text_segmenter.h"
 
 #include <cstddef>
 
 #include "bigram/scorers.h"
 #include "mempool/heap.h"
+#include "segment/sound_alike.h"
 #include "segment/text_variants.h"
 #include "textutil/chinese_numerals.h"
 #include "vantir/lexicon.h"
@@ -37,6 +44,7 @@ struct PathEnd {
     int32_t score;  // sum of the scores along the path
     int32_t from;   // position where the last word starts; -1 at the window start
     int32_t back;   // index of the extended path among those ending at `from`
+    bool bySound;   // the last word was read by the sound of its characters
 };
 
 // Normalised units and the lattice over them, all in one heap block.
@@ -44,6 +52,7 @@ struct Window {
     PathEnd* paths;        // kMaxPathsPerPosition per position 0 .. capacity
     int32_t* pathCounts;   // per position
     WordId* words;         // the best path's words, gathered back to front
+    bool* bySound;         // whether each gathered word was read by sound
     char16_t* units;       // the text as searched
     char16_t* alternates;  // another spelling of each unit, or 0
     int32_t* numberStart;  // first unit of the number (digit run) holding the unit, or -1
@@ -59,7 +68,7 @@ bool AllocateWindow(Window* window, int32_t capacity) {
     const size_t wordBytes = static_cast<size_t>(capacity) * sizeof(WordId);
     const size_t unitBytes = static_cast<size_t>(capacity) * sizeof(char16_t);
     auto* block = static_cast<unsigned char*>(
-        HeapAlloc(pathBytes + countBytes + 3 * wordBytes + 2 * unitBytes));
+        HeapAlloc(pathBytes + countBytes + 3 * wordBytes + 2 * unitBytes + capacity));
     if (block == nullptr) return false;
     window->block = block;
     window->paths = reinterpret_cast<PathEnd*>(block);
@@ -69,6 +78,7 @@ bool AllocateWindow(Window* window, int32_t capacity) {
     window->sourceAt = window->numberStart + capacity;
     window->units = reinterpret_cast<char16_t*>(block + pathBytes + countBytes + 3 * wordBytes);
     window->alternates = window->units + capacity;
+    window->bySound = reinterpret_cast<bool*>(window->alternates + capacity);
     window->capacity = capacity;
     return true;
 }
@@ -302,8 +312,9 @@ void LeaveOut(Window* window, int32_t end, int32_t m) {
     const int32_t previous = BestPathAt(*window, start);
     const PathEnd& kept =
         window->paths[static_cast<size_t>(start) * kMaxPathsPerPosition + previous];
-    KeepPath(window, end,
-             PathEnd{kBoundary, kept.score + (end - start) * kUnknownUnitScore, start, previous});
+    KeepPath(
+        window, end,
+        PathEnd{kBoundary, kept.score + (end - start) * kUnknownUnitScore, start, previous, false});
 }
 
 struct SearchInputs {
@@ -311,26 +322,81 @@ struct SearchInputs {
     const BigramModel* model;
     int64_t limit;
     int32_t longestWord;
+    const SoundsView* sounds;  // null: words are matched by their spelling only
+    SoundWindow* soundWindow;
 };
 
-// Extends the paths ending at `start` by the words over [start, end).
-void ExtendBySpan(const SearchInputs& in, Window* window, int32_t start, int32_t end) {
-    if (window->pathCounts[start] == 0) return;  // inside a number that no word reached
-    WordId found[kMaxSpanWords];
-    const int32_t words = SpanWords(in.lexicon, in.limit, window->units + start,
-                                    window->alternates + start, end - start, found);
+// How a word over a span is weighed beyond its pair score.
+struct WordFit {
+    int32_t cost;       // taken off: what reading it by sound costs
+    bool bySound;       // read by the sound of its characters
+    bool mustBeListed;  // a pair the model does not list costs kUnlistedSoundPairCost
+};
+
+// Keeps at `end` the best extension by `word` of the paths ending at `start`.
+void ExtendByWord(const SearchInputs& in, Window* window, int32_t start, int32_t end, WordId word,
+                  const WordFit& fit) {
     const PathEnd* ends = window->paths + static_cast<size_t>(start) * kMaxPathsPerPosition;
-    for (int32_t f = 0; f < words; ++f) {
-        PathEnd best{found[f], 0, start, -1};
-        for (int32_t k = 0; k < window->pathCounts[start]; ++k) {
-            const int32_t score =
-                ends[k].score + ScorePairBackoff(in.model, ends[k].word, found[f]);
-            if (best.back < 0 || score > best.score) {
-                best.score = score;
-                best.back = k;
-            }
+    PathEnd best{word, 0, start, -1, fit.bySound};
+    for (int32_t k = 0; k < window->pathCounts[start]; ++k) {
+        int32_t score = ends[k].score + ScorePairBackoff(in.model, ends[k].word, word) - fit.cost;
+        // Words read by sound must also fit their context: a pair the model
+        // lists (the address grammar's pairs are listed: district and road,
+        // number and key) costs nothing more, any other pair does.
+        if (fit.mustBeListed && ends[k].word != kBoundary &&
+            FindPairSlot(in.model, ends[k].word, word) == kNoSlot) {
+            score -= kUnlistedSoundPairCost;
         }
-        KeepPath(window, end, best);
+        if (best.back < 0 || score > best.score) {
+            best.score = score;
+            best.back = k;
+        }
+    }
+    KeepPath(window, end, best);
+}
+
+// The words of one span: those that spell it and those that sound like it.
+struct SpanMatches {
+    WordId spelled[kMaxSpanWords];
+    int32_t spelledCount;
+    SoundCandidate alike[kMaxSoundSpanWords];
+    int32_t alikeCount;
+};
+
+void MatchSpan(const SearchInputs& in, const Window& window, int32_t start, int32_t end,
+               SpanMatches* matches) {
+    matches->spelledCount = 0;
+    matches->alikeCount = 0;
+    if (window.pathCounts[start] == 0) return;  // inside a number that no word reached
+    matches->spelledCount = SpanWords(in.lexicon, in.limit, window.units + start,
+                                      window.alternates + start, end - start, matches->spelled);
+    if (in.sounds == nullptr) return;
+    const SoundSpan span{window.units, window.alternates, start,
+                         end,          matches->spelled,  matches->spelledCount};
+    matches->alikeCount =
+        SoundAlikeWords(*in.sounds, in.lexicon, in.limit, *in.soundWindow, span, matches->alike);
+}
+
+// Extends the paths by every word that ends at `end`. Where a sound-alike word
+// ends there, the spelled ones that end there too are weighed by the same
+// measure of fit: a spelling the model does not list after the word before it
+// is no better evidence than a sound-alike that it lists.
+void ExtendTo(const SearchInputs& in, Window* window, int32_t end, SpanMatches* matches) {
+    const int32_t longest = in.longestWord < end ? in.longestWord : end;
+    bool alikeEnds = false;
+    for (int32_t n = 1; n <= longest; ++n) {
+        MatchSpan(in, *window, end - n, end, &matches[n - 1]);
+        alikeEnds = alikeEnds || matches[n - 1].alikeCount > 0;
+    }
+    const WordFit spelled{0, false, alikeEnds};
+    for (int32_t n = 1; n <= longest; ++n) {
+        const SpanMatches& span = matches[n - 1];
+        for (int32_t f = 0; f < span.spelledCount; ++f)
+            ExtendByWord(in, window, end - n, end, span.spelled[f], spelled);
+        for (int32_t f = 0; f < span.alikeCount; ++f) {
+            ExtendByWord(in, window, end - n, end, span.alike[f].word,
+                         WordFit{span.alike[f].cost, true, true});
+        }
     }
 }
 
@@ -384,12 +450,12 @@ Commit ChooseCommit(const SearchInputs& in, const Window& window, int32_t m, boo
 // key without its number or a number that was not said.
 int32_t SearchWindow(const SearchInputs& in, Window* window, int32_t m, bool textEnds,
                      WordId* context, WordSink* sink, bool* ended) {
+    SpanMatches matches[kMaxSegmentWordUnits];
     window->pathCounts[0] = 1;
-    window->paths[0] = PathEnd{*context, 0, -1, 0};
+    window->paths[0] = PathEnd{*context, 0, -1, 0, false};
     for (int32_t end = 1; end <= m; ++end) {
         window->pathCounts[end] = 0;
-        for (int32_t n = 1; n <= in.longestWord && n <= end; ++n)
-            ExtendBySpan(in, window, end - n, end);
+        ExtendTo(in, window, end, matches);
         LeaveOut(window, end, m);
     }
     const Commit commit = ChooseCommit(in, *window, m, textEnds);
@@ -398,6 +464,7 @@ int32_t SearchWindow(const SearchInputs& in, Window* window, int32_t m, bool tex
     for (Commit at = commit; at.position > 0;) {
         const PathEnd& step = PathAt(*window, at.position, at.path);
         if (step.word != kBoundary) {
+            window->bySound[gathered] = step.bySound;
             window->words[gathered++] = step.word;
         } else if (step.from >= 0 && window->numberStart[step.from] >= 0) {
             gathered = 0;  // gathered back to front: these words followed the number
@@ -407,7 +474,10 @@ int32_t SearchWindow(const SearchInputs& in, Window* window, int32_t m, bool tex
     }
     while (gathered > 0) {
         const WordId word = window->words[--gathered];
-        if (sink->count < sink->capacity) sink->ids[sink->count] = word;
+        if (sink->count < sink->capacity) {
+            sink->ids[sink->count] = word;
+            if (sink->bySound != nullptr) sink->bySound[sink->count] = window->bySound[gathered];
+        }
         ++sink->count;
     }
     return commit.position;
@@ -416,20 +486,32 @@ int32_t SearchWindow(const SearchInputs& in, Window* window, int32_t m, bool tex
 }  // namespace
 
 int32_t SegmentText(const Lexicon* lexicon, const BigramModel* model, const char16_t* text,
-                    int32_t length, WordSink* sink) {
+                    int32_t length, WordSink* sink, const SoundsView* sounds) {
     if (length <= 0) return VANTIR_OK;
     const int32_t longest = Lexicon_GetMaxWordLength(lexicon);
-    const SearchInputs in{lexicon, model, ModelWordLimit(model),
-                          longest < kMaxSegmentWordUnits ? longest : kMaxSegmentWordUnits};
     // Every text unit gives at most two window units (a 4-digit number, 7).
     const int32_t room = length < kSegmentWindowUnits / 2 ? 2 * length : kSegmentWindowUnits;
+    SoundWindow soundWindow{};
+    if (sounds != nullptr && !AllocateSoundWindow(&soundWindow, room + kMaxNumberUnits)) {
+        return VANTIR_OUT_OF_MEMORY;
+    }
+    const SearchInputs in{lexicon,
+                          model,
+                          ModelWordLimit(model),
+                          longest < kMaxSegmentWordUnits ? longest : kMaxSegmentWordUnits,
+                          sounds,
+                          &soundWindow};
     Window window;
-    if (!AllocateWindow(&window, room + kMaxNumberUnits)) return VANTIR_OUT_OF_MEMORY;
+    if (!AllocateWindow(&window, room + kMaxNumberUnits)) {
+        if (sounds != nullptr) FreeSoundWindow(&soundWindow);
+        return VANTIR_OUT_OF_MEMORY;
+    }
     TextReader reader{text, length, 0, -1, -1};
     WordId context = kBoundary;
     bool ended = false;
     while (!ended && reader.at < length) {
         const int32_t m = FillWindow(&reader, &window);
+        if (sounds != nullptr) ReadWindowSounds(*sounds, window.units, m, &soundWindow);
         const int32_t committed =
             SearchWindow(in, &window, m, reader.at >= length, &context, sink, &ended);
         if (committed < m) {
@@ -438,6 +520,7 @@ int32_t SegmentText(const Lexicon* lexicon, const BigramModel* model, const char
         }
     }
     HeapFree(window.block);
+    if (sounds != nullptr) FreeSoundWindow(&soundWindow);
     return VANTIR_OK;
 }
 

@@ -26,20 +26,26 @@ constexpr int32_t kMaxMixedVariantUnits = 4;
 constexpr int32_t kUnknownUnitScore = -600;
 
 // Where the words go: the first `capacity` ids into `ids`; all are counted.
+// With `bySound`, an entry per id kept says whether it was read by sound.
 struct WordSink {
     WordId* ids;
     int32_t capacity;
     int64_t count;
+    bool* bySound = nullptr;
 };
+
+struct SoundsView;
 
 // Splits text[0 .. length - 1] and appends the word ids to the sink. Blanks
 // and punctuation separate nothing and are dropped; digit runs are read as
 // numbers spelled in numerals; a unit no word covers is left out and the word
 // after it is scored as if it opened the text. Scores in back-off mode through
 // read-only calls, so the model may be shared. Only words with a row in the
-// model are used. 0, or VANTIR_OUT_OF_MEMORY (the sink may then hold part).
+// model are used. With `sounds`, a stretch may also be read as a word that
+// sounds the same (segment/sound_alike.h). 0, or VANTIR_OUT_OF_MEMORY (the sink
+// may then hold part).
 int32_t SegmentText(const Lexicon* lexicon, const BigramModel* model, const char16_t* text,
-                    int32_t length, WordSink* sink);
+                    int32_t length, WordSink* sink, const SoundsView* sounds = nullptr);
 
 }  // namespace vantir
 

@@ -1,5 +1,5 @@
 /* The stored blob formats as a host sees them: the 64-byte header that begins
-   every blob, and the tag and version that name each of the three kinds. */
+   every blob, and the tag and version that name each of the four kinds. */
 #ifndef VANTIR_BLOB_FORMAT_H
 #define VANTIR_BLOB_FORMAT_H
 
@@ -16,12 +16,16 @@
    blob `vantir build` writes for one set, 0 for none (see vantir.hpp). */
 #define VANTIR_BLOB_USER_VALUE_OFFSET 28
 
-/* The three kinds: the address database, the bigram model and the lexicon. */
+/* The kinds: the address database, the bigram model and the lexicon. */
 #define VANTIR_ADDRESS_DB_TAG "ADDR"
 #define VANTIR_ADDRESS_DB_VERSION 1
 #define VANTIR_MODEL_BLOB_TAG "LMB"
 #define VANTIR_MODEL_BLOB_VERSION 2
 #define VANTIR_LEXICON_BLOB_TAG "WPB"
 #define VANTIR_LEXICON_BLOB_VERSION 2
+/* The sounds blob: readings of the lexicon's words and of the characters a
+   recogniser may write, for sound-alike text intake (optional). */
+#define VANTIR_SOUNDS_BLOB_TAG "SND"
+#define VANTIR_SOUNDS_BLOB_VERSION 1
 
 #endif /* VANTIR_BLOB_FORMAT_H */

@@ -74,11 +74,12 @@ VANTIR_API int32_t Vantir_AddRecogResult(FilterSession* session, const WordId* i
 VANTIR_API int32_t Vantir_GetFilterResult(FilterSession* session, char16_t* output,
                                           int32_t reserved1, int32_t reserved2, int32_t* count);
 
-/* Structural check of a stored blob of any of the three kinds ("ADDR", "LMB",
-   "WPB"), recognised by its header tag, against the real number of bytes that
-   the host holds. 0 when every count, offset and array of the blob lies inside
-   `size` bytes and is consistent; -103 otherwise (also for a null blob or fewer
-   than 64 bytes). Never reads past `size`, never writes. */
+/* Structural check of a stored blob of any of the four kinds ("ADDR", "LMB",
+   "WPB", and the sounds blob "SND"), recognised by its header tag, against
+   the real number of bytes that the host holds. 0 when every count, offset
+   and array of the blob lies inside `size` bytes and is consistent; -103
+   otherwise (also for a null blob or fewer than 64 bytes). Never reads past
+   `size`, never writes. */
 VANTIR_API int32_t Vantir_VerifyBlob(const void* blob, uint32_t size);
 
 /* Session options, a bit set; beyond the design's behaviour, opted into per
@@ -95,6 +96,12 @@ VANTIR_API int32_t Vantir_VerifyBlob(const void* blob, uint32_t size);
    model's mode (a write): sessions sharing a model must not filter at the
    same time, nor may the host score with the model meanwhile. */
 #define VANTIR_OPTION_SHARED_MODEL 0x2u
+
+/* Text intake may read misheard characters as the lexicon word that sounds the
+   same (中孝東路 as 忠孝東路, 好 after a number as 號); needs sounds
+   (Vantir_AttachSounds). Without a sounds blob the option is accepted and text
+   is read by its spelling only. Word ids entered directly are not affected. */
+#define VANTIR_OPTION_SOUND_ALIKE 0x4u
 
 /* 0; -5 null session; -41 unknown bits; -4 when the session's table holds
    results (set options right after Vantir_Init or Vantir_Reset). Nothing
@@ -122,6 +129,17 @@ VANTIR_API int32_t Vantir_SegmentText(FilterSession* session, const char16_t* te
                                       WordId* ids, int32_t capacity);
 VANTIR_API int32_t Vantir_AddRecogText(FilterSession* session, const char16_t* text,
                                        int32_t length);
+
+/* Gives the session the sounds blob ("SND") that `vantir build` writes beside the
+   other three: the readings of the lexicon's words and of the characters a
+   recogniser may write. Borrowed like the address database: it must outlive the
+   session and stay unchanged; it is read in place (any alignment). A null blob
+   detaches. Only the header and the counts are checked here: hosts that load
+   bytes from storage call Vantir_VerifyBlob first. Attaching changes nothing
+   until VANTIR_OPTION_SOUND_ALIKE is set.
+   0; -5 null session; -103 not a sounds blob, or one built for another lexicon
+   (another word count, or another set identity when both carry one). */
+VANTIR_API int32_t Vantir_AttachSounds(FilterSession* session, const void* soundsBlob);
 
 /* A static English sentence for any result code of the library (0 included);
    never null: "unknown result code" for a number the library does not return.

@@ -401,6 +401,8 @@ inline std::string SetMismatch(const std::vector<SetMember>& members) {
 inline constexpr const char* kLexiconFileName = "lexicon.wpb";
 inline constexpr const char* kModelFileName = "model.lmb";
 inline constexpr const char* kAddressDbFileName = "address.addr";
+// The optional sounds blob of sound-alike text intake (`vantir build --sounds`).
+inline constexpr const char* kSoundsFileName = "sounds.snd";
 
 // A loaded set: the model and lexicon attached, the address database's bytes.
 struct DataSet {

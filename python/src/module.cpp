@@ -118,7 +118,8 @@ std::vector<std::string> HypothesisLines(const py::handle& hypotheses) {
 // ---------------------------------------------------------------------------
 // vantir.build
 
-void Build(const std::filesystem::path& sourceDir, const std::filesystem::path& outputDir) {
+void Build(const std::filesystem::path& sourceDir, const std::filesystem::path& outputDir,
+           bool sounds) {
     std::error_code error;
     if (!std::filesystem::is_directory(sourceDir, error)) {
         RaiseOsError(std::filesystem::exists(sourceDir, error) ? ENOTDIR : ENOENT, sourceDir);
@@ -136,6 +137,12 @@ void Build(const std::filesystem::path& sourceDir, const std::filesystem::path& 
     if (inputs.corpus) RequireReadable(*inputs.corpus);
     for (const std::filesystem::path& roads : inputs.roads)
         RequireReadable(roads);
+    if (sounds && std::filesystem::exists(tools::kUnihanReadingsPath)) {
+        inputs.readings = tools::kUnihanReadingsPath;
+    } else if (sounds) {
+        Warn(PyExc_UserWarning, std::string("wrote no sounds blob: ") + tools::kUnihanReadingsPath +
+                                    " not found (Debian package unicode-data)");
+    }
 
     std::ostringstream warnings;
     std::string failure;
@@ -154,10 +161,18 @@ void Build(const std::filesystem::path& sourceDir, const std::filesystem::path& 
                 return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
             };
             writeFailed = true;
-            tools::WriteFilesAtomically(
-                {{outputDir / tools::kLexiconBlobName, text(built.lexicon)},
-                 {outputDir / tools::kModelBlobName, text(built.model)},
-                 {outputDir / tools::kAddressBlobName, text(built.address)}});
+            std::vector<tools::OutputFile> files = {
+                {outputDir / tools::kLexiconBlobName, text(built.lexicon)},
+                {outputDir / tools::kModelBlobName, text(built.model)},
+                {outputDir / tools::kAddressBlobName, text(built.address)}};
+            // As `vantir build`: sounds join the set, or an old sounds blob goes.
+            if (!built.sounds.empty()) {
+                files.push_back({outputDir / tools::kSoundsBlobName, text(built.sounds)});
+            } else {
+                std::error_code ignored;
+                std::filesystem::remove(outputDir / tools::kSoundsBlobName, ignored);
+            }
+            tools::WriteFilesAtomically(files);
             writeFailed = false;
         } catch (const tools::FileError& error) {
             failure = error.what();
@@ -198,12 +213,20 @@ FilterEngine& EngineOf(const py::handle& self) {
     return *made.value_ptr<FilterEngine>();
 }
 
-std::unique_ptr<FilterEngine> OpenFilter(const std::filesystem::path& dataDir, bool accurate) {
+std::unique_ptr<FilterEngine> OpenFilter(const std::filesystem::path& dataDir, bool accurate,
+                                         bool soundAlike) {
     for (const char* name :
          {tools::kLexiconBlobName, tools::kModelBlobName, tools::kAddressBlobName}) {
         RequireReadable(dataDir / name);
     }
-    const uint32_t options = accurate ? VANTIR_OPTION_ACCURATE : 0;
+    if (soundAlike && !std::filesystem::exists(dataDir / tools::kSoundsBlobName)) {
+        RaiseOsError(ENOENT,
+                     "sound_alike=True needs the sounds blob; build the data with "
+                     "vantir.build(src_dir, out_dir, sounds=True) or 'vantir build --sounds'",
+                     dataDir / tools::kSoundsBlobName);
+    }
+    const uint32_t options =
+        (accurate ? VANTIR_OPTION_ACCURATE : 0) | (soundAlike ? VANTIR_OPTION_SOUND_ALIKE : 0);
     std::string failure;
     EngineError refused{VANTIR_OK, {}};
     std::unique_ptr<FilterEngine> engine;
@@ -327,7 +350,7 @@ PYBIND11_MODULE(_vantir, m) {
     if (g_unknownWordWarning == nullptr) throw py::error_already_set();
     m.attr(kUnknownWordWarning) = py::handle(g_unknownWordWarning);
 
-    m.def("build", &Build, py::arg("src_dir"), py::arg("out_dir"),
+    m.def("build", &Build, py::arg("src_dir"), py::arg("out_dir"), py::arg("sounds") = false,
           R"doc(Compile the sources of src_dir into out_dir.
 
 src_dir holds vocabulary.tsv, regions.tsv, optionally road tables (roads*.tsv)
@@ -348,10 +371,14 @@ ValueError naming file and line when a source is malformed.)doc");
 The three blobs are loaded and verified once. A Filter may be used from
 several threads at once; filter() releases the GIL while the library works.)doc")
         .def(py::init(&OpenFilter), py::arg("data_dir"), py::arg("accurate") = false,
+             py::arg("sound_alike") = false,
              R"doc(Load lexicon.wpb, model.lmb and address.addr from data_dir.
 
 accurate=True turns on the accurate mode: evidence-based completion,
 candidate checks, ranking and one spelling per address.
+sound_alike=True lets filter_text() and segment() read misheard characters as
+the lexicon word that sounds the same; it needs sounds.snd in data_dir
+(vantir.build(..., sounds=True)) and raises FileNotFoundError naming it otherwise.
 
 Raises OSError when a blob is missing or unreadable and ValueError when a
 blob is malformed or the blobs do not belong together.)doc")
@@ -403,5 +430,11 @@ results with their confidence, one labelled line each.)doc")
             [](const py::handle& self) {
                 return (EngineOf(self).options() & VANTIR_OPTION_ACCURATE) != 0;
             },
-            "True when the filter runs in the accurate mode.");
+            "True when the filter runs in the accurate mode.")
+        .def_property_readonly(
+            "sound_alike",
+            [](const py::handle& self) {
+                return (EngineOf(self).options() & VANTIR_OPTION_SOUND_ALIKE) != 0;
+            },
+            "True when text intake also reads characters by their sound.");
 }

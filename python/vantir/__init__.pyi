@@ -10,10 +10,11 @@ _Text = Union[str, bytes]
 class UnknownWordWarning(UserWarning):
     """A word of a hypothesis that the lexicon does not hold; it was left out."""
 
-def build(src_dir: _Path, out_dir: _Path) -> None:
+def build(src_dir: _Path, out_dir: _Path, sounds: bool = False) -> None:
     """Compile vocabulary.tsv, regions.tsv, the road tables (roads*.tsv) and
     model.arpa or corpus.txt, if any, of src_dir into lexicon.wpb, model.lmb and
-    address.addr in out_dir, all or nothing. Without model.arpa or corpus.txt
+    address.addr in out_dir, all or nothing; with sounds=True also sounds.snd
+    from Debian's Unihan readings (a UserWarning when they are missing). Without model.arpa or corpus.txt
     every word is equally likely, as with `vantir build`.
 
     Raises OSError for missing or unreadable sources and unwritable output,
@@ -35,14 +36,19 @@ class Filter:
     """Filter over a data directory built by vantir.build; usable from several
     threads at once (filter() releases the GIL)."""
 
-    def __init__(self, data_dir: _Path, accurate: bool = False) -> None:
-        """Load and verify lexicon.wpb, model.lmb and address.addr.
+    def __init__(self, data_dir: _Path, accurate: bool = False, sound_alike: bool = False) -> None:
+        """Load and verify lexicon.wpb, model.lmb and address.addr (and sounds.snd
+        when present). sound_alike=True reads misheard characters of recogniser
+        text as the word that sounds the same; FileNotFoundError without sounds.snd.
 
         Raises OSError when a blob is missing or unreadable, ValueError when a
         blob is malformed or the three do not belong together."""
     @property
     def accurate(self) -> bool:
         """True when the filter runs in the accurate mode."""
+    @property
+    def sound_alike(self) -> bool:
+        """True when text intake also reads characters by their sound."""
     @overload
     def filter(self, hypotheses: Iterable[_Text], details: Literal[False] = ...) -> list[str]: ...
     @overload

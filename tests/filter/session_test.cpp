@@ -178,7 +178,7 @@ TEST_F(SessionTest, OptionsAreCheckedAndSurviveReset) {
     EXPECT_EQ(Vantir_SetOptions(nullptr, VANTIR_OPTION_ACCURATE), VANTIR_NULL_OBJECT);
 
     // Unknown bits are refused whole, the known ones with them left as they were.
-    EXPECT_EQ(Vantir_SetOptions(session_, VANTIR_OPTION_ACCURATE | 0x4u), VANTIR_INVALID_ARGUMENT);
+    EXPECT_EQ(Vantir_SetOptions(session_, VANTIR_OPTION_ACCURATE | 0x8u), VANTIR_INVALID_ARGUMENT);
     EXPECT_EQ(Vantir_SetOptions(session_, 0x80000000u), VANTIR_INVALID_ARGUMENT);
     EXPECT_EQ(Vantir_GetOptions(session_), 0u);
 

@@ -3,10 +3,13 @@
 #include "tests/support/blob_workout.h"
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 #include "address/address_db.h"
 #include "filter/session.h"
+#include "segment/sound_blob.h"
+#include "segment/text_segmenter.h"
 
 namespace vantir::testing {
 
@@ -208,6 +211,51 @@ std::string UseAddressDb(const AttachedWorld& world, const unsigned char* blob) 
     ReadEveryName(session->addressView, checks);
     EnterHypotheses(session, world, checks);
     Vantir_Release(session);
+    return checks.Failures();
+}
+
+std::string UseSoundsBlob(const AttachedWorld& world, const unsigned char* blob) {
+    Checks checks;
+    SoundsView view;
+    WORKOUT_CHECK(checks, ReadSoundsBlob(blob, &view));
+    if (!checks.Failures().empty()) return checks.Failures();
+    // Texts of the blob's own characters, so that keys are found and words checked.
+    std::u16string text;
+    const uint32_t readings = std::min(view.readingCount, kMaxTableEntries);
+    for (uint32_t r = 0; r < readings; ++r) {
+        const uint32_t point =
+            LoadU32(view.readings + uint64_t{r} * kSndReadingBytes) >> kSndSyllableBits;
+        uint16_t syllables[kMaxReadingsPerChar];
+        const int32_t count = ReadingsOf(view, point, syllables);
+        WORKOUT_CHECK(checks, count >= 1 && count <= kMaxReadingsPerChar);
+        for (int32_t k = 0; k < count; ++k) {
+            WORKOUT_CHECK(checks, syllables[k] < view.syllableCount);
+            WORKOUT_CHECK(checks, MergedClassOf(view, syllables[k]) <= syllables[k]);
+            char spelling[kSndSpellingBytes + 1];
+            SpellingOf(view, syllables[k], spelling);
+            WORKOUT_CHECK(checks, spelling[0] != 0);
+        }
+        if (point <= 0xFFFF) text.push_back(static_cast<char16_t>(point));
+    }
+    for (uint32_t b = 0; b < view.bucketCount && b < kMaxTableEntries; ++b) {
+        for (uint32_t e = BucketStart(view, b); e < BucketStart(view, b + 1); ++e)
+            WORKOUT_CHECK(checks, EntryAt(view, e).word < view.wordCount);
+    }
+    std::vector<WordId> ids(2 * text.size() + 1);
+    std::unique_ptr<bool[]> marks(new bool[ids.size()]());
+    for (const std::u16string& piece :
+         {text, std::u16string(u"台北是大安區中孝東鹿四斷一百二十三好")}) {
+        WordSink sink{ids.data(), static_cast<int32_t>(ids.size()), 0, marks.get()};
+        WORKOUT_CHECK(checks,
+                      SegmentText(world.lexicon, world.model, piece.data(),
+                                  static_cast<int32_t>(piece.size()), &sink, &view) == VANTIR_OK);
+        for (int64_t k = 0; k < sink.count && k < sink.capacity; ++k) {
+            WORKOUT_CHECK(checks, ids[static_cast<size_t>(k)] >= 0 &&
+                                      ids[static_cast<size_t>(k)] <
+                                          Lexicon_GetStaticCount(world.lexicon) +
+                                              Lexicon_GetAddedCapacity(world.lexicon));
+        }
+    }
     return checks.Failures();
 }
 

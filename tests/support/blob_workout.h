@@ -18,6 +18,9 @@ namespace vantir::testing {
 std::string UseAddressDb(const AttachedWorld& world, const unsigned char* blob);
 std::string UseModelBlob(unsigned char* blob, uint32_t size);
 std::string UseLexiconBlob(const unsigned char* blob);
+// Every reading, syllable and index entry of a sounds blob, then text intake
+// reading by sound over the world's lexicon texts made of the blob's characters.
+std::string UseSoundsBlob(const AttachedWorld& world, const unsigned char* blob);
 
 }  // namespace vantir::testing
 

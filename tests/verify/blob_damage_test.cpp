@@ -12,6 +12,7 @@
 #include "bigram/blob_layout.h"
 #include "support/blob_workout.h"
 #include "support/exact_buffer.h"
+#include "support/sample_sounds.h"
 #include "textutil/byte_order.h"
 
 namespace vantir::testing {
@@ -22,7 +23,7 @@ using Bytes = std::vector<uint8_t>;
 constexpr int kRandomDamages = 10000;
 constexpr int kMaxChangedBytes = 4;
 
-enum class Kind { kAddressDb, kModel, kLexicon };
+enum class Kind { kAddressDb, kModel, kLexicon, kSounds };
 
 class BlobDamage : public ::testing::Test {
   protected:
@@ -40,6 +41,9 @@ class BlobDamage : public ::testing::Test {
                 break;
             case Kind::kLexicon:
                 failed = UseLexiconBlob(blob.data());
+                break;
+            case Kind::kSounds:
+                failed = UseSoundsBlob(world_, blob.data());
                 break;
         }
         EXPECT_EQ(failed, "");
@@ -120,6 +124,19 @@ TEST_F(BlobDamage, LexiconPrefixes) {
     while (sound[dataEnd - 1] == 0 && sound[dataEnd - 2] == 0)
         dataEnd -= 2;
     CheckPrefixes(sound, Kind::kLexicon, dataEnd);
+}
+
+TEST_F(BlobDamage, SoundsPrefixes) {
+    const Bytes sound = SmallSoundsBlob(world_.lexicon);
+    // The entries end the blob, and the header's size must be the tables' size.
+    CheckPrefixes(sound, Kind::kSounds, sound.size());
+}
+
+TEST_F(BlobDamage, SoundsRandomDamage) {
+    const int accepted = CheckRandomDamage(SmallSoundsBlob(world_.lexicon), Kind::kSounds, 4);
+    // Damage to readings' code points and to the entries' word ids may keep the order.
+    EXPECT_GT(accepted, 0);
+    EXPECT_LT(accepted, kRandomDamages);
 }
 
 TEST_F(BlobDamage, AddressDbRandomDamage) {

@@ -11,7 +11,9 @@
 #include "bigram/extra_pairs.h"
 #include "filter/session.h"
 #include "lexicon/blob_layout.h"
+#include "support/blob_workout.h"
 #include "support/exact_buffer.h"
+#include "support/sample_sounds.h"
 #include "support/sample_world.h"
 #include "textutil/byte_order.h"
 #include "vantir/blob_format.h"
@@ -410,6 +412,79 @@ TEST(VerifyLexiconBlob, RefusesBucketsOutOfOrderRepeatedOrWithZeroUnits) {
     zeroLast[UnitAt(3)] = 0;  // the 1 unit of "c\1", the only word of length 2
     ASSERT_EQ(GetI32(zeroLast, kWpbWordCountAt), 3);
     EXPECT_EQ(Verify(zeroLast), -103);
+}
+
+}  // namespace
+}  // namespace vantir::testing
+
+namespace vantir::testing {
+namespace {
+
+// The small world's sounds blob, its lexicon attached to read words by id.
+class VerifySoundsBlob : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(world_.attached); }
+    Bytes Sound() const { return SmallSoundsBlob(world_.lexicon); }
+    AttachedWorld world_;
+};
+
+TEST_F(VerifySoundsBlob, ABuiltBlobIsSoundAtAnyAlignmentAndWorksOut) {
+    Bytes blob = Sound();
+    EXPECT_EQ(kSndWordCountAt, 64u);
+    EXPECT_EQ(kSndSyllablesAt, 96u);
+    // Like the other kinds, the header's size fields are not relied on.
+    PutI32(blob, VANTIR_BLOB_TOTAL_SIZE_OFFSET, 0);
+    for (size_t shift = 0; shift < 4; shift++)
+        EXPECT_EQ(Verify(blob, shift), 0) << shift;
+    ExactBuffer exact(blob.data(), blob.size());
+    EXPECT_EQ(UseSoundsBlob(world_, exact.data()), "");
+}
+
+TEST_F(VerifySoundsBlob, RefusesCountsBeyondTheBytesHeldOrTheFormat) {
+    for (const uint32_t at : {kSndSyllableCountAt, kSndReadingCountAt, kSndEntryCountAt}) {
+        Bytes blob = Sound();
+        PutI32(blob, at, GetI32(blob, at) + 1);
+        EXPECT_EQ(Verify(blob), -103) << at;
+    }
+    Bytes buckets = Sound();
+    PutI32(buckets, kSndBucketCountAt, 3);  // no power of two
+    EXPECT_EQ(Verify(buckets), -103);
+    Bytes syllables = Sound();
+    PutI32(syllables, kSndSyllableCountAt, static_cast<int32_t>(kMaxSyllables) + 1);
+    EXPECT_EQ(Verify(syllables), -103);
+    Bytes reserved = Sound();
+    reserved[kSndEntryCountAt + 4] = 1;
+    EXPECT_EQ(Verify(reserved), -103);
+}
+
+TEST_F(VerifySoundsBlob, RefusesSyllablesReadingsAndEntriesOutOfPlace) {
+    Bytes spelling = Sound();
+    spelling[kSndSyllablesAt] = 'A';  // spellings are lower case
+    EXPECT_EQ(Verify(spelling), -103);
+    Bytes merged = Sound();
+    StoreU16(merged.data() + kSndSyllablesAt + kSndClassAt, 5);  // a class after its member
+    EXPECT_EQ(Verify(merged), -103);
+
+    Bytes order = Sound();
+    const size_t readings = SoundsReadingsAt(order);
+    const int32_t first = GetI32(order, readings);
+    PutI32(order, readings, GetI32(order, readings + kSndReadingBytes));
+    PutI32(order, readings + kSndReadingBytes, first);
+    EXPECT_EQ(Verify(order), -103) << "readings out of order";
+    Bytes syllable = Sound();
+    PutI32(syllable, readings, GetI32(syllable, readings) | 0x7FF);  // no such syllable
+    EXPECT_EQ(Verify(syllable), -103);
+
+    Bytes start = Sound();
+    PutI32(start, SoundsBucketsAt(start), 1);
+    EXPECT_EQ(Verify(start), -103) << "the first bucket starts at 0";
+    Bytes word = Sound();
+    const size_t entries = SoundsEntriesAt(word);
+    PutI32(word, entries + 4, Lexicon_GetStaticCount(world_.lexicon));
+    EXPECT_EQ(Verify(word), -103) << "a word past the lexicon";
+    Bytes key = Sound();
+    PutI32(key, entries, GetI32(key, entries) ^ 1);  // now selects another bucket
+    EXPECT_EQ(Verify(key), -103);
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
 // `vantir build SRC_DIR -o OUT_DIR`: sources to lexicon.wpb, model.lmb and
 // address.addr, written all-or-nothing.
 #include <memory>
+#include <optional>
 
 #include "tools/cli/cli_commands.h"
 #include "tools/compile/data_build.h"
 #include "tools/compile/file_output.h"
+#include "tools/compile/unihan_readings.h"
 #include "tools/run/coverage.h"
 
 namespace vantir::tools {
@@ -20,7 +22,24 @@ struct BuildOptions {
     std::string corpus;
     std::vector<std::string> roads;
     ModelOptions model;
+    bool sounds = false;
+    std::string readings;
 };
+
+// The readings the sounds blob is built from: --readings, else with --sounds
+// Debian's Unihan file when it is installed. `why` says why there are none.
+std::optional<std::filesystem::path> ReadingsSource(const BuildOptions& options, std::string& why) {
+    if (!options.readings.empty()) return std::filesystem::path(options.readings);
+    if (!options.sounds) {
+        why = "not asked for (--sounds)";
+        return std::nullopt;
+    }
+    if (!std::filesystem::exists(kUnihanReadingsPath)) {
+        why = std::string(kUnihanReadingsPath) + " not found (Debian package unicode-data)";
+        return std::nullopt;
+    }
+    return std::filesystem::path(kUnihanReadingsPath);
+}
 
 std::string AsText(const std::vector<uint8_t>& bytes) {
     return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
@@ -33,6 +52,8 @@ int RunBuild(const BuildOptions& options, CliContext& context) {
     if (!options.arpa.empty()) given.arpa = options.arpa;
     if (!options.corpus.empty()) given.corpus = options.corpus;
     given.roads.assign(options.roads.begin(), options.roads.end());
+    std::string noSounds;
+    given.readings = ReadingsSource(options, noSounds);
     const BuildInputs inputs = ResolveBuildInputs(options.sourceDir, given);
     Diagnostics diagnostics = context.MakeDiagnostics();
     Progress progress = context.MakeProgress();
@@ -40,9 +61,18 @@ int RunBuild(const BuildOptions& options, CliContext& context) {
     diagnostics.Summarise();
 
     const std::filesystem::path out = options.outputDir;
-    WriteFilesAtomically({{out / kLexiconBlobName, AsText(built.lexicon)},
-                          {out / kModelBlobName, AsText(built.model)},
-                          {out / kAddressBlobName, AsText(built.address)}});
+    std::vector<OutputFile> files = {{out / kLexiconBlobName, AsText(built.lexicon)},
+                                     {out / kModelBlobName, AsText(built.model)},
+                                     {out / kAddressBlobName, AsText(built.address)}};
+    if (!built.sounds.empty()) {
+        files.push_back({out / kSoundsBlobName, AsText(built.sounds)});
+    } else {
+        // A sounds blob of an earlier build would belong to another set; it
+        // goes before the switch, so an ended build leaves the old set without it.
+        std::error_code ignored;
+        std::filesystem::remove(out / kSoundsBlobName, ignored);
+    }
+    WriteFilesAtomically(files);
     context.out << "built " << (out / kLexiconBlobName).string() << " ("
                 << Counted(static_cast<int64_t>(built.words), "word") << "), "
                 << (out / kModelBlobName).string() << " ("
@@ -51,6 +81,15 @@ int RunBuild(const BuildOptions& options, CliContext& context) {
                 << Counted(static_cast<int64_t>(built.regionPairs), "region pair") << ")";
     if (diagnostics.warnings > 0) context.out << ", " << Counted(diagnostics.warnings, "warning");
     context.out << '\n';
+    if (!built.sounds.empty()) {
+        context.out << "sounds: " << (out / kSoundsBlobName).string() << " ("
+                    << Counted(static_cast<int64_t>(built.soundWords), "word") << " by sound, "
+                    << Counted(static_cast<int64_t>(built.soundCharacters), "character")
+                    << " read, " << Counted(static_cast<int64_t>(built.sounds.size()), "byte")
+                    << ")\n";
+    } else if (options.sounds) {
+        context.out << "sounds: wrote no sounds blob: " << noSounds << '\n';
+    }
     context.out << "grammar pairs: " << built.grammarPairs << " generated from the sources, "
                 << built.generatedPairs << " of them not in the "
                 << (built.trained ? "trained model" : "uniform model (no corpus or ARPA file)")
@@ -85,7 +124,10 @@ void AddBuildCommand(CLI::App& app, CliContext& context) {
         "and renamed only when all three are complete, under a record that keeps the\n"
         "old set loadable until the last rename; a build that fails or is killed\n"
         "leaves OUT_DIR loading as the old set (or nothing, the first time), and the\n"
-        "next build cleans up after it.");
+        "next build cleans up after it.\n"
+        "With --sounds or --readings it also writes sounds.snd (the readings of the\n"
+        "lexicon's words and of every character Unihan reads) for --sound-alike, in\n"
+        "the same set; without them a sounds.snd of an earlier build is removed.");
     command->add_option("SRC_DIR", options->sourceDir, "Directory of the sources")
         ->required()
         ->check(CLI::ExistingDirectory);
@@ -119,6 +161,14 @@ void AddBuildCommand(CLI::App& app, CliContext& context) {
                      "Free pair slots for pairs added at run time")
         ->check(CLI::NonNegativeNumber)
         ->capture_default_str();
+    command->add_flag("--sounds", options->sounds,
+                      std::string("Also write sounds.snd for sound-alike text intake, from ") +
+                          kUnihanReadingsPath + " (Debian package unicode-data)");
+    command
+        ->add_option("--readings", options->readings,
+                     "Build sounds.snd from this Unihan readings file (kMandarin lines; "
+                     "plain or .bz2)")
+        ->check(CLI::ExistingFile);
     command->callback([options, &context] {
         context.action = [options, &context] { return RunBuild(*options, context); };
     });

@@ -10,6 +10,7 @@
 #include "tools/run/calibration_report.h"
 #include "tools/run/filter_run.h"
 #include "tools/run/parallel_filter.h"
+#include "tools/run/sound_alike_run.h"
 #include "tools/run/text_hypotheses.h"
 
 namespace vantir::tools {
@@ -27,6 +28,7 @@ struct EvalOptions {
     bool exact = false;
     bool showErrors = false;
     bool accurate = false;
+    bool soundAlike = false;
     bool compare = false;
     bool text = false;  // hypotheses are recogniser text, not words
     bool s2t = false;   // convert simplified characters first (implies text)
@@ -243,14 +245,17 @@ int RunEval(const EvalOptions& options, CliContext& context) {
                     << std::setw(5) << given - input.utterances.size() << '\n';
     }
 
+    const uint32_t sound = SoundAlikeOption(data, options.soundAlike, options.dataDir);
     if (options.compare) {
-        const ModeTally plain = RunMode(data, input, options, 0, context);
-        const ModeTally accurate = RunMode(data, input, options, VANTIR_OPTION_ACCURATE, context);
+        const ModeTally plain = RunMode(data, input, options, sound, context);
+        const ModeTally accurate =
+            RunMode(data, input, options, VANTIR_OPTION_ACCURATE | sound, context);
         PrintComparison(context.out, plain, accurate);
         ReportCalibration(options, {{"default", &plain}, {"accurate", &accurate}}, context);
     } else {
         const ModeTally tally =
-            RunMode(data, input, options, options.accurate ? VANTIR_OPTION_ACCURATE : 0u, context);
+            RunMode(data, input, options, (options.accurate ? VANTIR_OPTION_ACCURATE : 0u) | sound,
+                    context);
         context.out << std::left << std::setw(20) << "utterances" << std::right << std::setw(5)
                     << tally.total.utterances << '\n';
         PrintLine(context.out, "raw top-1", tally.total.rawTop, tally.total.utterances);
@@ -294,6 +299,9 @@ void AddEvalCommand(CLI::App& app, CliContext& context) {
                       "Both modes side by side, with figures per error kind");
     command->add_flag("--show-errors", options->showErrors,
                       "List the utterances whose filtered top-1 is wrong");
+    command->add_flag("--sound-alike", options->soundAlike,
+                      "With --text: read misheard characters as the word that sounds the same "
+                      "(VANTIR_OPTION_SOUND_ALIKE; needs sounds.snd)");
     command->add_flag("--text", options->text,
                       "Hypotheses are recogniser text, split by the library's text intake");
     command->add_flag("--s2t", options->s2t,

@@ -43,6 +43,9 @@ std::vector<std::filesystem::path> ExpandPaths(const std::vector<std::string>& g
             for (const char* name : {kLexiconBlobName, kModelBlobName, kAddressBlobName}) {
                 paths.push_back(std::filesystem::path(path) / name);
             }
+            // The sounds blob is optional: shown when the folder has one.
+            const std::filesystem::path sounds = std::filesystem::path(path) / kSoundsBlobName;
+            if (std::filesystem::exists(sounds)) paths.push_back(sounds);
         } else {
             paths.emplace_back(path);
         }

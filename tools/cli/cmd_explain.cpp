@@ -8,6 +8,7 @@
 #include "tools/run/explain_report.h"
 #include "tools/run/explain_utterance.h"
 #include "tools/run/filter_run.h"
+#include "tools/run/sound_alike_run.h"
 #include "tools/run/text_hypotheses.h"
 
 namespace vantir::tools {
@@ -20,11 +21,12 @@ constexpr const char* kHypothesisSeparator = "/";
 struct ExplainOptions {
     std::string dataDir;
     std::vector<std::string> words;
-    bool text = false;      // the arguments are recogniser text, split by text intake
-    bool s2t = false;       // convert simplified characters first (implies text)
-    bool accurate = false;  // VANTIR_OPTION_ACCURATE
-    std::string nbest;      // an N-best file to take the utterance from
-    std::string utterance;  // its id; the file's first utterance when empty
+    bool text = false;        // the arguments are recogniser text, split by text intake
+    bool s2t = false;         // convert simplified characters first (implies text)
+    bool soundAlike = false;  // text intake also reads by sound (implies text)
+    bool accurate = false;    // VANTIR_OPTION_ACCURATE
+    std::string nbest;        // an N-best file to take the utterance from
+    std::string utterance;    // its id; the file's first utterance when empty
 };
 
 // The hypotheses of the arguments, each a list of words; a lone "/" starts the
@@ -66,7 +68,7 @@ std::vector<std::vector<std::string>> FileHypotheses(const ExplainOptions& optio
 
 std::vector<WordId> HypothesisIds(LoadedData& data, const ExplainOptions& options,
                                   std::vector<std::string> words, CliContext& context) {
-    if (options.text || options.s2t) {
+    if (options.text || options.s2t || options.soundAlike) {
         std::string text = HypothesisText(Hypothesis{1, 0, words});
         if (options.s2t) text = SimplifiedToTaiwan().Convert(text);
         words = SegmentWords(data, text, "text");
@@ -82,7 +84,8 @@ int RunExplain(const ExplainOptions& options, CliContext& context) {
     LoadedData data = LoadDataDir(options.dataDir);
     const std::vector<std::vector<std::string>> given =
         options.nbest.empty() ? ArgumentHypotheses(options.words) : FileHypotheses(options);
-    UseSessionOptions(data, options.accurate ? VANTIR_OPTION_ACCURATE : 0u);
+    UseSessionOptions(data, (options.accurate ? VANTIR_OPTION_ACCURATE : 0u) |
+                                SoundAlikeOption(data, options.soundAlike, options.dataDir));
     std::vector<std::vector<WordId>> hypotheses;
     for (const std::vector<std::string>& words : given)
         hypotheses.push_back(HypothesisIds(data, options, words, context));
@@ -143,6 +146,9 @@ void AddExplainCommand(CLI::App& app, CliContext& context) {
     command->add_flag("--s2t", options->s2t,
                       "With --text: convert simplified to Taiwan traditional characters "
                       "(OpenCC) first");
+    command->add_flag("--sound-alike", options->soundAlike,
+                      "Text intake also reads misheard characters as the word that sounds the "
+                      "same (implies --text; needs sounds.snd)");
     command->callback([options, &context] {
         if (options->words.empty() && options->nbest.empty()) {
             throw CLI::RequiredError("WORDS or --nbest");

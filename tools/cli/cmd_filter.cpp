@@ -7,6 +7,7 @@
 #include "tools/cli/json_text.h"
 #include "tools/run/filter_run.h"
 #include "tools/run/parallel_filter.h"
+#include "tools/run/sound_alike_run.h"
 #include "tools/run/text_hypotheses.h"
 
 namespace vantir::tools {
@@ -21,6 +22,7 @@ struct FilterOptions {
     std::string format = "auto";
     bool json = false;
     bool accurate = false;
+    bool soundAlike = false;
     bool text = false;  // hypotheses are recogniser text, not words
     bool s2t = false;   // convert simplified characters first (implies text)
     int32_t maxResults = kAllResults;
@@ -83,7 +85,8 @@ int RunFilter(const FilterOptions& options, CliContext& context) {
     std::unique_ptr<SimplifiedToTaiwan> convert;
     if (options.s2t) convert = std::make_unique<SimplifiedToTaiwan>();
     FilterJob job;
-    job.sessionOptions = options.accurate ? VANTIR_OPTION_ACCURATE : 0u;
+    job.sessionOptions = (options.accurate ? VANTIR_OPTION_ACCURATE : 0u) |
+                         SoundAlikeOption(data, options.soundAlike, options.dataDir);
     job.text = options.text || options.s2t;
     job.convert = convert.get();
     job.maxResults = options.maxResults;
@@ -132,6 +135,9 @@ void AddFilterCommand(CLI::App& app, CliContext& context) {
     command->add_flag("--json", options->json, "One JSON object per utterance");
     command->add_flag("--accurate", options->accurate,
                       "Filter in accurate mode (VANTIR_OPTION_ACCURATE)");
+    command->add_flag("--sound-alike", options->soundAlike,
+                      "With --text: read misheard characters as the word that sounds the same "
+                      "(VANTIR_OPTION_SOUND_ALIKE; needs sounds.snd)");
     command->add_flag("--text", options->text,
                       "Hypotheses are recogniser text (no word boundaries needed), split by "
                       "the library's text intake; --json then lists the words found");

@@ -4,6 +4,7 @@
 
 #include "tools/cli/cli_commands.h"
 #include "tools/compile/text_source.h"
+#include "tools/run/sound_alike_run.h"
 #include "tools/run/text_hypotheses.h"
 
 namespace vantir::tools {
@@ -15,6 +16,7 @@ struct SegmentOptions {
     std::string input = "-";
     std::string format = "auto";
     bool s2t = false;
+    bool soundAlike = false;
 };
 
 NbestFormat FormatNamed(const std::string& name) {
@@ -33,12 +35,15 @@ int RunSegment(const SegmentOptions& options, CliContext& context) {
     std::unique_ptr<SimplifiedToTaiwan> convert;
     if (options.s2t) convert = std::make_unique<SimplifiedToTaiwan>();
     const bool kaldi = format == NbestFormat::kKaldi;
+    SoundAlikeOption(data, options.soundAlike, options.dataDir);
     for (const Utterance& utterance : utterances) {
         for (const Hypothesis& hypothesis : utterance.hypotheses) {
             std::string text = HypothesisText(hypothesis);
             if (convert) text = convert->Convert(text);
-            const std::vector<std::string> words =
-                SegmentWords(data, text, Located(file, hypothesis.line, "text"));
+            const std::string where = Located(file, hypothesis.line, "text");
+            const std::vector<std::string> words = options.soundAlike
+                                                       ? SegmentWordsBySound(data, text, where)
+                                                       : SegmentWords(data, text, where);
             if (kaldi) context.out << utterance.id << '-' << hypothesis.rank << ' ';
             for (size_t k = 0; k < words.size(); ++k)
                 context.out << (k > 0 ? " " : "") << words[k];
@@ -69,6 +74,10 @@ void AddSegmentCommand(CLI::App& app, CliContext& context) {
         ->capture_default_str();
     command->add_flag("--s2t", options->s2t,
                       "Convert simplified to Taiwan traditional characters (OpenCC) first");
+    command->add_flag("--sound-alike", options->soundAlike,
+                      std::string("Also read misheard characters as the word that sounds the "
+                                  "same (needs sounds.snd); such words end in '") +
+                          kSoundReadMarker + "'");
     AddFormatOption(*command, options->format);
     command->callback([options, &context] {
         context.action = [options, &context] { return RunSegment(*options, context); };

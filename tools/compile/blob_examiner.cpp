@@ -1,4 +1,4 @@
-// Bounded readers of the three blob layouts for `vantir inspect` and for the
+// Bounded readers of the four blob layouts for `vantir inspect` and for the
 // check made before a data directory is loaded.
 #include "tools/compile/blob_examiner.h"
 
@@ -8,6 +8,7 @@
 #include "address/address_db.h"
 #include "bigram/blob_layout.h"
 #include "lexicon/blob_layout.h"
+#include "segment/sound_blob.h"
 #include "textutil/blob_header.h"
 #include "textutil/byte_order.h"
 #include "tools/compile/tag_roles.h"
@@ -260,6 +261,42 @@ void InspectAddress(const Reader& reader, BlobReport& report) {
     Add(report, "words by tag", perTag.empty() ? "none" : perTag.substr(1));
 }
 
+// The sounds blob's counts; its tables' order is left to the library's check.
+void InspectSounds(const Reader& reader, BlobReport& report) {
+    if (!reader.Has(0, kSndSyllablesAt)) {
+        report.problems.push_back("shorter than the sounds blob's counts");
+        return;
+    }
+    const uint32_t words = reader.U32(kSndWordCountAt);
+    const uint32_t syllables = reader.U32(kSndSyllableCountAt);
+    const uint32_t readings = reader.U32(kSndReadingCountAt);
+    const uint32_t buckets = reader.U32(kSndBucketCountAt);
+    const uint32_t entries = reader.U32(kSndEntryCountAt);
+    report.wordCount = words;
+    Add(report, "words", words);
+    Add(report, "syllables", syllables);
+    Add(report, "readings", readings);
+    Add(report, "index buckets", buckets);
+    Add(report, "index entries", entries);
+    const uint64_t needed = SoundsBlobBytes(syllables, readings, buckets, entries);
+    Add(report, "bytes needed", static_cast<int64_t>(needed));
+    if (!reader.Has(0, needed)) {
+        report.problems.push_back("the tables need " + std::to_string(needed) + " bytes");
+        return;
+    }
+    // Characters read: readings of one code point sit side by side.
+    int64_t characters = 0;
+    uint32_t previous = 0;
+    const uint64_t readingsAt = kSndSyllablesAt + uint64_t{syllables} * kSndSyllableBytes;
+    for (uint32_t r = 0; r < readings; ++r) {
+        const uint32_t point =
+            reader.U32(readingsAt + uint64_t{r} * kSndReadingBytes) >> kSndSyllableBits;
+        if (r == 0 || point != previous) ++characters;
+        previous = point;
+    }
+    Add(report, "characters read", characters);
+}
+
 }  // namespace
 
 BlobReport InspectBlob(const unsigned char* data, size_t size) {
@@ -299,6 +336,9 @@ BlobReport InspectBlob(const unsigned char* data, size_t size) {
     } else if (kind == kAddressDbTag && version == kAddressDbVersion) {
         report.kind = "address database";
         InspectAddress(reader, report);
+    } else if (kind == kSoundsBlobTag && version == kSoundsBlobVersion) {
+        report.kind = "sounds";
+        InspectSounds(reader, report);
     } else {
         report.problems.push_back("unknown tag or version");
         return report;

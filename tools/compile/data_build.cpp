@@ -205,6 +205,18 @@ BuiltData BuildData(const BuildInputs& inputs, const ModelOptions& options,
         CheckSameNumbering(lexiconReport, modelReport, addressReport);
     if (!numbering.empty()) throw ToolError("built blobs disagree: " + numbering[0]);
     CheckAsHost(built, regions, vocabulary, lexicon.numbering, diagnostics);
+    if (inputs.readings) {
+        // Bound to this build's lexicon by the set identity, which digests the
+        // three blobs only: adding sounds leaves the set's identity as it was.
+        SoundsBlob sounds =
+            BuildSoundsBlob(ReadUnihanReadings(*inputs.readings), lexicon.numbering);
+        built.sounds = std::move(sounds.bytes);
+        built.soundWords = sounds.indexedWords;
+        built.soundCharacters = sounds.readings;
+        StampSetIdentity(built.setIdentity, {&built.sounds});
+        BlobReport soundsReport;
+        CheckBlob(built.sounds, kSoundsBlobName, soundsReport);
+    }
     Expected<ModelHandle> attached =
         AttachModel(BlobBuffer::CopyOf(built.model.data(), built.model.size()));
     built.pairs = attached ? static_cast<size_t>(BigramModel_GetPairCount(attached->get())) : 0;

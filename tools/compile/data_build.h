@@ -12,6 +12,7 @@
 #include "tools/compile/blob_builders.h"
 #include "tools/compile/diagnostics.h"
 #include "tools/compile/progress.h"
+#include "tools/compile/sounds_builder.h"
 #include "vantir/vantir.hpp"
 
 namespace vantir::tools {
@@ -29,6 +30,7 @@ constexpr const char* kRoadsSuffix = ".tsv";
 constexpr const char* kLexiconBlobName = kLexiconFileName;
 constexpr const char* kModelBlobName = kModelFileName;
 constexpr const char* kAddressBlobName = kAddressDbFileName;
+constexpr const char* kSoundsBlobName = kSoundsFileName;
 
 struct BuildInputs {
     std::filesystem::path vocabulary;
@@ -36,6 +38,8 @@ struct BuildInputs {
     std::optional<std::filesystem::path> arpa;  // at most one of arpa and corpus
     std::optional<std::filesystem::path> corpus;
     std::vector<std::filesystem::path> roads;  // tables of county, district, road, sections
+    // Unihan readings for the sounds blob; none: no sounds blob is built.
+    std::optional<std::filesystem::path> readings;
 };
 
 // Fills the inputs from a source directory; paths already set are kept. The
@@ -62,7 +66,11 @@ struct BuiltData {
     size_t grammarPairs = 0;    // pairs the grammar needs, generated from the sources
     size_t generatedPairs = 0;  // of those, the pairs the model did not list already
     bool trained = false;       // the model's statistics come from a corpus or ARPA file
-    uint32_t setIdentity = 0;   // in the user field of all three
+    uint32_t setIdentity = 0;   // in the user field of all three (and of the sounds)
+
+    std::vector<uint8_t> sounds;  // empty when no readings were given
+    size_t soundWords = 0;        // words the sounds blob indexes
+    size_t soundCharacters = 0;   // characters it reads
 };
 
 // Parses every source, generates the pairs the grammar tests (see

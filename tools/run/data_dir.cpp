@@ -38,6 +38,30 @@ BlobReport CheckFile(const std::filesystem::path& path, const BlobBuffer& blob,
     return report;
 }
 
+// The folder's sounds blob, checked and of the lexicon's set; empty when the
+// folder has none (or, while a switch record stands, the old set had none).
+BlobBuffer LoadSounds(const std::filesystem::path& directory,
+                      const std::optional<SwitchRecord>& record, const BlobReport& lexicon) {
+    std::filesystem::path path = directory / kSoundsBlobName;
+    if (record && record->keptFor.contains(kSoundsBlobName)) {
+        const std::string& kept = record->keptFor.at(kSoundsBlobName);
+        if (kept.empty()) return {};
+        path = directory / kept;
+    }
+    if (!std::filesystem::exists(path)) return {};
+    BlobBuffer sounds = Need(LoadBlobFile(path));
+    const BlobReport report = CheckFile(path, sounds, "sounds");
+    const std::string mismatch = SetMismatch(
+        {{kLexiconBlobName, lexicon.setIdentity}, {kSoundsBlobName, report.setIdentity}});
+    if (!mismatch.empty()) Fail(directory.string(), 0, mismatch);
+    if (report.wordCount != lexicon.wordCount) {
+        Fail(path.string(), 0,
+             "reads the words of another lexicon (" + std::to_string(report.wordCount) +
+                 " words, the lexicon " + std::to_string(lexicon.wordCount) + ")");
+    }
+    return sounds;
+}
+
 LoadedData LoadBlobs(const std::filesystem::path& directory,
                      const std::optional<SwitchRecord>& record) {
     auto pathOf = [&](const char* name) {
@@ -71,6 +95,12 @@ LoadedData LoadBlobs(const std::filesystem::path& directory,
     data.model = Need(AttachModel(std::move(modelBlob)));
     data.address = std::move(addressBlob);
     data.session = Need(Session::Create(data.model.get(), data.lexicon.get(), data.address.data()));
+    data.sounds = LoadSounds(directory, record, lexicon);
+    if (!data.sounds.empty() &&
+        Vantir_AttachSounds(data.session.get(), data.sounds.data()) != VANTIR_OK) {
+        Fail(directory.string(), 0,
+             std::string(kSoundsBlobName) + " was built for another lexicon; build again");
+    }
     return data;
 }
 

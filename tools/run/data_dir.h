@@ -17,10 +17,13 @@ struct LoadedData {
     ModelHandle model;
     BlobBuffer address;
     Session session;  // over the three above; they move with it
+    // sounds.snd, attached to the session; empty when the folder has none.
+    BlobBuffer sounds;
 };
 
 // Fails with a ToolError naming the file when a blob is missing, malformed or
-// numbers other words than the lexicon.
+// numbers other words than the lexicon. sounds.snd is optional; when present
+// it must be of the same set, and it is attached to the session.
 LoadedData LoadDataDir(const std::filesystem::path& directory);
 
 struct WordLookup {

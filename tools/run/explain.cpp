@@ -11,6 +11,7 @@
 #include "address/tag_codes.h"
 #include "bigram/scorers.h"
 #include "filter/session.h"
+#include "tools/run/sound_alike_run.h"
 
 namespace vantir::tools {
 
@@ -174,6 +175,7 @@ Explanation ExplainHypothesis(LoadedData& data, const std::vector<WordId>& ids) 
         e.intakeCode = intake.error().code;
         return e;
     }
+    AttachSoundsOf(data, intake->get());
     e.intakeCode =
         Vantir_SetOptions(intake->get(), Vantir_GetOptions(own) | VANTIR_OPTION_SHARED_MODEL);
     if (e.intakeCode != VANTIR_OK) return e;

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "tools/compile/diagnostics.h"
+#include "tools/run/sound_alike_run.h"
 
 namespace vantir::tools {
 
@@ -49,6 +50,7 @@ Session OpenWorkerSession(LoadedData& data, const FilterJob& job) {
     Expected<Session> session =
         Session::Create(data.model.get(), data.lexicon.get(), data.address.data());
     if (!session) throw ToolError("cannot open a worker session: " + session.error().message);
+    AttachSoundsOf(data, session->get());
     const uint32_t options = job.sessionOptions | VANTIR_OPTION_SHARED_MODEL;
     const int32_t code = Vantir_SetOptions(session->get(), options);
     if (code != VANTIR_OK) {
