@@ -1,6 +1,6 @@
 # Type stubs of the vantir package (the extension module vantir._vantir).
 import os
-from typing import Iterable, Union
+from typing import Any, Iterable, Union
 
 __version__: str
 
@@ -38,6 +38,17 @@ class Filter:
     def filter_text(self, hypotheses: Iterable[_Text]) -> list[str]:
         """One utterance as recogniser text, hypotheses best first, words not
         separated; split by the library's text intake. Returns the ranked texts."""
+    def filter_many(
+        self, utterances: Iterable[Iterable[_Text]], text: bool = False, details: bool = False
+    ) -> list[list[str]]:
+        """Many utterances in one call, the GIL released while the library
+        works: one list of ranked texts per utterance, in order, each what
+        filter() (text=True: filter_text()) returns for it. Raises what filter()
+        raises for the first utterance refused, naming it; details=True is not
+        available yet (NotImplementedError)."""
+    def __reduce__(self) -> tuple[Any, ...]:
+        """Pickles as the data folder (absolute) and options; unpickling opens
+        and verifies the folder's blobs again."""
     def segment(self, text: _Text) -> list[str]:
         """The lexicon words that the text intake splits the text into."""
     def explain(self, hypothesis: _Text) -> str:

@@ -242,15 +242,6 @@ std::vector<std::string> SplitFields(std::string_view line) {
     return fields;
 }
 
-std::string_view NextField(std::string_view line, size_t& at) {
-    while (at < line.size() && IsFieldSpace(line[at]))
-        ++at;
-    const size_t start = at;
-    while (at < line.size() && !IsFieldSpace(line[at]))
-        ++at;
-    return line.substr(start, at - start);
-}
-
 bool IsStrictUtf8(std::string_view text) {
     constexpr uint64_t kHighBits = 0x8080808080808080ull;
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());

@@ -94,7 +94,15 @@ std::vector<std::string> SplitFields(std::string_view line);
 
 // The next field of `line` from byte `at` on, as SplitFields cuts them, and
 // `at` moved past it; empty when no field is left. Allocates nothing.
-std::string_view NextField(std::string_view line, size_t& at);
+inline std::string_view NextField(std::string_view line, size_t& at) {
+    auto isSpace = [](char c) { return c == ' ' || c == '\t'; };
+    while (at < line.size() && isSpace(line[at]))
+        ++at;
+    const size_t start = at;
+    while (at < line.size() && !isSpace(line[at]))
+        ++at;
+    return line.substr(start, at - start);
+}
 
 // True for text that vantir::ToUtf16 decodes (well-formed UTF-8, no
 // surrogates, nothing above U+10FFFF); runs of ASCII are checked eight bytes

@@ -28,35 +28,44 @@ constexpr const char* kFilterProgressUnits = "utterances";
 }  // namespace
 
 bool DecodeUtf8(std::string_view utf8, std::u16string& units) {
-    units.clear();
-    if (!IsStrictUtf8(utf8)) return false;
+    // At most one unit a byte: the buffer grows once and is then written in place.
+    if (units.size() < utf8.size()) units.resize(utf8.size());
+    char16_t* out = units.data();
     const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
     const unsigned char* const end = p + utf8.size();
+    auto continues = [](unsigned char byte) { return (byte & 0xC0) == 0x80; };
     while (p < end) {
         const unsigned lead = *p;
-        char32_t point;
+        const ptrdiff_t left = end - p;
         if (lead < 0x80) {
-            point = lead;
+            *out++ = static_cast<char16_t>(lead);
             p += 1;
+        } else if (lead < 0xC2) {  // a continuation byte, or the lead of an overlong pair
+            return false;
         } else if (lead < 0xE0) {
-            point = ((lead & 0x1Fu) << 6) | (p[1] & 0x3Fu);
+            if (left < 2 || !continues(p[1])) return false;
+            *out++ = static_cast<char16_t>(((lead & 0x1Fu) << 6) | (p[1] & 0x3Fu));
             p += 2;
         } else if (lead < 0xF0) {
-            point = ((lead & 0x0Fu) << 12) | ((p[1] & 0x3Fu) << 6) | (p[2] & 0x3Fu);
+            if (left < 3 || !continues(p[1]) || !continues(p[2])) return false;
+            if ((lead == 0xE0 && p[1] < 0xA0) || (lead == 0xED && p[1] >= 0xA0)) return false;
+            *out++ = static_cast<char16_t>(((lead & 0x0Fu) << 12) | ((p[1] & 0x3Fu) << 6) |
+                                           (p[2] & 0x3Fu));
             p += 3;
-        } else {
-            point = ((lead & 0x07u) << 18) | ((p[1] & 0x3Fu) << 12) | ((p[2] & 0x3Fu) << 6) |
-                    (p[3] & 0x3Fu);
+        } else if (lead < 0xF5) {
+            if (left < 4 || !continues(p[1]) || !continues(p[2]) || !continues(p[3])) return false;
+            if ((lead == 0xF0 && p[1] < 0x90) || (lead == 0xF4 && p[1] >= 0x90)) return false;
+            const char32_t point = (((lead & 0x07u) << 18) | ((p[1] & 0x3Fu) << 12) |
+                                    ((p[2] & 0x3Fu) << 6) | (p[3] & 0x3Fu)) -
+                                   0x10000;
+            *out++ = static_cast<char16_t>(0xD800 + (point >> 10));
+            *out++ = static_cast<char16_t>(0xDC00 + (point & 0x3FF));
             p += 4;
-        }
-        if (point >= 0x10000) {
-            point -= 0x10000;
-            units.push_back(static_cast<char16_t>(0xD800 + (point >> 10)));
-            units.push_back(static_cast<char16_t>(0xDC00 + (point & 0x3FF)));
         } else {
-            units.push_back(static_cast<char16_t>(point));
+            return false;
         }
     }
+    units.resize(static_cast<size_t>(out - units.data()));
     return true;
 }
 
@@ -209,7 +218,11 @@ void UtteranceFilter::AddText(const HypothesisSpan& hypothesis, FilteredUtteranc
     HypothesisOutcome outcome;
     outcome.hypothesis = &hypothesis;
     // The fields joined by one blank, which text intake drops like the blanks between them.
-    JoinFields(hypothesis.text, text_);
+    if (settings_.textAsGiven) {
+        text_.assign(hypothesis.text);
+    } else {
+        JoinFields(hypothesis.text, text_);
+    }
     if (settings_.convert != nullptr) text_ = settings_.convert->Convert(text_);
     if (!DecodeUtf8(text_, units_)) {
         throw ToolError(LineNamed(hypothesis.line) + ": " + ToUtf16(text_).error().message);
@@ -226,7 +239,8 @@ void UtteranceFilter::AddText(const HypothesisSpan& hypothesis, FilteredUtteranc
     // The split is left out when its words are not shown; a text that the
     // intake refused is split all the same, so that a text whose split fails
     // fails as it did when every text was split first.
-    if (!settings_.splitWords && outcome.code < 0 && outcome.code != VANTIR_RESULT_TABLE_FULL) {
+    if (!settings_.splitWords && settings_.splitRefusedTexts && outcome.code < 0 &&
+        outcome.code != VANTIR_RESULT_TABLE_FULL) {
         const int32_t count =
             Vantir_SegmentText(session_->get(), units_.data(), length, nullptr, 0);
         if (count < 0) FailToSegment(hypothesis.line, count);

@@ -94,6 +94,14 @@ struct FilterSettings {
     const SimplifiedToTaiwan* convert = nullptr;  // converts text first when set
     int32_t maxResults = 0;
     bool splitWords = false;  // text intake: also list the words of each text (Vantir_SegmentText)
+    // Text intake: the hypothesis's text goes in as it is (Python's
+    // filter_text), not its fields joined by one blank (`vantir filter --text`).
+    bool textAsGiven = false;
+    // Text intake without splitWords: a text the intake refuses is split all
+    // the same and fails (ToolError) where the split fails, as in `vantir
+    // filter --text`, which splits every text first; off, the refusal is only
+    // the hypothesis's code, as in Python's filter_text.
+    bool splitRefusedTexts = true;
 };
 
 // One utterance through a session, as FilterUtterance and RunTextUtterance
