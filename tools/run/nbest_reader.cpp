@@ -121,6 +121,12 @@ class NbestParser {
     NbestParser(NbestFile& file, NbestFormat format, Diagnostics& diagnostics)
         : file_(file), format_(format), diagnostics_(diagnostics) {}
 
+    // Room for this many lines' hypotheses, so that the lists do not grow by copying.
+    void Expect(size_t lines) {
+        parsed_.reserve(lines);
+        next_.reserve(lines);
+    }
+
     // The line's text must stay where it is until Finish.
     void Add(int32_t number, std::string_view text) {
         if (format_ == NbestFormat::kAuto) {
@@ -371,6 +377,10 @@ NbestFile ReadNbestFile(const std::filesystem::path& path, NbestFormat format,
     // The lines in order; the first that failed its check fails the input
     // once every line before it has been parsed.
     NbestParser parser(file, format, diagnostics);
+    size_t lines = 0;
+    for (const CheckedLines& share : checked)
+        lines += share.lines.size();
+    parser.Expect(lines);
     int32_t number = 0;
     for (CheckedLines& share : checked) {
         for (const LineSpan& line : share.lines)
