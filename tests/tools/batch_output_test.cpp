@@ -366,7 +366,7 @@ TEST_F(BatchOutput, EveryOptionAndJobCountPrintsTheRecordedBytes) {
         }
         for (const std::vector<std::string>& jobs : c.jobs) {
             std::vector<std::string> arguments = c.arguments;
-            arguments.insert(arguments.end() - 1, jobs.begin(), jobs.end());
+            arguments.insert(arguments.end(), jobs.begin(), jobs.end());
             const Recorded run = Run(arguments);
             std::string shown;
             for (const std::string& jobArgument : jobs)

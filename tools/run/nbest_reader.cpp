@@ -24,6 +24,9 @@ constexpr uint32_t kNoHypothesis = UINT32_MAX;
 constexpr size_t kMinCheckShareBytes = size_t{1} << 16;
 // Shares per thread, so that a thread that started late still gets some.
 constexpr size_t kCheckSharesPerThread = 4;
+// Lines per utterance the id table is first sized for (recognisers list 5 to
+// 10 hypotheses); more utterances only grow it.
+constexpr size_t kLinesPerUtteranceGuess = 4;
 
 struct KaldiKey {
     std::string_view id;
@@ -42,7 +45,26 @@ bool IsAsciiAlphanumeric(char c) {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
+// The key of a well-formed "ID-RANK" field, without building any message:
+// exactly the fields ReadKaldiKey accepts.
+std::optional<KaldiKey> ParseKaldiKey(std::string_view field) {
+    const size_t dash = field.rfind('-');
+    if (dash == std::string_view::npos || dash == 0 || dash + 1 == field.size()) {
+        return std::nullopt;
+    }
+    const std::string_view rankText = field.substr(dash + 1);
+    for (const char c : rankText) {
+        if (c < '0' || c > '9') return std::nullopt;
+    }
+    int32_t rank = 0;
+    const auto [stop, error] =
+        std::from_chars(rankText.data(), rankText.data() + rankText.size(), rank);
+    if (error != std::errc() || rank < 1) return std::nullopt;
+    return KaldiKey{field.substr(0, dash), rank};
+}
+
 KeyReading ReadKaldiKey(std::string_view field) {
+    if (const std::optional<KaldiKey> key = ParseKaldiKey(field)) return {key, {}, true};
     const size_t dash = field.rfind('-');
     if (dash == std::string_view::npos || dash == 0 || dash + 1 == field.size()) {
         return {std::nullopt, "no '-RANK' after an utterance id", false};
@@ -63,6 +85,28 @@ KeyReading ReadKaldiKey(std::string_view field) {
     }
     if (rank < 1) return {std::nullopt, "ranks start at 1", true};
     return {KaldiKey{field.substr(0, dash), rank}, {}, true};
+}
+
+// What the parser needs of a line's first field, worked out beside the line's
+// check (on the reader's threads): where it is, and the Kaldi key it holds.
+struct LineKey {
+    uint32_t fieldBegin = 0;  // the first field, from the line's start
+    uint32_t fieldEnd = 0;
+    uint32_t idEnd = 0;  // a key's id ends here (at its '-')
+    int32_t rank = 0;    // a key's rank; 0 when the field is no key
+};
+
+LineKey KeyOf(std::string_view line) {
+    LineKey key;
+    size_t at = 0;
+    const std::string_view field = NextField(line, at);
+    key.fieldEnd = static_cast<uint32_t>(at);
+    key.fieldBegin = static_cast<uint32_t>(at - field.size());
+    if (const std::optional<KaldiKey> parsed = ParseKaldiKey(field)) {
+        key.rank = parsed->rank;
+        key.idEnd = key.fieldBegin + static_cast<uint32_t>(parsed->id.size());
+    }
+    return key;
 }
 
 // The first field of a line and where the rest begins.
@@ -125,21 +169,25 @@ class NbestParser {
     void Expect(size_t lines) {
         parsed_.reserve(lines);
         next_.reserve(lines);
+        indexOf_.reserve(lines / kLinesPerUtteranceGuess);
     }
 
-    // The line's text must stay where it is until Finish.
-    void Add(int32_t number, std::string_view text) {
+    // The line's text must stay where it is until Finish; `key` is KeyOf(text).
+    void Add(int32_t number, std::string_view text, const LineKey& key) {
+        // Blank, or a comment: the first field is empty or starts with '#'.
+        const bool blankOrComment = key.fieldBegin == key.fieldEnd || text[key.fieldBegin] == '#';
         if (format_ == NbestFormat::kAuto) {
-            if (IsBlankOrComment(text)) return;
+            if (blankOrComment) return;
             format_ =
                 StartsKaldi(text, number, file_.name_) ? NbestFormat::kKaldi : NbestFormat::kPlain;
         }
         if (format_ == NbestFormat::kKaldi) {
-            AddKaldi(number, text);
+            if (!blankOrComment) AddKaldi(number, text, key);
         } else {
-            AddPlain(number, text);
+            AddPlain(number, text, key);
         }
     }
+    void Add(int32_t number, std::string_view text) { Add(number, text, KeyOf(text)); }
 
     // The utterances into the file, each's hypotheses in rank order.
     void Finish() {
@@ -234,17 +282,16 @@ class NbestParser {
         }
     }
 
-    void AddKaldi(int32_t number, std::string_view text) {
-        if (IsBlankOrComment(text)) return;
-        size_t rest = 0;
-        const std::string_view field = FirstField(text, rest);
-        const KeyReading reading = ReadKaldiKey(field);
-        if (!reading.key) {
+    void AddKaldi(int32_t number, std::string_view text, const LineKey& line) {
+        if (line.rank == 0) {
+            const std::string_view field =
+                text.substr(line.fieldBegin, line.fieldEnd - line.fieldBegin);
             Fail(file_.name_, number,
-                 "expected 'UTTID-RANK word ...', found " + Shown(field) + " (" + reading.problem +
-                     ")");
+                 "expected 'UTTID-RANK word ...', found " + Shown(field) + " (" +
+                     ReadKaldiKey(field).problem + ")");
         }
-        const KaldiKey& key = *reading.key;
+        const KaldiKey key{text.substr(line.fieldBegin, line.idEnd - line.fieldBegin), line.rank};
+        const size_t rest = line.fieldEnd;
         size_t u = lastUtterance_;
         if (u == kNoHypothesis || building_[u].id != key.id) {
             const auto [at, inserted] = indexOf_.emplace(key.id, building_.size());
@@ -256,14 +303,12 @@ class NbestParser {
         Append(u, {text.substr(rest), key.rank, number});
     }
 
-    void AddPlain(int32_t number, std::string_view text) {
-        size_t rest = 0;
-        const std::string_view field = FirstField(text, rest);
-        if (field.empty()) {
+    void AddPlain(int32_t number, std::string_view text, const LineKey& line) {
+        if (line.fieldBegin == line.fieldEnd) {
             open_ = false;
             return;
         }
-        if (field[0] == '#') return;
+        if (text[line.fieldBegin] == '#') return;
         if (!open_) {
             building_.emplace_back();
             open_ = true;
@@ -357,13 +402,20 @@ NbestFile ReadNbestFile(const std::filesystem::path& path, NbestFormat format,
     }
     if (cuts.back() != bytes.size() || cuts.size() == 1) cuts.push_back(bytes.size());
     std::vector<CheckedLines> checked(cuts.size() - 1);
+    std::vector<std::vector<LineKey>> keys(checked.size());
+    auto checkShare = [&](size_t s) {
+        CheckLines(bytes, cuts[s], cuts[s + 1], checked[s]);
+        keys[s].reserve(checked[s].lines.size());
+        for (const LineSpan& line : checked[s].lines)
+            keys[s].push_back(KeyOf(bytes.substr(line.begin, line.size)));
+    };
     if (checked.size() == 1) {
-        CheckLines(bytes, cuts[0], cuts[1], checked[0]);
+        checkShare(0);
     } else {
         std::atomic<size_t> next{0};
         auto check = [&] {
             for (size_t s = next++; s < checked.size(); s = next++)
-                CheckLines(bytes, cuts[s], cuts[s + 1], checked[s]);
+                checkShare(s);
         };
         std::vector<std::thread> threads;
         const size_t helpers = std::min(static_cast<size_t>(workers), checked.size()) - 1;
@@ -382,11 +434,13 @@ NbestFile ReadNbestFile(const std::filesystem::path& path, NbestFormat format,
         lines += share.lines.size();
     parser.Expect(lines);
     int32_t number = 0;
-    for (CheckedLines& share : checked) {
-        for (const LineSpan& line : share.lines)
-            parser.Add(++number, bytes.substr(line.begin, line.size));
-        if (!share.fault.empty()) Fail(file.name_, number + 1, share.fault);
-        std::vector<LineSpan>().swap(share.lines);
+    for (size_t s = 0; s < checked.size(); ++s) {
+        const std::vector<LineSpan>& lines = checked[s].lines;
+        for (size_t l = 0; l < lines.size(); ++l)
+            parser.Add(++number, bytes.substr(lines[l].begin, lines[l].size), keys[s][l]);
+        if (!checked[s].fault.empty()) Fail(file.name_, number + 1, checked[s].fault);
+        std::vector<LineSpan>().swap(checked[s].lines);
+        std::vector<LineKey>().swap(keys[s]);
     }
     if (file.bytes_.ending != InputBytes::Ending::kEnd) reader.FailOnRead(file.bytes_, number);
     parser.Finish();
