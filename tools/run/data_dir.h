@@ -20,7 +20,7 @@ struct LoadedData {
 };
 
 // Fails with a ToolError naming the file when a blob is missing, malformed or
-// numbers other words than the lexicon.
+// numbers other words than the lexicon. The lexicon gets its look-up index.
 LoadedData LoadDataDir(const std::filesystem::path& directory);
 
 struct WordLookup {
