@@ -5,6 +5,7 @@
 // batches and the calling thread writes them in order.
 #include "tools/run/batch_filter.h"
 
+#include <algorithm>
 #include <charconv>
 #include <memory>
 
