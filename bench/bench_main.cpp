@@ -40,6 +40,7 @@ int main(int argc, char** argv) {
     vantir::bench::RegisterTextBenchmarks(options);
     vantir::bench::RegisterFilterBenchmarks(options);
     vantir::bench::RegisterTextIntakeBenchmarks(options);
+    vantir::bench::RegisterCommandBenchmarks(options);
 #endif
 
     vantir::bench::RatioReporter reporter;

@@ -15,6 +15,8 @@ namespace {
 
 constexpr const char* kOurs = "ours";
 constexpr const char* kPairsPerIteration = "pairs_per_iteration";
+// Utterances a pass of the command path reads: its time is given per utterance.
+constexpr const char* kItemsPerIteration = "items_per_iteration";
 
 // A ratio limit (ours ÷ peer) for one row; a null variant or a size of 0 matches any.
 struct RatioTarget {
@@ -44,6 +46,9 @@ constexpr RatioTarget kTimeTargets[] = {
     // Two threads against one on an idle two-core machine: at least 1.7 times
     // the utterances per second.
     {"filter.threads", "sample", "one_thread", 0, 1 / 1.7},
+    // `vantir filter`'s whole path per utterance against the library's calls
+    // on the same lists.
+    {"filter.command_path", "lists", "library", 0, 2.0},
 };
 
 constexpr RatioTarget kMemoryTargets[] = {
@@ -259,6 +264,7 @@ void RatioReporter::Finalize() {
         }
         if (!std::isnan(counter(kBytesPerItem))) f.bytesPerItem = counter(kBytesPerItem);
         if (!std::isnan(counter(kPairsPerIteration))) f.perIteration = counter(kPairsPerIteration);
+        if (!std::isnan(counter(kItemsPerIteration))) f.perIteration = counter(kItemsPerIteration);
     }
 
     // Rows in run order; within a row, "ours" first, then each peer.

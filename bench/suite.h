@@ -16,6 +16,7 @@ void RegisterTextBenchmarks(const BenchOptions& options);
 void RegisterFilterBenchmarks(const BenchOptions& options);
 void RegisterTextIntakeBenchmarks(const BenchOptions& options);
 void RegisterThreadBenchmarks(const BenchOptions& options);
+void RegisterCommandBenchmarks(const BenchOptions& options);
 
 // Console output as usual, and at the end the table of ours ÷ peer per row and
 // size (medians when repetitions are asked for), memory per item and targets.

@@ -46,7 +46,9 @@ double ThreadCpuSeconds() {
 }  // namespace
 
 FilterEngine::FilterEngine(const std::filesystem::path& dataDir, uint32_t options)
-    : data_(tools::LoadDataDir(dataDir)), options_(options | VANTIR_OPTION_SHARED_MODEL) {
+    : dataDir_(std::filesystem::absolute(dataDir)),
+      data_(tools::LoadDataDir(dataDir)),
+      options_(options | VANTIR_OPTION_SHARED_MODEL) {
     ApplyOptions(data_.session.get(), options_);
 }
 

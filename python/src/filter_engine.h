@@ -68,12 +68,34 @@ class FilterEngine {
 
     uint32_t options() const noexcept { return options_; }
 
+    // The data folder as an absolute path, so that a Filter restored from a
+    // pickle in another working directory opens the same folder.
+    const std::filesystem::path& dataDir() const noexcept { return dataDir_; }
+    const Lexicon* lexicon() const noexcept { return data_.lexicon.get(); }
+
+    // Runs f(session) with a session of the pool, beside other calls on other
+    // threads (as Filter does), and returns the session to the pool.
+    template <class F>
+    auto WithSession(F&& f) {
+        std::shared_lock<std::shared_mutex> turn(timingMutex_);
+        struct Lease {
+            FilterEngine& engine;
+            Session session;
+            ~Lease() {
+                session.reset();
+                engine.ReturnSession(std::move(session));
+            }
+        } lease{*this, TakeSession()};
+        return f(lease.session);
+    }
+
   private:
     Session TakeSession();
     // The outcome of a run, or EngineError for a hypothesis or listing refused.
     static FilterOutcome OutcomeOf(const tools::UtteranceRun& run);
     void ReturnSession(Session session);
 
+    std::filesystem::path dataDir_;
     tools::LoadedData data_;
     uint32_t options_ = 0;
     std::mutex poolMutex_;

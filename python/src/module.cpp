@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "python/src/batch.h"
 #include "python/src/filter_engine.h"
 #include "tools/compile/data_build.h"
 #include "tools/compile/file_output.h"
@@ -366,13 +367,15 @@ Raises OSError (with errno where the system gave one) when a source is
 missing, a directory or unreadable or the output cannot be written, and
 ValueError naming file and line when a source is malformed.)doc");
 
-    py::class_<FilterEngine>(m, "Filter", R"doc(Filter over a data directory built by vantir.build.
+    auto filterClass =
+        py::class_<FilterEngine>(m, "Filter",
+                                 R"doc(Filter over a data directory built by vantir.build.
 
 The three blobs are loaded and verified once. A Filter may be used from
 several threads at once; filter() releases the GIL while the library works.)doc")
-        .def(py::init(&OpenFilter), py::arg("data_dir"), py::arg("accurate") = false,
-             py::arg("sound_alike") = false,
-             R"doc(Load lexicon.wpb, model.lmb and address.addr from data_dir.
+            .def(py::init(&OpenFilter), py::arg("data_dir"), py::arg("accurate") = false,
+                 py::arg("sound_alike") = false,
+                 R"doc(Load lexicon.wpb, model.lmb and address.addr from data_dir.
 
 accurate=True turns on the accurate mode: evidence-based completion,
 candidate checks, ranking and one spelling per address.
@@ -382,59 +385,62 @@ the lexicon word that sounds the same; it needs sounds.snd in data_dir
 
 Raises OSError when a blob is missing or unreadable and ValueError when a
 blob is malformed or the blobs do not belong together.)doc")
-        .def("filter", &FilterUtterance, py::arg("hypotheses"), py::arg("details") = false,
-             R"doc(Filter one utterance: its hypotheses, best first, each a str of
+            .def("filter", &FilterUtterance, py::arg("hypotheses"), py::arg("details") = false,
+                 R"doc(Filter one utterance: its hypotheses, best first, each a str of
 words separated by blanks. Returns the ranked address texts (possibly empty);
 with details=True a vantir.Result for each instead (text, confidence,
 result_class, support, first_rank, fields).
 
 Words the lexicon does not hold are left out with a vantir.UnknownWordWarning.
 Raises TypeError for a non-str item and ValueError for undecodable bytes.)doc")
-        .def("filter_text", &FilterTextUtterance, py::arg("hypotheses"), py::arg("details") = false,
-             R"doc(Filter one utterance given as recogniser text: its hypotheses, best
+            .def("filter_text", &FilterTextUtterance, py::arg("hypotheses"),
+                 py::arg("details") = false,
+                 R"doc(Filter one utterance given as recogniser text: its hypotheses, best
 first, each a str in which words are not separated ("台北市大安區忠孝東路四段123號").
 The library's text intake splits each (blanks and punctuation dropped, 台/臺
 and the other variants, both widths and digits read). Returns the ranked
 address texts, or with details=True a vantir.Result for each. Raises TypeError for a non-str item and ValueError for
 undecodable bytes.)doc")
-        .def("segment", &SegmentText, py::arg("text"),
-             R"doc(The lexicon words that the text intake splits a recogniser text into,
+            .def("segment", &SegmentText, py::arg("text"),
+                 R"doc(The lexicon words that the text intake splits a recogniser text into,
 as filter_text() enters them.)doc")
-        .def("explain", &ExplainHypothesis, py::arg("hypothesis"),
-             R"doc(What the filter does with one hypothesis (words separated by
+            .def("explain", &ExplainHypothesis, py::arg("hypothesis"),
+                 R"doc(What the filter does with one hypothesis (words separated by
 blanks), in the Filter's mode: start, head, completion, segments, dropped and
 kept words, the composed text, accurate mode's region choices, and the ranked
 results with their confidence, one labelled line each.)doc")
-        .def(
-            "_time_c_calls",
-            [](const py::handle& self, const std::vector<std::vector<std::string>>& utterances,
-               int32_t rounds) {
-                FilterEngine& engine = EngineOf(self);
-                py::gil_scoped_release unlocked;
-                return engine.TimeCCalls(utterances, rounds);
-            },
-            py::arg("utterances"), py::arg("rounds"),
-            "CPU seconds per utterance of the bare C calls; for bench/python_binding.py.")
-        .def(
-            "_time_filter_calls",
-            [](const py::handle& self, const std::vector<std::vector<std::string>>& utterances,
-               int32_t rounds) {
-                FilterEngine& engine = EngineOf(self);
-                py::gil_scoped_release unlocked;
-                return engine.TimeFilterCalls(utterances, rounds);
-            },
-            py::arg("utterances"), py::arg("rounds"),
-            "CPU seconds per utterance of filter() called from C++; for bench/python_binding.py.")
-        .def_property_readonly(
-            "accurate",
-            [](const py::handle& self) {
-                return (EngineOf(self).options() & VANTIR_OPTION_ACCURATE) != 0;
-            },
-            "True when the filter runs in the accurate mode.")
-        .def_property_readonly(
-            "sound_alike",
-            [](const py::handle& self) {
-                return (EngineOf(self).options() & VANTIR_OPTION_SOUND_ALIKE) != 0;
-            },
-            "True when text intake also reads characters by their sound.");
+            .def(
+                "_time_c_calls",
+                [](const py::handle& self, const std::vector<std::vector<std::string>>& utterances,
+                   int32_t rounds) {
+                    FilterEngine& engine = EngineOf(self);
+                    py::gil_scoped_release unlocked;
+                    return engine.TimeCCalls(utterances, rounds);
+                },
+                py::arg("utterances"), py::arg("rounds"),
+                "CPU seconds per utterance of the bare C calls; for bench/python_binding.py.")
+            .def(
+                "_time_filter_calls",
+                [](const py::handle& self, const std::vector<std::vector<std::string>>& utterances,
+                   int32_t rounds) {
+                    FilterEngine& engine = EngineOf(self);
+                    py::gil_scoped_release unlocked;
+                    return engine.TimeFilterCalls(utterances, rounds);
+                },
+                py::arg("utterances"), py::arg("rounds"),
+                "CPU seconds per utterance of filter() called from C++; for "
+                "bench/python_binding.py.")
+            .def_property_readonly(
+                "accurate",
+                [](const py::handle& self) {
+                    return (EngineOf(self).options() & VANTIR_OPTION_ACCURATE) != 0;
+                },
+                "True when the filter runs in the accurate mode.")
+            .def_property_readonly(
+                "sound_alike",
+                [](const py::handle& self) {
+                    return (EngineOf(self).options() & VANTIR_OPTION_SOUND_ALIKE) != 0;
+                },
+                "True when text intake also reads characters by their sound.");
+    AddBatchMethods(filterClass, g_unknownWordWarning);
 }

@@ -1,6 +1,6 @@
 # Type stubs of the vantir package (the extension module vantir._vantir).
 import os
-from typing import Iterable, Literal, Union, overload
+from typing import Any, Iterable, Literal, Union, overload
 
 __version__: str
 
@@ -65,6 +65,17 @@ class Filter:
         """One utterance as recogniser text, hypotheses best first, words not
         separated; split by the library's text intake. Returns the ranked texts,
         or with details=True a Result for each."""
+    def filter_many(
+        self, utterances: Iterable[Iterable[_Text]], text: bool = False, details: bool = False
+    ) -> list[list[str]] | list[list[Result]]:
+        """Many utterances in one call, the GIL released while the library
+        works: one list of ranked texts per utterance, in order, each what
+        filter() (text=True: filter_text()) returns for it. Raises what filter()
+        raises for the first utterance refused, naming it; with details=True
+        a list of Result per utterance."""
+    def __reduce__(self) -> tuple[Any, ...]:
+        """Pickles as the data folder (absolute) and options; unpickling opens
+        and verifies the folder's blobs again."""
     def segment(self, text: _Text) -> list[str]:
         """The lexicon words that the text intake splits the text into."""
     def explain(self, hypothesis: _Text) -> str:

@@ -4,11 +4,13 @@
 #include <iomanip>
 #include <map>
 #include <memory>
+#include <unordered_map>
 
 #include "textutil/chinese_numerals.h"
 #include "tools/cli/cli_commands.h"
+#include "tools/compile/text_source.h"
+#include "tools/run/batch_filter.h"
 #include "tools/run/calibration_report.h"
-#include "tools/run/filter_run.h"
 #include "tools/run/parallel_filter.h"
 #include "tools/run/sound_alike_run.h"
 #include "tools/run/text_hypotheses.h"
@@ -59,10 +61,14 @@ std::string Folded(const std::string& text, bool exact) {
     return ToUtf8(folded);
 }
 
-std::string RawBest(const Utterance& utterance) {
+// The recogniser's best hypothesis with its words joined.
+std::string RawBest(const NbestFile& input, size_t k) {
     std::string joined;
-    if (utterance.hypotheses.empty()) return joined;
-    for (const std::string& word : utterance.hypotheses.front().words)
+    const std::span<const HypothesisSpan> hypotheses = input.Hypotheses(k);
+    if (hypotheses.empty()) return joined;
+    size_t at = 0;
+    for (std::string_view word = NextField(hypotheses.front().text, at); !word.empty();
+         word = NextField(hypotheses.front().text, at))
         joined += word;
     return joined;
 }
@@ -98,64 +104,91 @@ void PrintLine(std::ostream& out, const char* label, int32_t hits, int32_t total
 }
 
 struct EvalInput {
-    std::vector<Utterance> utterances;
+    NbestFile utterances;
     std::map<std::string, std::string> references;
+    std::unordered_map<std::string_view, const std::string*> referenceOf;  // into references
     std::string nbestFile;
     std::string referenceFile;
 };
+
+// What an utterance's run matched, worked out on the thread that filtered it.
+enum EvalMark : uint8_t { kRawTop = 1, kFilteredTop = 2, kFilteredAny = 4 };
 
 ModeTally RunMode(LoadedData& data, const EvalInput& input, const EvalOptions& options,
                   uint32_t sessionOptions, CliContext& context) {
     Diagnostics quiet;  // unknown words are counted here and reported by `vantir filter`
     std::unique_ptr<SimplifiedToTaiwan> convert;
     if (options.s2t) convert = std::make_unique<SimplifiedToTaiwan>();
-    FilterJob job;
+    BatchJob job;
     job.sessionOptions = sessionOptions;
-    job.text = options.text || options.s2t;
-    job.convert = convert.get();
-    job.maxResults = kAllResults;
+    job.settings.text = options.text || options.s2t;
+    job.settings.convert = convert.get();
+    job.settings.maxResults = kAllResults;
     job.workers = WorkersFor(options.workers);
-    job.details = options.calibration || !options.calibrationData.empty();
+    job.settings.details = options.calibration || !options.calibrationData.empty();
+    const NbestFile& utterances = input.utterances;
+    // Each utterance's calibration rows, filled by the worker that filtered it
+    // and tallied in input order after the run.
+    std::vector<std::vector<CalibrationRow>> rowsOf(job.settings.details ? utterances.size() : 0);
     // A missing reference stops the run before any utterance is filtered.
-    for (const Utterance& utterance : input.utterances) {
-        if (input.references.count(utterance.id) == 0) {
+    for (size_t k = 0; k < utterances.size(); ++k) {
+        if (!input.referenceOf.contains(utterances.Id(k))) {
             Fail(input.referenceFile, 0,
-                 "no reference for utterance " + Shown(utterance.id) +
+                 "no reference for utterance " + Shown(utterances.Id(k)) +
                      " (--skip-missing leaves such utterances out and counts them)");
         }
     }
     ModeTally tally;
+    size_t consumed = 0;
     Progress progress = context.MakeProgress();
-    FilterUtterances(data, input.utterances, job, progress, [&](const TextUtteranceRun& textRun) {
-        const UtteranceRun& run = textRun.run;
-        const Utterance& utterance = *run.utterance;
-        ReportUnknownWords(run, input.nbestFile, quiet);
-        const std::string& reference = input.references.at(utterance.id);
-        const std::string wanted = Folded(reference, options.exact);
-        const std::string raw = Folded(RawBest(utterance), options.exact);
-        const std::string top = run.results.empty() ? "" : Folded(run.results[0], options.exact);
-        bool any = false;
-        for (const std::string& result : run.results) {
-            any = any || Folded(result, options.exact) == wanted;
-        }
-        for (size_t k = 0; k < run.details.size(); ++k) {
-            tally.calibration.Add(CalibrationRow{utterance.id, static_cast<int32_t>(k),
-                                                 Folded(run.results[k], options.exact) == wanted,
-                                                 run.details[k].info.confidence, run.features[k]});
-        }
-        if (job.details && run.details.empty()) tally.calibration.CountUtterance();
-        for (Tally* t : {&tally.total, &tally.kinds[KindOf(utterance.id)]}) {
-            ++t->utterances;
-            t->rawTop += raw == wanted;
-            t->filteredTop += top == wanted;
-            t->filteredAny += any;
-        }
-        if (options.showErrors && top != wanted) {
-            context.out << utterance.id << ": wanted " << reference << ", filtered "
-                        << (run.results.empty() ? "(none)" : run.results[0]) << ", raw "
-                        << RawBest(utterance) << '\n';
-        }
-    });
+    FilterInBatches(
+        data, utterances, job, progress,
+        [&](size_t k, const FilteredUtterance& run, FilteredBatch& batch) {
+            NoteUnknownWords(run, batch.notes);
+            const std::string& reference = *input.referenceOf.at(utterances.Id(k));
+            const std::string wanted = Folded(reference, options.exact);
+            const std::string raw = Folded(RawBest(utterances, k), options.exact);
+            const std::string top =
+                run.results.empty() ? "" : Folded(std::string(run.results[0]), options.exact);
+            bool any = false;
+            for (size_t r = 0; r < run.results.size() && !any; ++r)
+                any = Folded(std::string(run.results[r]), options.exact) == wanted;
+            batch.marks.push_back(static_cast<uint8_t>((raw == wanted ? kRawTop : 0) |
+                                                       (top == wanted ? kFilteredTop : 0) |
+                                                       (any ? kFilteredAny : 0)));
+            if (job.settings.details) {
+                for (size_t r = 0; r < run.details.size(); ++r) {
+                    rowsOf[k].push_back(
+                        CalibrationRow{std::string(utterances.Id(k)), static_cast<int32_t>(r),
+                                       Folded(std::string(run.results[r]), options.exact) == wanted,
+                                       run.details[r].info.confidence, run.features[r]});
+                }
+            }
+            if (options.showErrors && top != wanted) {
+                batch.out +=
+                    std::string(utterances.Id(k)) + ": wanted " + reference + ", filtered " +
+                    (run.results.empty() ? std::string("(none)") : std::string(run.results[0])) +
+                    ", raw " + RawBest(utterances, k) + '\n';
+            }
+        },
+        [&](FilteredBatch& batch) {
+            ReportUnknownWordNotes(batch.notes, input.nbestFile, quiet);
+            for (const uint8_t mark : batch.marks) {
+                const std::string_view id = utterances.Id(consumed++);
+                for (Tally* t : {&tally.total, &tally.kinds[KindOf(std::string(id))]}) {
+                    ++t->utterances;
+                    t->rawTop += (mark & kRawTop) != 0;
+                    t->filteredTop += (mark & kFilteredTop) != 0;
+                    t->filteredAny += (mark & kFilteredAny) != 0;
+                }
+            }
+            context.out.write(batch.out.data(), static_cast<std::streamsize>(batch.out.size()));
+        });
+    for (std::vector<CalibrationRow>& rows : rowsOf) {
+        if (rows.empty()) tally.calibration.CountUtterance();
+        for (CalibrationRow& row : rows)
+            tally.calibration.Add(std::move(row));
+    }
     if (quiet.warnings > 0) {
         context.err << "warning: " << Counted(quiet.warnings, "unknown word")
                     << (quiet.warnings == 1 ? " was" : " were")
@@ -229,18 +262,19 @@ int RunEval(const EvalOptions& options, CliContext& context) {
     EvalInput input;
     input.nbestFile = DisplayName(options.nbest);
     Diagnostics diagnostics = context.MakeDiagnostics();
-    input.utterances =
-        ReadNbest(options.nbest, FormatNamed(options.format), diagnostics).utterances;
+    input.utterances = ReadNbestFile(options.nbest, FormatNamed(options.format), diagnostics,
+                                     WorkersFor(options.workers));
     diagnostics.Summarise();
     input.referenceFile = DisplayName(options.references);
     input.references = ParseReferences(ReadSourceLines(options.references), input.referenceFile);
+    for (const auto& [id, text] : input.references)
+        input.referenceOf.emplace(id, &text);
     if (options.skipMissing) {
         // Utterances without a reference have nothing to compare with: left
         // out of every figure, and counted.
         const size_t given = input.utterances.size();
-        std::erase_if(input.utterances, [&](const Utterance& utterance) {
-            return input.references.count(utterance.id) == 0;
-        });
+        input.utterances.KeepIf(
+            [&](size_t k) { return input.referenceOf.contains(input.utterances.Id(k)); });
         context.out << std::left << std::setw(20) << "skipped (no ref)" << std::right
                     << std::setw(5) << given - input.utterances.size() << '\n';
     }

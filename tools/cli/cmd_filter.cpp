@@ -3,9 +3,7 @@
 #include <memory>
 
 #include "tools/cli/cli_commands.h"
-#include "tools/cli/json_details.h"
-#include "tools/cli/json_text.h"
-#include "tools/run/filter_run.h"
+#include "tools/run/batch_filter.h"
 #include "tools/run/parallel_filter.h"
 #include "tools/run/sound_alike_run.h"
 #include "tools/run/text_hypotheses.h"
@@ -35,73 +33,26 @@ NbestFormat FormatNamed(const std::string& name) {
     return NbestFormat::kAuto;
 }
 
-void PrintText(const UtteranceRun& run, std::ostream& out) {
-    out << run.utterance->id << '\n';
-    if (run.resultCode < 0) {
-        out << "  (listing failed with code " << run.resultCode << ": "
-            << Vantir_ErrorMessage(run.resultCode) << ")\n";
-        return;
-    }
-    for (const HypothesisRun& hypothesis : run.hypotheses) {
-        if (hypothesis.code < 0) {
-            out << "  (hypothesis " << hypothesis.hypothesis->rank << " failed with code "
-                << hypothesis.code << ": " << Vantir_ErrorMessage(hypothesis.code) << ")\n";
-        }
-    }
-    if (run.results.empty()) out << "  (no address)\n";
-    for (size_t k = 0; k < run.results.size(); ++k) {
-        out << "  " << k + 1 << ". " << run.results[k] << '\n';
-    }
-    if (!run.emptyRanks.empty()) {
-        const size_t count = run.emptyRanks.size();
-        out << "  (" << count << (count == 1 ? " empty text" : " empty texts")
-            << " left out: kept words without text)\n";
-    }
-}
-
-void PrintJson(const UtteranceRun& run, std::ostream& out) {
-    out << "{\"utterance\":" << JsonString(run.utterance->id) << ",\"hypotheses\":[";
-    for (size_t k = 0; k < run.hypotheses.size(); ++k) {
-        const HypothesisRun& hypothesis = run.hypotheses[k];
-        if (k > 0) out << ',';
-        out << "{\"rank\":" << hypothesis.hypothesis->rank
-            << ",\"line\":" << hypothesis.hypothesis->line
-            << ",\"words\":" << JsonStringArray(hypothesis.hypothesis->words)
-            << ",\"unknown\":" << JsonStringArray(hypothesis.unknown)
-            << ",\"code\":" << hypothesis.code << '}';
-    }
-    out << "],\"results\":" << JsonStringArray(run.results) << ",\"empty_ranks\":[";
-    for (size_t k = 0; k < run.emptyRanks.size(); ++k)
-        out << (k > 0 ? "," : "") << run.emptyRanks[k];
-    out << "],\"details\":" << JsonDetails(run.details) << ",\"code\":" << run.resultCode << "}\n";
-}
-
 int RunFilter(const FilterOptions& options, CliContext& context) {
     LoadedData data = LoadDataDir(options.dataDir);
-    const std::string file = DisplayName(options.input);
     Diagnostics diagnostics = context.MakeDiagnostics();
-    const std::vector<Utterance> utterances =
-        ReadNbest(options.input, FormatNamed(options.format), diagnostics).utterances;
+    const int32_t workers = WorkersFor(options.workers);
+    const NbestFile input =
+        ReadNbestFile(options.input, FormatNamed(options.format), diagnostics, workers);
     std::unique_ptr<SimplifiedToTaiwan> convert;
     if (options.s2t) convert = std::make_unique<SimplifiedToTaiwan>();
-    FilterJob job;
+    BatchJob job;
     job.sessionOptions = (options.accurate ? VANTIR_OPTION_ACCURATE : 0u) |
                          SoundAlikeOption(data, options.soundAlike, options.dataDir);
-    job.text = options.text || options.s2t;
-    job.convert = convert.get();
-    job.maxResults = options.maxResults;
-    job.workers = WorkersFor(options.workers);
-    job.details = options.json;
+    job.settings.text = options.text || options.s2t;
+    job.settings.convert = convert.get();
+    job.settings.maxResults = options.maxResults;
+    job.settings.details = options.json;
+    job.workers = workers;
+    PrintOptions print;
+    print.json = options.json;
     Progress progress = context.MakeProgress();
-    FilterUtterances(data, utterances, job, progress, [&](const TextUtteranceRun& textRun) {
-        const UtteranceRun& run = textRun.run;
-        ReportUnknownWords(run, file, diagnostics);
-        if (options.json) {
-            PrintJson(run, context.out);
-        } else {
-            PrintText(run, context.out);
-        }
-    });
+    FilterAndPrint(data, input, job, print, context.out, diagnostics, progress);
     diagnostics.Summarise();
     return kExitSuccess;
 }
@@ -123,10 +74,10 @@ void AddFilterCommand(CLI::App& app, CliContext& context) {
         "A hypothesis whose kept words have no text (only '@'/'!' marks, say) enters\n"
         "an empty text: it is never listed as an address; the JSON gives its rank in\n"
         "empty_ranks.\n"
-        "With -j N, N threads filter the utterances, each with its own session sharing\n"
-        "the loaded data (VANTIR_OPTION_SHARED_MODEL); the output is the same as with\n"
-        "-j 1, in input order. A progress bar goes to standard error when it is a\n"
-        "terminal and the input has 1000 utterances or more.");
+        "With -j N, N threads read, filter and format the utterances, each with its own\n"
+        "session sharing the loaded data (VANTIR_OPTION_SHARED_MODEL); the output is the\n"
+        "same as with -j 1, in input order. A progress bar goes to standard error when it\n"
+        "is a terminal and the input has 1000 utterances or more.");
     command->add_option("--data", options->dataDir, "Directory built by 'vantir build'")
         ->required()
         ->check(CLI::ExistingDirectory);

@@ -1,9 +1,13 @@
 // `vantir segment --data DIR [FILE|-]`: the words that the library's text
 // intake splits each recogniser text into, one line per hypothesis.
 #include <memory>
+#include <optional>
 
 #include "tools/cli/cli_commands.h"
 #include "tools/compile/text_source.h"
+#include "tools/run/batch_filter.h"
+#include "tools/run/ordered_batches.h"
+#include "tools/run/parallel_filter.h"
 #include "tools/run/sound_alike_run.h"
 #include "tools/run/text_hypotheses.h"
 
@@ -17,6 +21,7 @@ struct SegmentOptions {
     std::string format = "auto";
     bool s2t = false;
     bool soundAlike = false;
+    int32_t workers = 1;
 };
 
 NbestFormat FormatNamed(const std::string& name) {
@@ -25,32 +30,79 @@ NbestFormat FormatNamed(const std::string& name) {
     return NbestFormat::kAuto;
 }
 
+// A worker's session (its own, or the data's with one worker) and buffers.
+struct SegmentWorker {
+    std::optional<Session> own;
+    Session* session = nullptr;
+    std::string text;
+    std::u16string units;
+    std::vector<WordId> ids;
+    TextList words;
+};
+
 int RunSegment(const SegmentOptions& options, CliContext& context) {
     LoadedData data = LoadDataDir(options.dataDir);
-    const std::string file = DisplayName(options.input);
     Diagnostics diagnostics = context.MakeDiagnostics();
-    const NbestInput input = ReadNbest(options.input, FormatNamed(options.format), diagnostics);
-    const NbestFormat format = input.format;
-    const std::vector<Utterance>& utterances = input.utterances;
+    // Reading by sound marks its words from its own split, on the calling thread.
+    const int32_t workers = options.soundAlike ? 1 : WorkersFor(options.workers);
+    const NbestFile input =
+        ReadNbestFile(options.input, FormatNamed(options.format), diagnostics, workers);
+    const std::string& file = input.name();
     std::unique_ptr<SimplifiedToTaiwan> convert;
     if (options.s2t) convert = std::make_unique<SimplifiedToTaiwan>();
-    const bool kaldi = format == NbestFormat::kKaldi;
     SoundAlikeOption(data, options.soundAlike, options.dataDir);
-    for (const Utterance& utterance : utterances) {
-        for (const Hypothesis& hypothesis : utterance.hypotheses) {
-            std::string text = HypothesisText(hypothesis);
-            if (convert) text = convert->Convert(text);
-            const std::string where = Located(file, hypothesis.line, "text");
-            const std::vector<std::string> words = options.soundAlike
-                                                       ? SegmentWordsBySound(data, text, where)
-                                                       : SegmentWords(data, text, where);
-            if (kaldi) context.out << utterance.id << '-' << hypothesis.rank << ' ';
-            for (size_t k = 0; k < words.size(); ++k)
-                context.out << (k > 0 ? " " : "") << words[k];
-            context.out << '\n';
+    const bool kaldi = input.format() == NbestFormat::kKaldi;
+    OrderedWork<SegmentWorker, std::string> plan;
+    plan.open = [&] {
+        SegmentWorker worker;
+        if (workers <= 1) {
+            worker.session = &data.session;
+        } else {
+            worker.own.emplace(OpenWorkerSession(data, 0));
         }
-        if (!kaldi) context.out << '\n';
-    }
+        return worker;
+    };
+    plan.work = [&](SegmentWorker& worker, size_t k, std::string& out) {
+        Session& session = worker.own ? *worker.own : *worker.session;
+        for (const HypothesisSpan& hypothesis : input.Hypotheses(k)) {
+            JoinFields(hypothesis.text, worker.text);
+            if (convert) worker.text = convert->Convert(worker.text);
+            if (!DecodeUtf8(worker.text, worker.units)) {
+                throw ToolError(Located(file, hypothesis.line, "text") + ": " +
+                                ToUtf16(worker.text).error().message);
+            }
+            worker.words.clear();
+            if (options.soundAlike) {
+                for (const std::string& word :
+                     SegmentWordsBySound(data, worker.text, Located(file, hypothesis.line, "text")))
+                    worker.words.push_back(word);
+            }
+            const int32_t count = options.soundAlike
+                                      ? 0
+                                      : SplitIntoWords(session, data.lexicon.get(), worker.units,
+                                                       worker.ids, worker.words);
+            if (count < 0) {
+                throw ToolError(Located(file, hypothesis.line, "text") + ": " +
+                                SplitRefused(count));
+            }
+            if (kaldi) {
+                out += input.Id(k);
+                out += '-';
+                out += std::to_string(hypothesis.rank);
+                out += ' ';
+            }
+            for (size_t w = 0; w < worker.words.size(); ++w) {
+                if (w > 0) out += ' ';
+                out += worker.words[w];
+            }
+            out += '\n';
+        }
+        if (!kaldi) out += '\n';
+    };
+    plan.consume = [&](std::string& out, size_t) {
+        context.out.write(out.data(), static_cast<std::streamsize>(out.size()));
+    };
+    RunOrdered(input.size(), workers, plan);
     return kExitSuccess;
 }
 
@@ -66,7 +118,8 @@ void AddSegmentCommand(CLI::App& app, CliContext& context) {
         "words it splits into, separated by blanks, in the same layout. Blanks and\n"
         "punctuation are dropped, 台/臺 and the other variant pairs, both widths and ASCII\n"
         "case find the lexicon's word, digits are read as numerals, and characters that no\n"
-        "word covers are left out.");
+        "word covers are left out. With -j N, N threads split the texts; the output is\n"
+        "the same as with -j 1.");
     command->add_option("--data", options->dataDir, "Directory built by 'vantir build'")
         ->required()
         ->check(CLI::ExistingDirectory);
@@ -78,6 +131,7 @@ void AddSegmentCommand(CLI::App& app, CliContext& context) {
                       std::string("Also read misheard characters as the word that sounds the "
                                   "same (needs sounds.snd); such words end in '") +
                           kSoundReadMarker + "'");
+    AddJobsOption(*command, options->workers);
     AddFormatOption(*command, options->format);
     command->callback([options, &context] {
         context.action = [options, &context] { return RunSegment(*options, context); };

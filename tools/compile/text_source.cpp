@@ -6,7 +6,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 #include "tools/compile/diagnostics.h"
 #include "vantir/vantir.hpp"
@@ -25,20 +27,36 @@ bool IsFieldSpace(char c) {
     return c == ' ' || c == '\t';
 }
 
+std::string TooLongMessage() {
+    return "line longer than " + std::to_string(kMaxSourceLineBytes) +
+           " bytes (the longest a source line may be); is this the right file?";
+}
+
 [[noreturn]] void FailTooLong(const std::string& name, int32_t number) {
-    Fail(name, number,
-         "line longer than " + std::to_string(kMaxSourceLineBytes) +
-             " bytes (the longest a source line may be); is this the right file?");
+    Fail(name, number, TooLongMessage());
+}
+
+// What is wrong with a line (without its CR) as sources hold it; empty when
+// it is within the length limit and valid UTF-8.
+std::string LineFault(std::string_view line) {
+    if (line.size() > kMaxSourceLineBytes) return TooLongMessage();
+    if (IsStrictUtf8(line)) return {};
+    // The decoder's own message names the offending byte.
+    Expected<std::u16string> decoded = ToUtf16(line);
+    return decoded ? std::string("invalid UTF-8") : decoded.error().message;
 }
 
 // The line as sources hold it: without the CR of a CR LF ending, within the
 // length limit, and valid UTF-8.
 SourceLine CheckedLine(std::string_view line, const std::string& name, int32_t number) {
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    if (line.size() > kMaxSourceLineBytes) FailTooLong(name, number);
-    Expected<std::u16string> decoded = ToUtf16(line);
-    if (!decoded) Fail(name, number, decoded.error().message);
+    const std::string fault = LineFault(line);
+    if (!fault.empty()) Fail(name, number, fault);
     return {number, std::string(line)};
+}
+
+bool IsContinuation(unsigned char byte) {
+    return (byte & 0xC0) == 0x80;
 }
 
 }  // namespace
@@ -142,6 +160,65 @@ bool SourceReader::Next(SourceLine& line) {
     return true;
 }
 
+InputBytes SourceReader::ReadRest() {
+    InputBytes input;
+    size_t capacity = kReadChunkBytes;
+    struct stat status {};
+    // A regular file is read into a block of its size at once (plus a byte to
+    // see the end); pipes and terminals grow the block as they deliver.
+    if (fstat(fd_, &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0) {
+        capacity = static_cast<size_t>(status.st_size) + 1;
+    }
+    input.data.reset(new char[capacity]);
+    size_t lineStart = 0;  // where the line being read began
+    while (true) {
+        if (input.size == capacity) {
+            capacity *= 2;
+            std::unique_ptr<char[]> grown(new char[capacity]);
+            std::memcpy(grown.get(), input.data.get(), input.size);
+            input.data = std::move(grown);
+        }
+        ssize_t got;
+        do {
+            got = read(fd_, input.data.get() + input.size, capacity - input.size);
+        } while (got < 0 && errno == EINTR);
+        if (got < 0) {
+            input.ending = InputBytes::Ending::kReadError;
+            input.error = errno;
+            break;
+        }
+        if (got == 0) break;
+        const char* fresh = input.data.get() + input.size;
+        input.size += static_cast<size_t>(got);
+        const void* lastBreak = memrchr(fresh, '\n', static_cast<size_t>(got));
+        if (lastBreak != nullptr) {
+            lineStart =
+                static_cast<size_t>(static_cast<const char*>(lastBreak) - input.data.get()) + 1;
+        }
+        // A BOM and the CR of a CR LF ending may come on top of the limit, as in Next.
+        if (input.size - lineStart > kMaxSourceLineBytes + kByteOrderMark.size() + 1) {
+            input.ending = InputBytes::Ending::kLineTooLong;
+            break;
+        }
+    }
+    // Only complete lines are handed on, as a line stream hands them on.
+    if (input.ending != InputBytes::Ending::kEnd) input.size = lineStart;
+    ended_ = true;
+    if (std::string_view(input.data.get(), input.size).starts_with(kByteOrderMark)) {
+        std::memmove(input.data.get(), input.data.get() + kByteOrderMark.size(),
+                     input.size - kByteOrderMark.size());
+        input.size -= kByteOrderMark.size();
+    }
+    return input;
+}
+
+void SourceReader::FailOnRead(const InputBytes& bytes, int32_t lines) const {
+    if (bytes.ending == InputBytes::Ending::kLineTooLong) FailTooLong(name_, lines + 1);
+    if (bytes.error == EISDIR)
+        throw FileError(name_ + ": is a directory, not a file", EISDIR, name_);
+    FailOnFile(name_, "read error", bytes.error);
+}
+
 std::vector<SourceLine> ReadSourceLines(const std::filesystem::path& path) {
     SourceReader reader(path);
     std::vector<SourceLine> lines;
@@ -163,6 +240,65 @@ std::vector<std::string> SplitFields(std::string_view line) {
         if (i > start) fields.emplace_back(line.substr(start, i - start));
     }
     return fields;
+}
+
+bool IsStrictUtf8(std::string_view text) {
+    constexpr uint64_t kHighBits = 0x8080808080808080ull;
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const unsigned char* const end = p + text.size();
+    while (p < end) {
+        const unsigned lead = *p;
+        const ptrdiff_t left = end - p;
+        if (lead < 0x80) {
+            // ASCII often comes in runs (keys, digits, blanks): eight bytes at a
+            // time, tried only here so that Chinese text does not pay for it.
+            ++p;
+            while (end - p >= 8) {
+                uint64_t word;
+                std::memcpy(&word, p, sizeof word);
+                if ((word & kHighBits) != 0) break;
+                p += 8;
+            }
+        } else if (lead < 0xC2) {  // a continuation byte, or the lead of an overlong pair
+            return false;
+        } else if (lead < 0xE0) {
+            if (left < 2 || !IsContinuation(p[1])) return false;
+            p += 2;
+        } else if (lead < 0xF0) {
+            if (left < 3 || !IsContinuation(p[1]) || !IsContinuation(p[2])) return false;
+            if (lead == 0xE0 && p[1] < 0xA0) return false;   // overlong
+            if (lead == 0xED && p[1] >= 0xA0) return false;  // a surrogate
+            p += 3;
+        } else if (lead < 0xF5) {
+            if (left < 4 || !IsContinuation(p[1]) || !IsContinuation(p[2]) ||
+                !IsContinuation(p[3])) {
+                return false;
+            }
+            if (lead == 0xF0 && p[1] < 0x90) return false;   // overlong
+            if (lead == 0xF4 && p[1] >= 0x90) return false;  // above U+10FFFF
+            p += 4;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+void CheckLines(std::string_view block, size_t begin, size_t end, CheckedLines& checked) {
+    checked.lines.clear();
+    checked.fault.clear();
+    while (begin < end) {
+        const void* found = std::memchr(block.data() + begin, '\n', end - begin);
+        const size_t stop =
+            found == nullptr ? end
+                             : static_cast<size_t>(static_cast<const char*>(found) - block.data());
+        std::string_view line = block.substr(begin, stop - begin);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        checked.fault = LineFault(line);
+        if (!checked.fault.empty()) return;
+        checked.lines.push_back({begin, line.size()});
+        begin = stop + 1;
+    }
 }
 
 bool IsBlankOrComment(std::string_view line) {

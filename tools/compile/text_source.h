@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,6 +29,22 @@ constexpr size_t kMaxSourceLineBytes = size_t{1} << 20;
 // where there is one) when the input cannot be opened, is a directory, is a
 // closed standard input, cannot be read, or has a line that is not valid UTF-8
 // or is longer than kMaxSourceLineBytes.
+// The bytes of a whole input, as SourceReader::ReadRest gives them.
+struct InputBytes {
+    // Why the reading stopped.
+    enum class Ending {
+        kEnd,          // the end of the input
+        kReadError,    // the system refused a read: `error` holds its errno
+        kLineTooLong,  // the last line ran past kMaxSourceLineBytes (the rest is unread)
+    };
+    std::unique_ptr<char[]> data;
+    size_t size = 0;
+    Ending ending = Ending::kEnd;
+    int error = 0;
+
+    std::string_view view() const { return {data.get(), size}; }
+};
+
 class SourceReader {
   public:
     explicit SourceReader(const std::filesystem::path& path);
@@ -37,6 +54,19 @@ class SourceReader {
 
     // The next line into `line`; false at the end of the input.
     bool Next(SourceLine& line);
+
+    // The rest of the input in one block, for readers that split and check the
+    // lines themselves (and on several threads): read to its end, to a read
+    // error, or until a line is longer than kMaxSourceLineBytes could be, where
+    // a line stream fails too. A leading byte order mark is left out. After a
+    // read error or a long line the block ends with the last complete line; the
+    // caller checks those lines before reporting the ending (FailOnRead), as
+    // Next would. Only before the first Next.
+    InputBytes ReadRest();
+
+    // The failure that ended ReadRest with `bytes.ending`, with the message a
+    // line stream gives; `lines` is the number of lines before it.
+    [[noreturn]] void FailOnRead(const InputBytes& bytes, int32_t lines) const;
 
     // The input as messages name it.
     const std::string& name() const { return name_; }
@@ -61,6 +91,39 @@ std::vector<SourceLine> SplitSourceText(std::string_view text, const std::string
 
 // Fields separated by runs of spaces and tabs.
 std::vector<std::string> SplitFields(std::string_view line);
+
+// The next field of `line` from byte `at` on, as SplitFields cuts them, and
+// `at` moved past it; empty when no field is left. Allocates nothing.
+inline std::string_view NextField(std::string_view line, size_t& at) {
+    auto isSpace = [](char c) { return c == ' ' || c == '\t'; };
+    while (at < line.size() && isSpace(line[at]))
+        ++at;
+    const size_t start = at;
+    while (at < line.size() && !isSpace(line[at]))
+        ++at;
+    return line.substr(start, at - start);
+}
+
+// True for text that vantir::ToUtf16 decodes (well-formed UTF-8, no
+// surrogates, nothing above U+10FFFF); runs of ASCII are checked eight bytes
+// at a time.
+bool IsStrictUtf8(std::string_view text);
+
+// A line inside a block of input, without its line break and the CR of a CR LF ending.
+struct LineSpan {
+    size_t begin;
+    size_t size;
+};
+
+// The lines of block[begin, end), which starts a line and ends at a line break
+// or at the end of the input, checked as SourceReader checks them. Stops at the
+// first line that fails its check: `lines` then holds those before it, and
+// `fault` says what is wrong with it (empty when every line is sound).
+struct CheckedLines {
+    std::vector<LineSpan> lines;
+    std::string fault;
+};
+void CheckLines(std::string_view block, size_t begin, size_t end, CheckedLines& checked);
 
 // Blank lines and lines whose first non-blank character is '#'.
 bool IsBlankOrComment(std::string_view line);

@@ -92,6 +92,9 @@ LoadedData LoadBlobs(const std::filesystem::path& directory,
 
     LoadedData data;
     data.lexicon = Need(AttachLexicon(std::move(lexiconBlob)));
+    // The look-up index answers every look-up as the searches do, in one
+    // probe; without it (a blob it refuses, no memory) the searches answer.
+    Lexicon_BuildLookupIndex(data.lexicon.get());
     data.model = Need(AttachModel(std::move(modelBlob)));
     data.address = std::move(addressBlob);
     data.session = Need(Session::Create(data.model.get(), data.lexicon.get(), data.address.data()));

@@ -22,8 +22,9 @@ struct LoadedData {
 };
 
 // Fails with a ToolError naming the file when a blob is missing, malformed or
-// numbers other words than the lexicon. sounds.snd is optional; when present
-// it must be of the same set, and it is attached to the session.
+// numbers other words than the lexicon. The lexicon gets its look-up index.
+// sounds.snd is optional; when present it must be of the same set, and it is
+// attached to the session.
 LoadedData LoadDataDir(const std::filesystem::path& directory);
 
 struct WordLookup {

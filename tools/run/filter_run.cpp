@@ -87,30 +87,32 @@ void ReadRunResults(Session& session, int32_t maxResults, UtteranceRun* run) {
     }
 }
 
-void ReadRunDetails(Session& session, UtteranceRun* run) {
-    if (run->resultCode < 0) return;
+int32_t ReadResultDetails(Session& session, size_t results, std::vector<ResultDetails>& details,
+                          std::vector<std::array<double, kConfidenceFeatureCount>>& features) {
     Expected<std::vector<std::u16string>> texts = session.entries(Session::kAllResults);
-    if (!texts) {
-        run->resultCode = texts.error().code;
-        return;
-    }
+    if (!texts) return texts.error().code;
     // The results are the table's non-empty texts, in order; the details are
     // read by the table's index.
-    for (size_t k = 0; k < texts->size() && run->details.size() < run->results.size(); ++k) {
+    for (size_t k = 0; k < texts->size() && details.size() < results; ++k) {
         if ((*texts)[k].empty()) continue;
         const auto index = static_cast<int32_t>(k);
         ResultDetails result;
         result.text = std::move((*texts)[k]);
-        std::array<double, kConfidenceFeatureCount> features{};
+        std::array<double, kConfidenceFeatureCount> found{};
         int32_t code = Vantir_GetResultInfo(session.get(), index, &result.info);
-        if (code == VANTIR_OK) code = ReadConfidenceFeatures(session.get(), index, features.data());
-        if (code != VANTIR_OK) {
-            run->resultCode = code;
-            return;
-        }
-        run->details.push_back(std::move(result));
-        run->features.push_back(features);
+        if (code == VANTIR_OK) code = ReadConfidenceFeatures(session.get(), index, found.data());
+        if (code != VANTIR_OK) return code;
+        details.push_back(std::move(result));
+        features.push_back(found);
     }
+    return VANTIR_OK;
+}
+
+void ReadRunDetails(Session& session, UtteranceRun* run) {
+    if (run->resultCode < 0) return;
+    const int32_t code =
+        ReadResultDetails(session, run->results.size(), run->details, run->features);
+    if (code != VANTIR_OK) run->resultCode = code;
 }
 
 }  // namespace vantir::tools

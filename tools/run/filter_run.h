@@ -66,6 +66,11 @@ void ReadRunResults(Session& session, int32_t maxResults, UtteranceRun* run);
 // still holds the utterance; a failed reading leaves them out and sets the code.
 void ReadRunDetails(Session& session, UtteranceRun* run);
 
+// The same for any holder of `results` results: appends their details and
+// features; returns 0 or the code of a failed reading.
+int32_t ReadResultDetails(Session& session, size_t results, std::vector<ResultDetails>& details,
+                          std::vector<std::array<double, kConfidenceFeatureCount>>& features);
+
 }  // namespace vantir::tools
 
 #endif  // VANTIR_TOOLS_FILTER_RUN_H

@@ -3,10 +3,12 @@
 #include "tools/run/nbest_reader.h"
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <cstdint>
 #include <optional>
 #include <string_view>
+#include <thread>
 #include <unordered_map>
 
 #include "tools/compile/diagnostics.h"
@@ -15,8 +17,19 @@ namespace vantir::tools {
 
 namespace {
 
+// No utterance's hypothesis has this index: the end of a chain of hypotheses.
+constexpr uint32_t kNoHypothesis = UINT32_MAX;
+// The reader checks the lines of an input on several threads only in shares of
+// at least this many bytes: smaller shares cost more to hand out than to check.
+constexpr size_t kMinCheckShareBytes = size_t{1} << 16;
+// Shares per thread, so that a thread that started late still gets some.
+constexpr size_t kCheckSharesPerThread = 4;
+// Lines per utterance the id table is first sized for (recognisers list 5 to
+// 10 hypotheses); more utterances only grow it.
+constexpr size_t kLinesPerUtteranceGuess = 4;
+
 struct KaldiKey {
-    std::string id;
+    std::string_view id;
     int32_t rank;
 };
 
@@ -32,16 +45,37 @@ bool IsAsciiAlphanumeric(char c) {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
-KeyReading ReadKaldiKey(const std::string& field) {
+// The key of a well-formed "ID-RANK" field, without building any message:
+// exactly the fields ReadKaldiKey accepts.
+std::optional<KaldiKey> ParseKaldiKey(std::string_view field) {
     const size_t dash = field.rfind('-');
-    if (dash == std::string::npos || dash == 0 || dash + 1 == field.size()) {
+    if (dash == std::string_view::npos || dash == 0 || dash + 1 == field.size()) {
+        return std::nullopt;
+    }
+    const std::string_view rankText = field.substr(dash + 1);
+    for (const char c : rankText) {
+        if (c < '0' || c > '9') return std::nullopt;
+    }
+    int32_t rank = 0;
+    const auto [stop, error] =
+        std::from_chars(rankText.data(), rankText.data() + rankText.size(), rank);
+    if (error != std::errc() || rank < 1) return std::nullopt;
+    return KaldiKey{field.substr(0, dash), rank};
+}
+
+KeyReading ReadKaldiKey(std::string_view field) {
+    if (const std::optional<KaldiKey> key = ParseKaldiKey(field)) return {key, {}, true};
+    const size_t dash = field.rfind('-');
+    if (dash == std::string_view::npos || dash == 0 || dash + 1 == field.size()) {
         return {std::nullopt, "no '-RANK' after an utterance id", false};
     }
-    const std::string_view rankText(field.data() + dash + 1, field.size() - dash - 1);
-    const bool meant = std::all_of(rankText.begin(), rankText.end(), IsAsciiAlphanumeric);
+    const std::string_view rankText = field.substr(dash + 1);
     const bool digits =
         std::all_of(rankText.begin(), rankText.end(), [](char c) { return c >= '0' && c <= '9'; });
-    if (!digits) return {std::nullopt, "rank " + Shown(rankText) + " is not a number", meant};
+    if (!digits) {
+        const bool meant = std::all_of(rankText.begin(), rankText.end(), IsAsciiAlphanumeric);
+        return {std::nullopt, "rank " + Shown(rankText) + " is not a number", meant};
+    }
     int32_t rank = 0;
     const auto [stop, error] =
         std::from_chars(rankText.data(), rankText.data() + rankText.size(), rank);
@@ -53,31 +87,53 @@ KeyReading ReadKaldiKey(const std::string& field) {
     return {KaldiKey{field.substr(0, dash), rank}, {}, true};
 }
 
+// What the parser needs of a line's first field, worked out beside the line's
+// check (on the reader's threads): where it is, and the Kaldi key it holds.
+struct LineKey {
+    uint32_t fieldBegin = 0;  // the first field, from the line's start
+    uint32_t fieldEnd = 0;
+    uint32_t idEnd = 0;  // a key's id ends here (at its '-')
+    int32_t rank = 0;    // a key's rank; 0 when the field is no key
+};
+
+LineKey KeyOf(std::string_view line) {
+    LineKey key;
+    size_t at = 0;
+    const std::string_view field = NextField(line, at);
+    key.fieldEnd = static_cast<uint32_t>(at);
+    key.fieldBegin = static_cast<uint32_t>(at - field.size());
+    if (const std::optional<KaldiKey> parsed = ParseKaldiKey(field)) {
+        key.rank = parsed->rank;
+        key.idEnd = key.fieldBegin + static_cast<uint32_t>(parsed->id.size());
+    }
+    return key;
+}
+
+// The first field of a line and where the rest begins.
+std::string_view FirstField(std::string_view line, size_t& rest) {
+    rest = 0;
+    return NextField(line, rest);
+}
+
 // Kaldi when the first non-blank line starts with a key; a first field that was
 // meant as a key but is malformed fails rather than turning the file into plain lines.
-bool StartsKaldi(const SourceLine& line, const std::string& file) {
-    const std::string field = SplitFields(line.text)[0];
+bool StartsKaldi(std::string_view line, int32_t number, const std::string& file) {
+    size_t rest = 0;
+    const std::string_view field = FirstField(line, rest);
     const KeyReading reading = ReadKaldiKey(field);
     if (!reading.key && reading.meantAsKey) {
-        Fail(file, line.number,
+        Fail(file, number,
              Shown(field) + " looks like a Kaldi 'UTTID-RANK' key, but " + reading.problem +
                  "; correct it, or give --format plain to read the lines as words");
     }
     return reading.key.has_value();
 }
 
-bool LooksLikeKaldi(const std::vector<SourceLine>& lines, const std::string& file) {
-    for (const SourceLine& line : lines) {
-        if (!IsBlankOrComment(line.text)) return StartsKaldi(line, file);
-    }
-    return false;
-}
-
 // Ranks need not be dense, but a gap usually means lost or mislabelled lines.
-void WarnAboutRankGaps(const Utterance& utterance, const std::string& file,
-                       Diagnostics& diagnostics) {
+void WarnAboutRankGaps(std::string_view id, std::span<const HypothesisSpan> hypotheses,
+                       const std::string& file, Diagnostics& diagnostics) {
     int32_t previous = 0;
-    for (const Hypothesis& hypothesis : utterance.hypotheses) {
+    for (const HypothesisSpan& hypothesis : hypotheses) {
         if (hypothesis.rank > previous + 1) {
             const int32_t first = previous + 1;
             const int32_t last = hypothesis.rank - 1;
@@ -86,7 +142,7 @@ void WarnAboutRankGaps(const Utterance& utterance, const std::string& file,
                                             : "ranks " + std::to_string(first) + " to " +
                                                   std::to_string(last) + " are missing";
             diagnostics.Warn(file, hypothesis.line,
-                             "utterance " + Shown(utterance.id) + ": " + missing + " before rank " +
+                             "utterance " + Shown(id) + ": " + missing + " before rank " +
                                  std::to_string(hypothesis.rank) +
                                  "; the hypotheses are taken in rank order",
                              "gaps in the ranks");
@@ -95,106 +151,226 @@ void WarnAboutRankGaps(const Utterance& utterance, const std::string& file,
     }
 }
 
-// Takes the lines one by one in either convention; the convention of kAuto is
-// settled by the first line that is neither blank nor a comment, which both
-// conventions skip.
+}  // namespace
+
+// Takes the lines one by one, in input order, in either convention; the
+// convention of kAuto is settled by the first line that is neither blank nor a
+// comment, which both conventions skip. Each line is read once and costs the
+// same however many hypotheses its utterance has: a Kaldi line finds its
+// utterance by one look-up (none when it continues the utterance of the line
+// before), and its rank is checked against the utterance's highest so far, or
+// by one look-up once ranks of the utterance came out of order.
 class NbestParser {
   public:
-    NbestParser(std::string file, NbestFormat format, Diagnostics& diagnostics)
-        : file_(std::move(file)), format_(format), diagnostics_(diagnostics) {}
+    NbestParser(NbestFile& file, NbestFormat format, Diagnostics& diagnostics)
+        : file_(file), format_(format), diagnostics_(diagnostics) {}
 
-    void Add(const SourceLine& line) {
-        if (format_ == NbestFormat::kAuto) {
-            if (IsBlankOrComment(line.text)) return;
-            format_ = StartsKaldi(line, file_) ? NbestFormat::kKaldi : NbestFormat::kPlain;
-        }
-        if (format_ == NbestFormat::kKaldi) {
-            AddKaldi(line);
-        } else {
-            AddPlain(line);
-        }
+    // Room for this many lines' hypotheses, so that the lists do not grow by copying.
+    void Expect(size_t lines) {
+        parsed_.reserve(lines);
+        next_.reserve(lines);
+        indexOf_.reserve(lines / kLinesPerUtteranceGuess);
     }
 
-    NbestInput Finish() {
-        NbestInput input;
-        input.format = format_ == NbestFormat::kKaldi ? NbestFormat::kKaldi : NbestFormat::kPlain;
+    // The line's text must stay where it is until Finish; `key` is KeyOf(text).
+    void Add(int32_t number, std::string_view text, const LineKey& key) {
+        // Blank, or a comment: the first field is empty or starts with '#'.
+        const bool blankOrComment = key.fieldBegin == key.fieldEnd || text[key.fieldBegin] == '#';
+        if (format_ == NbestFormat::kAuto) {
+            if (blankOrComment) return;
+            format_ =
+                StartsKaldi(text, number, file_.name_) ? NbestFormat::kKaldi : NbestFormat::kPlain;
+        }
         if (format_ == NbestFormat::kKaldi) {
-            for (Utterance& utterance : utterances_) {
-                std::stable_sort(
-                    utterance.hypotheses.begin(), utterance.hypotheses.end(),
-                    [](const Hypothesis& a, const Hypothesis& b) { return a.rank < b.rank; });
-                WarnAboutRankGaps(utterance, file_, diagnostics_);
+            if (!blankOrComment) AddKaldi(number, text, key);
+        } else {
+            AddPlain(number, text, key);
+        }
+    }
+    void Add(int32_t number, std::string_view text) { Add(number, text, KeyOf(text)); }
+
+    // The utterances into the file, each's hypotheses in rank order.
+    void Finish() {
+        const bool kaldi = format_ == NbestFormat::kKaldi;
+        file_.format_ = kaldi ? NbestFormat::kKaldi : NbestFormat::kPlain;
+        if (!kaldi) {
+            // The plain form's ids are the utterances' numbers, made once all are known.
+            std::string ids;
+            for (size_t k = 0; k < building_.size(); ++k)
+                ids += std::to_string(k + 1);
+            file_.plainIds_.reset(new char[ids.size() + 1]);
+            std::copy(ids.begin(), ids.end(), file_.plainIds_.get());
+            size_t at = 0;
+            for (size_t k = 0; k < building_.size(); ++k) {
+                const size_t length = std::to_string(k + 1).size();
+                building_[k].id = std::string_view(file_.plainIds_.get() + at, length);
+                at += length;
             }
         }
-        input.utterances = std::move(utterances_);
-        return input;
+        file_.hypotheses_.reserve(parsed_.size());
+        file_.utterances_.reserve(building_.size());
+        for (const Building& utterance : building_) {
+            const size_t first = file_.hypotheses_.size();
+            for (uint32_t h = utterance.head; h != kNoHypothesis; h = next_[h])
+                file_.hypotheses_.push_back(parsed_[h]);
+            const auto begin = file_.hypotheses_.begin() + static_cast<ptrdiff_t>(first);
+            if (utterance.unsorted) {
+                std::stable_sort(begin, file_.hypotheses_.end(),
+                                 [](const HypothesisSpan& a, const HypothesisSpan& b) {
+                                     return a.rank < b.rank;
+                                 });
+            }
+            file_.utterances_.push_back({utterance.id, first, utterance.count});
+            if (kaldi) {
+                WarnAboutRankGaps(utterance.id, {&*begin, utterance.count}, file_.name_,
+                                  diagnostics_);
+            }
+        }
+        std::vector<HypothesisSpan>().swap(parsed_);
+        std::vector<uint32_t>().swap(next_);
     }
 
   private:
-    void AddKaldi(const SourceLine& line) {
-        if (IsBlankOrComment(line.text)) return;
-        std::vector<std::string> fields = SplitFields(line.text);
-        const KeyReading reading = ReadKaldiKey(fields[0]);
-        if (!reading.key) {
-            Fail(file_, line.number,
-                 "expected 'UTTID-RANK word ...', found " + Shown(fields[0]) + " (" +
-                     reading.problem + ")");
+    struct Building {
+        std::string_view id;
+        uint32_t head = kNoHypothesis;
+        uint32_t tail = kNoHypothesis;
+        uint32_t count = 0;
+        int32_t highestRank = 0;
+        bool unsorted = false;  // a rank came after a higher one
+        bool mapped = false;    // its ranks are in lineOfRank_
+    };
+
+    void Append(size_t u, const HypothesisSpan& hypothesis) {
+        Building& utterance = building_[u];
+        const auto index = static_cast<uint32_t>(parsed_.size());
+        parsed_.push_back(hypothesis);
+        next_.push_back(kNoHypothesis);
+        if (utterance.tail == kNoHypothesis) {
+            utterance.head = index;
+        } else {
+            next_[utterance.tail] = index;
         }
-        const KaldiKey& key = *reading.key;
-        const auto [at, inserted] = indexOf_.emplace(key.id, utterances_.size());
-        if (inserted) utterances_.push_back({key.id, {}});
-        // One look-up per line: an utterance of many hypotheses costs no more per line.
-        const uint64_t rankKey =
-            (static_cast<uint64_t>(at->second) << 32) | static_cast<uint32_t>(key.rank);
-        const auto [seen, fresh] = lineOfRank_.emplace(rankKey, line.number);
+        utterance.tail = index;
+        ++utterance.count;
+    }
+
+    uint64_t RankKey(size_t u, int32_t rank) const {
+        return (static_cast<uint64_t>(u) << 32) | static_cast<uint32_t>(rank);
+    }
+
+    // Fails when the utterance already has the rank.
+    void CheckRank(size_t u, const KaldiKey& key, int32_t number) {
+        Building& utterance = building_[u];
+        if (!utterance.mapped && key.rank > utterance.highestRank) {
+            utterance.highestRank = key.rank;
+            return;
+        }
+        if (!utterance.mapped) {
+            // Ranks out of order: from now on every rank of the utterance is looked up.
+            for (uint32_t h = utterance.head; h != kNoHypothesis; h = next_[h])
+                lineOfRank_.emplace(RankKey(u, parsed_[h].rank), parsed_[h].line);
+            utterance.mapped = true;
+        }
+        if (key.rank < utterance.highestRank) utterance.unsorted = true;
+        utterance.highestRank = std::max(utterance.highestRank, key.rank);
+        const auto [seen, fresh] = lineOfRank_.emplace(RankKey(u, key.rank), number);
         if (!fresh) {
-            Fail(file_, line.number,
+            Fail(file_.name_, number,
                  "rank " + std::to_string(key.rank) + " of " + Shown(key.id) + " repeats line " +
                      std::to_string(seen->second));
         }
-        fields.erase(fields.begin());
-        utterances_[at->second].hypotheses.push_back({key.rank, line.number, std::move(fields)});
     }
 
-    void AddPlain(const SourceLine& line) {
-        std::vector<std::string> fields = SplitFields(line.text);
-        if (fields.empty()) {
+    void AddKaldi(int32_t number, std::string_view text, const LineKey& line) {
+        if (line.rank == 0) {
+            const std::string_view field =
+                text.substr(line.fieldBegin, line.fieldEnd - line.fieldBegin);
+            Fail(file_.name_, number,
+                 "expected 'UTTID-RANK word ...', found " + Shown(field) + " (" +
+                     ReadKaldiKey(field).problem + ")");
+        }
+        const KaldiKey key{text.substr(line.fieldBegin, line.idEnd - line.fieldBegin), line.rank};
+        const size_t rest = line.fieldEnd;
+        size_t u = lastUtterance_;
+        if (u == kNoHypothesis || building_[u].id != key.id) {
+            const auto [at, inserted] = indexOf_.emplace(key.id, building_.size());
+            if (inserted) building_.push_back({key.id});
+            u = at->second;
+            lastUtterance_ = u;
+        }
+        CheckRank(u, key, number);
+        Append(u, {text.substr(rest), key.rank, number});
+    }
+
+    void AddPlain(int32_t number, std::string_view text, const LineKey& line) {
+        if (line.fieldBegin == line.fieldEnd) {
             open_ = false;
             return;
         }
-        if (fields[0][0] == '#') return;
+        if (text[line.fieldBegin] == '#') return;
         if (!open_) {
-            utterances_.push_back({std::to_string(utterances_.size() + 1), {}});
+            building_.emplace_back();
             open_ = true;
         }
-        Utterance& utterance = utterances_.back();
-        utterance.hypotheses.push_back({static_cast<int32_t>(utterance.hypotheses.size() + 1),
-                                        line.number, std::move(fields)});
+        const size_t u = building_.size() - 1;
+        Append(u, {text, static_cast<int32_t>(building_[u].count + 1), number});
     }
 
-    std::string file_;
+    NbestFile& file_;
     NbestFormat format_;
     Diagnostics& diagnostics_;
-    std::vector<Utterance> utterances_;
-    std::unordered_map<std::string, size_t> indexOf_;   // Kaldi: id -> utterance
-    std::unordered_map<uint64_t, int32_t> lineOfRank_;  // Kaldi: utterance and rank -> line
-    bool open_ = false;                                 // plain: an utterance takes lines
+    std::vector<Building> building_;
+    std::vector<HypothesisSpan> parsed_;  // in input order
+    std::vector<uint32_t> next_;          // per parsed hypothesis: the next of its utterance
+    std::unordered_map<std::string_view, size_t> indexOf_;  // Kaldi: id -> utterance
+    std::unordered_map<uint64_t, int32_t> lineOfRank_;      // Kaldi: utterance and rank -> line
+    size_t lastUtterance_ = kNoHypothesis;  // Kaldi: the utterance of the line before
+    bool open_ = false;                     // plain: an utterance takes lines
 };
 
-}  // namespace
+void NbestFile::KeepIf(const std::function<bool(size_t k)>& keep) {
+    size_t kept = 0;
+    for (size_t k = 0; k < utterances_.size(); ++k) {
+        if (keep(k)) utterances_[kept++] = utterances_[k];
+    }
+    utterances_.resize(kept);
+}
+
+std::vector<Utterance> NbestFile::ToUtterances() const {
+    std::vector<Utterance> utterances;
+    utterances.reserve(size());
+    for (size_t k = 0; k < size(); ++k) {
+        Utterance utterance{std::string(Id(k)), {}};
+        for (const HypothesisSpan& hypothesis : Hypotheses(k)) {
+            utterance.hypotheses.push_back(
+                {hypothesis.rank, hypothesis.line, SplitFields(hypothesis.text)});
+        }
+        utterances.push_back(std::move(utterance));
+    }
+    return utterances;
+}
 
 NbestFormat ResolveNbestFormat(const std::vector<SourceLine>& lines, const std::string& file,
                                NbestFormat format) {
     if (format != NbestFormat::kAuto) return format;
-    return LooksLikeKaldi(lines, file) ? NbestFormat::kKaldi : NbestFormat::kPlain;
+    for (const SourceLine& line : lines) {
+        if (!IsBlankOrComment(line.text))
+            return StartsKaldi(line.text, line.number, file) ? NbestFormat::kKaldi
+                                                             : NbestFormat::kPlain;
+    }
+    return NbestFormat::kPlain;
 }
 
 std::vector<Utterance> ParseNbest(const std::vector<SourceLine>& lines, const std::string& file,
                                   NbestFormat format, Diagnostics& diagnostics) {
-    NbestParser parser(file, format, diagnostics);
+    NbestFile parsed;
+    parsed.name_ = file;
+    NbestParser parser(parsed, format, diagnostics);
     for (const SourceLine& line : lines)
-        parser.Add(line);
-    return parser.Finish().utterances;
+        parser.Add(line.number, line.text);
+    parser.Finish();
+    return parsed.ToUtterances();
 }
 
 std::vector<Utterance> ParseNbest(const std::vector<SourceLine>& lines, const std::string& file,
@@ -203,14 +379,78 @@ std::vector<Utterance> ParseNbest(const std::vector<SourceLine>& lines, const st
     return ParseNbest(lines, file, format, quiet);
 }
 
+NbestFile ReadNbestFile(const std::filesystem::path& path, NbestFormat format,
+                        Diagnostics& diagnostics, int32_t workers) {
+    SourceReader reader(path);
+    NbestFile file;
+    file.name_ = reader.name();
+    file.bytes_ = reader.ReadRest();
+    const std::string_view bytes = file.bytes_.view();
+
+    // Shares of whole lines, checked side by side.
+    size_t shares = 1;
+    if (workers > 1) {
+        shares = std::min(static_cast<size_t>(workers) * kCheckSharesPerThread,
+                          std::max<size_t>(1, bytes.size() / kMinCheckShareBytes));
+    }
+    std::vector<size_t> cuts = {0};
+    for (size_t s = 1; s < shares; ++s) {
+        const size_t from = std::max(bytes.size() / shares * s, cuts.back());
+        const size_t lineBreak = bytes.find('\n', from);
+        if (lineBreak == std::string_view::npos) break;
+        if (lineBreak + 1 > cuts.back()) cuts.push_back(lineBreak + 1);
+    }
+    if (cuts.back() != bytes.size() || cuts.size() == 1) cuts.push_back(bytes.size());
+    std::vector<CheckedLines> checked(cuts.size() - 1);
+    std::vector<std::vector<LineKey>> keys(checked.size());
+    auto checkShare = [&](size_t s) {
+        CheckLines(bytes, cuts[s], cuts[s + 1], checked[s]);
+        keys[s].reserve(checked[s].lines.size());
+        for (const LineSpan& line : checked[s].lines)
+            keys[s].push_back(KeyOf(bytes.substr(line.begin, line.size)));
+    };
+    if (checked.size() == 1) {
+        checkShare(0);
+    } else {
+        std::atomic<size_t> next{0};
+        auto check = [&] {
+            for (size_t s = next++; s < checked.size(); s = next++)
+                checkShare(s);
+        };
+        std::vector<std::thread> threads;
+        const size_t helpers = std::min(static_cast<size_t>(workers), checked.size()) - 1;
+        for (size_t t = 0; t < helpers; ++t)
+            threads.emplace_back(check);
+        check();
+        for (std::thread& thread : threads)
+            thread.join();
+    }
+
+    // The lines in order; the first that failed its check fails the input
+    // once every line before it has been parsed.
+    NbestParser parser(file, format, diagnostics);
+    size_t lines = 0;
+    for (const CheckedLines& share : checked)
+        lines += share.lines.size();
+    parser.Expect(lines);
+    int32_t number = 0;
+    for (size_t s = 0; s < checked.size(); ++s) {
+        const std::vector<LineSpan>& lines = checked[s].lines;
+        for (size_t l = 0; l < lines.size(); ++l)
+            parser.Add(++number, bytes.substr(lines[l].begin, lines[l].size), keys[s][l]);
+        if (!checked[s].fault.empty()) Fail(file.name_, number + 1, checked[s].fault);
+        std::vector<LineSpan>().swap(checked[s].lines);
+        std::vector<LineKey>().swap(keys[s]);
+    }
+    if (file.bytes_.ending != InputBytes::Ending::kEnd) reader.FailOnRead(file.bytes_, number);
+    parser.Finish();
+    return file;
+}
+
 NbestInput ReadNbest(const std::filesystem::path& path, NbestFormat format,
                      Diagnostics& diagnostics) {
-    SourceReader reader(path);
-    NbestParser parser(reader.name(), format, diagnostics);
-    SourceLine line;
-    while (reader.Next(line))
-        parser.Add(line);
-    return parser.Finish();
+    const NbestFile file = ReadNbestFile(path, format, diagnostics);
+    return {file.format(), file.ToUtterances()};
 }
 
 std::map<std::string, std::string> ParseReferences(const std::vector<SourceLine>& lines,

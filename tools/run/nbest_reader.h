@@ -6,8 +6,12 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
+#include <memory>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "tools/compile/diagnostics.h"
@@ -27,6 +31,62 @@ struct Utterance {
 };
 
 enum class NbestFormat { kAuto, kKaldi, kPlain };
+
+// A hypothesis as the batch readers keep it: its words in the text they were
+// read from, unsplit.
+struct HypothesisSpan {
+    std::string_view text;  // the words separated by blanks (the line after a Kaldi key)
+    int32_t rank = 0;       // 1 is the recogniser's best
+    int32_t line = 0;
+};
+
+// An N-best input held whole, for filtering at speed: the input's bytes and,
+// per utterance, its id and its hypotheses best first, each a span of those
+// bytes. Nothing is copied per word or per line; an utterance's words are
+// split where they are used (NextField).
+class NbestFile {
+  public:
+    NbestFormat format() const { return format_; }
+    const std::string& name() const { return name_; }  // the input as messages name it
+    size_t size() const { return utterances_.size(); }
+    std::string_view Id(size_t k) const { return utterances_[k].id; }
+    std::span<const HypothesisSpan> Hypotheses(size_t k) const {
+        return {hypotheses_.data() + utterances_[k].first, utterances_[k].count};
+    }
+    // Keeps the utterances for which keep(k) holds, in their order.
+    void KeepIf(const std::function<bool(size_t k)>& keep);
+    // The utterances in the form ParseNbest gives, words split.
+    std::vector<Utterance> ToUtterances() const;
+
+  private:
+    friend class NbestParser;
+    friend NbestFile ReadNbestFile(const std::filesystem::path& path, NbestFormat format,
+                                   Diagnostics& diagnostics, int32_t workers);
+    friend std::vector<Utterance> ParseNbest(const std::vector<SourceLine>& lines,
+                                             const std::string& file, NbestFormat format,
+                                             Diagnostics& diagnostics);
+    struct Entry {
+        std::string_view id;
+        size_t first = 0;  // into hypotheses_
+        uint32_t count = 0;
+    };
+    std::string name_;
+    NbestFormat format_ = NbestFormat::kPlain;
+    InputBytes bytes_;  // the input the spans point into
+    // "1", "2", ...: the plain form's ids, which the input lacks (a block of
+    // its own, which moves with the file without moving its bytes).
+    std::unique_ptr<char[]> plainIds_;
+    std::vector<Entry> utterances_;
+    std::vector<HypothesisSpan> hypotheses_;
+};
+
+// An N-best file ("-": standard input) read whole and parsed as ParseNbest
+// parses lines, with the same checks, messages and warnings in the same order:
+// the first bad line fails, whatever follows it. With workers > 1, the lines
+// of a large input are split and checked (UTF-8, length) on that many threads;
+// the grouping into utterances runs on the calling thread.
+NbestFile ReadNbestFile(const std::filesystem::path& path, NbestFormat format,
+                        Diagnostics& diagnostics, int32_t workers = 1);
 
 // Kaldi form: the first field is the utterance id, a '-' and the rank; lines
 // of one utterance may stand anywhere, and are ordered by rank (a repeated

@@ -38,6 +38,10 @@ struct FilterJob {
     std::function<void(size_t k)> afterTake;
 };
 
+// A session of a worker thread over the data, with the options and
+// VANTIR_OPTION_SHARED_MODEL; a ToolError when it cannot be opened or refuses them.
+Session OpenWorkerSession(LoadedData& data, uint32_t sessionOptions);
+
 // The job's run of one utterance on `session`. A ToolError names the utterance.
 TextUtteranceRun FilterOne(Session& session, const Lexicon* lexicon, const Utterance& utterance,
                            const FilterJob& job);

@@ -1,10 +1,10 @@
 // JSON objects of result details, written with the tool's string escaping; the
 // confidence in its shortest form, so that a reader gets the library's float.
-#include "tools/cli/json_details.h"
+#include "tools/run/json_details.h"
 
 #include <charconv>
 
-#include "tools/cli/json_text.h"
+#include "tools/run/json_text.h"
 
 namespace vantir::tools {
 

@@ -1,7 +1,7 @@
 // JSON string literals for the tool's one-object-a-line output.
 // Only what the output needs: strings, with control characters escaped.
-#ifndef VANTIR_TOOLS_JSON_TEXT_H
-#define VANTIR_TOOLS_JSON_TEXT_H
+#ifndef VANTIR_TOOLS_RUN_JSON_TEXT_H
+#define VANTIR_TOOLS_RUN_JSON_TEXT_H
 
 #include <string>
 #include <string_view>
@@ -15,6 +15,9 @@ std::string JsonString(std::string_view utf8);
 // ["a","b"] of quoted strings.
 std::string JsonStringArray(const std::vector<std::string>& items);
 
+// The same appended to `out`, without a string of their own.
+void AppendJsonString(std::string& out, std::string_view utf8);
+
 }  // namespace vantir::tools
 
-#endif  // VANTIR_TOOLS_JSON_TEXT_H
+#endif  // VANTIR_TOOLS_RUN_JSON_TEXT_H
