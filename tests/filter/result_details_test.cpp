@@ -18,10 +18,10 @@ using Fields = std::map<std::string, std::string>;
 
 namespace {
 
-constexpr uint32_t kDefault = 0;
-constexpr uint32_t kAccurate = VANTIR_OPTION_ACCURATE;
+constexpr uint32_t kDetailsDefault = 0;
+constexpr uint32_t kDetailsAccurate = VANTIR_OPTION_ACCURATE;
 
-std::vector<WordEntry> Vocabulary() {
+std::vector<WordEntry> DetailsVocabulary() {
     std::vector<WordEntry> words = {{"臺北市", {33}},    {"基隆市", {33}},   {"大安區", {8, 34}},
                                     {"中正區", {8, 34}}, {"忠孝東路", {17}}, {"四段", {18}},
                                     {"段", {19}},        {"巷", {21}},       {"弄", {22}},
@@ -32,7 +32,7 @@ std::vector<WordEntry> Vocabulary() {
     return words;
 }
 
-std::vector<vantir::RegionPair> Regions() {
+std::vector<vantir::RegionPair> DetailsRegions() {
     return {{Utf16("臺北市"), Utf16("大安區")},
             {Utf16("臺北市"), Utf16("中正區")},
             {Utf16("基隆市"), Utf16("中正區")}};
@@ -40,7 +40,7 @@ std::vector<vantir::RegionPair> Regions() {
 
 class ResultDetailsTest : public ::testing::Test {
   protected:
-    ResultDetailsTest() : world_(Vocabulary(), Regions()) {
+    ResultDetailsTest() : world_(DetailsVocabulary(), DetailsRegions()) {
         std::vector<PairEntry> pairs = {{"臺北市", "大安區", -20},   {"臺北市", "中正區", -20},
                                         {"基隆市", "中正區", -20},   {"大安區", "忠孝東路", -30},
                                         {"中正區", "忠孝東路", -30}, {"臺北市", "忠孝東路", -60},
@@ -113,7 +113,7 @@ TEST_F(ResultDetailsTest, CodesForNullArgumentsAndIndicesOutsideTheResults) {
     EXPECT_EQ(Vantir_GetResultInfo(nullptr, 0, &info), VANTIR_NULL_OBJECT);
     EXPECT_EQ(Vantir_GetResultInfo(world_.session, 0, nullptr), VANTIR_NULL_OBJECT);
     EXPECT_EQ(Vantir_GetResultInfo(world_.session, 0, &info), VANTIR_NOT_FOUND) << "no results yet";
-    for (uint32_t options : {kDefault, kAccurate}) {
+    for (uint32_t options : {kDetailsDefault, kDetailsAccurate}) {
         Enter(options, {{"臺北市", "大安區", "忠孝東路", "四段", "七", "號"}});
         EXPECT_EQ(Vantir_GetResultInfo(world_.session, 0, &info), 0);
         EXPECT_EQ(Vantir_GetResultInfo(world_.session, -1, &info), VANTIR_NOT_FOUND);
@@ -131,7 +131,7 @@ TEST_F(ResultDetailsTest, FieldsOfAFullAddressHoldTheirKeysInBothModes) {
     const Fields expected = {{"upper", "臺北市"}, {"lower", "大安區"}, {"road", "忠孝東路"},
                              {"section", "四段"}, {"lane", "123巷"},   {"alley", "5弄"},
                              {"number", "7號"}};
-    for (uint32_t options : {kDefault, kAccurate}) {
+    for (uint32_t options : {kDetailsDefault, kDetailsAccurate}) {
         EXPECT_EQ(FirstFields(options, nBest, "臺北市大安區忠孝東路四段123巷5弄7號"), expected)
             << "options " << options;
     }
@@ -139,13 +139,14 @@ TEST_F(ResultDetailsTest, FieldsOfAFullAddressHoldTheirKeysInBothModes) {
 
 TEST_F(ResultDetailsTest, SectionSaidInTwoWordsIsOneFieldAsItIsSpelled) {
     const Hypotheses nBest = {{"臺北市", "大安區", "忠孝東路", "四", "段", "七", "號"}};
-    EXPECT_EQ(FirstFields(kDefault, nBest, "臺北市大安區忠孝東路4段7號")["section"], "4段");
-    EXPECT_EQ(FirstFields(kAccurate, nBest, "臺北市大安區忠孝東路四段7號")["section"], "四段");
+    EXPECT_EQ(FirstFields(kDetailsDefault, nBest, "臺北市大安區忠孝東路4段7號")["section"], "4段");
+    EXPECT_EQ(FirstFields(kDetailsAccurate, nBest, "臺北市大安區忠孝東路四段7號")["section"],
+              "四段");
 }
 
 TEST_F(ResultDetailsTest, NumberWithAPartAfterZhiIsOneNumberField) {
     const Hypotheses nBest = {{"臺北市", "大安區", "忠孝東路", "十二", "之", "一", "號"}};
-    for (uint32_t options : {kDefault, kAccurate}) {
+    for (uint32_t options : {kDetailsDefault, kDetailsAccurate}) {
         const Fields fields = FirstFields(options, nBest, "臺北市大安區忠孝東路12之1號");
         EXPECT_EQ(fields.at("number"), "12之1號");
         EXPECT_EQ(fields.count("alley"), 0u);
@@ -155,11 +156,12 @@ TEST_F(ResultDetailsTest, NumberWithAPartAfterZhiIsOneNumberField) {
 TEST_F(ResultDetailsTest, CompletedRegionsAreFieldsOfTheirOwn) {
     // The default completes the county from the first region pair of 大安區.
     EXPECT_EQ(
-        FirstFields(kDefault, {{"大安區", "忠孝東路", "七", "號"}}, "臺北市大安區忠孝東路7號"),
+        FirstFields(kDetailsDefault, {{"大安區", "忠孝東路", "七", "號"}},
+                    "臺北市大安區忠孝東路7號"),
         (Fields{
             {"upper", "臺北市"}, {"lower", "大安區"}, {"road", "忠孝東路"}, {"number", "7號"}}));
     // Candidates listed between county and road each have their district.
-    Enter(kDefault, {{"臺北市", "忠孝東路", "七", "號"}});
+    Enter(kDetailsDefault, {{"臺北市", "忠孝東路", "七", "號"}});
     const std::vector<std::string> listed = world_.Results();
     ASSERT_EQ(listed.size(), 2u);
     for (int32_t k = 0; k < 2; ++k) {
@@ -170,7 +172,7 @@ TEST_F(ResultDetailsTest, CompletedRegionsAreFieldsOfTheirOwn) {
 }
 
 TEST_F(ResultDetailsTest, LandmarksAndStationsArePlaces) {
-    for (uint32_t options : {kDefault, kAccurate}) {
+    for (uint32_t options : {kDetailsDefault, kDetailsAccurate}) {
         EXPECT_EQ(FirstFields(options, {{"我", "故宮博物院"}}, "故宮博物院"),
                   (Fields{{"place", "故宮博物院"}}));
         EXPECT_EQ(Info(0).resultClass, 3);
@@ -185,7 +187,7 @@ TEST_F(ResultDetailsTest, SupportCountsEachHypothesisOnceAndNotesTheFirst) {
                               {"臺北市", "大安區", "忠孝東路", "七", "號"},
                               {"臺北市", "大安區", "忠孝東路", "七", "號"},
                               {"臺北市", "大安區", "忠孝東路", "七", "號", "我"}};
-    for (uint32_t options : {kDefault, kAccurate}) {
+    for (uint32_t options : {kDetailsDefault, kDetailsAccurate}) {
         Enter(options, nBest);
         const std::vector<std::string> listed = world_.Results();
         ASSERT_EQ(listed.size(), 2u);
@@ -209,7 +211,7 @@ TEST_F(ResultDetailsTest, ReadingDetailsChangesNeitherTheResultsNorTheirOrder) {
                               {"中正區", "忠孝東路", "七", "號"},
                               {"大安區", "忠孝東路", "四段", "五", "號"},
                               {"故宮博物院"}};
-    for (uint32_t options : {kDefault, kAccurate}) {
+    for (uint32_t options : {kDetailsDefault, kDetailsAccurate}) {
         Enter(options, nBest);
         // Details first: the default mode sorts its table only when listing.
         std::vector<VantirResultInfo> before;
@@ -236,7 +238,7 @@ TEST_F(ResultDetailsTest, AnAddressEveryHypothesisGivesIsSurerThanADisputedOne) 
                                  {"臺北市", "中正區", "忠孝東路", "五", "號"},
                                  {"基隆市", "中正區", "忠孝東路", "一", "號"},
                                  {"臺北市", "大安區", "忠孝東路", "十二", "號"}};
-    for (uint32_t options : {kDefault, kAccurate}) {
+    for (uint32_t options : {kDetailsDefault, kDetailsAccurate}) {
         Enter(options, agreed);
         const float sure = Info(0).confidence;
         Enter(options, disputed);
@@ -247,7 +249,7 @@ TEST_F(ResultDetailsTest, AnAddressEveryHypothesisGivesIsSurerThanADisputedOne) 
 
 TEST_F(ResultDetailsTest, ACountyGuessedForASharedDistrictIsLessSureThanOneSaid) {
     // 中正區 lies in two counties; 大安區 in one, so its county is no guess.
-    for (uint32_t options : {kDefault, kAccurate}) {
+    for (uint32_t options : {kDetailsDefault, kDetailsAccurate}) {
         Enter(options, {{"臺北市", "中正區", "忠孝東路", "七", "號"}});
         const float said = Info(0).confidence;
         Enter(options, {{"中正區", "忠孝東路", "七", "號"}});
