@@ -1,6 +1,7 @@
 # Sound-alike intake from Python: sounds=True in build, sound_alike=True in
 # Filter, and the error that names sounds.snd when the data lacks it.
 import pathlib
+import pickle
 import warnings
 
 import pytest
@@ -45,3 +46,11 @@ def test_a_build_without_sounds_removes_an_old_sounds_blob(sound_dir, tmp_path):
         warnings.simplefilter("ignore")
         vantir.build(SAMPLE, out)
     assert not (out / "sounds.snd").exists()
+
+
+def test_a_pickled_filter_keeps_reading_by_sound(sound_dir):
+    f = vantir.Filter(sound_dir, accurate=True, sound_alike=True)
+    restored = pickle.loads(pickle.dumps(f))
+    assert restored.sound_alike and restored.accurate
+    texts = [["臺南市中西區民生鹿一段"], ["臺南市中西區民生路一段"]]
+    assert restored.filter_many(texts, text=True) == f.filter_many(texts, text=True)
