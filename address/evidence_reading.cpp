@@ -6,6 +6,7 @@
 #include "address/canonical_spelling.h"
 #include "address/compose_text.h"
 #include "address/region_completion.h"
+#include "address/word_fields.h"
 #include "textutil/byte_order.h"
 #include "textutil/chinese_numerals.h"
 
@@ -56,13 +57,25 @@ int32_t MatchThirdSegmentWithNumbers(const AddressContext& context, const WordId
                                      StepResult* result) {
     StepResult lead;
     MatchNumberedWord(context, words, start, output, outPos, kTagThirdLead, &lead);
+    // The grammar's third segment holds one lead, so an alley and a 之 number
+    // (19弄569之7號) cannot stand together; a second lead is taken when the
+    // first is an alley and the second closes a number part.
+    StepResult part;
+    NoMatch(lead.next, &part);
+    if (lead.kept > 0 && !EndsWithNumberPart(context.lexicon, output[outPos + lead.kept - 1]) &&
+        MatchNumberedWord(context, words, lead.next, output, outPos + lead.kept, kTagThirdLead,
+                          &part) == 1 &&
+        !EndsWithNumberPart(context.lexicon, output[outPos + lead.kept + part.kept - 1])) {
+        NoMatch(lead.next, &part);
+    }
+    const int32_t leads = lead.kept + part.kept;
     StepResult key;
-    // A key that fails drops the lead with it.
-    if (MatchNumberedWord(context, words, lead.next, output, outPos + lead.kept, kTagThirdKey,
-                          &key) != 1) {
+    // A key that fails drops the leads with it.
+    if (MatchNumberedWord(context, words, part.next, output, outPos + leads, kTagThirdKey, &key) !=
+        1) {
         return NoMatch(start, result);
     }
-    return Matched(key.next, lead.kept + key.kept, result);
+    return Matched(key.next, leads + key.kept, result);
 }
 
 // A section said as number words and a section word ("十三 段") faces the test

@@ -19,12 +19,6 @@ constexpr bool Has(uint64_t bits, int32_t tag) {
     return (bits >> tag & 1u) != 0;
 }
 
-bool EndsWithNumberPart(const Lexicon* lexicon, WordId word) {
-    int32_t length = 0;
-    const char16_t* text = Lexicon_GetWord(lexicon, word, &length);
-    return text != nullptr && length > 0 && LoadUnitAt(text, length - 1) == kNumberPartUnit;
-}
-
 // The field a segment closed by a word with these tags fills; kNoField when
 // the word closes none.
 int8_t FieldOfKey(const AddressContext& context, WordId key, uint64_t tags) {
@@ -52,6 +46,12 @@ int8_t FieldOfPlainWord(uint64_t tags, int8_t previous) {
 }
 
 }  // namespace
+
+bool EndsWithNumberPart(const Lexicon* lexicon, WordId word) {
+    int32_t length = 0;
+    const char16_t* text = Lexicon_GetWord(lexicon, word, &length);
+    return text != nullptr && length > 0 && LoadUnitAt(text, length - 1) == kNumberPartUnit;
+}
 
 void AssignWordFields(const AddressContext& context, const WordId* words, int32_t n,
                       int8_t* fields) {

@@ -29,6 +29,10 @@ struct FieldSpan {
     int16_t length;
 };
 
+// True when `word` ends in 之: it closes the first part of a house number
+// ("12之1號"), though the grammar tags it like an alley key.
+bool EndsWithNumberPart(const Lexicon* lexicon, WordId word);
+
 // The field of each of words[0..n-1] (kNoField for a word of none) into
 // fields[0..min(n, kMaxLocatedWords)-1]. The words of a numbered segment (prefixes
 // and key, as composition groups them) take the field of the key.

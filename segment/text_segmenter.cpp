@@ -188,6 +188,55 @@ bool IsLargePlace(char16_t unit) {
     return unit == u'\u842C' || unit == u'\u4E07' || unit == u'\u5104' || unit == u'\u4EBF';
 }
 
+// Keys that a house, lane or alley number stands before (號, 巷, 弄, 之, 樓, with the
+// simplified 号 and 楼).
+bool IsNumberKey(char16_t unit) {
+    return unit == u'\u865F' || unit == u'\u53F7' || unit == u'\u5DF7' || unit == u'\u5F04' ||
+           unit == u'\u4E4B' || unit == u'\u6A13' || unit == u'\u697C';
+}
+
+// Fewest numerals that make a run said digit by digit: two side by side (三四)
+// are as often a slip as a number, unless 幺 or 〇 shows a digit string.
+constexpr int32_t kMinSpokenDigits = 3;
+constexpr int32_t kMinMarkedSpokenDigits = 2;
+
+// A run of numerals said digit by digit right before a number key (一零零五號,
+// 三幺巷) is spelled as the number it reads, as a digit run is. Runs that read
+// as a number said whole, and runs before any other word (臺北一零一 is a
+// name), are left to the lattice. True when the run was taken.
+bool SpellSpokenDigits(TextReader* reader, Window* window, int32_t* m, bool* full) {
+    char16_t digits[kMaxNumberDigits];
+    int32_t n = 0;
+    bool marked = false;
+    int32_t end = reader->at;
+    for (; end < reader->length; ++end) {
+        const char16_t unit = NarrowWidth(reader->text[end]);
+        const char16_t spoken = SpokenDigit(unit);
+        if (NumeralValue(spoken) < 0 && !IsLargePlace(unit)) break;
+        if (n == kMaxNumberDigits) return false;  // longer than any house number
+        marked = marked || spoken != unit;
+        digits[n++] = spoken;
+    }
+    if (end == reader->length || !IsNumberKey(NarrowWidth(reader->text[end]))) return false;
+    if (n < (marked ? kMinMarkedSpokenDigits : kMinSpokenDigits)) return false;
+    if (ReadNumber(digits, n) >= 0) return false;
+    const int32_t value = ReadDigitByDigit(digits, n);
+    if (value < 1) return false;
+    if (*m + kMaxNumberUnits > window->capacity) {
+        *full = true;
+        return true;
+    }
+    const int32_t start = *m;
+    *m += SpellNumber(value, window->units + start, window->alternates + start);
+    for (int32_t k = start; k < *m; ++k) {
+        window->numberStart[k] = start;
+        window->sourceAt[k] = reader->at;
+    }
+    reader->at = end;
+    reader->spokenAt = -1;
+    return true;
+}
+
 // Whether text[at] opens or continues a run of two or more numeral characters
 // (一千兩百, 一零零五, 一萬), or is a zero on its own: such a run is one number,
 // read whole or not at all. A lone zero is no part of any other word, so when
@@ -223,6 +272,9 @@ int32_t FillWindow(TextReader* reader, Window* window) {
             ++reader->at;
         } else if (digit >= 0 && !inRun && SpellRun(reader, window, &m, &full)) {
             // spelled as a number, or left for the next window
+        } else if (digit < 0 && reader->spokenAt < 0 &&
+                   SpellSpokenDigits(reader, window, &m, &full)) {
+            // said digit by digit before a key: spelled as the number it reads
         } else if (m >= window->capacity) {
             full = true;
         } else if (digit >= 0) {

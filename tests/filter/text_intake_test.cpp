@@ -117,7 +117,13 @@ TEST_F(TextIntakeTest, NumbersInTheShapesRecognisersWrite) {
         {"10O號", {"一百", "號"}},
         {"1o5號", {"一百", "零五", "號"}},
         {"〇五號", {"零五", "號"}},
-        {"五〇號", {"五", "零", "號"}},
+        // Said digit by digit before a key: spelled as the number it reads.
+        {"五〇號", {"五十", "號"}},
+        {"一〇〇五號", {"一千", "零五", "號"}},
+        {"幺零五巷", {"一百", "零五", "巷"}},
+        // Before no key a run of numerals may be part of a name; this one
+        // spells no word as a whole and is left out.
+        {"一零五", {}},
         // Not a separator: the groups are not of three digits.
         {"1,05號", {}},
         // A comma after a whole number stays a comma.

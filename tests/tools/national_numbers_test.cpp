@@ -69,6 +69,17 @@ TEST(NationalNumbers, ThousandsAndZhiNumbersComposeToDigits) {
     ASSERT_EQ(filter.status, kExitSuccess) << filter.err;
     EXPECT_EQ(filter.out, expected);
 
+    // An alley and a 之 number together: the grammar's third segment holds
+    // one of them, so the default mode keeps the lane; accurate mode reads both.
+    WriteFile(dir / "alley.txt", "a-1 臺中市 西屯區 臺灣大道 四段 三百 巷 二 弄 十二 之 一 號\n");
+    const std::string data = (dir / "out").string();
+    const CliRun laneOnly =
+        RunCli({"filter", "--max", "1", "--data", data, (dir / "alley.txt").string()});
+    EXPECT_EQ(laneOnly.out, "a\n  1. 臺中市西屯區臺灣大道四段300巷\n") << laneOnly.err;
+    const CliRun both = RunCli(
+        {"filter", "--accurate", "--max", "1", "--data", data, (dir / "alley.txt").string()});
+    EXPECT_EQ(both.out, "a\n  1. 臺中市西屯區臺灣大道四段300巷2弄12之1號\n") << both.err;
+
     // Recogniser text with digits segments into the same words.
     WriteFile(dir / "text.txt",
               "t1-1 台中市西屯區臺灣大道四段1015號\nt2-1 台中市西屯區臺灣大道四段12之1號\n");
@@ -105,6 +116,12 @@ TEST(NationalNumbers, EveryWrittenShapeGivesTheNumberSaidOrNone) {
         {"17O", "170"},
         {"12之1", "12之1"},
         {"十二之一", "12之1"},
+        {"一零零五", "1005"},
+        {"一〇〇五", "1005"},
+        {"幺零五", "105"},
+        {"三幺", "31"},
+        {"七七", ""},
+        {"一二三四五", ""},
         {"零", ""},
         {"〇", ""},
         {"0", ""},
