@@ -51,6 +51,21 @@ bool FindReplacedRegion(const AddressContext& context, const WordId* words, int3
     return false;
 }
 
+// True when the hypothesis words[0..count-1] holds every word of kept[0..k-1].
+bool SaidEveryWord(const WordId* words, int32_t count, const WordId* kept, int32_t k) {
+    for (int32_t i = 0; i < k; ++i) {
+        if (!Contains(words, count, kept[i])) return false;
+    }
+    return true;
+}
+
+// A landmark alone, or a city's name and its station or airport.
+bool NamesPlace(const AddressContext& context, const WordId* words, int32_t n) {
+    if (n == 1) return Tagged(context, words[0], kTagFallbackWord);
+    return n == 2 && Tagged(context, words[0], kTagHeadOpener) &&
+           Tagged(context, words[1], kTagOpenerFollower);
+}
+
 // Region words a hypothesis said count for the choices and replacements of
 // all hypotheses of the utterance, earlier and later ones alike.
 void NoteHeardRegions(FilterSession* session, const WordId* said, int32_t k, double weight) {
@@ -94,11 +109,13 @@ int32_t FindOrMakeEntry(FilterSession* session, uint8_t resultClass, const Hypot
                         const ComposedWords& composed) {
     const AddressContext context = AddressContextOf(session);
     const char16_t* text = session->scratchText;
+    const bool heardWhole = SaidEveryWord(source.input, source.count, composed.words, composed.n);
     for (int32_t i = 0; i < session->resultCount; ++i) {
         ResultEntry& entry = session->results[i];
         if (WStrCompare(entry.text, text) == 0) {
             if (entry.resultClass > resultClass) entry.resultClass = resultClass;
             AddEntrySupport(&entry, context, composed.words, composed.n, source);
+            if (heardWhole) session->evidence.entries[i].heardWhole = true;
             return i;
         }
     }
@@ -111,7 +128,10 @@ int32_t FindOrMakeEntry(FilterSession* session, uint8_t resultClass, const Hypot
     const bool guessed = GuessesRegion(context, composed.words, composed.n, source);
     StartEntryDetails(&entry, source.rank, guessed, composed);
     session->evidence.entries[i] =
-        EntryEvidence{0.0, kLowestPassingScore, source.rank, -1, -1, 0.0};
+        EntryEvidence{0.0,         kLowestPassingScore,
+                      source.rank, -1,
+                      -1,          NamesPlace(context, composed.words, composed.n),
+                      heardWhole,  0.0};
     return i;
 }
 

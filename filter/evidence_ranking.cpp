@@ -21,7 +21,8 @@ constexpr double kUnheardChoiceFactor = 0.05;
 // said counts at least this part of its weight: the recogniser heard the
 // said word, and the road that made the grammar replace it may be the slip.
 constexpr double kLeastReplacingFactor = 0.2;
-// A one-word result, or two words that are no address, counts this much.
+// A one-word result, or two words that are no address, counts this much,
+// unless it names a place.
 constexpr double kBareResultFactor = 0.5;
 // A result that a longer one extends ranks below it by at least this factor.
 constexpr double kPrefixFactor = 0.5;
@@ -167,6 +168,25 @@ void ResolvePrefixes(const FilterSession* session, const double* base, double* s
     }
 }
 
+// A place said alone is a whole destination: an address that no hypothesis
+// said whole (its region completed or chosen, its support gathered from
+// others) does not rank above it when the place came from an earlier
+// hypothesis. Such addresses keep their order among themselves below it.
+void KeepSaidPlacesAhead(const UtteranceEvidence& evidence, int32_t n, double* score) {
+    for (int32_t p = 0; p < n; ++p) {
+        const EntryEvidence& place = evidence.entries[p];
+        if (!place.namedPlace) continue;
+        for (int32_t a = 0; a < n; ++a) {
+            const EntryEvidence& address = evidence.entries[a];
+            if (address.namedPlace || address.heardWhole || address.firstRank <= place.firstRank ||
+                score[a] < score[p]) {
+                continue;
+            }
+            score[a] = kPrefixFactor * score[p] * score[a] / (score[a] + score[p]);
+        }
+    }
+}
+
 }  // namespace
 
 void OrderByEvidence(const FilterSession* session, int32_t* order, double* scores) {
@@ -181,13 +201,16 @@ void OrderByEvidence(const FilterSession* session, int32_t* order, double* score
     for (int32_t g = 0; g < evidence.groupCount; ++g)
         AddGroupSupport(evidence, evidence.groups[g], base);
     for (int32_t i = 0; i < n; ++i) {
-        if (session->results[i].resultClass == kClassBare) base[i] *= kBareResultFactor;
+        if (session->results[i].resultClass == kClassBare && !evidence.entries[i].namedPlace) {
+            base[i] *= kBareResultFactor;
+        }
     }
     double score[kMaxResults];
     for (int32_t i = 0; i < n; ++i)
         score[i] = base[i];
     AddFieldVotes(session, base, score);
     ResolvePrefixes(session, base, score);
+    KeepSaidPlacesAhead(evidence, n, score);
 
     for (int32_t i = 0; i < n; ++i)
         order[i] = i;

@@ -28,6 +28,11 @@ struct EntryEvidence {
     // the utterance heard the two words. The first such pair stands for all.
     WordId heardWord;
     WordId replacingWord;
+    // The text names a place (a landmark, or a city's station or airport).
+    bool namedPlace;
+    // Some hypothesis said every word of the text: none of its words came from
+    // region completion or a choice.
+    bool heardWhole;
     double replacingSupport;
 };
 

@@ -23,7 +23,8 @@ std::vector<WordEntry> Vocabulary() {
                                     {"新竹市", {33}},    {"中正區", {8, 34}}, {"北區", {8, 34}},
                                     {"豐原區", {8, 34}}, {"西屯區", {8, 34}}, {"中正路", {17}},
                                     {"臺灣大道", {17}},  {"四段", {18}},      {"段", {19}},
-                                    {"巷", {21}},        {"號", {23}},        {"那個", {}}};
+                                    {"巷", {21}},        {"號", {23}},        {"那個", {}},
+                                    {"龍山寺", {0}},     {"臺中", {5}},       {"車站", {7}}};
     for (const char* numeral : {"四", "五", "七", "一百", "二十三", "三", "零", "零五"}) {
         words.push_back({numeral, {25, 24}});
     }
@@ -66,7 +67,8 @@ class AccurateModeTest : public ::testing::Test {
                                         {"五", "號", -10},
                                         {"七", "號", -10},
                                         {"二十三", "巷", -10},
-                                        {"五", "巷", -10}};
+                                        {"五", "巷", -10},
+                                        {"臺中", "車站", -20}};
         world_.SetPairs(pairs);
     }
 
@@ -194,6 +196,28 @@ TEST_F(AccurateModeTest, DistrictSaidAloneBeginsTheAddressOfItsCounty) {
     EXPECT_EQ(Recognise(kAccurate, nBest), (Texts{"臺中市西屯區臺灣大道5號", "臺中市西屯區"}));
 }
 
+// A landmark or a station said alone is a whole destination: addresses that
+// later hypotheses give only with a region chosen for them stay below it.
+TEST_F(AccurateModeTest, PlaceSaidAloneStaysAboveAddressesNoHypothesisSaidWhole) {
+    const Hypotheses chosen = {{"龍山寺"},
+                               {"中正區", "中正路", "五", "號"},
+                               {"中正區", "中正路", "五", "號"},
+                               {"中正區", "中正路", "七", "號"}};
+    EXPECT_EQ(Best(kAccurate, chosen), "龍山寺");
+    const Hypotheses station = {
+        {"臺中", "車站"}, {"西屯區", "臺灣大道", "五", "號"}, {"西屯區", "臺灣大道", "五", "號"}};
+    EXPECT_EQ(Best(kAccurate, station), "臺中車站");
+    // An address that hypotheses said whole may lead on its evidence.
+    const Hypotheses said = {{"龍山寺"},
+                             {"基隆市", "中正區", "中正路", "五", "號"},
+                             {"基隆市", "中正區", "中正路", "五", "號"},
+                             {"基隆市", "中正區", "中正路", "五", "號"}};
+    EXPECT_EQ(Best(kAccurate, said), "基隆市中正區中正路5號");
+    // A place said only after the address does not move it.
+    const Hypotheses later = {{"中正區", "中正路", "五", "號"}, {"龍山寺"}};
+    EXPECT_EQ(Best(kAccurate, later), "基隆市中正區中正路5號");
+}
+
 TEST_F(AccurateModeTest, OptionsAreFixedWhileTheTableHoldsResults) {
     ASSERT_EQ(Vantir_SetOptions(world_.session, kAccurate), 0);
     ASSERT_EQ(world_.Add({"臺中市", "西屯區", "臺灣大道", "五", "號"}), 0);
@@ -230,7 +254,8 @@ TEST_F(AccurateModeTest, FullTableStillTakesKnownTextsAndReportsNewOnes) {
         entry.text[0] = u'A' + static_cast<char16_t>(i % 26);
         entry.text[1] = u'0' + static_cast<char16_t>(i / 26);
         entry.text[2] = 0;
-        session->evidence.entries[i] = vantir::EntryEvidence{0.0, -255.0, 99, -1, -1, 0.0};
+        session->evidence.entries[i] =
+            vantir::EntryEvidence{0.0, -255.0, 99, -1, -1, false, false, 0.0};
     }
     session->resultCount = vantir::kMaxResults;
     EXPECT_EQ(world_.Add({"臺中市", "西屯區", "臺灣大道", "五", "號"}), 0);
