@@ -21,22 +21,7 @@ constexpr int32_t kMinDigitByDigitUnits = 3;
 
 // True when the texts of words[0..k-1] together spell one whole number.
 bool PrefixesFormNumber(const Lexicon* lexicon, const WordId* words, int32_t k) {
-    char16_t number[kNumberTextCapacity];
-    int32_t length = 0;
-    for (int32_t w = 0; w < k; ++w) {
-        int32_t units = 0;
-        const char16_t* text = Lexicon_GetWord(lexicon, words[w], &units);
-        for (int32_t i = 0; text != nullptr && i < units; ++i) {
-            const char16_t unit = LoadUnitAt(text, i);
-            if (unit == 0) break;
-            if (length + 1 >= kNumberTextCapacity) return false;
-            number[length++] = unit;
-        }
-    }
-    // Said digit by digit, a house number has three or four digits (一零零五);
-    // two numerals side by side (三四) are as often a slip as a number.
-    return IsWellFormedNumber(number, length) ||
-           (length >= kMinDigitByDigitUnits && ReadDigitByDigit(number, length) >= 1);
+    return WholeNumberOfWords(lexicon, words, k) >= 1;
 }
 
 // Prefixes, then a word with `tag`. After prefixes the word must pass its pair
@@ -192,6 +177,26 @@ int32_t ReadInStrictMode(const AddressContext& context, const WordId* words, int
 }
 
 }  // namespace
+
+int32_t WholeNumberOfWords(const Lexicon* lexicon, const WordId* words, int32_t k) {
+    char16_t number[kNumberTextCapacity];
+    int32_t length = 0;
+    for (int32_t w = 0; w < k; ++w) {
+        int32_t units = 0;
+        const char16_t* text = Lexicon_GetWord(lexicon, words[w], &units);
+        for (int32_t i = 0; text != nullptr && i < units; ++i) {
+            const char16_t unit = LoadUnitAt(text, i);
+            if (unit == 0) break;
+            if (length + 1 >= kNumberTextCapacity) return -1;
+            number[length++] = unit;
+        }
+    }
+    if (length == 0) return -1;
+    if (IsWellFormedNumber(number, length)) return ReadNumber(number, length);
+    // Said digit by digit, a house number has three or four digits (一零零五);
+    // two numerals side by side (三四) are as often a slip as a number.
+    return length >= kMinDigitByDigitUnits ? ReadDigitByDigit(number, length) : -1;
+}
 
 int32_t ReadAddressWithEvidence(const AddressContext& context, const WordId* words, int32_t count,
                                 WordId* output, AddressReading* reading) {

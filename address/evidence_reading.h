@@ -36,6 +36,10 @@ struct AddressReading {
     double pairScore;  // mean model score of the kept words' neighbouring pairs
 };
 
+// The number that the texts of words[0..k-1] spell together, said whole
+// (一千 零五) or digit by digit in three or four digits (一 零五); -1 for none.
+int32_t WholeNumberOfWords(const Lexicon* lexicon, const WordId* words, int32_t k);
+
 // Reads `count` words followed by -1 into output[0..] (room for count + 10
 // words), as the grammar does, except that (a) a lone district, before a road
 // or alone, lists every county the region pairs give it whose pairs pass, weighted by the

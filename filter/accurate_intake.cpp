@@ -14,6 +14,9 @@ static_assert(kMaxGroupMembers >= kMaxRegionChoices, "a group holds every choice
 
 namespace {
 
+// Largest number kept as a cut-short number: house numbers go to 9,999.
+constexpr int32_t kMaxCutNumber = 9999;
+
 bool IsRegionWord(const AddressContext& context, WordId word) {
     return Tagged(context, word, kTagUpperHead) || Tagged(context, word, kTagUpperFollower) ||
            Tagged(context, word, kTagLowerHead);
@@ -127,11 +130,15 @@ int32_t FindOrMakeEntry(FilterSession* session, uint8_t resultClass, const Hypot
     WStrCopy(entry.text, text);
     const bool guessed = GuessesRegion(context, composed.words, composed.n, source);
     StartEntryDetails(&entry, source.rank, guessed, composed);
-    session->evidence.entries[i] =
-        EntryEvidence{0.0,         kLowestPassingScore,
-                      source.rank, -1,
-                      -1,          NamesPlace(context, composed.words, composed.n),
-                      heardWhole,  0.0};
+    EntryEvidence& evidence = session->evidence.entries[i];
+    evidence = EntryEvidence{};
+    evidence.pairScore = kLowestPassingScore;
+    evidence.firstRank = source.rank;
+    evidence.heardWord = -1;
+    evidence.replacingWord = -1;
+    evidence.namedPlace = NamesPlace(context, composed.words, composed.n);
+    evidence.heardWhole = heardWhole;
+    evidence.cutNumber = -1;
     return i;
 }
 
@@ -162,6 +169,19 @@ int32_t BuildChoice(const AddressReading& reading, const WordId* kept, int32_t c
 bool IsNumberWord(const AddressContext& context, WordId word) {
     return HasTag(*context.db, word, kTagFirstPrefix) != 0 ||
            HasTag(*context.db, word, kTagSecondPrefix) != 0;
+}
+
+// The number a hypothesis cut short had begun to say: the number words that
+// end it right after the last word its reading kept (… 福興路 兩百 一十二,
+// with no 號 after them); -1 for none.
+int32_t NumberCutShort(const AddressContext& context, const WordId* input, int32_t count,
+                       WordId lastKept) {
+    int32_t start = count;
+    while (start > 0 && IsNumberWord(context, input[start - 1]))
+        --start;
+    if (start == count || start == 0 || input[start - 1] != lastKept) return -1;
+    const int32_t value = WholeNumberOfWords(context.lexicon, input + start, count - start);
+    return value <= kMaxCutNumber ? value : -1;
 }
 
 // Passes over what a speaker puts between the fields of an address: words
@@ -201,6 +221,8 @@ int32_t EnterHypothesisAccurately(FilterSession* session, WordId* input, int32_t
         ReadAddressWithEvidence(AddressContextOf(session), input, count, analysed, &reading);
     if (k <= 0) return VANTIR_OK;
     NoteHeardRegions(session, input, count, weight);
+    const int32_t cutNumber =
+        NumberCutShort(AddressContextOf(session), input, count, analysed[k - 1]);
 
     // Choices are weighed again when the results are read, by what the other
     // hypotheses heard; a plain reading counts as it is.
@@ -236,6 +258,9 @@ int32_t EnterHypothesisAccurately(FilterSession* session, WordId* input, int32_t
         }
         if (entry < 0) continue;
         EntryEvidence& record = evidence.entries[entry];
+        if (cutNumber >= 1 && record.firstRank == rank && record.cutNumber < 0) {
+            record.cutNumber = static_cast<int16_t>(cutNumber);
+        }
         if (group == nullptr && replaces) {
             if (record.heardWord < 0) {
                 record.heardWord = heardWord;

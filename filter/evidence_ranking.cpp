@@ -24,6 +24,8 @@ constexpr double kLeastReplacingFactor = 0.2;
 // A one-word result, or two words that are no address, counts this much,
 // unless it names a place.
 constexpr double kBareResultFactor = 0.5;
+// Digits of the longest number a hypothesis cut short may have begun (9,999).
+constexpr int32_t kMaxCutDigits = 4;
 // A result that a longer one extends ranks below it by at least this factor.
 constexpr double kPrefixFactor = 0.5;
 
@@ -128,22 +130,49 @@ bool IsStrictPrefix(const char16_t* a, const char16_t* b) {
     return a[i] == 0 && b[i] != 0;
 }
 
+// True when `rest` begins with the decimal digits of `number` and no more.
+bool BeginsWithNumber(const char16_t* rest, int32_t number) {
+    int32_t value = 0;
+    int32_t digits = 0;
+    while (rest[digits] >= u'0' && rest[digits] <= u'9' && digits <= kMaxCutDigits) {
+        value = value * 10 + (rest[digits] - u'0');
+        ++digits;
+    }
+    return digits > 0 && digits <= kMaxCutDigits && value == number;
+}
+
+// Whether text j extends text i, and when i's hypothesis went on to say a
+// number that i's text lost, whether j goes on with that number.
+bool Extends(const FilterSession* session, int32_t i, int32_t j, bool byCutNumber) {
+    const char16_t* prefix = session->results[i].text;
+    const char16_t* text = session->results[j].text;
+    if (!IsStrictPrefix(prefix, text)) return false;
+    return !byCutNumber ||
+           BeginsWithNumber(text + WStrLen(prefix), session->evidence.entries[i].cutNumber);
+}
+
 // A text that longer texts extend is what a hypothesis cut short heard of
 // them: its support goes to them, in proportion to their own, and it ranks
-// after all of them.
+// after all of them. When the hypothesis went on to say a number without its
+// key, the support goes to the texts that go on with that number, if any.
 void ResolvePrefixes(const FilterSession* session, const double* base, double* score) {
     const int32_t n = session->resultCount;
     for (int32_t i = 0; i < n; ++i) {
+        bool byCutNumber = false;
+        if (session->evidence.entries[i].cutNumber >= 1) {
+            for (int32_t j = 0; j < n && !byCutNumber; ++j)
+                byCutNumber = Extends(session, i, j, true);
+        }
         double extended = 0.0;
         int32_t extensions = 0;
         for (int32_t j = 0; j < n; ++j) {
-            if (!IsStrictPrefix(session->results[i].text, session->results[j].text)) continue;
+            if (!Extends(session, i, j, byCutNumber)) continue;
             extended += base[j];
             ++extensions;
         }
         if (extensions == 0) continue;
         for (int32_t j = 0; j < n; ++j) {
-            if (!IsStrictPrefix(session->results[i].text, session->results[j].text)) continue;
+            if (!Extends(session, i, j, byCutNumber)) continue;
             score[j] += base[i] * (extended > 0.0 ? base[j] / extended : 1.0 / extensions);
         }
     }

@@ -33,6 +33,9 @@ struct EntryEvidence {
     // Some hypothesis said every word of the text: none of its words came from
     // region completion or a choice.
     bool heardWhole;
+    // The number that the first hypothesis giving the text went on to say
+    // without its key (cut short: "… 福興路 兩百 一十二"), or -1.
+    int16_t cutNumber;
     double replacingSupport;
 };
 

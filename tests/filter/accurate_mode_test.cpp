@@ -196,6 +196,22 @@ TEST_F(AccurateModeTest, DistrictSaidAloneBeginsTheAddressOfItsCounty) {
     EXPECT_EQ(Recognise(kAccurate, nBest), (Texts{"臺中市西屯區臺灣大道5號", "臺中市西屯區"}));
 }
 
+// A hypothesis cut short before 號 still said its number: the texts that go on
+// with that number take what it heard, the others nothing.
+TEST_F(AccurateModeTest, NumberSaidBeforeTheCutGoesToTheTextsThatGoOnWithIt) {
+    const Hypotheses cut = {{"臺中市", "西屯區", "臺灣大道", "七"},
+                            {"臺中市", "西屯區", "臺灣大道", "五", "號"},
+                            {"臺中市", "西屯區", "臺灣大道", "七", "號"}};
+    EXPECT_EQ(
+        Recognise(kAccurate, cut),
+        (Texts{"臺中市西屯區臺灣大道7號", "臺中市西屯區臺灣大道5號", "臺中市西屯區臺灣大道"}));
+    // A number that no text goes on with leaves the support shared as before.
+    const Hypotheses unmatched = {{"臺中市", "西屯區", "臺灣大道", "二十三"},
+                                  {"臺中市", "西屯區", "臺灣大道", "五", "號"},
+                                  {"臺中市", "西屯區", "臺灣大道", "七", "號"}};
+    EXPECT_EQ(Best(kAccurate, unmatched), "臺中市西屯區臺灣大道5號");
+}
+
 // A landmark or a station said alone is a whole destination: addresses that
 // later hypotheses give only with a region chosen for them stay below it.
 TEST_F(AccurateModeTest, PlaceSaidAloneStaysAboveAddressesNoHypothesisSaidWhole) {
@@ -255,7 +271,7 @@ TEST_F(AccurateModeTest, FullTableStillTakesKnownTextsAndReportsNewOnes) {
         entry.text[1] = u'0' + static_cast<char16_t>(i / 26);
         entry.text[2] = 0;
         session->evidence.entries[i] =
-            vantir::EntryEvidence{0.0, -255.0, 99, -1, -1, false, false, 0.0};
+            vantir::EntryEvidence{0.0, -255.0, 99, -1, -1, false, false, -1, 0.0};
     }
     session->resultCount = vantir::kMaxResults;
     EXPECT_EQ(world_.Add({"臺中市", "西屯區", "臺灣大道", "五", "號"}), 0);
