@@ -28,6 +28,25 @@ bool ClosesSegment(const AddressContext& context, const WordId* words, int32_t n
            TaggedAt(context, words, n, at, kTagThirdKey);
 }
 
+}  // namespace
+
+int32_t SegmentKeyAt(const AddressContext& context, const WordId* words, int32_t n, int32_t at) {
+    int32_t probe = at;
+    if (TaggedAt(context, words, n, probe, kTagFirstPrefix)) ++probe;
+    if (TaggedAt(context, words, n, probe, kTagSecondPrefix)) ++probe;
+    if (ClosesSegment(context, words, n, probe)) return probe;
+    // The grammar's two prefixes hold no number said digit by digit in more
+    // words (一 零五, 九 零 八); accurate mode's reading keeps such runs.
+    int32_t run = at;
+    while (run - at < kMaxSegmentNumberWords &&
+           (TaggedAt(context, words, n, run, kTagFirstPrefix) ||
+            TaggedAt(context, words, n, run, kTagSecondPrefix)))
+        ++run;
+    return run > at && ClosesSegment(context, words, n, run) ? run : -1;
+}
+
+namespace {
+
 // Appends the word's lexicon text at buffer[length] and returns the new length;
 // units past the buffer's room are cut. A word the lexicon lacks adds nothing.
 // Units are loaded byte-wise, since a lexicon blob may sit at an odd address.
@@ -98,10 +117,8 @@ int32_t Compose(const AddressContext& context, const WordId* words, int32_t n, c
     output[0] = 0;
     int32_t i = 0;
     while (i < n) {
-        int32_t probe = i;
-        if (TaggedAt(context, words, n, probe, kTagFirstPrefix)) ++probe;
-        if (TaggedAt(context, words, n, probe, kTagSecondPrefix)) ++probe;
-        if (ClosesSegment(context, words, n, probe)) {
+        const int32_t probe = SegmentKeyAt(context, words, n, i);
+        if (probe >= 0) {
             int32_t length = 0;
             for (int32_t at = i; at <= probe; ++at) {
                 length =

@@ -16,6 +16,15 @@ constexpr int32_t kComposeBufferCapacity = 256;  // units of each work buffer
 // words, a third of six, and the one word accurate mode's reading adds).
 constexpr int32_t kMaxLocatedWords = 16;
 
+// Most number words before a key that a segment groups: a number said digit
+// by digit in words of one numeral each (accurate mode keeps such runs).
+constexpr int32_t kMaxSegmentNumberWords = 4;
+
+// Where the key of a numbered segment that starts at words[at] stands: after
+// the grammar's optional first and second prefix, or after a run of up to
+// kMaxSegmentNumberWords number words; -1 when words[at] starts no segment.
+int32_t SegmentKeyAt(const AddressContext& context, const WordId* words, int32_t n, int32_t at);
+
 // Writes the text of words[0..n-1] into `output` (room for `capacity` units,
 // at least 1) and returns its length. Texts that would pass the end of a
 // buffer are cut there. With `wordStarts` (room for kMaxLocatedWords + 1

@@ -24,17 +24,42 @@ bool PrefixesFormNumber(const Lexicon* lexicon, const WordId* words, int32_t k) 
     return WholeNumberOfWords(lexicon, words, k) >= 1;
 }
 
+bool IsNumberWord(const AddressContext& context, WordId word) {
+    return Tagged(context, word, kTagFirstPrefix) || Tagged(context, word, kTagSecondPrefix);
+}
+
+// A number said in more words than the grammar's two prefixes hold (一 零五,
+// 九 零 八 said digit by digit; 一百 二十 三 split apart), then a word with
+// `tag`: kept when the words read as one whole number.
+int32_t MatchNumberRun(const AddressContext& context, const WordId* words, int32_t start,
+                       WordId* output, int32_t outPos, int32_t tag, StepResult* result) {
+    int32_t run = start;
+    while (run - start < kMaxSegmentNumberWords && IsNumberWord(context, words[run]))
+        ++run;
+    const int32_t count = run - start;
+    if (count < 2 || !Tagged(context, words[run], tag) ||
+        WholeNumberOfWords(context.lexicon, words + start, count) < 1) {
+        return NoMatch(start, result);
+    }
+    for (int32_t k = 0; k <= count; ++k)
+        output[outPos + k] = words[start + k];
+    return Matched(run + 1, count + 1, result);
+}
+
 // Prefixes, then a word with `tag`. After prefixes the word must pass its pair
 // with the last prefix, unless the prefixes spell a whole number: the model's
 // pairs show which numbers its corpus held, not which are well formed.
 int32_t MatchNumberedWord(const AddressContext& context, const WordId* words, int32_t start,
                           WordId* output, int32_t outPos, int32_t tag, StepResult* result) {
-    return MatchPrefixedWordUnless(
-        context, words, start, output, outPos, tag,
-        [&context](const WordId* prefixes, int32_t count) {
-            return PrefixesFormNumber(context.lexicon, prefixes, count);
-        },
-        result);
+    if (MatchPrefixedWordUnless(
+            context, words, start, output, outPos, tag,
+            [&context](const WordId* prefixes, int32_t count) {
+                return PrefixesFormNumber(context.lexicon, prefixes, count);
+            },
+            result) == 1) {
+        return 1;
+    }
+    return MatchNumberRun(context, words, start, output, outPos, tag, result);
 }
 
 int32_t MatchThirdSegmentWithNumbers(const AddressContext& context, const WordId* words,
@@ -89,6 +114,10 @@ int32_t ParseBodyWithNumbers(const AddressContext& context, const WordId* words,
         NoMatch(start, &first);
     }
     MatchSecondSegment(context, words, first.next, output, outPos + first.kept, &second);
+    if (second.kept == 0) {
+        MatchNumberRun(context, words, first.next, output, outPos + first.kept, kTagSecondKey,
+                       &second);
+    }
     MatchThirdSegmentWithNumbers(context, words, second.next, output,
                                  outPos + first.kept + second.kept, &third);
     return first.kept + second.kept + third.kept;

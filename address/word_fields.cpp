@@ -56,23 +56,20 @@ bool EndsWithNumberPart(const Lexicon* lexicon, WordId word) {
 void AssignWordFields(const AddressContext& context, const WordId* words, int32_t n,
                       int8_t* fields) {
     const int32_t located = n < kMaxLocatedWords ? n : kMaxLocatedWords;
-    // Each word's tags once; a segment may look two words past the last located.
-    constexpr int32_t kLookAhead = 2;
+    // Each word's tags once; a segment may look past the last located word.
+    constexpr int32_t kLookAhead = kMaxSegmentNumberWords;
     uint64_t tags[kMaxLocatedWords + kLookAhead];
     const int32_t read = n < located + kLookAhead ? n : located + kLookAhead;
     for (int32_t i = 0; i < read; ++i)
         tags[i] = TagBitsOf(*context.db, words[i]);
-    auto tagsAt = [&](int32_t at) { return at < read ? tags[at] : uint64_t{0}; };
 
     int8_t previous = kNoField;
     int32_t i = 0;
     while (i < located) {
-        // The same grouping as composition: optional prefixes, then a key.
-        int32_t probe = i;
-        if (Has(tagsAt(probe), kTagFirstPrefix)) ++probe;
-        if (Has(tagsAt(probe), kTagSecondPrefix)) ++probe;
+        // The same grouping as composition: number words, then a key.
+        const int32_t probe = SegmentKeyAt(context, words, read, i);
         const int8_t keyField =
-            probe < read ? FieldOfKey(context, words[probe], tags[probe]) : kNoField;
+            probe >= 0 ? FieldOfKey(context, words[probe], tags[probe]) : kNoField;
         if (keyField != kNoField) {
             for (int32_t k = i; k <= probe && k < located; ++k)
                 fields[k] = keyField;

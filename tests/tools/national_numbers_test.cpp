@@ -68,6 +68,17 @@ TEST(NationalNumbers, ThousandsAndZhiNumbersComposeToDigits) {
         {"filter", "--max", "1", "--data", (dir / "out").string(), (dir / "nbest.txt").string()});
     ASSERT_EQ(filter.status, kExitSuccess) << filter.err;
     EXPECT_EQ(filter.out, expected);
+    // Accurate mode reads the same numbers, and numbers said digit by digit in
+    // words the lexicon has (一 零五) whole.
+    nbest.append("d1-1 臺中市 西屯區 臺灣大道 四段 一 零五 號\n");
+    nbest.append("d2-1 臺中市 西屯區 臺灣大道 四段 九 零八 巷 二 號\n");
+    expected.append("d1\n  1. 臺中市西屯區臺灣大道四段105號\n");
+    expected.append("d2\n  1. 臺中市西屯區臺灣大道四段908巷2號\n");
+    WriteFile(dir / "nbest.txt", nbest);
+    const CliRun accurate = RunCli({"filter", "--accurate", "--max", "1", "--data",
+                                    (dir / "out").string(), (dir / "nbest.txt").string()});
+    ASSERT_EQ(accurate.status, kExitSuccess) << accurate.err;
+    EXPECT_EQ(accurate.out, expected);
 
     // An alley and a 之 number together: the grammar's third segment holds
     // one of them, so the default mode keeps the lane; accurate mode reads both.
