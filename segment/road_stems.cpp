@@ -12,14 +12,15 @@
 
 #include "bigram/scorers.h"
 #include "segment/span_words.h"
+#include "vantir/lexicon.h"
 
 namespace vantir {
 
 namespace {
 
 // The suffixes of the road table's names (data/tw/generate.py keeps a road
-// when it ends in 路, 街 or 道), 大道 before 道 so that a stem followed by
-// 大道 counts as followed by a suffix.
+// when it ends in 路, 街 or 道); 大道 is one of its own, so that the stem of
+// 世運大道 is 世運.
 struct RoadSuffix {
     char16_t units[2];
     int32_t length;
@@ -34,13 +35,15 @@ constexpr int32_t kLongestSuffix = 2;
 
 }  // namespace
 
-bool OpensWithRoadSuffix(const char16_t* units, int32_t at, int32_t m) {
-    for (const RoadSuffix& suffix : kRoadSuffixes) {
-        if (at + suffix.length > m) continue;
-        bool same = true;
-        for (int32_t k = 0; k < suffix.length; ++k)
-            same = same && units[at + k] == suffix.units[k];
-        if (same) return true;
+bool RoadSuffixFollows(const char16_t* units, int32_t at, int32_t m) {
+    for (int32_t from = at; from < at + kRoadSuffixLookahead && from < m; ++from) {
+        for (const RoadSuffix& suffix : kRoadSuffixes) {
+            if (from + suffix.length > m) continue;
+            bool same = true;
+            for (int32_t k = 0; k < suffix.length; ++k)
+                same = same && units[from + k] == suffix.units[k];
+            if (same) return true;
+        }
     }
     return false;
 }
@@ -72,6 +75,37 @@ int32_t RoadsOfStem(const Lexicon* lexicon, int64_t limit, const char16_t* units
     return count;
 }
 
+int32_t RegionsOfStem(const Lexicon* lexicon, int64_t limit, const char16_t* units,
+                      const char16_t* alternates, int32_t n, const RoadStemReading& reading,
+                      WordId* regions) {
+    char16_t other[kMaxRoadStemUnits];
+    bool hasOther = false;
+    for (int32_t k = 0; k < n; ++k) {
+        other[k] = alternates[k] != 0 ? alternates[k] : units[k];
+        hasOther = hasOther || alternates[k] != 0;
+    }
+    const char16_t* const spellings[] = {units, other};
+    int32_t count = 0;
+    for (int32_t spelling = 0; spelling < (hasOther ? 2 : 1); ++spelling) {
+        WordId words[kMaxStemPrefixWords];
+        const int32_t listed =
+            Lexicon_ListPrefixN(lexicon, spellings[spelling], n, words, kMaxStemPrefixWords);
+        for (int32_t k = 0; k < listed && count < kMaxStemRegions; ++k) {
+            int32_t length = 0;
+            if (!IsModelWord(limit, words[k]) || words[k] < 0 ||
+                Lexicon_GetWord(lexicon, words[k], &length) == nullptr || length != n + 1 ||
+                !reading.isRegion(reading.context, words[k])) {
+                continue;
+            }
+            bool seen = false;
+            for (int32_t r = 0; r < count; ++r)
+                seen = seen || regions[r] == words[k];
+            if (!seen) regions[count++] = words[k];
+        }
+    }
+    return count;
+}
+
 WordId OneRoadAfter(const BigramModel* model, WordId region, const WordId* roads, int32_t count) {
     WordId one = -1;
     for (int32_t k = 0; k < count; ++k) {
@@ -80,6 +114,13 @@ WordId OneRoadAfter(const BigramModel* model, WordId region, const WordId* roads
         one = roads[k];
     }
     return one;
+}
+
+bool ListsAnyAfter(const BigramModel* model, WordId region, const WordId* words, int32_t count) {
+    for (int32_t k = 0; k < count; ++k) {
+        if (FindPairSlot(model, region, words[k]) != kNoSlot) return true;
+    }
+    return false;
 }
 
 }  // namespace vantir

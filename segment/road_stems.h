@@ -22,6 +22,12 @@ constexpr int32_t kMaxRoadStemUnits = 8;
 constexpr int32_t kRoadStemCost = 600;
 // Roads one stem names through its suffixes and its variant spellings.
 constexpr int32_t kMaxStemRoads = 8;
+// Words starting with a stem examined for a region name one unit longer; the
+// lexicon lists the shorter ones first, and a stem that starts more words
+// of its length and one more than this is read as a stem.
+constexpr int32_t kMaxStemPrefixWords = 32;
+// Region words one stem names with one unit more, through its spellings.
+constexpr int32_t kMaxStemRegions = 4;
 
 // How the caller tells a region word (a county or district name), the only
 // words after which a stem is read; the segmenter knows no tags.
@@ -30,9 +36,15 @@ struct RoadStemReading {
     const void* context;
 };
 
-// Whether units[at ..] (m units in all) opens with a road suffix: a stem
-// followed by one is the road spelled in full, read as the words it spells.
-bool OpensWithRoadSuffix(const char16_t* units, int32_t at, int32_t m);
+// Units after a stretch searched for a road suffix. A suffix right after it
+// is the road spelled in full; one a unit or two later means that the road's
+// name goes on past the stretch with a unit misheard or unknown (成功东路,
+// 何厝冬一街), so the stretch is no stem of it.
+constexpr int32_t kRoadSuffixLookahead = 3;
+
+// Whether a road suffix starts within units[at .. at + kRoadSuffixLookahead - 1]
+// (m units in all).
+bool RoadSuffixFollows(const char16_t* units, int32_t at, int32_t m);
 
 // The model's words (ids below `limit`) spelled by units[0 .. n-1] (other
 // spellings in `alternates`, 0: none) and a road suffix; at most
@@ -40,11 +52,22 @@ bool OpensWithRoadSuffix(const char16_t* units, int32_t at, int32_t m);
 int32_t RoadsOfStem(const Lexicon* lexicon, int64_t limit, const char16_t* units,
                     const char16_t* alternates, int32_t n, WordId* roads);
 
+// The region words spelled by units[0 .. n-1] (or their other spellings, all
+// taken) and one unit more; at most kMaxStemRegions. A stretch that names a
+// region the region before it holds (前鎮 of 前鎮區 after 高雄市, beside
+// 前鎮街) is that region with its own suffix lost, and no road is read from it.
+int32_t RegionsOfStem(const Lexicon* lexicon, int64_t limit, const char16_t* units,
+                      const char16_t* alternates, int32_t n, const RoadStemReading& reading,
+                      WordId* regions);
+
 // The one road among roads[0 .. count-1] whose pair after `region` the model
 // lists (the address grammar's district -> road and county -> road pairs), or
 // -1 when none is or when two or more are: a stem shared by two roads of the
 // region names neither.
 WordId OneRoadAfter(const BigramModel* model, WordId region, const WordId* roads, int32_t count);
+
+// Whether the model lists a pair of `region` before one of words[0 .. count-1].
+bool ListsAnyAfter(const BigramModel* model, WordId region, const WordId* words, int32_t count);
 
 }  // namespace vantir
 

@@ -386,10 +386,11 @@ bool ContinuesIntoWord(const SearchInputs& in, const Window& window, int32_t sta
 
 // Extends each region path that ends where a stretch ending at `end` starts by
 // the one road of that region the stretch names without its suffix
-// (segment/road_stems.h), at kRoadStemCost. A stretch followed by a suffix,
-// holding a numeral or continued into a longer word is read as spelled.
+// (segment/road_stems.h), at kRoadStemCost. A stretch a suffix follows closely,
+// one holding a numeral, continued into a longer word or naming a region of the
+// region before it without its suffix is read as spelled.
 void ExtendByRoadStems(const SearchInputs& in, Window* window, int32_t end, int32_t m) {
-    if (end < m && OpensWithRoadSuffix(window->units, end, m)) return;
+    if (RoadSuffixFollows(window->units, end, m)) return;
     for (int32_t n = 1; n <= kMaxRoadStemUnits && n <= end; ++n) {
         const int32_t start = end - n;
         if (window->numberStart[start] >= 0 || NumeralValue(window->units[start]) >= 0) break;
@@ -398,11 +399,18 @@ void ExtendByRoadStems(const SearchInputs& in, Window* window, int32_t end, int3
         const int32_t count = RoadsOfStem(in.lexicon, in.limit, window->units + start,
                                           window->alternates + start, n, roads);
         if (count == 0 || ContinuesIntoWord(in, *window, start, end, m)) continue;
+        WordId regions[kMaxStemRegions];
+        int32_t regionCount = -1;  // looked up for the first region with one road
         const PathEnd* ends = window->paths + static_cast<size_t>(start) * kMaxPathsPerPosition;
         for (int32_t k = 0; k < window->pathCounts[start]; ++k) {
             if ((window->regionPaths[start] & (1u << k)) == 0) continue;
             const WordId road = OneRoadAfter(in.model, ends[k].word, roads, count);
             if (road < 0) continue;
+            if (regionCount < 0) {
+                regionCount = RegionsOfStem(in.lexicon, in.limit, window->units + start,
+                                            window->alternates + start, n, *in.stems, regions);
+            }
+            if (ListsAnyAfter(in.model, ends[k].word, regions, regionCount)) continue;
             const int32_t score =
                 ends[k].score + ScorePairBackoff(in.model, ends[k].word, road) - kRoadStemCost;
             KeepPath(window, end, PathEnd{road, score, start, k, false});
