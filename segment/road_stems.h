@@ -42,8 +42,8 @@ struct RoadStemReading {
 // 何厝冬一街), so the stretch is no stem of it.
 constexpr int32_t kRoadSuffixLookahead = 3;
 
-// Whether a road suffix starts within units[at .. at + kRoadSuffixLookahead - 1]
-// (m units in all).
+// Whether units[at .. at + kRoadSuffixLookahead - 1] (m units in all) hold
+// the last unit of a road suffix: 路, 街 or 道.
 bool RoadSuffixFollows(const char16_t* units, int32_t at, int32_t m);
 
 // The model's words (ids below `limit`) spelled by units[0 .. n-1] (other

@@ -390,7 +390,10 @@ bool ContinuesIntoWord(const SearchInputs& in, const Window& window, int32_t sta
 // one holding a numeral, continued into a longer word or naming a region of the
 // region before it without its suffix is read as spelled.
 void ExtendByRoadStems(const SearchInputs& in, Window* window, int32_t end, int32_t m) {
-    if (RoadSuffixFollows(window->units, end, m)) return;
+    bool regionBefore = false;
+    for (int32_t n = kMinRoadStemUnits; n <= kMaxRoadStemUnits && n <= end; ++n)
+        regionBefore = regionBefore || window->regionPaths[end - n] != 0;
+    if (!regionBefore || RoadSuffixFollows(window->units, end, m)) return;
     for (int32_t n = 1; n <= kMaxRoadStemUnits && n <= end; ++n) {
         const int32_t start = end - n;
         if (window->numberStart[start] >= 0 || NumeralValue(window->units[start]) >= 0) break;
