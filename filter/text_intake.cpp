@@ -1,8 +1,11 @@
 // The exported text intake calls: argument checks, the text's length, and the
 // segmentation entered as one hypothesis through Vantir_AddRecogResult.
+#include "address/address_db.h"
+#include "address/tag_codes.h"
 #include "bigram/scorers.h"
 #include "filter/session.h"
 #include "mempool/heap.h"
+#include "segment/road_stems.h"
 #include "segment/sound_blob.h"
 #include "segment/text_segmenter.h"
 #include "segment/text_variants.h"
@@ -30,6 +33,14 @@ bool HasWordUnits(const char16_t* text, int32_t length) {
     return false;
 }
 
+// Counties and districts: the words after which accurate mode reads a road
+// said without its suffix. `context` is the session's address database view.
+bool IsRegionWord(const void* context, WordId word) {
+    constexpr uint64_t kRegionTags =
+        (uint64_t{1} << kTagUpperHead) | (uint64_t{1} << kTagLowerHead);
+    return (TagBitsOf(*static_cast<const AddressDbView*>(context), word) & kRegionTags) != 0;
+}
+
 // Segments into the sink after the checks that the two calls share.
 int32_t Segment(FilterSession* session, const char16_t* text, int32_t length, WordSink* sink) {
     // A model without a blob scores nothing, so only an empty text passes, as
@@ -40,8 +51,10 @@ int32_t Segment(FilterSession* session, const char16_t* text, int32_t length, Wo
     SoundsView sounds;
     const bool bySound = (session->options & VANTIR_OPTION_SOUND_ALIKE) != 0 &&
                          ReadSoundsBlob(session->soundsBlob, &sounds);
+    const RoadStemReading stems{&IsRegionWord, &session->addressView};
+    const bool accurate = (session->options & VANTIR_OPTION_ACCURATE) != 0;
     return SegmentText(session->lexicon, session->model, text, length, sink,
-                       bySound ? &sounds : nullptr);
+                       bySound ? &sounds : nullptr, accurate ? &stems : nullptr);
 }
 
 }  // namespace

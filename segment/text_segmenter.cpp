@@ -16,13 +16,19 @@
 // ones, their pair score lowered by what reading them by sound costs, so the
 // model weighs them against the spellings; a second heap block holds the
 // window's readings.
+//
+// With road stems (segment/road_stems.cpp) a stretch right after a region word
+// that the region's one road starts with, and that no suffix follows, also
+// extends that region's path as the road, at the cost of one unit left out.
 #include "segment/text_segmenter.h"
 
 #include <cstddef>
 
 #include "bigram/scorers.h"
 #include "mempool/heap.h"
+#include "segment/road_stems.h"
 #include "segment/sound_alike.h"
+#include "segment/span_words.h"
 #include "segment/text_variants.h"
 #include "textutil/chinese_numerals.h"
 #include "vantir/lexicon.h"
@@ -31,8 +37,7 @@ namespace vantir {
 
 namespace {
 
-constexpr WordId kBoundary = -1;      // the text's start and end, and a left-out unit
-constexpr int32_t kMaxSpanWords = 4;  // distinct words one span matches through its spellings
+constexpr WordId kBoundary = -1;  // the text's start and end, and a left-out unit
 constexpr int32_t kDecimalBase = 10;
 constexpr int32_t kThousandsGroup = 3;       // digits after a thousands separator
 constexpr char16_t kSpokenOne = u'\u5E7A';   // 幺, one as said in digit strings
@@ -57,6 +62,7 @@ struct Window {
     char16_t* alternates;  // another spelling of each unit, or 0
     int32_t* numberStart;  // first unit of the number (digit run) holding the unit, or -1
     int32_t* sourceAt;     // index in the text of the unit (of its digit run's start)
+    uint8_t* regionPaths;  // per position: bit k set when path k ends with a region word
     int32_t capacity;      // units of room
     void* block;
 };
@@ -68,7 +74,7 @@ bool AllocateWindow(Window* window, int32_t capacity) {
     const size_t wordBytes = static_cast<size_t>(capacity) * sizeof(WordId);
     const size_t unitBytes = static_cast<size_t>(capacity) * sizeof(char16_t);
     auto* block = static_cast<unsigned char*>(
-        HeapAlloc(pathBytes + countBytes + 3 * wordBytes + 2 * unitBytes + capacity));
+        HeapAlloc(pathBytes + countBytes + 3 * wordBytes + 2 * unitBytes + capacity + positions));
     if (block == nullptr) return false;
     window->block = block;
     window->paths = reinterpret_cast<PathEnd*>(block);
@@ -79,6 +85,7 @@ bool AllocateWindow(Window* window, int32_t capacity) {
     window->units = reinterpret_cast<char16_t*>(block + pathBytes + countBytes + 3 * wordBytes);
     window->alternates = window->units + capacity;
     window->bySound = reinterpret_cast<bool*>(window->alternates + capacity);
+    window->regionPaths = reinterpret_cast<uint8_t*>(window->bySound + capacity);
     window->capacity = capacity;
     return true;
 }
@@ -296,36 +303,6 @@ int32_t FillWindow(TextReader* reader, Window* window) {
     return m;
 }
 
-// Ids of the model's words that spell units[0 .. n-1], variants taken into
-// account; at most kMaxSpanWords of them, each once.
-int32_t SpanWords(const Lexicon* lexicon, int64_t limit, const char16_t* units,
-                  const char16_t* alternates, int32_t n, WordId* found) {
-    int32_t variantAt[kMaxSegmentWordUnits];
-    int32_t variants = 0;
-    char16_t key[kMaxSegmentWordUnits];
-    for (int32_t i = 0; i < n; ++i) {
-        key[i] = units[i];
-        if (alternates[i] != 0) variantAt[variants++] = i;
-    }
-    const bool mixed = variants <= kMaxMixedVariantUnits;
-    const int32_t spellings = mixed ? 1 << variants : 2;
-    int32_t count = 0;
-    for (int32_t spelling = 0; spelling < spellings; ++spelling) {
-        for (int32_t v = 0; v < variants; ++v) {
-            const bool other = mixed ? ((spelling >> v) & 1) != 0 : spelling == 1;
-            const int32_t at = variantAt[v];
-            key[at] = other ? alternates[at] : units[at];
-        }
-        const WordId id = Lexicon_FindIdN(lexicon, key, n);
-        if (!IsModelWord(limit, id) || id == kBoundary) continue;
-        bool seen = false;
-        for (int32_t k = 0; k < count; ++k)
-            seen = seen || found[k] == id;
-        if (!seen && count < kMaxSpanWords) found[count++] = id;
-    }
-    return count;
-}
-
 // Keeps the path if it is among the best kMaxPathsPerPosition at `position`;
 // a path with the same last word as a kept one replaces it only when better.
 void KeepPath(Window* window, int32_t position, const PathEnd& path) {
@@ -376,6 +353,7 @@ struct SearchInputs {
     int32_t longestWord;
     const SoundsView* sounds;  // null: words are matched by their spelling only
     SoundWindow* soundWindow;
+    const RoadStemReading* stems;  // null: no road is read from its stem
 };
 
 // How a word over a span is weighed beyond its pair score.
@@ -429,11 +407,78 @@ void MatchSpan(const SearchInputs& in, const Window& window, int32_t start, int3
         SoundAlikeWords(*in.sounds, in.lexicon, in.limit, *in.soundWindow, span, matches->alike);
 }
 
+static_assert(kMaxPathsPerPosition <= 8, "a position's region paths are the bits of one byte");
+
+// Notes which paths ending at `position` end with a region word, once the
+// position's paths are final: the stems after it ask for each of them.
+void MarkRegionPaths(const SearchInputs& in, Window* window, int32_t position) {
+    const PathEnd* ends = window->paths + static_cast<size_t>(position) * kMaxPathsPerPosition;
+    uint8_t marks = 0;
+    for (int32_t k = 0; k < window->pathCounts[position]; ++k) {
+        if (ends[k].word != kBoundary && in.stems->isRegion(in.stems->context, ends[k].word)) {
+            marks = static_cast<uint8_t>(marks | (1u << k));
+        }
+    }
+    window->regionPaths[position] = marks;
+}
+
+// Whether units [start, end) and one or more units after them spell a word:
+// the stretch is then that word's start (中山 of 中山區), no stem.
+bool ContinuesIntoWord(const SearchInputs& in, const Window& window, int32_t start, int32_t end,
+                       int32_t m) {
+    WordId found[kMaxSpanWords];
+    for (int32_t after = end + 1; after <= m && after - start <= in.longestWord; ++after) {
+        if (SpanWords(in.lexicon, in.limit, window.units + start, window.alternates + start,
+                      after - start, found) > 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Extends each region path that ends where a stretch ending at `end` starts by
+// the one road of that region the stretch names without its suffix
+// (segment/road_stems.h), at kRoadStemCost. A stretch a suffix follows closely,
+// one holding a numeral, continued into a longer word or naming a region of the
+// region before it without its suffix is read as spelled.
+void ExtendByRoadStems(const SearchInputs& in, Window* window, int32_t end, int32_t m) {
+    bool regionBefore = false;
+    for (int32_t n = kMinRoadStemUnits; n <= kMaxRoadStemUnits && n <= end; ++n)
+        regionBefore = regionBefore || window->regionPaths[end - n] != 0;
+    if (!regionBefore || RoadSuffixFollows(window->units, end, m)) return;
+    for (int32_t n = 1; n <= kMaxRoadStemUnits && n <= end; ++n) {
+        const int32_t start = end - n;
+        if (window->numberStart[start] >= 0 || NumeralValue(window->units[start]) >= 0) break;
+        if (n < kMinRoadStemUnits || window->regionPaths[start] == 0) continue;
+        WordId roads[kMaxStemRoads];
+        const int32_t count = RoadsOfStem(in.lexicon, in.limit, window->units + start,
+                                          window->alternates + start, n, roads);
+        if (count == 0 || ContinuesIntoWord(in, *window, start, end, m)) continue;
+        WordId regions[kMaxStemRegions];
+        int32_t regionCount = -1;  // looked up for the first region with one road
+        const PathEnd* ends = window->paths + static_cast<size_t>(start) * kMaxPathsPerPosition;
+        for (int32_t k = 0; k < window->pathCounts[start]; ++k) {
+            if ((window->regionPaths[start] & (1u << k)) == 0) continue;
+            const WordId road = OneRoadAfter(in.model, ends[k].word, roads, count);
+            if (road < 0) continue;
+            if (regionCount < 0) {
+                regionCount = RegionsOfStem(in.lexicon, in.limit, window->units + start,
+                                            window->alternates + start, n, *in.stems, regions);
+            }
+            if (ListsAnyAfter(in.model, ends[k].word, regions, regionCount)) continue;
+            const int32_t score =
+                ends[k].score + ScorePairBackoff(in.model, ends[k].word, road) - kRoadStemCost;
+            KeepPath(window, end, PathEnd{road, score, start, k, false});
+        }
+    }
+}
+
 // Extends the paths by every word that ends at `end`. Where a sound-alike word
 // ends there, the spelled ones that end there too are weighed by the same
 // measure of fit: a spelling the model does not list after the word before it
 // is no better evidence than a sound-alike that it lists.
-void ExtendTo(const SearchInputs& in, Window* window, int32_t end, SpanMatches* matches) {
+void ExtendTo(const SearchInputs& in, Window* window, int32_t end, int32_t m,
+              SpanMatches* matches) {
     const int32_t longest = in.longestWord < end ? in.longestWord : end;
     bool alikeEnds = false;
     for (int32_t n = 1; n <= longest; ++n) {
@@ -450,6 +495,7 @@ void ExtendTo(const SearchInputs& in, Window* window, int32_t end, SpanMatches* 
                          WordFit{span.alike[f].cost, true, true});
         }
     }
+    if (in.stems != nullptr) ExtendByRoadStems(in, window, end, m);
 }
 
 const PathEnd& PathAt(const Window& window, int32_t position, int32_t k) {
@@ -505,10 +551,12 @@ int32_t SearchWindow(const SearchInputs& in, Window* window, int32_t m, bool tex
     SpanMatches matches[kMaxSegmentWordUnits];
     window->pathCounts[0] = 1;
     window->paths[0] = PathEnd{*context, 0, -1, 0, false};
+    if (in.stems != nullptr) MarkRegionPaths(in, window, 0);
     for (int32_t end = 1; end <= m; ++end) {
         window->pathCounts[end] = 0;
-        ExtendTo(in, window, end, matches);
+        ExtendTo(in, window, end, m, matches);
         LeaveOut(window, end, m);
+        if (in.stems != nullptr) MarkRegionPaths(in, window, end);
     }
     const Commit commit = ChooseCommit(in, *window, m, textEnds);
     *context = PathAt(*window, commit.position, commit.path).word;
@@ -538,7 +586,8 @@ int32_t SearchWindow(const SearchInputs& in, Window* window, int32_t m, bool tex
 }  // namespace
 
 int32_t SegmentText(const Lexicon* lexicon, const BigramModel* model, const char16_t* text,
-                    int32_t length, WordSink* sink, const SoundsView* sounds) {
+                    int32_t length, WordSink* sink, const SoundsView* sounds,
+                    const RoadStemReading* stems) {
     if (length <= 0) return VANTIR_OK;
     const int32_t longest = Lexicon_GetMaxWordLength(lexicon);
     // Every text unit gives at most two window units (a 4-digit number, 7).
@@ -552,7 +601,8 @@ int32_t SegmentText(const Lexicon* lexicon, const BigramModel* model, const char
                           ModelWordLimit(model),
                           longest < kMaxSegmentWordUnits ? longest : kMaxSegmentWordUnits,
                           sounds,
-                          &soundWindow};
+                          &soundWindow,
+                          stems};
     Window window;
     if (!AllocateWindow(&window, room + kMaxNumberUnits)) {
         if (sounds != nullptr) FreeSoundWindow(&soundWindow);

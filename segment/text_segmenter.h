@@ -35,6 +35,7 @@ struct WordSink {
 };
 
 struct SoundsView;
+struct RoadStemReading;
 
 // Splits text[0 .. length - 1] and appends the word ids to the sink. Blanks
 // and punctuation separate nothing and are dropped; digit runs are read as
@@ -42,10 +43,13 @@ struct SoundsView;
 // after it is scored as if it opened the text. Scores in back-off mode through
 // read-only calls, so the model may be shared. Only words with a row in the
 // model are used. With `sounds`, a stretch may also be read as a word that
-// sounds the same (segment/sound_alike.h). 0, or VANTIR_OUT_OF_MEMORY (the sink
-// may then hold part).
+// sounds the same (segment/sound_alike.h). With `stems`, a stretch after a
+// region word may also be read as the one road of that region it names
+// without its suffix (segment/road_stems.h). 0, or VANTIR_OUT_OF_MEMORY (the
+// sink may then hold part).
 int32_t SegmentText(const Lexicon* lexicon, const BigramModel* model, const char16_t* text,
-                    int32_t length, WordSink* sink, const SoundsView* sounds = nullptr);
+                    int32_t length, WordSink* sink, const SoundsView* sounds = nullptr,
+                    const RoadStemReading* stems = nullptr);
 
 }  // namespace vantir
 

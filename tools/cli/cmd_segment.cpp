@@ -21,6 +21,7 @@ struct SegmentOptions {
     std::string format = "auto";
     bool s2t = false;
     bool soundAlike = false;
+    bool accurate = false;  // split as accurate mode's text intake does
     int32_t workers = 1;
 };
 
@@ -51,6 +52,12 @@ int RunSegment(const SegmentOptions& options, CliContext& context) {
     std::unique_ptr<SimplifiedToTaiwan> convert;
     if (options.s2t) convert = std::make_unique<SimplifiedToTaiwan>();
     SoundAlikeOption(data, options.soundAlike, options.dataDir);
+    const uint32_t sessionOptions = options.accurate ? VANTIR_OPTION_ACCURATE : 0u;
+    if (workers <= 1) {
+        const int32_t code = Vantir_SetOptions(data.session.get(), sessionOptions);
+        if (code != VANTIR_OK)
+            throw ToolError("the session refused options: " + SplitRefused(code));
+    }
     const bool kaldi = input.format() == NbestFormat::kKaldi;
     OrderedWork<SegmentWorker, std::string> plan;
     plan.open = [&] {
@@ -58,7 +65,7 @@ int RunSegment(const SegmentOptions& options, CliContext& context) {
         if (workers <= 1) {
             worker.session = &data.session;
         } else {
-            worker.own.emplace(OpenWorkerSession(data, 0));
+            worker.own.emplace(OpenWorkerSession(data, sessionOptions));
         }
         return worker;
     };
@@ -131,6 +138,11 @@ void AddSegmentCommand(CLI::App& app, CliContext& context) {
                       std::string("Also read misheard characters as the word that sounds the "
                                   "same (needs sounds.snd); such words end in '") +
                           kSoundReadMarker + "'");
+    command
+        ->add_flag("--accurate", options->accurate,
+                   "Split as accurate mode's text intake does (VANTIR_OPTION_ACCURATE): a road "
+                   "said without its suffix after its region is read as the road")
+        ->excludes("--sound-alike");
     AddJobsOption(*command, options->workers);
     AddFormatOption(*command, options->format);
     command->callback([options, &context] {
