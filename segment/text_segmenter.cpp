@@ -261,6 +261,14 @@ void ExtendByRoadStems(const SearchInputs& in, Window* window, int32_t end, int3
 // ends there, the spelled ones that end there too are weighed by the same
 // measure of fit: a spelling the model does not list after the word before it
 // is no better evidence than a sound-alike that it lists.
+// True when units [start, end) lie inside one number and touch neither of its
+// ends: a word there makes the number three words or more, which the address
+// grammar's two number words before a key cannot hold.
+bool InsideNumber(const Window& window, int32_t start, int32_t end, int32_t m) {
+    const int32_t number = window.numberStart[start];
+    return number >= 0 && number != start && end < m && window.numberStart[end] == number;
+}
+
 void ExtendTo(const SearchInputs& in, Window* window, int32_t end, int32_t m,
               SpanMatches* matches) {
     const int32_t longest = in.longestWord < end ? in.longestWord : end;
@@ -269,9 +277,10 @@ void ExtendTo(const SearchInputs& in, Window* window, int32_t end, int32_t m,
         MatchSpan(in, *window, end - n, end, &matches[n - 1]);
         alikeEnds = alikeEnds || matches[n - 1].alikeCount > 0;
     }
-    const WordFit spelled{0, false, alikeEnds};
     for (int32_t n = 1; n <= longest; ++n) {
         const SpanMatches& span = matches[n - 1];
+        const WordFit spelled{InsideNumber(*window, end - n, end, m) ? kInnerNumberWordCost : 0,
+                              false, alikeEnds};
         for (int32_t f = 0; f < span.spelledCount; ++f)
             ExtendByWord(in, window, end - n, end, span.spelled[f], spelled);
         for (int32_t f = 0; f < span.alikeCount; ++f) {

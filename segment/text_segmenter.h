@@ -24,6 +24,11 @@ constexpr int32_t kMaxMixedVariantUnits = 4;
 // Score of one unit that no word covers: below any word's score in back-off
 // mode (-510 at worst), so the search leaves a unit out only when no word fits.
 constexpr int32_t kUnknownUnitScore = -600;
+// Taken off a path for a word inside a number that touches neither of its
+// ends: a number split into three words or more (一百 二十 六) gives no house
+// number in the grammar, so a split into two (一百 二十六) is preferred where
+// the lexicon has one, even when the model's pairs favour the longer split.
+constexpr int32_t kInnerNumberWordCost = 250;
 
 // Where the words go: the first `capacity` ids into `ids`; all are counted.
 // With `bySound`, an entry per id kept says whether it was read by sound.

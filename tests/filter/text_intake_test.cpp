@@ -236,6 +236,44 @@ TEST_F(TextIntakeTest, TextEntersAsItsSegmentationWould) {
     }
 }
 
+// A corpus may favour splitting 126 into three words (一百 二十 六: each pair
+// listed) over two (一百 二十六: one pair backed off); the grammar holds two
+// number words before a key, so the two-word split is the one that keeps the
+// house number.
+TEST(TextIntakeModelTest, ANumberIsSplitIntoTwoWordsWhereTheLexiconHasThem) {
+    AddressWorld world({{"臺北市", {33}},
+                        {"大安區", {8, 34}},
+                        {"忠孝東路", {17}},
+                        {"四段", {18}},
+                        {"號", {23}},
+                        {"一百", {25}},
+                        {"二十", {24}},
+                        {"六", {24}},
+                        {"二十六", {24}}},
+                       {{u"臺北市", u"大安區"}});
+    std::vector<WordId> ids;
+    for (WordId id = 0; id < world.modelWords; ++id)
+        ids.push_back(id);
+    std::vector<int32_t> unigrams(ids.size(), -40);
+    BigramModel_SetUnigramScores(world.model, ids.data(), unigrams.data(),
+                                 static_cast<int32_t>(ids.size()));
+    world.SetPairs({{"臺北市", "大安區", -10},
+                    {"大安區", "忠孝東路", -10},
+                    {"忠孝東路", "四段", -10},
+                    {"四段", "一百", -10},
+                    {"一百", "二十", -5},
+                    {"二十", "六", -5},
+                    {"六", "號", -5},
+                    {"二十六", "號", -10}});
+    const std::u16string text = u"臺北市大安區忠孝東路四段126號";
+    WordId split[16];
+    const int32_t n = Vantir_SegmentText(world.session, text.data(), -1, split, 16);
+    ASSERT_EQ(n, 7);
+    EXPECT_EQ(split[5], world.Id("二十六"));
+    ASSERT_EQ(Vantir_AddRecogText(world.session, text.data(), -1), 0);
+    EXPECT_EQ(world.Results(), (std::vector<std::string>{"臺北市大安區忠孝東路四段126號"}));
+}
+
 TEST(TextIntakeModelTest, AModelWithoutABlobTakesOnlyEmptyTexts) {
     Lexicon* lexicon = Lexicon_Create(nullptr, 0, 0);
     char16_t list[] = u"臺北市\n";
