@@ -87,4 +87,20 @@ TEST_F(TextCli, SimplifiedCharactersNeedS2t) {
     EXPECT_NE(Filter(nbest, {"--text"}), run.out);
 }
 
+// s2tw also converts characters that Taiwan writes as they are (里 to 裏, 庄 to
+// 莊, and 幺 of numbers said digit by digit): the conversion keeps those that
+// the data set's words write, and 幺, and still converts the simplified ones.
+TEST(TextConversion, KeepsTheCharactersTheLexiconWrites) {
+    if (!vantir::tools::SimplifiedToTaiwan::Available()) GTEST_SKIP() << "built without OpenCC";
+    Lexicon* lexicon = Lexicon_Create(nullptr, 0, 0);
+    char16_t words[] = u"嘉里二街\n新庄街\n號\n";
+    ASSERT_NE(Lexicon_BuildBlob(lexicon, words, nullptr), nullptr);
+    const vantir::tools::SimplifiedToTaiwan keeping(lexicon);
+    EXPECT_EQ(keeping.Convert("花莲县嘉里二街三幺五号"), "花蓮縣嘉里二街三幺五號");
+    EXPECT_EQ(keeping.Convert("新庄街"), "新庄街");
+    EXPECT_EQ(keeping.Convert("台北市大安区"),
+              vantir::tools::SimplifiedToTaiwan().Convert("台北市大安区"));
+    Lexicon_Destroy(lexicon);
+}
+
 }  // namespace

@@ -118,7 +118,7 @@ ModeTally RunMode(LoadedData& data, const EvalInput& input, const EvalOptions& o
                   uint32_t sessionOptions, CliContext& context) {
     Diagnostics quiet;  // unknown words are counted here and reported by `vantir filter`
     std::unique_ptr<SimplifiedToTaiwan> convert;
-    if (options.s2t) convert = std::make_unique<SimplifiedToTaiwan>();
+    if (options.s2t) convert = std::make_unique<SimplifiedToTaiwan>(data.lexicon.get());
     BatchJob job;
     job.sessionOptions = sessionOptions;
     job.settings.text = options.text || options.s2t;

@@ -70,7 +70,7 @@ std::vector<WordId> HypothesisIds(LoadedData& data, const ExplainOptions& option
                                   std::vector<std::string> words, CliContext& context) {
     if (options.text || options.s2t || options.soundAlike) {
         std::string text = HypothesisText(Hypothesis{1, 0, words});
-        if (options.s2t) text = SimplifiedToTaiwan().Convert(text);
+        if (options.s2t) text = SimplifiedToTaiwan(data.lexicon.get()).Convert(text);
         words = SegmentWords(data, text, "text");
     }
     const WordLookup lookup = LookUpWords(data.lexicon.get(), words);

@@ -40,7 +40,7 @@ int RunFilter(const FilterOptions& options, CliContext& context) {
     const NbestFile input =
         ReadNbestFile(options.input, FormatNamed(options.format), diagnostics, workers);
     std::unique_ptr<SimplifiedToTaiwan> convert;
-    if (options.s2t) convert = std::make_unique<SimplifiedToTaiwan>();
+    if (options.s2t) convert = std::make_unique<SimplifiedToTaiwan>(data.lexicon.get());
     BatchJob job;
     job.sessionOptions = (options.accurate ? VANTIR_OPTION_ACCURATE : 0u) |
                          SoundAlikeOption(data, options.soundAlike, options.dataDir);

@@ -50,7 +50,7 @@ int RunSegment(const SegmentOptions& options, CliContext& context) {
         ReadNbestFile(options.input, FormatNamed(options.format), diagnostics, workers);
     const std::string& file = input.name();
     std::unique_ptr<SimplifiedToTaiwan> convert;
-    if (options.s2t) convert = std::make_unique<SimplifiedToTaiwan>();
+    if (options.s2t) convert = std::make_unique<SimplifiedToTaiwan>(data.lexicon.get());
     SoundAlikeOption(data, options.soundAlike, options.dataDir);
     const uint32_t sessionOptions = options.accurate ? VANTIR_OPTION_ACCURATE : 0u;
     if (workers <= 1) {

@@ -14,6 +14,43 @@ namespace {
 
 constexpr const char* kTaiwanConfig = "s2tw.json";
 
+#ifdef VANTIR_HAVE_OPENCC
+// Marks of numbers said digit by digit, kept whatever the lexicon holds.
+constexpr char32_t kSpokenOneMark = U'\u5E7A';   // 幺
+constexpr char32_t kCircleZeroMark = U'\u3007';  // 〇
+
+// The characters of a UTF-16 text, a surrogate pair as one code point.
+std::u32string CodePoints(std::u16string_view text) {
+    std::u32string points;
+    for (size_t i = 0; i < text.size(); ++i) {
+        char32_t point = text[i];
+        const bool pair = point >= 0xD800 && point < 0xDC00 && i + 1 < text.size() &&
+                          text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000;
+        if (pair) point = 0x10000 + ((point - 0xD800) << 10) + (text[++i] - 0xDC00);
+        points.push_back(point);
+    }
+    return points;
+}
+
+void AppendPoint(char32_t point, std::u16string* out) {
+    if (point < 0x10000) {
+        out->push_back(static_cast<char16_t>(point));
+        return;
+    }
+    out->push_back(static_cast<char16_t>(0xD800 + ((point - 0x10000) >> 10)));
+    out->push_back(static_cast<char16_t>(0xDC00 + ((point - 0x10000) & 0x3FF)));
+}
+
+// Every character that the lexicon's own words write.
+void AddLexiconCharacters(const Lexicon* lexicon, std::unordered_set<char32_t>* kept) {
+    const int32_t count = Lexicon_GetStaticCount(lexicon);
+    for (WordId id = 0; id < count; ++id) {
+        for (const char32_t point : CodePoints(WordText(lexicon, id)))
+            kept->insert(point);
+    }
+}
+#endif
+
 }  // namespace
 
 std::string HypothesisText(const Hypothesis& hypothesis) {
@@ -29,7 +66,9 @@ bool SimplifiedToTaiwan::Available() {
     return true;
 }
 
-SimplifiedToTaiwan::SimplifiedToTaiwan() {
+SimplifiedToTaiwan::SimplifiedToTaiwan(const Lexicon* keepCharactersOf) {
+    kept_ = {kSpokenOneMark, kCircleZeroMark};
+    if (keepCharactersOf != nullptr) AddLexiconCharacters(keepCharactersOf, &kept_);
     opencc_t handle = opencc_open(kTaiwanConfig);
     if (handle == reinterpret_cast<opencc_t>(-1)) {
         throw ToolError(std::string("--s2t: OpenCC cannot open ") + kTaiwanConfig + ": " +
@@ -51,7 +90,16 @@ std::string SimplifiedToTaiwan::Convert(const std::string& utf8) const {
     }
     std::string out(converted);
     opencc_convert_utf8_free(converted);
-    return out;
+    const Expected<std::u16string> source = ToUtf16(utf8);
+    const Expected<std::u16string> target = ToUtf16(out);
+    if (!source || !target) return out;
+    const std::u32string before = CodePoints(*source);
+    const std::u32string after = CodePoints(*target);
+    if (before.size() != after.size() || before == after) return out;
+    std::u16string kept;
+    for (size_t i = 0; i < after.size(); ++i)
+        AppendPoint(kept_.count(before[i]) != 0 ? before[i] : after[i], &kept);
+    return ToUtf8(kept);
 }
 
 #else
@@ -60,7 +108,7 @@ bool SimplifiedToTaiwan::Available() {
     return false;
 }
 
-SimplifiedToTaiwan::SimplifiedToTaiwan() {
+SimplifiedToTaiwan::SimplifiedToTaiwan(const Lexicon* /*keepCharactersOf*/) {
     throw ToolError(
         "--s2t: this vantir was built without OpenCC; install the Debian package "
         "libopencc-dev (scripts/install-deps s2t) and configure again");

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <unordered_set>
 
 #include "tools/run/data_dir.h"
 #include "tools/run/filter_run.h"
@@ -22,12 +23,18 @@ std::string HypothesisText(const Hypothesis& hypothesis);
 // OpenCC's "s2tw" configuration. Only in builds configured with OpenCC.
 // Worker threads may share one: conversions take turns, since OpenCC keeps its
 // last error in one place for the whole process.
+//
+// s2tw converts character by character, also characters that Taiwan writes
+// as they are: 里 becomes 裏 (嘉里二街), 庄 becomes 莊 (新庄街), and 幺, one
+// in numbers said digit by digit, becomes 麼. A character that the words of
+// `keepCharactersOf` write, or 幺 and 〇, is kept where the conversion kept
+// the length of the text.
 class SimplifiedToTaiwan {
   public:
     static bool Available();  // whether this build has OpenCC
 
     // Throws ToolError when the build lacks OpenCC or its data is missing.
-    SimplifiedToTaiwan();
+    explicit SimplifiedToTaiwan(const Lexicon* keepCharactersOf = nullptr);
     ~SimplifiedToTaiwan();
     SimplifiedToTaiwan(const SimplifiedToTaiwan&) = delete;
     SimplifiedToTaiwan& operator=(const SimplifiedToTaiwan&) = delete;
@@ -37,6 +44,7 @@ class SimplifiedToTaiwan {
   private:
     void* handle_ = nullptr;
     mutable std::mutex turn_;
+    std::unordered_set<char32_t> kept_;
 };
 
 // Every hypothesis's text (converted first when `convert` is set) through
