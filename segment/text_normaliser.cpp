@@ -2,6 +2,7 @@
 // numerals said digit by digit spelled as the numeral words a lexicon holds.
 #include "segment/text_normaliser.h"
 
+#include "segment/span_words.h"
 #include "segment/text_variants.h"
 #include "textutil/chinese_numerals.h"
 
@@ -74,11 +75,44 @@ DigitRun ScanDigitRun(const char16_t* text, int32_t at, int32_t length) {
     return run;
 }
 
+bool IsNumberKey(char16_t unit);
+
+// True when the digits of `run`, written digit by digit after the last units
+// of the window, spell a word of the lexicon that starts in those units, and
+// no number key follows the run.
+bool EndsNameDigitByDigit(const DigitNames& names, const TextReader& reader, const DigitRun& run,
+                          const NormalisedWindow& window, int32_t m) {
+    const int32_t digits = run.end - reader.at;
+    if (digits != run.digits || digits > kMaxNumberDigits) return false;  // separators: a number
+    if (run.end < reader.length && IsNumberKey(NarrowWidth(reader.text[run.end]))) return false;
+    char16_t units[kMaxSegmentWordUnits];
+    char16_t alternates[kMaxSegmentWordUnits];
+    WordId found[kMaxSpanWords];
+    const int32_t longest =
+        names.longestWord < kMaxSegmentWordUnits ? names.longestWord : kMaxSegmentWordUnits;
+    for (int32_t before = 1; before <= m && before + digits <= longest; ++before) {
+        for (int32_t k = 0; k < before; ++k) {
+            units[k] = window.units[m - before + k];
+            alternates[k] = window.alternates[m - before + k];
+        }
+        for (int32_t k = 0; k < digits; ++k) {
+            units[before + k] = DigitNumeral(DecimalDigitValue(reader.text[reader.at + k]));
+            alternates[before + k] = 0;
+        }
+        if (SpanWords(names.lexicon, names.limit, units, alternates, before + digits, found) > 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // Spells a digit run as one number when it is short and has no leading zero;
 // false when it is read digit by digit. *full when the window has no room.
-bool SpellRun(TextReader* reader, NormalisedWindow* window, int32_t* m, bool* full) {
+bool SpellRun(TextReader* reader, NormalisedWindow* window, int32_t* m, bool* full,
+              const DigitNames* names) {
     const DigitRun run = ScanDigitRun(reader->text, reader->at, reader->length);
-    if (run.digits > kMaxNumberDigits || run.leadingZero) {
+    if (run.digits > kMaxNumberDigits || run.leadingZero ||
+        (names != nullptr && EndsNameDigitByDigit(*names, *reader, run, *window, *m))) {
         reader->runEnd = run.end;
         return false;
     }
@@ -174,7 +208,7 @@ bool InSpokenRun(const char16_t* text, int32_t at, int32_t length) {
 
 }  // namespace
 
-int32_t FillWindow(TextReader* reader, NormalisedWindow* window) {
+int32_t FillWindow(TextReader* reader, NormalisedWindow* window, const DigitNames* names) {
     int32_t m = 0;
     reader->spokenAt = -1;
     bool full = false;
@@ -192,7 +226,7 @@ int32_t FillWindow(TextReader* reader, NormalisedWindow* window) {
             ++reader->at;  // a thousands separator inside a run read digit by digit
         } else if (IsTextSeparator(unit)) {
             ++reader->at;
-        } else if (digit >= 0 && !inRun && SpellRun(reader, window, &m, &full)) {
+        } else if (digit >= 0 && !inRun && SpellRun(reader, window, &m, &full, names)) {
             // spelled as a number, or left for the next window
         } else if (digit < 0 && reader->spokenAt < 0 &&
                    SpellSpokenDigits(reader, window, &m, &full)) {

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "vantir/types.h"
+
 namespace vantir {
 
 struct TextReader {
@@ -32,7 +34,16 @@ struct NormalisedWindow {
 // leading zero, and otherwise digit by digit; numerals said digit by digit
 // before a number key are spelled as the number they read. The units of one
 // number share a numberStart, so the search keeps or leaves out all of them.
-int32_t FillWindow(TextReader* reader, NormalisedWindow* window);
+//
+// With `names`, a digit run that no number key follows is written digit by
+// digit (一零一) when so written it ends a word of the lexicon that starts in
+// the units before it (臺北101 is the landmark 臺北一零一, not 臺北 and 101).
+struct DigitNames {
+    const Lexicon* lexicon;
+    int64_t limit;        // ids below it are the model's words
+    int32_t longestWord;  // units of the longest word looked up
+};
+int32_t FillWindow(TextReader* reader, NormalisedWindow* window, const DigitNames* names = nullptr);
 
 }  // namespace vantir
 

@@ -396,6 +396,7 @@ int32_t SegmentText(const Lexicon* lexicon, const BigramModel* model, const char
                           sounds,
                           &soundWindow,
                           stems};
+    const DigitNames names{lexicon, in.limit, in.longestWord};
     Window window;
     if (!AllocateWindow(&window, room + kMaxNumberUnits)) {
         if (sounds != nullptr) FreeSoundWindow(&soundWindow);
@@ -407,7 +408,7 @@ int32_t SegmentText(const Lexicon* lexicon, const BigramModel* model, const char
     while (!ended && reader.at < length) {
         NormalisedWindow normalised{window.units, window.alternates, window.numberStart,
                                     window.sourceAt, window.capacity};
-        const int32_t m = FillWindow(&reader, &normalised);
+        const int32_t m = FillWindow(&reader, &normalised, &names);
         if (sounds != nullptr) ReadWindowSounds(*sounds, window.units, m, &soundWindow);
         const int32_t committed =
             SearchWindow(in, &window, m, reader.at >= length, &context, sink, &ended);

@@ -35,7 +35,7 @@ class TextIntakeTest : public ::testing::Test {
         std::vector<WordEntry> words = {{"臺北市", {33}}, {"大安區", {8, 34}}, {"忠孝東路", {17}},
                                         {"四段", {18}},   {"巷", {21}},        {"弄", {22}},
                                         {"號", {23}},     {"台中港", {}},      {"ab", {}},
-                                        {"Ｂ棟", {}},     {"內湖", {}}};
+                                        {"Ｂ棟", {}},     {"內湖", {}},        {"臺北一零一", {0}}};
         for (const char* numeral :
              {"零", "五", "七", "十", "一百", "零五", "兩百", "五十", "一千", "二千", "一十"}) {
             words.push_back({numeral, {}});
@@ -133,6 +133,17 @@ TEST_F(TextIntakeTest, NumbersInTheShapesRecognisersWrite) {
     };
     for (const auto& [text, words] : cases)
         EXPECT_EQ(Segment(text), words) << text;
+}
+
+// Digits that end a name the lexicon writes digit by digit are read so; before
+// a number key the same digits stay a number.
+TEST_F(TextIntakeTest, DigitsEndingANameAreReadDigitByDigit) {
+    EXPECT_EQ(Segment("台北101"), (Words{"臺北一零一"}));
+    EXPECT_EQ(Segment("我臺北１０１"), (Words{"臺北一零一"}));
+    // Before 號 the digits are a house number (one this lexicon cannot spell,
+    // so the text ends before it), not the end of the landmark.
+    EXPECT_EQ(Segment("台北101號"), (Words{}));
+    EXPECT_EQ(Segment("四段105"), (Words{"四段", "一百", "零五"}));
 }
 
 TEST_F(TextIntakeTest, BlanksPunctuationAndUnknownCharactersAreLeftOut) {
