@@ -56,6 +56,9 @@ bool HasAnyTag(const AddressDbView& view, WordId word);
 // does not cover has none.
 constexpr int32_t kTagBitCount = 64;
 uint64_t TagBitsOf(const AddressDbView& view, WordId word);
+constexpr uint64_t TagBit(int32_t tag) {
+    return uint64_t{1} << tag;
+}
 
 enum class RegionSide { kUpper, kLower };
 

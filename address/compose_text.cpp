@@ -15,34 +15,25 @@ constexpr char16_t kMarkBang = u'!';
 constexpr char16_t kSpokenOne = u'\u5E7A';   // 幺, one in digit strings
 constexpr char16_t kCircleZero = u'\u3007';  // 〇, zero in digit strings
 
-// Tags of position `at`; a position past the sequence holds no word.
-bool TaggedAt(const AddressContext& context, const WordId* words, int32_t n, int32_t at,
-              int32_t tag) {
-    return at < n && Tagged(context, words[at], tag);
-}
-
-bool ClosesSegment(const AddressContext& context, const WordId* words, int32_t n, int32_t at) {
-    return TaggedAt(context, words, n, at, kTagFirstKey) ||
-           TaggedAt(context, words, n, at, kTagSecondKey) ||
-           TaggedAt(context, words, n, at, kTagThirdLead) ||
-           TaggedAt(context, words, n, at, kTagThirdKey);
-}
-
 }  // namespace
 
 int32_t SegmentKeyAt(const AddressContext& context, const WordId* words, int32_t n, int32_t at) {
+    constexpr uint64_t kNumberBits = TagBit(kTagFirstPrefix) | TagBit(kTagSecondPrefix);
+    constexpr uint64_t kKeyBits =
+        TagBit(kTagFirstKey) | TagBit(kTagSecondKey) | TagBit(kTagThirdLead) | TagBit(kTagThirdKey);
+    // One look-up of a word's tags per step: this runs for every word composed.
+    auto bitsAt = [&](int32_t k) { return k < n ? TagBitsOf(*context.db, words[k]) : uint64_t{0}; };
     int32_t probe = at;
-    if (TaggedAt(context, words, n, probe, kTagFirstPrefix)) ++probe;
-    if (TaggedAt(context, words, n, probe, kTagSecondPrefix)) ++probe;
-    if (ClosesSegment(context, words, n, probe)) return probe;
+    uint64_t bits = bitsAt(probe);
+    if ((bits & TagBit(kTagFirstPrefix)) != 0) bits = bitsAt(++probe);
+    if ((bits & TagBit(kTagSecondPrefix)) != 0) bits = bitsAt(++probe);
+    if ((bits & kKeyBits) != 0) return probe;
+    if (probe == at) return -1;  // no number word: a plain word
     // The grammar's two prefixes hold no number said digit by digit in more
     // words (一 零五, 九 零 八); accurate mode's reading keeps such runs.
-    int32_t run = at;
-    while (run - at < kMaxSegmentNumberWords &&
-           (TaggedAt(context, words, n, run, kTagFirstPrefix) ||
-            TaggedAt(context, words, n, run, kTagSecondPrefix)))
-        ++run;
-    return run > at && ClosesSegment(context, words, n, run) ? run : -1;
+    while (probe - at < kMaxSegmentNumberWords && (bits & kNumberBits) != 0)
+        bits = bitsAt(++probe);
+    return (bits & kKeyBits) != 0 ? probe : -1;
 }
 
 namespace {

@@ -25,7 +25,8 @@ bool PrefixesFormNumber(const Lexicon* lexicon, const WordId* words, int32_t k) 
 }
 
 bool IsNumberWord(const AddressContext& context, WordId word) {
-    return Tagged(context, word, kTagFirstPrefix) || Tagged(context, word, kTagSecondPrefix);
+    constexpr uint64_t kNumberBits = TagBit(kTagFirstPrefix) | TagBit(kTagSecondPrefix);
+    return (TagBitsOf(*context.db, word) & kNumberBits) != 0;
 }
 
 // A number said in more words than the grammar's two prefixes hold (一 零五,

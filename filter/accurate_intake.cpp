@@ -167,8 +167,8 @@ int32_t BuildChoice(const AddressReading& reading, const WordId* kept, int32_t c
 
 // True for the words a number is said with (the prefixes before a segment key).
 bool IsNumberWord(const AddressContext& context, WordId word) {
-    return HasTag(*context.db, word, kTagFirstPrefix) != 0 ||
-           HasTag(*context.db, word, kTagSecondPrefix) != 0;
+    constexpr uint64_t kNumberBits = TagBit(kTagFirstPrefix) | TagBit(kTagSecondPrefix);
+    return (TagBitsOf(*context.db, word) & kNumberBits) != 0;
 }
 
 // The number a hypothesis cut short had begun to say: the number words that

@@ -141,16 +141,6 @@ bool BeginsWithNumber(const char16_t* rest, int32_t number) {
     return digits > 0 && digits <= kMaxCutDigits && value == number;
 }
 
-// Whether text j extends text i, and when i's hypothesis went on to say a
-// number that i's text lost, whether j goes on with that number.
-bool Extends(const FilterSession* session, int32_t i, int32_t j, bool byCutNumber) {
-    const char16_t* prefix = session->results[i].text;
-    const char16_t* text = session->results[j].text;
-    if (!IsStrictPrefix(prefix, text)) return false;
-    return !byCutNumber ||
-           BeginsWithNumber(text + WStrLen(prefix), session->evidence.entries[i].cutNumber);
-}
-
 // A text that longer texts extend is what a hypothesis cut short heard of
 // them: its support goes to them, in proportion to their own, and it ranks
 // after all of them. When the hypothesis went on to say a number without its
@@ -158,21 +148,35 @@ bool Extends(const FilterSession* session, int32_t i, int32_t j, bool byCutNumbe
 void ResolvePrefixes(const FilterSession* session, const double* base, double* score) {
     const int32_t n = session->resultCount;
     for (int32_t i = 0; i < n; ++i) {
-        bool byCutNumber = false;
-        if (session->evidence.entries[i].cutNumber >= 1) {
-            for (int32_t j = 0; j < n && !byCutNumber; ++j)
-                byCutNumber = Extends(session, i, j, true);
-        }
-        double extended = 0.0;
+        const char16_t* prefix = session->results[i].text;
+        const int32_t cutNumber = session->evidence.entries[i].cutNumber;
+        const int32_t prefixLength = cutNumber >= 1 ? WStrLen(prefix) : 0;
+        bool extends[kMaxResults];
+        bool anyGoesOn = false;
         int32_t extensions = 0;
         for (int32_t j = 0; j < n; ++j) {
-            if (!Extends(session, i, j, byCutNumber)) continue;
+            extends[j] = IsStrictPrefix(prefix, session->results[j].text);
+            if (!extends[j]) continue;
+            ++extensions;
+            anyGoesOn =
+                anyGoesOn || (cutNumber >= 1 &&
+                              BeginsWithNumber(session->results[j].text + prefixLength, cutNumber));
+        }
+        if (extensions == 0) continue;
+        // A number said before the cut narrows the extensions to those that go
+        // on with it, when any do.
+        double extended = 0.0;
+        extensions = 0;
+        for (int32_t j = 0; j < n; ++j) {
+            if (extends[j] && anyGoesOn) {
+                extends[j] = BeginsWithNumber(session->results[j].text + prefixLength, cutNumber);
+            }
+            if (!extends[j]) continue;
             extended += base[j];
             ++extensions;
         }
-        if (extensions == 0) continue;
         for (int32_t j = 0; j < n; ++j) {
-            if (!Extends(session, i, j, byCutNumber)) continue;
+            if (!extends[j]) continue;
             score[j] += base[i] * (extended > 0.0 ? base[j] / extended : 1.0 / extensions);
         }
     }
