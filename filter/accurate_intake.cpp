@@ -109,10 +109,9 @@ void ComposeCanonical(FilterSession* session, const WordId* words, int32_t n,
 // The entry of the scratch text, made when new; -1 when the table is full.
 // The hypothesis of `rank` counts as its support either way.
 int32_t FindOrMakeEntry(FilterSession* session, uint8_t resultClass, const HypothesisSource& source,
-                        const ComposedWords& composed) {
+                        const ComposedWords& composed, bool heardWhole) {
     const AddressContext context = AddressContextOf(session);
     const char16_t* text = session->scratchText;
-    const bool heardWhole = SaidEveryWord(source.input, source.count, composed.words, composed.n);
     for (int32_t i = 0; i < session->resultCount; ++i) {
         ResultEntry& entry = session->results[i];
         if (WStrCompare(entry.text, text) == 0) {
@@ -223,6 +222,9 @@ int32_t EnterHypothesisAccurately(FilterSession* session, WordId* input, int32_t
     NoteHeardRegions(session, input, count, weight);
     const int32_t cutNumber =
         NumberCutShort(AddressContextOf(session), input, count, analysed[k - 1]);
+    // Whether the hypothesis said every word its reading kept; a choice adds
+    // one region word to that.
+    const bool saidReading = SaidEveryWord(input, count, analysed, k);
 
     // Choices are weighed again when the results are read, by what the other
     // hypotheses heard; a plain reading counts as it is.
@@ -248,7 +250,10 @@ int32_t EnterHypothesisAccurately(FilterSession* session, WordId* input, int32_t
         if (composed.length == 0) continue;
         const uint8_t resultClass =
             ResultClassOf(AddressContextOf(session), sequence, n, completed);
-        const int32_t entry = FindOrMakeEntry(session, resultClass, {rank, input, count}, composed);
+        const bool heardWhole = saidReading && (reading.place == ChoicePlace::kNone ||
+                                                Contains(input, count, reading.choices[c].word));
+        const int32_t entry =
+            FindOrMakeEntry(session, resultClass, {rank, input, count}, composed, heardWhole);
         // The heaviest reading that finds no room is reported; lighter ones
         // are left out quietly.
         if (entry < 0 && c == 0) result = VANTIR_RESULT_TABLE_FULL;
