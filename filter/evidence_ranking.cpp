@@ -4,6 +4,7 @@
 
 #include "address/canonical_spelling.h"
 #include "filter/accurate_results.h"
+#include "textutil/chinese_numerals.h"
 #include "vantir/textutil.h"
 
 namespace vantir {
@@ -24,8 +25,6 @@ constexpr double kLeastReplacingFactor = 0.2;
 // A one-word result, or two words that are no address, counts this much,
 // unless it names a place.
 constexpr double kBareResultFactor = 0.5;
-// Digits of the longest number a hypothesis cut short may have begun (9,999).
-constexpr int32_t kMaxCutDigits = 4;
 // A result that a longer one extends ranks below it by at least this factor.
 constexpr double kPrefixFactor = 0.5;
 
@@ -134,11 +133,11 @@ bool IsStrictPrefix(const char16_t* a, const char16_t* b) {
 bool BeginsWithNumber(const char16_t* rest, int32_t number) {
     int32_t value = 0;
     int32_t digits = 0;
-    while (rest[digits] >= u'0' && rest[digits] <= u'9' && digits <= kMaxCutDigits) {
+    while (rest[digits] >= u'0' && rest[digits] <= u'9' && digits <= kMaxNumberDigits) {
         value = value * 10 + (rest[digits] - u'0');
         ++digits;
     }
-    return digits > 0 && digits <= kMaxCutDigits && value == number;
+    return digits > 0 && digits <= kMaxNumberDigits && value == number;
 }
 
 // A text that longer texts extend is what a hypothesis cut short heard of

@@ -106,6 +106,22 @@ bool EndsNameDigitByDigit(const DigitNames& names, const TextReader& reader, con
     return false;
 }
 
+// Spells `value` as one number into the window for the text up to `end`, its
+// units marked as one number; false, with nothing read, when the window has
+// no room for the longest spelling.
+bool PutNumber(int32_t value, int32_t end, TextReader* reader, NormalisedWindow* window,
+               int32_t* m) {
+    if (*m + kMaxNumberUnits > window->capacity) return false;
+    const int32_t start = *m;
+    *m += SpellNumber(value, window->units + start, window->alternates + start);
+    for (int32_t k = start; k < *m; ++k) {
+        window->numberStart[k] = start;
+        window->sourceAt[k] = reader->at;
+    }
+    reader->at = end;
+    return true;
+}
+
 // Spells a digit run as one number when it is short and has no leading zero;
 // false when it is read digit by digit. *full when the window has no room.
 bool SpellRun(TextReader* reader, NormalisedWindow* window, int32_t* m, bool* full,
@@ -116,17 +132,7 @@ bool SpellRun(TextReader* reader, NormalisedWindow* window, int32_t* m, bool* fu
         reader->runEnd = run.end;
         return false;
     }
-    if (*m + kMaxNumberUnits > window->capacity) {
-        *full = true;
-        return true;
-    }
-    const int32_t start = *m;
-    *m += SpellNumber(run.value, window->units + start, window->alternates + start);
-    for (int32_t k = start; k < *m; ++k) {
-        window->numberStart[k] = start;
-        window->sourceAt[k] = reader->at;
-    }
-    reader->at = run.end;
+    if (!PutNumber(run.value, run.end, reader, window, m)) *full = true;
     return true;
 }
 
@@ -178,17 +184,10 @@ bool SpellSpokenDigits(TextReader* reader, NormalisedWindow* window, int32_t* m,
     if (ReadNumber(digits, n) >= 0) return false;
     const int32_t value = ReadDigitByDigit(digits, n);
     if (value < 1) return false;
-    if (*m + kMaxNumberUnits > window->capacity) {
+    if (!PutNumber(value, end, reader, window, m)) {
         *full = true;
         return true;
     }
-    const int32_t start = *m;
-    *m += SpellNumber(value, window->units + start, window->alternates + start);
-    for (int32_t k = start; k < *m; ++k) {
-        window->numberStart[k] = start;
-        window->sourceAt[k] = reader->at;
-    }
-    reader->at = end;
     reader->spokenAt = -1;
     return true;
 }

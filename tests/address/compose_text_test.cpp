@@ -154,6 +154,11 @@ TEST(ComposeWholeNumbers, NumbersAreReadWholeOrEndTheText) {
         {{"路", "號"}, "路", "路號"},                   // a key without its number
         {{"路", "四", "段", "號"}, "路4段", "路4段號"},
         {{"路", "四", "段", "一千", "零五", "號"}, "路4段1005號", "路4段1005號"},
+        // More number words than the grammar's two prefixes form one segment,
+        // up to four of them.
+        {{"路", "一", "零", "零五", "號"}, "路1005號", "路5號"},
+        {{"路", "一千", "三", "零五", "巷"}, "路", "路1005巷"},
+        {{"路", "一", "零", "零", "零五", "號"}, "路", "路5號"},
     };
     char16_t text[vantir::kScratchTextCapacity];
     for (const Case& c : cases) {

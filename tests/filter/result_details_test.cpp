@@ -153,6 +153,16 @@ TEST_F(ResultDetailsTest, NumberWithAPartAfterZhiIsOneNumberField) {
     }
 }
 
+// Accurate mode's readings beyond the grammar: an alley beside a 之 number, and
+// a number said in three words; each field holds its own text.
+TEST_F(ResultDetailsTest, AlleyBesideAZhiNumberAndANumberInThreeWordsAreFieldsOfTheirOwn) {
+    const Hypotheses nBest = {
+        {"臺北市", "大安區", "忠孝東路", "一", "五", "七", "弄", "十二", "之", "一", "號"}};
+    const Fields fields = FirstFields(kDetailsAccurate, nBest, "臺北市大安區忠孝東路157弄12之1號");
+    EXPECT_EQ(fields.at("alley"), "157弄");
+    EXPECT_EQ(fields.at("number"), "12之1號");
+}
+
 TEST_F(ResultDetailsTest, CompletedRegionsAreFieldsOfTheirOwn) {
     // The default completes the county from the first region pair of 大安區.
     EXPECT_EQ(
