@@ -9,7 +9,16 @@ from setuptools import setup
 
 ROOT = pathlib.Path(__file__).parent.resolve()
 # The library's folders, as the top-level CMakeLists.txt adds them.
-LIBRARY_FOLDERS = ("textutil", "mempool", "lexicon", "bigram", "address", "segment", "filter")
+LIBRARY_FOLDERS = (
+    "textutil",
+    "mempool",
+    "lexicon",
+    "bigram",
+    "address",
+    "segment",
+    "filter",
+    "host",
+)
 # The tooling's parts that the module reuses; the command line (tools/cli)
 # needs CLI11 and is not part of the module.
 TOOLING_FOLDERS = ("tools/compile", "tools/run")

@@ -1,7 +1,7 @@
 # Fails when a folder includes a header of a folder above it. The library's
 # layers, lowest first: mempool; textutil; lexicon and bigram (side by side,
 # neither includes the other); address and segment (side by side, likewise);
-# filter. Public headers (include/vantir/) count with the folder that
+# filter; host. Public headers (include/vantir/) count with the folder that
 # implements them and include only each other.
 # Above the whole library lies the tooling in three parts, lowest first:
 # tools/compile (compiling data), tools/run (running data), tools/cli (the
@@ -13,7 +13,7 @@ if(NOT SOURCE_DIR)
   message(FATAL_ERROR "check_layers: pass -DSOURCE_DIR=<source tree>")
 endif()
 
-set(library_folders mempool textutil lexicon bigram address segment filter)
+set(library_folders mempool textutil lexicon bigram address segment filter host)
 set(tools_parts compile run cli)
 set(rank_mempool 0)
 set(rank_textutil 1)
@@ -22,9 +22,10 @@ set(rank_bigram 2)
 set(rank_address 3)
 set(rank_segment 3)
 set(rank_filter 4)
-set(rank_tools/compile 5)
-set(rank_tools/run 6)
-set(rank_tools/cli 7)
+set(rank_host 5)
+set(rank_tools/compile 6)
+set(rank_tools/run 7)
+set(rank_tools/cli 8)
 set(public_rank_types.h 0)
 set(public_rank_blob_format.h 0)
 set(public_rank_mempool.h 0)
@@ -33,6 +34,7 @@ set(public_rank_lexicon.h 2)
 set(public_rank_bigram.h 2)
 set(public_rank_vantir.h 4)
 set(public_rank_vantir.hpp 4)
+set(public_rank_host.h 5)
 
 # The quoted includes of a file, as the paths written in them.
 function(quoted_includes file out)
