@@ -17,7 +17,8 @@ constexpr char16_t kCircleZero = u'\u3007';  // 〇, zero in digit strings
 
 }  // namespace
 
-int32_t SegmentKeyAt(const AddressContext& context, const WordId* words, int32_t n, int32_t at) {
+int32_t SegmentKeyAt(const AddressContext& context, const WordId* words, int32_t n, int32_t at,
+                     NumberGrouping grouping) {
     constexpr uint64_t kNumberBits = TagBit(kTagFirstPrefix) | TagBit(kTagSecondPrefix);
     constexpr uint64_t kKeyBits =
         TagBit(kTagFirstKey) | TagBit(kTagSecondKey) | TagBit(kTagThirdLead) | TagBit(kTagThirdKey);
@@ -28,7 +29,7 @@ int32_t SegmentKeyAt(const AddressContext& context, const WordId* words, int32_t
     if ((bits & TagBit(kTagFirstPrefix)) != 0) bits = bitsAt(++probe);
     if ((bits & TagBit(kTagSecondPrefix)) != 0) bits = bitsAt(++probe);
     if ((bits & kKeyBits) != 0) return probe;
-    if (probe == at) return -1;  // no number word: a plain word
+    if (probe == at || grouping == NumberGrouping::kGrammarPrefixes) return -1;
     // The grammar's two prefixes hold no number said digit by digit in more
     // words (一 零五, 九 零 八); accurate mode's reading keeps such runs.
     while (probe - at < kMaxSegmentNumberWords && (bits & kNumberBits) != 0)
@@ -99,7 +100,7 @@ int32_t ReadSegmentWhole(const char16_t* segment, int32_t length, char16_t* outp
 // conversion, or (wholeNumbers) read whole, ending the text before a segment
 // whose number cannot be.
 int32_t Compose(const AddressContext& context, const WordId* words, int32_t n, char16_t* output,
-                int32_t capacity, bool wholeNumbers, int32_t* wordStarts) {
+                int32_t capacity, bool wholeNumbers, NumberGrouping grouping, int32_t* wordStarts) {
     const Lexicon* lexicon = context.lexicon;
     char16_t segment[kComposeBufferCapacity];
     char16_t converted[kComposeBufferCapacity];
@@ -108,7 +109,7 @@ int32_t Compose(const AddressContext& context, const WordId* words, int32_t n, c
     output[0] = 0;
     int32_t i = 0;
     while (i < n) {
-        const int32_t probe = SegmentKeyAt(context, words, n, i);
+        const int32_t probe = SegmentKeyAt(context, words, n, i, grouping);
         if (probe >= 0) {
             int32_t length = 0;
             for (int32_t at = i; at <= probe; ++at) {
@@ -141,13 +142,15 @@ int32_t Compose(const AddressContext& context, const WordId* words, int32_t n, c
 }  // namespace
 
 int32_t ComposeResultText(const AddressContext& context, const WordId* words, int32_t n,
-                          char16_t* output, int32_t capacity, int32_t* wordStarts) {
-    return Compose(context, words, n, output, capacity, false, wordStarts);
+                          char16_t* output, int32_t capacity, int32_t* wordStarts,
+                          NumberGrouping grouping) {
+    return Compose(context, words, n, output, capacity, false, grouping, wordStarts);
 }
 
 int32_t ComposeWholeNumbersText(const AddressContext& context, const WordId* words, int32_t n,
                                 char16_t* output, int32_t capacity, int32_t* wordStarts) {
-    return Compose(context, words, n, output, capacity, true, wordStarts);
+    return Compose(context, words, n, output, capacity, true, NumberGrouping::kLongRuns,
+                   wordStarts);
 }
 
 int32_t StripMarks(const char16_t* source, char16_t* output, int32_t capacity) {

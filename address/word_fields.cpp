@@ -54,7 +54,7 @@ bool EndsWithNumberPart(const Lexicon* lexicon, WordId word) {
 }
 
 void AssignWordFields(const AddressContext& context, const WordId* words, int32_t n,
-                      int8_t* fields) {
+                      NumberGrouping grouping, int8_t* fields) {
     const int32_t located = n < kMaxLocatedWords ? n : kMaxLocatedWords;
     // Each word's tags once; a segment may look past the last located word.
     constexpr int32_t kLookAhead = kMaxSegmentNumberWords;
@@ -67,7 +67,7 @@ void AssignWordFields(const AddressContext& context, const WordId* words, int32_
     int32_t i = 0;
     while (i < located) {
         // The same grouping as composition: number words, then a key.
-        const int32_t probe = SegmentKeyAt(context, words, read, i);
+        const int32_t probe = SegmentKeyAt(context, words, read, i, grouping);
         const int8_t keyField =
             probe >= 0 ? FieldOfKey(context, words[probe], tags[probe]) : kNoField;
         if (keyField != kNoField) {
@@ -83,12 +83,12 @@ void AssignWordFields(const AddressContext& context, const WordId* words, int32_
 }
 
 void LocateWordFields(const AddressContext& context, const WordId* words, int32_t n,
-                      const int32_t* wordStarts, int32_t textLength,
+                      NumberGrouping grouping, const int32_t* wordStarts, int32_t textLength,
                       FieldSpan spans[kResultFieldCount]) {
     for (int32_t f = 0; f < kResultFieldCount; ++f)
         spans[f] = FieldSpan{0, 0};
     int8_t fields[kMaxLocatedWords];
-    AssignWordFields(context, words, n, fields);
+    AssignWordFields(context, words, n, grouping, fields);
     const int32_t located = n < kMaxLocatedWords ? n : kMaxLocatedWords;
     bool seen[kResultFieldCount] = {};
     int32_t i = 0;

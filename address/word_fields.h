@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "address/address_context.h"
+#include "address/compose_text.h"
 
 namespace vantir {
 
@@ -35,16 +36,16 @@ bool EndsWithNumberPart(const Lexicon* lexicon, WordId word);
 
 // The field of each of words[0..n-1] (kNoField for a word of none) into
 // fields[0..min(n, kMaxLocatedWords)-1]. The words of a numbered segment (prefixes
-// and key, as composition groups them) take the field of the key.
+// and key, as composition with `grouping` groups them) take the field of the key.
 void AssignWordFields(const AddressContext& context, const WordId* words, int32_t n,
-                      int8_t* fields);
+                      NumberGrouping grouping, int8_t* fields);
 
 // The spans of the fields of words[0..n-1] in the text that ComposeResultText
 // wrote, from the word starts it recorded (moved along by canonicalisation when
 // the text was rewritten) and the text's final length, which may have cut it.
 // A field whose words stand in several places keeps the first run of them.
 void LocateWordFields(const AddressContext& context, const WordId* words, int32_t n,
-                      const int32_t* wordStarts, int32_t textLength,
+                      NumberGrouping grouping, const int32_t* wordStarts, int32_t textLength,
                       FieldSpan spans[kResultFieldCount]);
 
 }  // namespace vantir

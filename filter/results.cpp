@@ -98,7 +98,11 @@ void EntryFields(const FilterSession* session, const ResultEntry& entry,
     int32_t starts[kMaxLocatedWords + 1];
     for (int32_t i = 0; i <= entry.wordCount; ++i)
         starts[i] = entry.wordStarts[i];
-    LocateWordFields(AddressContextOf(session), entry.words, entry.wordCount, starts,
+    // Accurate mode composed its texts with the long number runs it reads.
+    const NumberGrouping grouping = (session->options & VANTIR_OPTION_ACCURATE) != 0
+                                        ? NumberGrouping::kLongRuns
+                                        : NumberGrouping::kGrammarPrefixes;
+    LocateWordFields(AddressContextOf(session), entry.words, entry.wordCount, grouping, starts,
                      starts[entry.wordCount], spans);
 }
 

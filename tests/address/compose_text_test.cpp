@@ -4,10 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
 #include "support/address_world.h"
+#include "textutil/chinese_numerals.h"
 
 using namespace vantir::testing;
 using vantir::ToUtf8;
@@ -154,11 +156,11 @@ TEST(ComposeWholeNumbers, NumbersAreReadWholeOrEndTheText) {
         {{"路", "號"}, "路", "路號"},                   // a key without its number
         {{"路", "四", "段", "號"}, "路4段", "路4段號"},
         {{"路", "四", "段", "一千", "零五", "號"}, "路4段1005號", "路4段1005號"},
-        // More number words than the grammar's two prefixes form one segment,
-        // up to four of them.
-        {{"路", "一", "零", "零五", "號"}, "路1005號", "路5號"},
-        {{"路", "一千", "三", "零五", "巷"}, "路", "路1005巷"},
-        {{"路", "一", "零", "零", "零五", "號"}, "路", "路5號"},
+        // Accurate mode reads up to four number words before a key as one
+        // segment; the grammar's segment holds two, the rest are plain words.
+        {{"路", "一", "零", "零五", "號"}, "路1005號", "路一零5號"},
+        {{"路", "一千", "三", "零五", "巷"}, "路", "路一千三5巷"},
+        {{"路", "一", "零", "零", "零五", "號"}, "路", "路一零零5號"},
     };
     char16_t text[vantir::kScratchTextCapacity];
     for (const Case& c : cases) {
@@ -174,4 +176,96 @@ TEST(ComposeWholeNumbers, NumbersAreReadWholeOrEndTheText) {
                                   vantir::kScratchTextCapacity);
         EXPECT_EQ(ToUtf8(text), c.designed) << c.designed;
     }
+}
+
+namespace {
+
+// The composition written straight from its description, on words given as
+// texts and tag sets: an optional first prefix (25), an optional second prefix
+// (24) and a key (19, 21, 22, 23) form a numbered segment whose numerals are
+// converted; any other word is plain, loses '@' and '!', and a closing word (32)
+// takes the last unit off the text.
+std::u16string ReferenceCompose(const std::vector<std::u16string>& texts,
+                                const std::vector<std::vector<uint8_t>>& tags) {
+    const size_t n = texts.size();
+    auto has = [&](size_t at, int32_t tag) {
+        if (at >= n) return false;
+        for (uint8_t t : tags[at])
+            if (t == tag) return true;
+        return false;
+    };
+    auto isKey = [&](size_t at) {
+        return has(at, 19) || has(at, 21) || has(at, 22) || has(at, 23);
+    };
+    std::u16string out;
+    size_t i = 0;
+    while (i < n) {
+        std::u16string segment;
+        size_t p = i;
+        if (has(p, 25)) segment += texts[p++];
+        if (has(p, 24)) segment += texts[p++];
+        if (isKey(p)) {
+            segment += texts[p];
+            char16_t converted[512];
+            vantir::ConvertNumerals(segment.c_str(), converted,
+                                    static_cast<int32_t>(segment.size()), 512);
+            out += converted;
+            i = p + 1;
+            continue;
+        }
+        for (char16_t unit : texts[i])
+            if (unit != u'@' && unit != u'!') out += unit;
+        if (has(i, 32) && !out.empty()) out.pop_back();
+        ++i;
+    }
+    return out;
+}
+
+}  // namespace
+
+// The grammar's segment is two prefixes and a key, whatever tags the words of
+// a data set carry: a word with a prefix tag that is also a region word, runs
+// of prefix words longer than two, keys with and without prefixes.
+TEST(ComposeResultText, AgreesWithItsDescriptionOnRandomTagSequences) {
+    const std::vector<uint8_t> tagPool = {18, 19, 20, 21, 22, 23, 24, 25, 32, 33, 34};
+    const std::vector<std::string> textPool = {"十市", "cCCZ", "一八十千", "二十三", "@a!",   "五",
+                                               "零",   "號",   "百",       "xy",     "兩千零"};
+    std::mt19937 random(20261208);
+    std::vector<WordEntry> words;
+    for (size_t w = 0; w < textPool.size(); ++w) {
+        std::vector<uint8_t> tags;
+        for (uint8_t tag : tagPool)
+            if (random() % 4 == 0) tags.push_back(tag);
+        words.push_back({textPool[w], tags});
+    }
+    AddressWorld world(words, {});
+    char16_t text[vantir::kScratchTextCapacity];
+    for (int round = 0; round < 2000; ++round) {
+        const size_t n = 1 + random() % 7;
+        std::vector<WordId> ids;
+        std::vector<std::u16string> texts;
+        std::vector<std::vector<uint8_t>> tags;
+        for (size_t k = 0; k < n; ++k) {
+            const size_t w = random() % words.size();
+            ids.push_back(world.Id(words[w].text));
+            texts.push_back(Utf16(words[w].text));
+            tags.push_back(words[w].tags);
+        }
+        const int32_t length =
+            vantir::ComposeResultText(world.Context(), ids.data(), static_cast<int32_t>(n), text,
+                                      vantir::kScratchTextCapacity);
+        const std::u16string expected = ReferenceCompose(texts, tags);
+        ASSERT_EQ(std::u16string(text, static_cast<size_t>(length)), expected)
+            << "round " << round << ": " << ToUtf8(expected);
+    }
+}
+
+// A run of prefix words longer than the grammar's segment: the first word is
+// plain, and the segment is the last prefix with its key.
+TEST(ComposeResultText, PrefixRunLongerThanTheSegmentStartsWithPlainWords) {
+    AddressWorld world({{"十市", {25, 33}}, {"cCCZ", {25}}, {"一八十千", {23}}}, {});
+    const WordId ids[] = {world.Id("十市"), world.Id("cCCZ"), world.Id("一八十千")};
+    char16_t text[vantir::kScratchTextCapacity];
+    vantir::ComposeResultText(world.Context(), ids, 3, text, vantir::kScratchTextCapacity);
+    EXPECT_EQ(ToUtf8(text), "十市cCCZ1080");
 }
