@@ -24,7 +24,9 @@ struct PairRefusal {
 };
 
 struct PairTrace {
-    static constexpr int32_t kCapacity = 8;  // more than one start position ever tests
+    // The failed tests of one reading of a hypothesis: a start position tests
+    // at most a few pairs, and few hypotheses have more than a handful of heads.
+    static constexpr int32_t kCapacity = 64;
     PairRefusal refusals[kCapacity];
     int32_t count;  // refusals seen; the first kCapacity are kept
 };

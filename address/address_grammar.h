@@ -1,5 +1,5 @@
 // The address grammar: where a well-formed address starts in a hypothesis, its
-// head of region words, and the numbered segments of its body.
+// head of region words, and the numbered segments of its body, read by one engine.
 #ifndef VANTIR_ADDRESS_ADDRESS_GRAMMAR_H
 #define VANTIR_ADDRESS_ADDRESS_GRAMMAR_H
 
@@ -9,11 +9,55 @@
 
 namespace vantir {
 
+struct AddressReading;
+
+// How the engine reads a hypothesis. The default policy is the designed
+// grammar, which the default mode uses; accurate mode turns on its readings.
+struct GrammarPolicy {
+    // Numbers said in more words than the two prefixes (一 零五 號), prefixes that
+    // spell a whole number excusing the pair after them, a section said in two
+    // words facing the road's test of its one-word spelling, and an alley followed
+    // by a 之 number (19弄569之7號).
+    bool wholeNumbers = false;
+    // When set, a lone district lists the counties that may hold it, weighted by
+    // evidence, into this reading instead of being completed from the pairs alone.
+    AddressReading* regionChoices = nullptr;
+};
+
 // What a matching step reports. A step that fails reports its own start as
 // `next` and 0 kept words.
 struct StepResult {
     int32_t next;  // input position after the last word consumed
     int32_t kept;  // words written from the step's output position on
+};
+
+// The steps one reading took, for the tools that explain a decision; the
+// filter never asks for them.
+enum class GrammarStepKind : uint8_t {
+    kStartRefused,  // a head was found but its pair test or completion refused it
+    kStartKept,     // the head (and completion) the address starts with
+    kSegment,       // one of the body's three segments, matched or not
+};
+
+struct GrammarStep {
+    GrammarStepKind kind;
+    int32_t segment;  // kSegment: 0, 1 or 2
+    int32_t start;    // input position the step began at
+    int32_t headEnd;  // start steps: input position after the head words
+    int32_t next;     // input position after the step (its start when it failed)
+    int32_t outFrom;  // the words it kept: output[outFrom .. outFrom + kept)
+    int32_t kept;
+    // Its failed pair tests: the trace's refusals numbered [refusalsFrom, refusalsTo).
+    int32_t refusalsFrom;
+    int32_t refusalsTo;
+};
+
+struct GrammarTrace {
+    // A start position per input word at most, then three segments.
+    static constexpr int32_t kCapacity = 64;
+    GrammarStep steps[kCapacity];
+    int32_t count;  // steps taken; the first kCapacity are kept
+    PairTrace pairs;
 };
 
 // Runs `analyse` (returning a kept count) with strict scoring, where every pair
@@ -37,65 +81,22 @@ bool EndsAddress(const AddressContext& context, WordId word);
 int32_t FindFallbackWord(const AddressContext& context, const WordId* words, int32_t count,
                          WordId* output);
 
-// A failed step reports its own start and nothing kept; the result is 0.
-inline int32_t NoMatch(int32_t start, StepResult* result) {
-    result->next = start;
-    result->kept = 0;
-    return 0;
-}
+// Reads `count` words followed by -1 with `policy` and writes the kept address
+// to output[0..]; returns how many words were kept (at most count + 1). The
+// output needs room for count + 10 words. Pairs are tested in strict mode; the
+// caller brackets the call with WithStrictScoring. With `trace`, the steps and
+// their failed pair tests are noted there (the context's own trace is ignored).
+int32_t ReadAddress(const AddressContext& context, const GrammarPolicy& policy, const WordId* words,
+                    int32_t count, WordId* output, GrammarTrace* trace = nullptr);
 
-inline int32_t Matched(int32_t next, int32_t kept, StepResult* result) {
-    result->next = next;
-    result->kept = kept;
-    return 1;
-}
-
-// Runs the grammar over `count` words followed by -1 and writes the kept
-// address to output[0..]; returns how many words were kept (at most count + 1).
-// The output needs room for count + 10 words. The model is put in strict mode
-// for the analysis and is left in back-off mode on every path.
+// The designed analysis: ReadAddress with the default policy inside a strict
+// scoring bracket, so that the model is left in back-off mode on every path.
 int32_t AnalyseAddress(const AddressContext& context, const WordId* words, int32_t count,
-                       WordId* output);
+                       WordId* output, GrammarTrace* trace = nullptr);
 
-// The steps below write their words at output[outPos..] and return 1 on a
-// match, 0 otherwise. They never compare a position with the word count: the
-// -1 that ends the input has no tag and stops them.
-int32_t MatchAddressStart(const AddressContext& context, const WordId* words, int32_t start,
-                          WordId* output, StepResult* result);
-int32_t MatchHead(const AddressContext& context, const WordId* words, int32_t start, WordId* output,
-                  StepResult* result);
-int32_t ParseAddressBody(const AddressContext& context, const WordId* words, int32_t start,
-                         WordId* output, int32_t outPos, StepResult* result);
-int32_t MatchPrefixes(const AddressContext& context, const WordId* words, int32_t start,
-                      WordId* output, int32_t outPos, StepResult* result);
-int32_t MatchFirstSegment(const AddressContext& context, const WordId* words, int32_t start,
-                          WordId* output, int32_t outPos, StepResult* result);
-int32_t MatchSecondSegment(const AddressContext& context, const WordId* words, int32_t start,
-                           WordId* output, int32_t outPos, StepResult* result);
-int32_t MatchThirdSegment(const AddressContext& context, const WordId* words, int32_t start,
-                          WordId* output, int32_t outPos, StepResult* result);
-int32_t MatchThirdSegmentLead(const AddressContext& context, const WordId* words, int32_t start,
-                              WordId* output, int32_t outPos, StepResult* result);
-
-// Prefixes, then a word with `tag` at output[outPos..]. After prefixes the word
-// must pass its pair with the last prefix word, unless `pairWaived(prefixes, k)`
-// says the k kept prefix words excuse it.
-template <typename PairWaiver>
-int32_t MatchPrefixedWordUnless(const AddressContext& context, const WordId* words, int32_t start,
-                                WordId* output, int32_t outPos, int32_t tag, PairWaiver pairWaived,
-                                StepResult* result) {
-    StepResult prefixes;
-    MatchPrefixes(context, words, start, output, outPos, &prefixes);
-    const int32_t at = prefixes.next;
-    const int32_t k = prefixes.kept;
-    if (!Tagged(context, words[at], tag)) return NoMatch(start, result);
-    output[outPos + k] = words[at];
-    if (k > 0 && !PairPasses(context, output[outPos + k - 1], words[at]) &&
-        !pairWaived(static_cast<const WordId*>(output + outPos), k)) {
-        return NoMatch(start, result);
-    }
-    return Matched(at + 1, k + 1, result);
-}
+// The number that the texts of words[0..k-1] spell together, said whole
+// (一千 零五) or digit by digit in three or four digits (一 零五); -1 for none.
+int32_t WholeNumberOfWords(const Lexicon* lexicon, const WordId* words, int32_t k);
 
 }  // namespace vantir
 

@@ -9,6 +9,8 @@
 
 namespace vantir {
 
+struct GrammarTrace;
+
 // Region words kept per hypothesis. Four counties share the most common
 // district name; a county rarely has more districts on one road than this.
 constexpr int32_t kMaxRegionChoices = 16;
@@ -36,22 +38,25 @@ struct AddressReading {
     double pairScore;  // mean model score of the kept words' neighbouring pairs
 };
 
-// The number that the texts of words[0..k-1] spell together, said whole
-// (一千 零五) or digit by digit in three or four digits (一 零五); -1 for none.
-int32_t WholeNumberOfWords(const Lexicon* lexicon, const WordId* words, int32_t k);
+inline void ClearRegionChoices(AddressReading* reading) {
+    reading->place = ChoicePlace::kNone;
+    reading->choiceCount = 0;
+}
 
 // Reads `count` words followed by -1 into output[0..] (room for count + 10
-// words), as the grammar does, except that (a) a lone district, before a road
-// or alone, lists every county the region pairs give it whose pairs pass, weighted by the
-// model's pairs of county and district and of county and road, (b) a county
+// words) with the grammar engine's accurate policy: as the grammar does, except that (a) a lone
+// district, before a road or alone, lists every county the region pairs give it whose pairs pass,
+// weighted by the model's pairs of county and district and of county and road, (b) a county
 // directly before a road lists its districts weighted by how well each, and no
 // same-named district of another county, explains the road, and (c) a number
 // before 弄 or 號 is kept when its words form a whole number, even where the
 // model never saw them before that word, and (d) a section said in two words
 // faces the road's pair test of its one-word spelling when the lexicon has it. Scores in strict
-// mode; leaves the model in back-off mode. Returns reading->kept.
+// mode; leaves the model in back-off mode. Returns reading->kept. With
+// `trace`, the engine's steps are noted there.
 int32_t ReadAddressWithEvidence(const AddressContext& context, const WordId* words, int32_t count,
-                                WordId* output, AddressReading* reading);
+                                WordId* output, AddressReading* reading,
+                                GrammarTrace* trace = nullptr);
 
 // The weights behind (a) and (b), in strict mode; a road of -1 weighs the
 // counties of a district said without one. Each writes at most

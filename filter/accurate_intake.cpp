@@ -1,5 +1,6 @@
 // Accurate mode's intake of one hypothesis: its reading with region choices,
 // one canonical text per reading, and the evidence each entry gathers.
+#include "address/address_grammar.h"
 #include "address/canonical_spelling.h"
 #include "address/compose_text.h"
 #include "address/evidence_reading.h"

@@ -179,7 +179,6 @@ ExplainOutcome FilterEngine::Explain(const std::string& hypothesis) {
     turn.unlock();
 
     outcome.report = report.str();
-    outcome.stepsAgree = e.stepsAgree;
     return outcome;
 }
 

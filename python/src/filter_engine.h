@@ -31,7 +31,6 @@ struct FilterOutcome {
 struct ExplainOutcome {
     std::string report;  // the lines `vantir explain` prints
     std::vector<std::string> unknown;
-    bool stepsAgree = true;
 };
 
 class FilterEngine {

@@ -329,9 +329,6 @@ std::string ExplainHypothesis(const py::handle& self, const py::handle& hypothes
         outcome = engine.Explain(line);
     }
     WarnUnknown(outcome.unknown);
-    if (!outcome.stepsAgree) {
-        Warn(PyExc_RuntimeWarning, "the step view differs from the analysis; trust 'kept'");
-    }
     return outcome.report;
 }
 

@@ -1,5 +1,7 @@
 // The address grammar seen through the intake: start search, heads and their
 // pair test, the end test, body segments in order, and the fallback word.
+#include "address/address_grammar.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -112,4 +114,51 @@ TEST(GrammarThirdSegment, LeadPairIsTestedButNotTheLeadKeyPair) {
     // (n, l) is not listed: the lead fails, and l is no third key.
     EXPECT_EQ(world.Add({"u", "w", "n", "l", "c"}), 0);
     EXPECT_EQ(world.Results(), (Texts{"uvs2lc", "uw"}));
+}
+
+// The steps the engine notes are the reading itself: a refused start with the
+// pair that refused it, the kept start, then the three segments, whose words
+// after the head's are exactly the kept words; tracing changes nothing.
+TEST_F(GrammarTest, TraceNotesEveryStepOfTheReadingItKeeps) {
+    const std::vector<std::string> hypothesis = {"h", "v", "u", "v", "b", "s", "l", "c", "q"};
+    std::vector<WordId> words;
+    for (const std::string& word : hypothesis)
+        words.push_back(world_.Id(word));
+    words.push_back(-1);
+    const int32_t count = static_cast<int32_t>(hypothesis.size());
+    const vantir::AddressContext context = world_.Context();
+
+    std::vector<WordId> plain(words.size() + 10, -1);
+    std::vector<WordId> traced(words.size() + 10, -1);
+    const int32_t kept = vantir::AnalyseAddress(context, words.data(), count, plain.data());
+    vantir::GrammarTrace trace{};
+    EXPECT_EQ(vantir::AnalyseAddress(context, words.data(), count, traced.data(), &trace), kept);
+    ASSERT_EQ(kept, 6);  // u v b s l c
+    EXPECT_EQ(std::vector<WordId>(plain.begin(), plain.begin() + kept),
+              std::vector<WordId>(traced.begin(), traced.begin() + kept));
+
+    // (h, v) is not listed: start 0 is refused; v heads nothing; u v is kept
+    // at 2 and takes the segments b, s and l c.
+    ASSERT_EQ(trace.count, 5);
+    const vantir::GrammarStep& refused = trace.steps[0];
+    EXPECT_EQ(refused.kind, vantir::GrammarStepKind::kStartRefused);
+    EXPECT_EQ(refused.start, 0);
+    EXPECT_EQ(refused.headEnd, 2);
+    ASSERT_EQ(refused.refusalsTo - refused.refusalsFrom, 1);
+    EXPECT_EQ(trace.pairs.refusals[refused.refusalsFrom].first, world_.Id("h"));
+    EXPECT_EQ(trace.pairs.refusals[refused.refusalsFrom].second, world_.Id("v"));
+    const vantir::GrammarStep& start = trace.steps[1];
+    EXPECT_EQ(start.kind, vantir::GrammarStepKind::kStartKept);
+    EXPECT_EQ(start.start, 2);
+    EXPECT_EQ(start.kept, 2);
+    EXPECT_EQ(start.refusalsTo, start.refusalsFrom);
+    int32_t wordsSeen = start.kept;
+    for (int32_t k = 2; k < trace.count; ++k) {
+        const vantir::GrammarStep& segment = trace.steps[k];
+        EXPECT_EQ(segment.kind, vantir::GrammarStepKind::kSegment);
+        EXPECT_EQ(segment.segment, k - 2);
+        EXPECT_EQ(segment.outFrom, wordsSeen);
+        wordsSeen += segment.kept;
+    }
+    EXPECT_EQ(wordsSeen, kept);
 }

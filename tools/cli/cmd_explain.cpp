@@ -92,19 +92,10 @@ int RunExplain(const ExplainOptions& options, CliContext& context) {
 
     if (hypotheses.size() == 1) {
         const Explanation e = ExplainHypothesis(data, hypotheses.front());
-        if (!e.stepsAgree) {
-            context.err << "warning: the step view differs from the analysis; trust 'kept'\n";
-        }
         PrintExplanation(data, e, context.out);
         return kExitSuccess;
     }
     const UtteranceExplanation u = ExplainUtterance(data, hypotheses);
-    for (size_t h = 0; h < u.hypotheses.size(); ++h) {
-        if (!u.hypotheses[h].stepsAgree) {
-            context.err << "warning: hypothesis " << h + 1
-                        << ": the step view differs from the analysis; trust 'kept'\n";
-        }
-    }
     PrintUtteranceExplanation(data, u, context.out);
     return kExitSuccess;
 }

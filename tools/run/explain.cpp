@@ -1,6 +1,5 @@
-// Re-runs the steps of the address analysis one by one with the library's own
-// routines, so that each decision can be shown, and checks the outcome against
-// AnalyseAddress itself.
+// What the filter does with one hypothesis: the steps the grammar engine notes
+// while it analyses it, then completion's listing, composition and the intake.
 #include "tools/run/explain.h"
 
 #include <algorithm>
@@ -24,75 +23,51 @@ bool Contains(const std::vector<WordId>& words, WordId word) {
     return std::find(words.begin(), words.end(), word) != words.end();
 }
 
-// The failed pair tests a traced step noted, then an empty trace for the next step.
-std::vector<PairRefusal> TakeRefusals(PairTrace& trace) {
-    const int32_t kept = std::min(trace.count, PairTrace::kCapacity);
-    std::vector<PairRefusal> refusals(trace.refusals, trace.refusals + kept);
-    trace.count = 0;
-    return refusals;
+// The failed pair tests a traced step noted (those past the trace's room are lost).
+std::vector<PairRefusal> RefusalsOf(const GrammarTrace& trace, const GrammarStep& step) {
+    const int32_t from = std::min(step.refusalsFrom, PairTrace::kCapacity);
+    const int32_t to = std::min(step.refusalsTo, PairTrace::kCapacity);
+    return std::vector<PairRefusal>(trace.pairs.refusals + from, trace.pairs.refusals + to);
 }
 
-void ExplainBody(const AddressContext& context, const WordId* words, int32_t from,
-                 std::vector<WordId>& output, int32_t outPos, Explanation& e) {
-    StepResult step{from, 0};
+// The explanation of the analysis, from the steps the grammar engine noted
+// while it kept `analysed` (the words of the start it kept and its segments
+// stand there).
+void ExplainSteps(const AddressContext& context, const std::vector<WordId>& words,
+                  const GrammarTrace& trace, Explanation& e) {
     const char* names[] = {"first segment", "second segment", "third segment"};
-    for (int32_t k = 0; k < 3; ++k) {
-        TakeRefusals(*context.trace);
-        const int32_t at = step.next;
-        if (k == 0) MatchFirstSegment(context, words, at, output.data(), outPos, &step);
-        if (k == 1) MatchSecondSegment(context, words, at, output.data(), outPos, &step);
-        if (k == 2) MatchThirdSegment(context, words, at, output.data(), outPos, &step);
-        e.segments.push_back(
-            {names[k],
-             std::vector<WordId>(output.begin() + outPos, output.begin() + outPos + step.kept),
-             TakeRefusals(*context.trace)});
-        outPos += step.kept;
-    }
-    e.consumedEnd = step.next;
-}
-
-std::vector<WordId> StepView(const Explanation& e) {
-    std::vector<WordId> kept = e.keptHead;
-    for (const SegmentStep& segment : e.segments) {
-        kept.insert(kept.end(), segment.words.begin(), segment.words.end());
-    }
-    return kept;
-}
-
-void ExplainAnalysis(const AddressContext& untraced, const std::vector<WordId>& words,
-                     Explanation& e) {
-    PairTrace trace{};
-    AddressContext context = untraced;
-    context.trace = &trace;
-    const int32_t count = static_cast<int32_t>(e.input.size());
-    std::vector<WordId> output(static_cast<size_t>(count) + kOutputSlack, -1);
-    // The steps below test pairs as the strict-mode part of the analysis does;
-    // the context's shared scorer is that mode's, so the model is only read.
-    for (int32_t start = 0; start < count && e.start < 0; ++start) {
-        StepResult head;
-        if (MatchHead(context, words.data(), start, output.data(), &head) != 1) continue;
+    const int32_t steps = std::min(trace.count, GrammarTrace::kCapacity);
+    for (int32_t k = 0; k < steps; ++k) {
+        const GrammarStep& step = trace.steps[k];
+        const auto at = [&](int32_t position) { return words.begin() + position; };
+        if (step.kind == GrammarStepKind::kSegment) {
+            e.segments.push_back(
+                {names[step.segment],
+                 std::vector<WordId>(e.analysed.begin() + step.outFrom,
+                                     e.analysed.begin() + step.outFrom + step.kept),
+                 RefusalsOf(trace, step)});
+            e.consumedEnd = step.next;
+            continue;
+        }
         e.anyHead = true;
-        TakeRefusals(trace);
-        StepResult matched;
-        if (MatchAddressStart(context, words.data(), start, output.data(), &matched) != 1) {
-            e.rejectedStarts.push_back(start);
-            const bool completion =
-                Tagged(context, words[static_cast<size_t>(head.next)], kTagCompletionTrigger);
+        const bool completion =
+            Tagged(context, words[static_cast<size_t>(step.headEnd)], kTagCompletionTrigger);
+        if (step.kind == GrammarStepKind::kStartRefused) {
+            e.rejectedStarts.push_back(step.start);
             RefusedStart refused;
-            refused.position = start;
+            refused.position = step.start;
             refused.step = completion ? "region completion" : "head";
-            refused.words.assign(words.begin() + start,
-                                 words.begin() + head.next + (completion ? 1 : 0));
-            refused.refusals = TakeRefusals(trace);
+            refused.words.assign(at(step.start), at(step.headEnd + (completion ? 1 : 0)));
+            refused.refusals = RefusalsOf(trace, step);
             e.refusedStarts.push_back(std::move(refused));
             continue;
         }
-        e.completionRefusals = TakeRefusals(trace);
-        e.start = start;
-        e.head.assign(words.begin() + start, words.begin() + start + head.kept);
-        e.hasTrigger = matched.next > head.next;
-        if (e.hasTrigger) e.trigger = words[static_cast<size_t>(head.next)];
-        e.keptHead.assign(output.begin(), output.begin() + matched.kept);
+        e.completionRefusals = RefusalsOf(trace, step);
+        e.start = step.start;
+        e.head.assign(at(step.start), at(step.headEnd));
+        e.hasTrigger = completion;
+        if (e.hasTrigger) e.trigger = words[static_cast<size_t>(step.headEnd)];
+        e.keptHead.assign(e.analysed.begin(), e.analysed.begin() + step.kept);
         std::vector<WordId> given = e.head;
         if (e.hasTrigger) given.push_back(e.trigger);
         for (WordId w : e.keptHead) {
@@ -101,11 +76,8 @@ void ExplainAnalysis(const AddressContext& untraced, const std::vector<WordId>& 
         for (WordId w : given) {
             if (!Contains(e.keptHead, w)) e.droppedByCompletion.push_back(w);
         }
-        e.consumedEnd = matched.next;
+        e.consumedEnd = step.next;
         e.headEndsAddress = EndsAddress(context, e.keptHead.back());
-        if (!e.headEndsAddress) {
-            ExplainBody(context, words.data(), matched.next, output, matched.kept, e);
-        }
     }
 }
 
@@ -136,17 +108,13 @@ Explanation ExplainHypothesis(LoadedData& data, const std::vector<WordId>& ids) 
     std::vector<WordId> words = ids;
     words.push_back(-1);  // the routines stop at the -1 that ends the input
 
-    ExplainAnalysis(context, words, e);
     const int32_t count = static_cast<int32_t>(ids.size());
     std::vector<WordId> analysed(static_cast<size_t>(count) + kOutputSlack, -1);
-    const int32_t kept = AnalyseAddress(context, words.data(), count, analysed.data());
+    GrammarTrace trace{};
+    const int32_t kept = AnalyseAddress(context, words.data(), count, analysed.data(), &trace);
     e.analysed.assign(analysed.begin(), analysed.begin() + std::max(kept, 0));
-    if (e.start < 0) {
-        e.usedFallback = kept == 1;
-        e.stepsAgree = kept == 0 || (kept == 1 && Tagged(context, e.analysed[0], kTagFallbackWord));
-    } else {
-        e.stepsAgree = StepView(e) == e.analysed;
-    }
+    ExplainSteps(context, words, trace, e);
+    if (e.start < 0) e.usedFallback = kept == 1;
 
     if (kept >= 2 && Tagged(context, e.analysed[0], kTagUpperHead) &&
         Tagged(context, e.analysed[1], kTagCompletionTrigger)) {

@@ -61,7 +61,6 @@ struct Explanation {
     int32_t consumedEnd = 0;  // input position after the last consumed word
     bool usedFallback = false;
     std::vector<WordId> analysed;    // what AnalyseAddress keeps
-    bool stepsAgree = true;          // the step view reproduces AnalyseAddress
     bool candidatesListed = false;   // kept words begin with an upper head and a trigger
     std::vector<WordId> candidates;  // lower regions listed between kept words 1 and 2
     std::u16string composed;         // text of the analysed words

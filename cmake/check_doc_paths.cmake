@@ -1,0 +1,25 @@
+# Fails when a document names a path of the tree that does not exist: every
+# `quoted` token with a slash in it (globs allowed, `<build>/…` and URLs left
+# out) must match a file or folder under SOURCE_DIR.
+# Run as: cmake -DSOURCE_DIR=<tree> -DDOC=<file relative to it> -P check_doc_paths.cmake
+if(NOT SOURCE_DIR OR NOT DOC)
+  message(FATAL_ERROR "check_doc_paths: pass -DSOURCE_DIR=<source tree> -DDOC=<document>")
+endif()
+file(READ "${SOURCE_DIR}/${DOC}" text)
+string(REGEX MATCHALL "`[^` \n]*/[^` \n]*`" quoted "${text}")
+list(REMOVE_DUPLICATES quoted)
+set(missing "")
+foreach(token IN LISTS quoted)
+  string(REGEX REPLACE "^`(.*)`$" "\\1" path "${token}")
+  if(path STREQUAL "/" OR path MATCHES "^<" OR path MATCHES "://")
+    continue()
+  endif()
+  file(GLOB found "${SOURCE_DIR}/${path}")
+  if(NOT found AND NOT IS_DIRECTORY "${SOURCE_DIR}/${path}")
+    list(APPEND missing "${path}")
+  endif()
+endforeach()
+if(missing)
+  list(JOIN missing "\n  " names)
+  message(FATAL_ERROR "${DOC} names paths that do not exist:\n  ${names}")
+endif()
