@@ -4,9 +4,8 @@
 
 #include <filesystem>
 #include <map>
-#include <sstream>
+#include <nlohmann/json.hpp>
 #include <string>
-#include <vector>
 
 #include "tool_test_support.h"
 
@@ -17,8 +16,7 @@ namespace {
 const std::filesystem::path kShapeListSources =
     std::filesystem::path(VANTIR_SOURCE_DIR) / "data/tw";
 
-// One row of `vantir eval --compare`'s per-kind table: top-1 and any-rank
-// shares, default mode then accurate mode.
+// The per-kind figures of `vantir eval --compare --json`, in percent.
 struct ShapeKindFigures {
     double defaultTop1 = -1;
     double accurateTop1 = -1;
@@ -26,21 +24,18 @@ struct ShapeKindFigures {
     double accurateAnyRank = -1;
 };
 
-// The per-kind rows after the "per error kind" line, by kind.
-std::map<std::string, ShapeKindFigures> ShapeKindRows(const std::string& evalOut) {
+std::map<std::string, ShapeKindFigures> ShapeKindRows(const std::string& evalJson) {
+    const nlohmann::json report = nlohmann::json::parse(evalJson);
+    const nlohmann::json& plain = report["modes"]["default"]["kinds"];
+    const nlohmann::json& accurate = report["modes"]["accurate"]["kinds"];
+    const auto share = [](const nlohmann::json& t, const char* field) {
+        return 100.0 * t[field].get<double>() / t["utterances"].get<double>();
+    };
     std::map<std::string, ShapeKindFigures> rows;
-    std::istringstream lines(evalOut.substr(evalOut.find("per error kind")));
-    std::string line;
-    std::getline(lines, line);
-    while (std::getline(lines, line) && line.rfind("  ", 0) == 0) {
-        std::istringstream fields(line);
-        std::string kind;
-        int count = 0;
-        std::vector<double> shares;
-        fields >> kind >> count;
-        for (std::string share; fields >> share;)
-            shares.push_back(std::stod(share));
-        if (shares.size() == 4) rows[kind] = {shares[0], shares[1], shares[2], shares[3]};
+    for (const auto& [kind, t] : plain.items()) {
+        const nlohmann::json& a = accurate[kind];
+        rows[kind] = {share(t, "top1"), share(a, "top1"), share(t, "any_rank"),
+                      share(a, "any_rank")};
     }
     return rows;
 }
@@ -54,8 +49,8 @@ TEST(NationalNumberShapes, AccurateModeReadsEveryShapeAndKeepsPlacesFirst) {
     ASSERT_EQ(build.status, kExitSuccess) << build.err;
     const std::string nbest = (kShapeListSources / "eval/shapes-nbest.txt").string();
     const std::string ref = (kShapeListSources / "eval/shapes-ref.txt").string();
-    const CliRun eval = RunCli(
-        {"eval", "--data", data, "--nbest", nbest, "--ref", ref, "--text", "--compare", "--exact"});
+    const CliRun eval = RunCli({"eval", "--data", data, "--nbest", nbest, "--ref", ref, "--text",
+                                "--compare", "--exact", "--json"});
     ASSERT_EQ(eval.status, kExitSuccess) << eval.err;
 
     const auto rows = ShapeKindRows(eval.out);

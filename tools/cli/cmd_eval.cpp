@@ -11,6 +11,7 @@
 #include "tools/compile/text_source.h"
 #include "tools/run/batch_filter.h"
 #include "tools/run/calibration_report.h"
+#include "tools/run/json_text.h"
 #include "tools/run/parallel_filter.h"
 #include "tools/run/sound_alike_run.h"
 #include "tools/run/text_hypotheses.h"
@@ -35,6 +36,7 @@ struct EvalOptions {
     bool text = false;  // hypotheses are recogniser text, not words
     bool s2t = false;   // convert simplified characters first (implies text)
     bool skipMissing = false;
+    bool json = false;            // one JSON object for machines instead of the text report
     bool calibration = false;     // print the reliability of the confidences
     std::string calibrationData;  // write every result's confidence and features here
     int32_t workers = 1;
@@ -85,6 +87,9 @@ struct ModeTally {
     Tally total;
     std::map<std::string, Tally> kinds;
     CalibrationTally calibration;  // with --calibration or --calibration-data
+    // With --show-errors and --json: the JSON objects of the utterances whose
+    // filtered top-1 is wrong, each followed by a comma, in input order.
+    std::string errors;
 };
 
 // The error kind of an utterance is its id up to the last '_' ("truncated_007"
@@ -164,7 +169,13 @@ ModeTally RunMode(LoadedData& data, const EvalInput& input, const EvalOptions& o
                                        run.details[r].info.confidence, run.features[r]});
                 }
             }
-            if (options.showErrors && top != wanted) {
+            if (options.showErrors && top != wanted && options.json) {
+                batch.out += "{\"id\":" + JsonString(utterances.Id(k)) +
+                             ",\"wanted\":" + JsonString(reference) + ",\"filtered\":" +
+                             JsonString(run.results.empty() ? std::string_view()
+                                                            : std::string_view(run.results[0])) +
+                             ",\"raw\":" + JsonString(RawBest(utterances, k)) + "},";
+            } else if (options.showErrors && top != wanted) {
                 batch.out +=
                     std::string(utterances.Id(k)) + ": wanted " + reference + ", filtered " +
                     (run.results.empty() ? std::string("(none)") : std::string(run.results[0])) +
@@ -181,6 +192,10 @@ ModeTally RunMode(LoadedData& data, const EvalInput& input, const EvalOptions& o
                     t->filteredTop += (mark & kFilteredTop) != 0;
                     t->filteredAny += (mark & kFilteredAny) != 0;
                 }
+            }
+            if (options.json) {
+                tally.errors += batch.out;
+                return;
             }
             context.out.write(batch.out.data(), static_cast<std::streamsize>(batch.out.size()));
         });
@@ -241,6 +256,49 @@ void PrintComparison(std::ostream& out, const ModeTally& plain, const ModeTally&
 
 using NamedTally = std::pair<std::string, const ModeTally*>;
 
+// Counts, not shares: a reader divides as it needs. Kinds are listed even when
+// the file has only one.
+void AppendJsonTally(std::string& out, const Tally& t) {
+    out += "\"utterances\":" + std::to_string(t.utterances) +
+           ",\"top1\":" + std::to_string(t.filteredTop) +
+           ",\"any_rank\":" + std::to_string(t.filteredAny);
+}
+
+// The whole report as one JSON object on one line:
+// {"utterances":N,"skipped":N,"raw_top1":N,"exact":B,"modes":{"default":{...},...}}
+// where a mode holds its tally, "kinds" (kind -> tally) and, with
+// --show-errors, "errors" (id, wanted, filtered, raw).
+void PrintJsonReport(std::ostream& out, const EvalOptions& options, int64_t skipped,
+                     const std::vector<NamedTally>& modes) {
+    const Tally& first = modes.front().second->total;
+    std::string json = "{\"utterances\":" + std::to_string(first.utterances);
+    if (options.skipMissing) json += ",\"skipped\":" + std::to_string(skipped);
+    json += ",\"raw_top1\":" + std::to_string(first.rawTop);
+    json += std::string(",\"exact\":") + (options.exact ? "true" : "false") + ",\"modes\":{";
+    for (size_t m = 0; m < modes.size(); ++m) {
+        const ModeTally& tally = *modes[m].second;
+        json += (m > 0 ? "," : "") + JsonString(modes[m].first) + ":{";
+        AppendJsonTally(json, tally.total);
+        json += ",\"kinds\":{";
+        bool firstKind = true;
+        for (const auto& [kind, t] : tally.kinds) {
+            json += (firstKind ? "" : ",") + JsonString(kind) + ":{";
+            AppendJsonTally(json, t);
+            json += "}";
+            firstKind = false;
+        }
+        json += "}";
+        if (options.showErrors) {
+            // Each object ends with a comma; the last one's is dropped.
+            json += ",\"errors\":[" +
+                    tally.errors.substr(0, tally.errors.empty() ? 0 : tally.errors.size() - 1) +
+                    "]";
+        }
+        json += "}";
+    }
+    out << json << "}}\n";
+}
+
 // The reliability table of each mode run, and the rows for a refit.
 void ReportCalibration(const EvalOptions& options, const std::vector<NamedTally>& modes,
                        CliContext& context) {
@@ -269,14 +327,18 @@ int RunEval(const EvalOptions& options, CliContext& context) {
     input.references = ParseReferences(ReadSourceLines(options.references), input.referenceFile);
     for (const auto& [id, text] : input.references)
         input.referenceOf.emplace(id, &text);
+    int64_t skipped = 0;
     if (options.skipMissing) {
         // Utterances without a reference have nothing to compare with: left
         // out of every figure, and counted.
         const size_t given = input.utterances.size();
         input.utterances.KeepIf(
             [&](size_t k) { return input.referenceOf.contains(input.utterances.Id(k)); });
-        context.out << std::left << std::setw(20) << "skipped (no ref)" << std::right
-                    << std::setw(5) << given - input.utterances.size() << '\n';
+        skipped = static_cast<int64_t>(given - input.utterances.size());
+        if (!options.json) {
+            context.out << std::left << std::setw(20) << "skipped (no ref)" << std::right
+                        << std::setw(5) << skipped << '\n';
+        }
     }
 
     const uint32_t sound = SoundAlikeOption(data, options.soundAlike, options.dataDir);
@@ -284,12 +346,23 @@ int RunEval(const EvalOptions& options, CliContext& context) {
         const ModeTally plain = RunMode(data, input, options, sound, context);
         const ModeTally accurate =
             RunMode(data, input, options, VANTIR_OPTION_ACCURATE | sound, context);
-        PrintComparison(context.out, plain, accurate);
-        ReportCalibration(options, {{"default", &plain}, {"accurate", &accurate}}, context);
+        const std::vector<NamedTally> modes = {{"default", &plain}, {"accurate", &accurate}};
+        if (options.json) {
+            PrintJsonReport(context.out, options, skipped, modes);
+        } else {
+            PrintComparison(context.out, plain, accurate);
+        }
+        ReportCalibration(options, modes, context);
     } else {
         const ModeTally tally =
             RunMode(data, input, options, (options.accurate ? VANTIR_OPTION_ACCURATE : 0u) | sound,
                     context);
+        const std::vector<NamedTally> modes = {{options.accurate ? "accurate" : "default", &tally}};
+        if (options.json) {
+            PrintJsonReport(context.out, options, skipped, modes);
+            ReportCalibration(options, modes, context);
+            return kExitSuccess;
+        }
         context.out << std::left << std::setw(20) << "utterances" << std::right << std::setw(5)
                     << tally.total.utterances << '\n';
         PrintLine(context.out, "raw top-1", tally.total.rawTop, tally.total.utterances);
@@ -297,8 +370,9 @@ int RunEval(const EvalOptions& options, CliContext& context) {
         PrintLine(context.out, "filtered any rank", tally.total.filteredAny,
                   tally.total.utterances);
         PrintKinds(context.out, tally);
-        ReportCalibration(options, {{options.accurate ? "accurate" : "default", &tally}}, context);
+        ReportCalibration(options, modes, context);
     }
+    if (options.json) return kExitSuccess;
     if (!options.exact) context.out << "(texts compared with numerals folded to digits)\n";
     return kExitSuccess;
 }
@@ -333,6 +407,10 @@ void AddEvalCommand(CLI::App& app, CliContext& context) {
                       "Both modes side by side, with figures per error kind");
     command->add_flag("--show-errors", options->showErrors,
                       "List the utterances whose filtered top-1 is wrong");
+    CLI::Option* json = command->add_flag(
+        "--json", options->json,
+        "Print the report as one JSON object: counts per mode and error kind (and the errors "
+        "with --show-errors)");
     command->add_flag("--sound-alike", options->soundAlike,
                       "With --text: read misheard characters as the word that sounds the same "
                       "(VANTIR_OPTION_SOUND_ALIKE; needs sounds.snd)");
@@ -343,10 +421,12 @@ void AddEvalCommand(CLI::App& app, CliContext& context) {
                       "(OpenCC) first");
     command->add_flag("--skip-missing", options->skipMissing,
                       "Leave out utterances without a reference (counted) instead of failing");
-    command->add_flag("--calibration", options->calibration,
-                      "Print how well the results' confidences are calibrated: a reliability "
-                      "table, the expected calibration error, and the first results at or "
-                      "above 0.9");
+    command
+        ->add_flag("--calibration", options->calibration,
+                   "Print how well the results' confidences are calibrated: a reliability "
+                   "table, the expected calibration error, and the first results at or "
+                   "above 0.9")
+        ->excludes(json);
     command->add_option("--calibration-data", options->calibrationData,
                         "Write each result's mode, utterance, position, rightness, confidence "
                         "and features to this tab-separated file (scripts/calibrate.py fits "
