@@ -3,7 +3,8 @@
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 DEPS = scripts/install-deps
 
-.PHONY: all demo test test-sanitize test-cross test-tsan bench format format-check clean
+.PHONY: all demo test test-sanitize test-cross test-tsan bench format format-check clean \
+	wasm web web-test bench-wasm
 
 # Everything of the default preset, the tests included (so their packages too).
 all:
@@ -74,6 +75,36 @@ bench:
 	./build/bench/bench/vantir_bench_threads --benchmark_repetitions=5 \
 	  --benchmark_min_time=0.2 --benchmark_report_aggregates_only=true \
 	  --benchmark_out=build/bench/results-threads.json --benchmark_out_format=json $(BENCH_ARGS)
+
+# The WebAssembly module (js/dist/vantir.wasm, emscripten) and what its tests
+# compare it with: the native `vantir` tool and the national data set it builds
+# (build/default/data/tw, as `make demo` builds it). Then `node --test js/`.
+wasm:
+	$(DEPS) wasm
+	cmake --preset default -DVANTIR_BUILD_TESTS=OFF
+	cmake --build --preset default -j $(JOBS) --target vantir
+	./build/default/tools/vantir build data/tw -o build/default/data/tw --sounds
+	cp data/tw/NOTICE build/default/data/tw/NOTICE
+	cmake --preset wasm
+	cmake --build --preset wasm -j $(JOBS)
+
+# Serves the demo page (examples/web/) and what it loads on 127.0.0.1 only.
+WEB_PORT ?= 8000
+web: wasm
+	@echo "web: open http://127.0.0.1:$(WEB_PORT)/examples/web/ (Ctrl-C stops)"
+	python3 -m http.server $(WEB_PORT) --bind 127.0.0.1 --directory .
+
+# The demo page in headless Chromium against the native tool; the screenshot
+# goes to build/web/.
+web-test: wasm
+	$(DEPS) web
+	node --test js/tests/page-in-browser.js
+
+# Per-utterance time of the WebAssembly module beside the same calls compiled
+# natively, load time and memory (docs/PERFORMANCE.md).
+bench-wasm: wasm
+	cmake --build --preset default -j $(JOBS) --target vantir_host_timing
+	node js/bench/bench.js
 
 format:
 	$(DEPS) format
