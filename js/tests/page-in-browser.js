@@ -2,7 +2,7 @@
 // the page's own text box, the results it shows compared with the native tool's,
 // and a screenshot kept in build/web/ for a person to look at.
 import assert from 'node:assert/strict';
-import { mkdirSync, readFileSync, writeFileSync } from 'node:fs';
+import { existsSync, mkdirSync, readFileSync, writeFileSync } from 'node:fs';
 import { join } from 'node:path';
 import { after, before, test } from 'node:test';
 
@@ -19,8 +19,12 @@ const CASES = [
   { file: 'data/tw/demo.nbest', intake: 'words', modes: [], shot: 'demo-page.png' },
   { file: 'data/tw/nbest-text.txt', intake: 'text', modes: ['accurate'] },
   { file: 'data/tw/eval/sound-alike-nbest.txt', intake: 'text', modes: ['soundAlike'] },
+  // Postcodes on the cards, once the data has postal ranges.
+  ...(existsSync(join(DATA, 'postal.pst'))
+    ? [{ file: 'data/tw/nbest.txt', intake: 'words', modes: ['postal'], shot: 'postal-page.png' }]
+    : []),
 ];
-const MODE_FLAGS = { accurate: '--accurate', soundAlike: '--sound-alike' };
+const MODE_FLAGS = { accurate: '--accurate', soundAlike: '--sound-alike', postal: '--postal' };
 
 let server;
 let browser;
@@ -47,6 +51,7 @@ const SHOWN = `[...document.querySelectorAll('#results .utterance')].map((sectio
     marked: Object.fromEntries([...item.querySelectorAll('.address mark')]
       .map((mark) => [mark.className.slice(2), mark.textContent])),
     confidence: Number(item.dataset.confidence),
+    postcode: item.querySelector('.postcode')?.textContent ?? '',
   })),
 }))`;
 
@@ -112,6 +117,7 @@ test('the page shows what the native tool gives, list by list', async (t) => {
           assert.equal(result.shownText, result.text, 'marking keeps every character');
           assert.deepEqual(result.marked, details[r].fields, `${utterance.id}: fields marked`);
           assert.equal(result.confidence, Math.fround(details[r].confidence), utterance.id);
+          assert.equal(result.postcode, details[r].postcode ?? '', `${utterance.id}: postcode`);
         });
       });
       if (shot) {
