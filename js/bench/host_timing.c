@@ -21,8 +21,8 @@
 enum { kTextBytes = 512 };
 
 typedef struct {
-    char** lines;     /* every hypothesis, in order */
-    int32_t* ends;    /* the index after each utterance's last hypothesis */
+    char** lines;  /* every hypothesis, in order */
+    int32_t* ends; /* the index after each utterance's last hypothesis */
     int32_t lineCount;
     int32_t utteranceCount;
 } List;
@@ -80,8 +80,9 @@ static size_t HeapInUse(void) {
 
 int main(int argc, char** argv) {
     if (argc != 7) {
-        fprintf(stderr, "usage: vantir_host_timing DATA_DIR LIST OPTIONS TEXT ROUNDS "
-                        "REPETITIONS\n");
+        fprintf(stderr,
+                "usage: vantir_host_timing DATA_DIR LIST OPTIONS TEXT ROUNDS "
+                "REPETITIONS\n");
         return 2;
     }
     List list;
