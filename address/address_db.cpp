@@ -126,7 +126,7 @@ bool TagOffsetsAreSound(const unsigned char* offsets, uint32_t count, uint64_t t
 
 }  // namespace
 
-bool AddressDbIsSound(const unsigned char* blob, uint64_t size) {
+bool AddressDbIsWellFormed(const unsigned char* blob, uint64_t size) {
     if (size < kAddrArraysStart) return false;
     const uint32_t tagOffsetCount = LoadU32(blob + kAddrTagOffsetCountAt);
     const uint32_t pairCount = LoadU32(blob + kAddrRegionPairCountAt);

@@ -76,7 +76,7 @@ int32_t CopyRegionName(const AddressDbView& view, RegionSide side, uint32_t pair
 // tag offsets are non-decreasing within the tag bytes that follow, the name
 // offsets are non-decreasing inside their area, and every region name ends
 // with a 0 unit inside its area. Reads nothing at or past `size`.
-bool AddressDbIsSound(const unsigned char* blob, uint64_t size);
+bool AddressDbIsWellFormed(const unsigned char* blob, uint64_t size);
 
 }  // namespace vantir
 

@@ -2,15 +2,12 @@
 // number, and the rewrite of each number in the style of its closing word.
 #include "address/canonical_spelling.h"
 
+#include "textutil/address_words.h"
 #include "textutil/chinese_numerals.h"
 
 namespace vantir {
 
 namespace {
-
-constexpr char16_t kSectionWord = u'\u6BB5';  // 段: sections are written in Chinese
-// Lane, alley, house number and floor words: written with digits.
-constexpr char16_t kDigitKeyWords[] = {u'\u5DF7', u'\u5F04', u'\u865F', u'\u6A13'};
 
 bool IsAsciiDigit(char16_t unit) {
     return unit >= u'0' && unit <= u'9';
@@ -21,7 +18,7 @@ bool IsNumeralUnit(char16_t unit) {
 }
 
 bool ClosesWithDigits(char16_t unit) {
-    for (char16_t key : kDigitKeyWords) {
+    for (char16_t key : kDigitKeys) {
         if (key == unit) return true;
     }
     return false;
@@ -58,7 +55,7 @@ int32_t SplitAddressFields(const char16_t* text, AddressField* fields) {
     int32_t i = 0;
     while (text[i] != 0) {
         const char16_t unit = text[i];
-        if (unit != kSectionWord && !ClosesWithDigits(unit)) {
+        if (unit != kSectionKey && !ClosesWithDigits(unit)) {
             ++i;
             continue;
         }
@@ -104,7 +101,7 @@ int32_t CanonicaliseAddressText(char16_t* text, int32_t capacity, int32_t* offse
         while (end < length && IsNumeralUnit(text[end]))
             ++end;
         const char16_t closing = end < length ? text[end] : char16_t{0};
-        const bool chinese = closing == kSectionWord;
+        const bool chinese = closing == kSectionKey;
         const int32_t value =
             chinese || ClosesWithDigits(closing) ? ReadNumber(text + i, end - i) : -1;
         if (value < 1) {

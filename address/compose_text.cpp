@@ -2,6 +2,7 @@
 // numbered segments (prefixes and a key word) have their numerals turned into digits.
 #include "address/compose_text.h"
 
+#include "textutil/address_words.h"
 #include "textutil/byte_order.h"
 #include "textutil/chinese_numerals.h"
 #include "vantir/textutil.h"
@@ -12,8 +13,6 @@ namespace {
 
 constexpr char16_t kMarkAt = u'@';
 constexpr char16_t kMarkBang = u'!';
-constexpr char16_t kSpokenOne = u'\u5E7A';   // 幺, one in digit strings
-constexpr char16_t kCircleZero = u'\u3007';  // 〇, zero in digit strings
 
 }  // namespace
 

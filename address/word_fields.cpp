@@ -3,15 +3,12 @@
 #include "address/word_fields.h"
 
 #include "address/compose_text.h"
+#include "textutil/address_words.h"
 #include "textutil/byte_order.h"
 
 namespace vantir {
 
 namespace {
-
-// A key word ending in 之 joins its number to the house number that follows
-// ("12之1號"): it closes a part of the number, not an alley.
-constexpr char16_t kNumberPartUnit = u'\u4E4B';
 
 static_assert(kTagUpperFollower < kTagBitCount, "every tag read here fits the tag bits");
 
@@ -50,7 +47,7 @@ int8_t FieldOfPlainWord(uint64_t tags, int8_t previous) {
 bool EndsWithNumberPart(const Lexicon* lexicon, WordId word) {
     int32_t length = 0;
     const char16_t* text = Lexicon_GetWord(lexicon, word, &length);
-    return text != nullptr && length > 0 && LoadUnitAt(text, length - 1) == kNumberPartUnit;
+    return text != nullptr && length > 0 && LoadUnitAt(text, length - 1) == kNumberPartKey;
 }
 
 void AssignWordFields(const AddressContext& context, const WordId* words, int32_t n,

@@ -110,7 +110,7 @@ bool RowsAreSound(const unsigned char* blob, const ModelCounts& counts) {
 
 }  // namespace
 
-bool ModelBlobIsSound(const unsigned char* blob, uint64_t size) {
+bool ModelBlobIsWellFormed(const unsigned char* blob, uint64_t size) {
     if (size < static_cast<uint64_t>(kRowStartOffset)) return false;
     ModelCounts counts;
     if (!ReadCounts(blob, &counts)) return false;

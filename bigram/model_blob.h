@@ -18,7 +18,7 @@ namespace vantir {
 // contiguous from slot 0 to pairCount, and within each row successor ids
 // strictly ascending and naming words from -1 to N - 1. Reads nothing at or
 // past `size`.
-bool ModelBlobIsSound(const unsigned char* blob, uint64_t size);
+bool ModelBlobIsWellFormed(const unsigned char* blob, uint64_t size);
 
 // Binding of a model object to its "LMB" blob: the array views into the blob
 // and the transfer of the thirteen counts and statistics at bytes 64..115.

@@ -89,16 +89,16 @@ namespace {
 
 bool BlobIsSound(const unsigned char* blob, uint32_t size) {
     if (BlobHeaderMatches(blob, kAddressDbTag, kAddressDbVersion)) {
-        return AddressDbIsSound(blob, size);
+        return AddressDbIsWellFormed(blob, size);
     }
     if (BlobHeaderMatches(blob, kModelBlobTag, kModelBlobVersion)) {
-        return ModelBlobIsSound(blob, size);
+        return ModelBlobIsWellFormed(blob, size);
     }
     if (BlobHeaderMatches(blob, kLexiconBlobTag, kLexiconBlobVersion)) {
-        return LexiconBlobIsSound(blob, size);
+        return LexiconBlobIsWellFormed(blob, size);
     }
     if (BlobHeaderMatches(blob, kSoundsBlobTag, kSoundsBlobVersion)) {
-        return SoundsBlobIsSound(blob, size);
+        return SoundsBlobIsWellFormed(blob, size);
     }
     return false;
 }

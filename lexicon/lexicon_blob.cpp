@@ -70,7 +70,7 @@ bool BucketsAreOrdered(const unsigned char* blob, int32_t maxLength) {
 
 }  // namespace
 
-bool LexiconBlobIsSound(const unsigned char* blob, uint64_t size) {
+bool LexiconBlobIsWellFormed(const unsigned char* blob, uint64_t size) {
     if (size < static_cast<uint64_t>(kWpbCharOffsetsAt)) return false;
     const int32_t wordCount = LoadI32(blob + kWpbWordCountAt);
     const int32_t maxLength = LoadI32(blob + kWpbMaxLengthAt);

@@ -17,7 +17,7 @@ namespace vantir {
 // with each other and with the word count, the words lie inside `size`, hold
 // no 0 unit, and every length bucket is strictly ascending in lexicon order.
 // Reads nothing at or past `size`.
-bool LexiconBlobIsSound(const unsigned char* blob, uint64_t size);
+bool LexiconBlobIsWellFormed(const unsigned char* blob, uint64_t size);
 
 // Points the static fields at a blob holding `wordCount` words of at most
 // `maxLength` units; the first id of an added word follows them. A big-endian

@@ -91,7 +91,7 @@ uint64_t SoundsBlobBytes(uint32_t syllables, uint32_t readings, uint32_t buckets
            uint64_t{entries} * kSndEntryBytes;
 }
 
-bool SoundsBlobIsSound(const unsigned char* blob, uint64_t size) {
+bool SoundsBlobIsWellFormed(const unsigned char* blob, uint64_t size) {
     if (size < kSndSyllablesAt) return false;
     if (!BlobHeaderMatches(blob, kSoundsBlobTag, kSoundsBlobVersion)) return false;
     SoundsView view;
@@ -146,6 +146,39 @@ void SpellingOf(const SoundsView& view, uint16_t syllable, char* spelling) {
     for (uint32_t k = 0; k < kSndSpellingBytes; ++k)
         spelling[k] = static_cast<char>(record[k]);
     spelling[kSndSpellingBytes] = 0;
+}
+
+void WriteSoundsBlob(const SoundsBlobContent& content, unsigned char* blob) {
+    const uint64_t size = SoundsBlobBytes(content.syllableCount, content.readingCount,
+                                          content.bucketCount, content.entryCount);
+    for (uint64_t at = 0; at < size; ++at)
+        blob[at] = 0;
+    WriteBlobHeader(blob, static_cast<uint32_t>(size), kSoundsBlobTag, kSoundsBlobVersion);
+    StoreU32(blob + kSndWordCountAt, content.wordCount);
+    StoreU32(blob + kSndSyllableCountAt, content.syllableCount);
+    StoreU32(blob + kSndReadingCountAt, content.readingCount);
+    StoreU32(blob + kSndBucketCountAt, content.bucketCount);
+    StoreU32(blob + kSndEntryCountAt, content.entryCount);
+    uint64_t at = kSndSyllablesAt;
+    for (uint32_t s = 0; s < content.syllableCount; ++s, at += kSndSyllableBytes) {
+        for (uint32_t k = 0; k < kSndSpellingBytes; ++k)
+            blob[at + k] = static_cast<unsigned char>(content.syllables[s].spelling[k]);
+        StoreU16(blob + at + kSndClassAt, content.syllables[s].mergedClass);
+    }
+    for (uint32_t r = 0; r < content.readingCount; ++r, at += kSndReadingBytes)
+        StoreU32(blob + at, content.readings[r]);
+    // Bucket b starts at the first entry whose bucket is b or more.
+    const uint32_t mask = content.bucketCount - 1;
+    uint32_t entry = 0;
+    for (uint32_t b = 0; b <= content.bucketCount; ++b, at += kSndBucketBytes) {
+        while (entry < content.entryCount && (content.entries[entry].key & mask) < b)
+            ++entry;
+        StoreU32(blob + at, entry);
+    }
+    for (uint32_t e = 0; e < content.entryCount; ++e, at += kSndEntryBytes) {
+        StoreU32(blob + at, content.entries[e].key);
+        StoreU32(blob + at + 4, content.entries[e].word);
+    }
 }
 
 }  // namespace vantir

@@ -67,8 +67,38 @@ struct SoundsView {
 // Bytes of a blob with these counts; the tables follow each other unpadded.
 uint64_t SoundsBlobBytes(uint32_t syllables, uint32_t readings, uint32_t buckets, uint32_t entries);
 
+struct SoundEntry {
+    uint32_t key;
+    uint32_t word;
+};
+
+// One syllable as the blob stores it: its spelling, NUL-padded, and the index
+// of the first syllable its mergers make it equal to.
+struct SoundSyllable {
+    char spelling[kSndSpellingBytes];
+    uint16_t mergedClass;
+};
+
+// What a sounds blob holds, ready to be laid out by WriteSoundsBlob.
+struct SoundsBlobContent {
+    uint32_t wordCount;  // of the lexicon the blob is built for
+    const SoundSyllable* syllables;
+    uint32_t syllableCount;
+    const uint32_t* readings;  // code point << kSndSyllableBits | syllable, ascending
+    uint32_t readingCount;
+    // Ascending by bucket (key & (bucketCount - 1)), then by key.
+    const SoundEntry* entries;
+    uint32_t entryCount;
+    uint32_t bucketCount;  // a power of two
+};
+
+// Lays the content out as a blob in `blob`, which holds SoundsBlobBytes of its
+// counts; the set identity in the header's user field is left 0 for the
+// build to stamp.
+void WriteSoundsBlob(const SoundsBlobContent& content, unsigned char* blob);
+
 // Header and every table against the `size` bytes held: 0 reads past them.
-bool SoundsBlobIsSound(const unsigned char* blob, uint64_t size);
+bool SoundsBlobIsWellFormed(const unsigned char* blob, uint64_t size);
 
 // The view of a blob whose header is "SND" of this version, trusting its
 // counts as Vantir_AttachSounds does (hosts verify stored blobs first). False
@@ -83,10 +113,6 @@ uint16_t MergedClassOf(const SoundsView& view, uint16_t syllable);
 // The spelling of a syllable, NUL-terminated, into kSndSpellingBytes + 1 chars.
 void SpellingOf(const SoundsView& view, uint16_t syllable, char* spelling);
 
-struct SoundEntry {
-    uint32_t key;
-    uint32_t word;
-};
 // The index is read in the segmenter's inner loop: these stay inline.
 inline SoundEntry EntryAt(const SoundsView& view, uint32_t index) {
     const unsigned char* at = view.entries + uint64_t{index} * kSndEntryBytes;

@@ -2,6 +2,7 @@
 // composes result texts, the strict reading of whole numbers, and the spellers.
 #include "textutil/chinese_numerals.h"
 
+#include "textutil/address_words.h"
 #include "vantir/textutil.h"
 
 namespace vantir {
@@ -10,15 +11,13 @@ namespace {
 
 constexpr char16_t kDigitNumerals[] = {u'\u96F6', u'\u4E00', u'\u4E8C', u'\u4E09', u'\u56DB',
                                        u'\u4E94', u'\u516D', u'\u4E03', u'\u516B', u'\u4E5D'};
-constexpr char16_t kZero = u'\u96F6';        // 零
-constexpr char16_t kOne = u'\u4E00';         // 一
-constexpr char16_t kTwo = u'\u4E8C';         // 二
-constexpr char16_t kTwoCount = u'\u5169';    // 兩, the two that counts hundreds and thousands
-constexpr char16_t kTen = u'\u5341';         // 十
-constexpr char16_t kHundred = u'\u767E';     // 百
-constexpr char16_t kThousand = u'\u5343';    // 千
-constexpr char16_t kSpokenOne = u'\u5E7A';   // 幺, one as said in digit strings
-constexpr char16_t kCircleZero = u'\u3007';  // 〇, zero as written in digit strings
+constexpr char16_t kZero = u'\u96F6';      // 零
+constexpr char16_t kOne = u'\u4E00';       // 一
+constexpr char16_t kTwo = u'\u4E8C';       // 二
+constexpr char16_t kTwoCount = u'\u5169';  // 兩, the two that counts hundreds and thousands
+constexpr char16_t kTen = u'\u5341';       // 十
+constexpr char16_t kHundred = u'\u767E';   // 百
+constexpr char16_t kThousand = u'\u5343';  // 千
 
 struct Place {
     char16_t unit;

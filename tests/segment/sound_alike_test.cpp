@@ -94,3 +94,43 @@ TEST_F(SoundAlikeSegmenter, UnitsWithoutReadingAndHalfPairsAreNotReadBySound) {
 
 }  // namespace
 }  // namespace vantir::testing
+
+namespace vantir::testing {
+namespace {
+
+// The writer lays out what the reader reads: the tables of the blob assembled
+// byte by byte for the tests, read back and written again, give the same bytes,
+// and the result passes the well-formedness check.
+TEST(SoundsBlobWriter, WritesTheLayoutTheReaderReads) {
+    AttachedWorld world;
+    ASSERT_TRUE(world.attached);
+    const std::vector<uint8_t> assembled = SmallSoundsBlob(world.lexicon);
+    SoundsView view{};
+    ASSERT_TRUE(ReadSoundsBlob(assembled.data(), &view));
+
+    std::vector<SoundSyllable> syllables(view.syllableCount);
+    for (uint32_t s = 0; s < view.syllableCount; ++s) {
+        char spelling[kSndSpellingBytes + 1];
+        SpellingOf(view, static_cast<uint16_t>(s), spelling);
+        std::copy_n(spelling, kSndSpellingBytes, syllables[s].spelling);
+        syllables[s].mergedClass = MergedClassOf(view, static_cast<uint16_t>(s));
+    }
+    std::vector<uint32_t> readings(view.readingCount);
+    for (uint32_t r = 0; r < view.readingCount; ++r)
+        readings[r] = LoadU32(view.readings + uint64_t{r} * kSndReadingBytes);
+    std::vector<SoundEntry> entries(view.entryCount);
+    for (uint32_t e = 0; e < view.entryCount; ++e)
+        entries[e] = EntryAt(view, e);
+
+    const SoundsBlobContent content{view.wordCount,  syllables.data(),  view.syllableCount,
+                                    readings.data(), view.readingCount, entries.data(),
+                                    view.entryCount, view.bucketCount};
+    std::vector<uint8_t> written(assembled.size() + 8, 0xAB);
+    WriteSoundsBlob(content, written.data());
+    EXPECT_EQ(std::vector<uint8_t>(written.begin(), written.begin() + assembled.size()), assembled);
+    EXPECT_EQ(written[assembled.size()], 0xAB) << "written past the blob's size";
+    EXPECT_TRUE(SoundsBlobIsWellFormed(written.data(), assembled.size()));
+}
+
+}  // namespace
+}  // namespace vantir::testing

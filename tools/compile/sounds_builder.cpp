@@ -8,7 +8,6 @@
 
 #include "segment/sound_alike.h"
 #include "segment/sound_blob.h"
-#include "textutil/blob_header.h"
 #include "textutil/byte_order.h"
 #include "textutil/chinese_numerals.h"
 #include "tools/compile/diagnostics.h"
@@ -149,38 +148,31 @@ SoundsBlob BuildSoundsBlob(const CharReadings& readings, const WordNumbering& nu
         entries.emplace_back(key & (buckets - 1), key, word);
     std::sort(entries.begin(), entries.end());
 
-    const auto syllableCount = static_cast<uint32_t>(table.spellings.size());
-    const auto readingCount = static_cast<uint32_t>(packed.size());
-    const auto entryCount = static_cast<uint32_t>(entries.size());
-    const uint64_t size = SoundsBlobBytes(syllableCount, readingCount, buckets, entryCount);
-    std::vector<uint8_t>& bytes = built.bytes;
-    bytes.assign(size, 0);
-    WriteBlobHeader(bytes.data(), static_cast<uint32_t>(size), kSoundsBlobTag, kSoundsBlobVersion);
-    StoreU32(&bytes[kSndWordCountAt], static_cast<uint32_t>(numbering.wordCount));
-    StoreU32(&bytes[kSndSyllableCountAt], syllableCount);
-    StoreU32(&bytes[kSndReadingCountAt], readingCount);
-    StoreU32(&bytes[kSndBucketCountAt], buckets);
-    StoreU32(&bytes[kSndEntryCountAt], entryCount);
-    size_t at = kSndSyllablesAt;
-    for (uint32_t s = 0; s < syllableCount; ++s, at += kSndSyllableBytes) {
-        std::copy(table.spellings[s].begin(), table.spellings[s].end(), bytes.begin() + at);
-        StoreU16(&bytes[at + kSndClassAt], table.mergedClass[s]);
+    std::vector<SoundSyllable> syllables(table.spellings.size());
+    for (size_t s = 0; s < syllables.size(); ++s) {
+        const std::string& spelling = table.spellings[s];
+        std::copy_n(spelling.begin(), std::min<size_t>(spelling.size(), kSndSpellingBytes),
+                    syllables[s].spelling);
+        syllables[s].mergedClass = table.mergedClass[s];
     }
-    for (const uint32_t reading : packed) {
-        StoreU32(&bytes[at], reading);
-        at += kSndReadingBytes;
-    }
-    uint32_t entry = 0;
-    for (uint32_t b = 0; b <= buckets; ++b, at += kSndBucketBytes) {
-        while (entry < entryCount && std::get<0>(entries[entry]) < b)
-            ++entry;
-        StoreU32(&bytes[at], entry);
-    }
-    for (const auto& [bucket, key, word] : entries) {
-        StoreU32(&bytes[at], key);
-        StoreU32(&bytes[at + 4], word);
-        at += kSndEntryBytes;
-    }
+    std::vector<SoundEntry> ordered;
+    ordered.reserve(entries.size());
+    for (const auto& [bucket, key, word] : entries)
+        ordered.push_back(SoundEntry{key, word});
+    SoundsBlobContent content{};
+    content.wordCount = static_cast<uint32_t>(numbering.wordCount);
+    content.syllables = syllables.data();
+    content.syllableCount = static_cast<uint32_t>(syllables.size());
+    content.readings = packed.data();
+    content.readingCount = static_cast<uint32_t>(packed.size());
+    content.entries = ordered.data();
+    content.entryCount = static_cast<uint32_t>(ordered.size());
+    content.bucketCount = buckets;
+    built.bytes.assign(
+        SoundsBlobBytes(content.syllableCount, content.readingCount, buckets, content.entryCount),
+        0);
+    WriteSoundsBlob(content, built.bytes.data());
+    const uint32_t syllableCount = content.syllableCount;
     built.syllables = syllableCount;
     built.readings = readings.syllables.size();
     return built;
