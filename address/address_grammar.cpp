@@ -279,20 +279,25 @@ int32_t MatchThirdSegment(const AddressContext& context, const GrammarPolicy& po
 // start, so the next is tried on the same word. Returns the words kept.
 int32_t ParseBody(const AddressContext& context, const GrammarPolicy& policy, const WordId* words,
                   int32_t start, WordId* output, int32_t outPos, const StepLog& log) {
-    using Segment = int32_t (*)(const AddressContext&, const GrammarPolicy&, const WordId*, int32_t,
-                                WordId*, int32_t, StepResult*);
-    constexpr Segment kSegments[] = {MatchFirstSegment, MatchSecondSegment, MatchThirdSegment};
-    StepResult step{start, 0};
-    int32_t kept = 0;
-    for (int32_t k = 0; k < 3; ++k) {
-        const int32_t at = step.next;
-        const int32_t refusals = log.Refusals();
-        kSegments[k](context, policy, words, at, output, outPos + kept, &step);
-        log.Note({GrammarStepKind::kSegment, k, at, at, step.next, outPos + kept, step.kept,
-                  refusals, log.Refusals()});
-        kept += step.kept;
+    StepResult first;
+    StepResult second;
+    StepResult third;
+    const int32_t refusals = log.Refusals();
+    MatchFirstSegment(context, policy, words, start, output, outPos, &first);
+    const int32_t afterFirst = log.Refusals();
+    MatchSecondSegment(context, policy, words, first.next, output, outPos + first.kept, &second);
+    const int32_t afterSecond = log.Refusals();
+    const int32_t thirdAt = outPos + first.kept + second.kept;
+    MatchThirdSegment(context, policy, words, second.next, output, thirdAt, &third);
+    if (log.trace != nullptr) {
+        log.Note({GrammarStepKind::kSegment, 0, start, start, first.next, outPos, first.kept,
+                  refusals, afterFirst});
+        log.Note({GrammarStepKind::kSegment, 1, first.next, first.next, second.next,
+                  outPos + first.kept, second.kept, afterFirst, afterSecond});
+        log.Note({GrammarStepKind::kSegment, 2, second.next, second.next, third.next, thirdAt,
+                  third.kept, afterSecond, log.Refusals()});
     }
-    return kept;
+    return first.kept + second.kept + third.kept;
 }
 
 int32_t ReadStarts(const AddressContext& context, const GrammarPolicy& policy, const WordId* words,
@@ -305,8 +310,10 @@ int32_t ReadStarts(const AddressContext& context, const GrammarPolicy& policy, c
         StepResult matched;
         const bool kept =
             MatchAddressStart(context, policy, words, start, head, output, &matched) == 1;
-        log.Note({kept ? GrammarStepKind::kStartKept : GrammarStepKind::kStartRefused, 0, start,
-                  head.next, matched.next, 0, matched.kept, refusals, log.Refusals()});
+        if (log.trace != nullptr) {
+            log.Note({kept ? GrammarStepKind::kStartKept : GrammarStepKind::kStartRefused, 0, start,
+                      head.next, matched.next, 0, matched.kept, refusals, log.Refusals()});
+        }
         if (!kept) continue;
         if (EndsAddress(context, output[matched.kept - 1])) return matched.kept;
         // Words after the body are dropped, so its next position is not used.
