@@ -1,8 +1,6 @@
-// Example host: loads a data directory built by `vantir build` through the C++
+// Example host: opens a data directory built by `vantir build` through the C++
 // layer (vantir.hpp) and filters the hypotheses given as arguments, best first.
 #include <cstdio>
-#include <filesystem>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -25,32 +23,15 @@ int main(int argc, char** argv) {
                      "are printed one a line.\n");
         return 2;
     }
-    const std::filesystem::path dir = argv[1];
-    // The blobs must outlive the session; the handles own them.
-    vantir::Expected<vantir::LexiconHandle> lexicon = vantir::LoadLexiconFile(dir / "lexicon.wpb");
-    if (!lexicon) return Fail(lexicon.error());
-    vantir::Expected<vantir::ModelHandle> model = vantir::LoadModelFile(dir / "model.lmb");
-    if (!model) return Fail(model.error());
-    vantir::Expected<vantir::BlobBuffer> address = vantir::LoadAddressDbFile(dir / "address.addr");
-    if (!address) return Fail(address.error());
-    vantir::Expected<vantir::Session> session =
-        vantir::Session::Create(model->get(), lexicon->get(), address->data());
+    // The set owns its blobs; it must outlive the session.
+    vantir::Expected<vantir::DataSetPtr> set = vantir::OpenDataSet(argv[1]);
+    if (!set) return Fail(set.error());
+    vantir::Expected<vantir::Session> session = vantir::Session::Open(set->get());
     if (!session) return Fail(session.error());
 
     for (int k = 2; k < argc; ++k) {
-        std::vector<WordId> ids;
-        std::istringstream words(argv[k]);
-        std::string word;
-        while (words >> word) {
-            vantir::Expected<std::u16string> text = vantir::ToUtf16(word);
-            const WordId id = text ? vantir::FindWord(lexicon->get(), *text) : VANTIR_NOT_FOUND;
-            if (id < 0) {
-                std::fprintf(stderr, "demo_session: unknown word '%s' left out\n", word.c_str());
-                continue;
-            }
-            ids.push_back(id);
-        }
-        const int32_t code = session->add(ids);
+        // Words the lexicon does not hold are left out.
+        const int32_t code = session->add_words(argv[k]);
         if (code < 0) {
             std::fprintf(stderr, "demo_session: hypothesis %d: code %d: %s\n", k - 1, code,
                          Vantir_ErrorMessage(code));

@@ -1,5 +1,6 @@
 // Header-only C++ layer over the C calls: owning handles, blob files loaded into
-// aligned owned buffers, UTF-8/UTF-16 helpers and a filter session wrapper.
+// aligned owned buffers, data sets of the host calls, UTF-8/UTF-16 helpers and
+// a filter session wrapper.
 #ifndef VANTIR_VANTIR_HPP
 #define VANTIR_VANTIR_HPP
 
@@ -18,6 +19,7 @@
 #include <vector>
 
 #include "vantir/blob_format.h"
+#include "vantir/host.h"
 #include "vantir/vantir.h"
 
 namespace vantir {
@@ -484,6 +486,56 @@ inline const char* FieldName(int32_t which) {
 }
 
 // ---------------------------------------------------------------------------
+// Data sets through the host calls (vantir/host.h): a built folder, or blobs in
+// memory, opened as one verified set that owns its blobs, for sessions that
+// may filter on several threads at once (Session::Open). A host that needs the
+// lexicon and model objects themselves uses LoadDataSet instead.
+
+struct DataSetCloser {
+    void operator()(VantirDataSet* set) const noexcept { Vantir_CloseDataSet(set); }
+};
+// Close the set only after every session opened on it is gone.
+using DataSetPtr = std::unique_ptr<VantirDataSet, DataSetCloser>;
+
+inline Expected<DataSetPtr> OpenDataSet(const std::filesystem::path& directory) {
+    int32_t code = VANTIR_OK;
+    const std::string name = directory.string();
+    DataSetPtr set(Vantir_OpenDataSet(name.c_str(), &code));
+    if (!set) {
+        return Error{code, name + ": cannot open the data set: " + Vantir_ErrorMessage(code)};
+    }
+    return set;
+}
+
+// Each blob's bytes, at any alignment; they are copied. Empty sounds or postal
+// bytes: none.
+inline Expected<DataSetPtr> OpenDataSetFromMemory(std::span<const unsigned char> lexicon,
+                                                  std::span<const unsigned char> model,
+                                                  std::span<const unsigned char> address,
+                                                  std::span<const unsigned char> sounds = {},
+                                                  std::span<const unsigned char> postal = {}) {
+    for (const std::span<const unsigned char> blob : {lexicon, model, address, sounds, postal}) {
+        if (blob.size() > static_cast<size_t>(INT32_MAX)) {
+            return Error{VANTIR_BAD_BLOB, "a blob of " + std::to_string(blob.size()) +
+                                              " bytes is larger than any data set holds"};
+        }
+    }
+    auto size = [](std::span<const unsigned char> blob) {
+        return static_cast<int32_t>(blob.size());
+    };
+    int32_t code = VANTIR_OK;
+    DataSetPtr set(Vantir_OpenDataSetFromMemory(
+        lexicon.data(), size(lexicon), model.data(), size(model), address.data(), size(address),
+        sounds.empty() ? nullptr : sounds.data(), size(sounds),
+        postal.empty() ? nullptr : postal.data(), size(postal), &code));
+    if (!set) {
+        return Error{code, std::string("cannot open the data set from memory: ") +
+                               Vantir_ErrorMessage(code)};
+    }
+    return set;
+}
+
+// ---------------------------------------------------------------------------
 // A filter session over a model, a lexicon and an address database that the
 // caller keeps alive for the session's life and does not edit while it
 // filters. By default each add() switches the model's scoring mode, which
@@ -501,6 +553,17 @@ class Session {
         if (!session)
             return Error{VANTIR_BAD_BLOB,
                          "cannot open a session (missing object or bad address database)"};
+        return Session(std::move(session));
+    }
+
+    // A session on a set of the host calls, with `options`; it may filter
+    // beside the set's other sessions on other threads.
+    static Expected<Session> Open(const VantirDataSet* set, uint32_t options = 0) {
+        int32_t code = VANTIR_OK;
+        SessionPtr session(Vantir_OpenSession(set, options, &code));
+        if (!session) {
+            return Error{code, std::string("cannot open a session: ") + Vantir_ErrorMessage(code)};
+        }
         return Session(std::move(session));
     }
 
@@ -526,6 +589,14 @@ class Session {
         Expected<std::u16string> text = ToUtf16(utf8);
         if (!text) return VANTIR_INVALID_ARGUMENT;
         return add_text(std::u16string_view(*text));
+    }
+
+    // One hypothesis as lexicon words split by blanks, in UTF-8 (see
+    // Vantir_AddRecogWordsUtf8): words the lexicon does not hold are left out.
+    int32_t add_words(std::string_view utf8) noexcept {
+        if (utf8.size() > static_cast<size_t>(INT32_MAX)) return VANTIR_INVALID_ARGUMENT;
+        return Vantir_AddRecogWordsUtf8(session_.get(), utf8.data(),
+                                        static_cast<int32_t>(utf8.size()));
     }
 
     // The lexicon words that the text splits into (see Vantir_SegmentText).
