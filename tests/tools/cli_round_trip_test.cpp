@@ -132,42 +132,6 @@ TEST_F(BuiltData, EvalComparesFilteredAndRawTopOne) {
     EXPECT_TRUE(Contains(missing.err, "no reference for utterance 'b'"));
 }
 
-// The report for machines: counts per mode and kind, and with --show-errors
-// the utterances whose top-1 is wrong; the text report's table is not printed.
-TEST_F(BuiltData, EvalJsonReportHoldsTheCountsOfEachModeAndKind) {
-    WriteFile(dir / "nbest.txt",
-              "cut_1-1 臺北市 大安區 忠孝東路\n"
-              "cut_1-2 臺北市 大安區 忠孝東路 四段 五 號\n"
-              "plain_1-1 臺北市 大安區 忠孝東路 四段 七 號\n");
-    WriteFile(dir / "ref.txt",
-              "cut_1 臺北市大安區忠孝東路四段5號\n"
-              "plain_1 臺北市大安區忠孝東路四段7號\n");
-    const std::string nbest = (dir / "nbest.txt").string();
-    const std::string ref = (dir / "ref.txt").string();
-    const auto run = RunCli({"eval", "--data", out, "--compare", "--json", "--show-errors",
-                             "--nbest", nbest, "--ref", ref});
-    ASSERT_EQ(run.status, kExitSuccess) << run.err;
-    const nlohmann::json report = nlohmann::json::parse(run.out);
-    EXPECT_EQ(report["utterances"], 2);
-    EXPECT_EQ(report["raw_top1"], 1);
-    EXPECT_EQ(report["exact"], false);
-    const nlohmann::json& plain = report["modes"]["default"];
-    const nlohmann::json& accurate = report["modes"]["accurate"];
-    EXPECT_EQ(plain["top1"], 1);
-    EXPECT_EQ(accurate["top1"], 2);
-    EXPECT_EQ(plain["kinds"]["cut"]["top1"], 0);
-    EXPECT_EQ(plain["kinds"]["cut"]["any_rank"], 1);
-    EXPECT_EQ(accurate["kinds"]["plain"]["utterances"], 1);
-    ASSERT_EQ(plain["errors"].size(), 1u);
-    EXPECT_EQ(plain["errors"][0]["id"], "cut_1");
-    EXPECT_EQ(plain["errors"][0]["filtered"], "臺北市大安區忠孝東路");
-    EXPECT_TRUE(accurate["errors"].empty());
-
-    const auto calibrated =
-        RunCli({"eval", "--data", out, "--json", "--calibration", "--nbest", nbest, "--ref", ref});
-    EXPECT_NE(calibrated.status, kExitSuccess) << "the calibration table is text only";
-}
-
 TEST_F(BuiltData, EvalComparesBothModesPerErrorKind) {
     WriteFile(dir / "nbest.txt",
               "cut_1-1 臺北市 大安區 忠孝東路\n"
@@ -184,6 +148,30 @@ TEST_F(BuiltData, EvalComparesBothModesPerErrorKind) {
         << run.out;
     EXPECT_TRUE(Contains(run.out, "  cut                  1       0.0%   100.0%")) << run.out;
     EXPECT_TRUE(Contains(run.out, "  plain                1     100.0%   100.0%")) << run.out;
+
+    // The report for machines: counts per mode and kind, and with --show-errors
+    // the utterances whose top-1 is wrong.
+    const auto json = RunCli({"eval", "--data", out, "--compare", "--json", "--show-errors",
+                              "--nbest", nbest, "--ref", ref});
+    ASSERT_EQ(json.status, kExitSuccess) << json.err;
+    const nlohmann::json report = nlohmann::json::parse(json.out);
+    EXPECT_EQ(report["utterances"], 2);
+    EXPECT_EQ(report["raw_top1"], 1);
+    EXPECT_EQ(report["exact"], false);
+    const nlohmann::json& plain = report["modes"]["default"];
+    const nlohmann::json& accurate = report["modes"]["accurate"];
+    EXPECT_EQ(plain["top1"], 1);
+    EXPECT_EQ(accurate["top1"], 2);
+    EXPECT_EQ(plain["kinds"]["cut"]["top1"], 0);
+    EXPECT_EQ(plain["kinds"]["cut"]["any_rank"], 1);
+    EXPECT_EQ(accurate["kinds"]["plain"]["utterances"], 1);
+    ASSERT_EQ(plain["errors"].size(), 1u);
+    EXPECT_EQ(plain["errors"][0]["id"], "cut_1");
+    EXPECT_EQ(plain["errors"][0]["filtered"], "臺北市大安區忠孝東路");
+    EXPECT_TRUE(accurate["errors"].empty());
+    const auto calibrated =
+        RunCli({"eval", "--data", out, "--json", "--calibration", "--nbest", nbest, "--ref", ref});
+    EXPECT_NE(calibrated.status, kExitSuccess) << "the calibration table is text only";
 
     const auto alone =
         RunCli({"eval", "--data", out, "--accurate", "--nbest", nbest, "--ref", ref});
