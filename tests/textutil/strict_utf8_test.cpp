@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 #include "vantir/types.h"
+#include "vantir/vantir.hpp"
 
 namespace vantir {
 namespace {
@@ -101,6 +103,35 @@ TEST(StrictUtf8, LoneSurrogatesEncodeAsTheReplacementAndShortRoomWritesNothing) 
     EXPECT_EQ(std::string(out, 4), "\xE8\x87\xBA#");
     EXPECT_EQ(EncodeUtf16AsUtf8(u"a", -1, out, 4), VANTIR_INVALID_ARGUMENT);
     EXPECT_EQ(EncodeUtf16AsUtf8(u"a", 1, nullptr, 4), VANTIR_INVALID_ARGUMENT);
+}
+
+// Random byte strings, mostly made of lead and continuation bytes so that
+// nearly every kind of sequence, whole or broken, turns up: the decoder
+// accepts exactly what the C++ layer's decoder accepts, with the same units,
+// and encoding them gives the bytes back.
+TEST(StrictUtf8, AgreesWithTheCppLayersDecoderOnRandomBytes) {
+    std::mt19937 random(36);
+    const unsigned char pool[] = {0x00, 0x41, 0x7F, 0x80, 0x8F, 0x90, 0x9F, 0xA0, 0xBF,
+                                  0xC0, 0xC1, 0xC2, 0xDF, 0xE0, 0xE1, 0xEC, 0xED, 0xEE,
+                                  0xEF, 0xF0, 0xF1, 0xF3, 0xF4, 0xF5, 0xF8, 0xFF};
+    int32_t accepted = 0;
+    for (int round = 0; round < 20000; ++round) {
+        std::string bytes(random() % 9, '\0');
+        for (char& byte : bytes) {
+            byte = static_cast<char>(random() % 4 == 0 ? random() % 256
+                                                       : pool[random() % sizeof pool]);
+        }
+        const Expected<std::u16string> reference = ToUtf16(bytes);
+        const std::u16string decoded = Decoded(bytes);
+        if (!reference) {
+            EXPECT_EQ(decoded, u"<refused>");
+            continue;
+        }
+        ++accepted;
+        EXPECT_EQ(decoded, *reference);
+        EXPECT_EQ(Encoded(decoded), bytes);
+    }
+    EXPECT_GT(accepted, 1000);
 }
 
 }  // namespace
