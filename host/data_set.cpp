@@ -8,6 +8,7 @@
 #include "mempool/heap.h"
 #include "segment/sound_blob.h"
 #include "textutil/blob_header.h"
+#include "textutil/byte_order.h"
 #include "vantir/bigram.h"
 #include "vantir/lexicon.h"
 #include "vantir/vantir.h"
@@ -34,7 +35,11 @@ bool CheckKinds(const OwnedBlob blobs[kHostBlobCount], SetReport* report) {
             !BlobHeaderMatches(blob.bytes, kHostBlobKinds[k].tag, kHostBlobKinds[k].version)) {
             return Fail(report, SetProblem::kWrongKind, kind);
         }
-        if (Vantir_VerifyBlob(blob.bytes, blob.size) != VANTIR_OK) {
+        // Bytes past the size the header states belong to no blob: a file
+        // appended to, or rewritten in place by a longer one. Fewer bytes are
+        // for the structural check to judge.
+        if (Vantir_VerifyBlob(blob.bytes, blob.size) != VANTIR_OK ||
+            blob.size > LoadU32(blob.bytes + kBlobTotalSizeOffset)) {
             return Fail(report, SetProblem::kDamaged, kind);
         }
     }

@@ -88,6 +88,13 @@ TEST_F(HostDataSet, MissingAndDamagedBlobsAreRefusedByName) {
     EXPECT_EQ(RefusalOf(scratch_.path()).code, VANTIR_BAD_BLOB);
     WriteBytes(Blob("model.lmb"), {});
     EXPECT_EQ(RefusalOf(scratch_.path()).code, VANTIR_BAD_BLOB);
+    // Bytes past the size its header states: no blob ends there.
+    std::vector<uint8_t> longer = HarbourBlobs().model;
+    longer.resize(longer.size() + 4, 0);
+    WriteBytes(Blob("model.lmb"), longer);
+    refused = RefusalOf(scratch_.path());
+    EXPECT_EQ(refused.code, VANTIR_BAD_BLOB);
+    EXPECT_EQ(refused.blob, kHostModel);
 }
 
 TEST_F(HostDataSet, BlobsOfTwoBuildsAreNoSet) {
