@@ -148,7 +148,9 @@ function resultItem(result, rank) {
     line.append(code);
   }
   item.append(line);
-  const percent = (100 * result.confidence).toFixed(1);
+  // A tiny confidence is not zero: it reads as "below the last digit shown".
+  const percent = result.confidence > 0 && result.confidence < 0.0005
+    ? '< 0.1' : (100 * result.confidence).toFixed(1);
   const confidence = element('div', 'confidence', `confidence ${percent} %`);
   const bar = element('div', result.confidence < LOW_CONFIDENCE ? 'bar low' : 'bar');
   const fill = element('span');
