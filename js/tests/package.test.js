@@ -16,7 +16,7 @@ test('the packed package installs and works by its name', (t) => {
   const packed = JSON.parse(execFileSync('npm', ['pack', '--json', '--pack-destination', work],
                                          { cwd: join(ROOT, 'js'), encoding: 'utf8' }))[0];
   assert.deepEqual(packed.files.map((f) => f.path).sort(),
-                   ['README.md', 'dist/vantir.wasm', 'package.json', 'vantir.d.ts', 'vantir.js']);
+                   ['README.md', 'dist/vantir.wasm', 'module.js', 'package.json', 'vantir.d.ts', 'vantir.js']);
   // Unpacked where Node's resolution finds it, as an install puts it.
   const installed = join(work, 'node_modules', 'vantir');
   mkdirSync(installed, { recursive: true });
