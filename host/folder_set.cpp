@@ -1,5 +1,6 @@
 // Opening a data folder: each blob read from a regular file of bounded size,
-// without ever waiting on a FIFO or a device, then bound as one set.
+// without ever waiting on a FIFO or a device, then bound as one set; once
+// more when a build was switching the folder's blobs meanwhile.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -57,27 +58,38 @@ SetProblem ReadBlobFile(const char* path, OwnedBlob* out) {
     return SetProblem::kNone;
 }
 
-}  // namespace
-
-VantirDataSet* OpenFolderDataSet(const char* folder, SetReport* report) {
-    if (report != nullptr) *report = SetReport{SetProblem::kNone, kHostBlobCount};
-    if (folder == nullptr || folder[0] == '\0') {
-        if (report != nullptr) report->problem = SetProblem::kBadArgument;
-        return nullptr;
-    }
+// `folder`/`name` from the heap, or null.
+char* PathIn(const char* folder, const char* name) {
     const int32_t folderLength = StrLen(folder);
+    const int32_t nameLength = StrLen(name);
+    // folder, '/', name, NUL; the folder's own length is the caller's.
+    auto* path = static_cast<char*>(
+        HeapAlloc(static_cast<size_t>(folderLength) + static_cast<size_t>(nameLength) + 2));
+    if (path != nullptr) {
+        MemCopyN(path, folder, folderLength);
+        path[folderLength] = '/';
+        MemCopyN(path + folderLength + 1, name, nameLength + 1);
+    }
+    return path;
+}
+
+// True while a build's switch record stands in the folder (a path that cannot
+// be made counts as none: the load's own answer stands).
+bool SwitchUnderWay(const char* folder) {
+    char* path = PathIn(folder, VANTIR_SWITCH_RECORD_NAME);
+    struct stat status;
+    const bool found = path != nullptr && ::lstat(path, &status) == 0;
+    HeapFree(path);
+    return found;
+}
+
+VantirDataSet* OpenFolderOnce(const char* folder, SetReport* report) {
+    if (report != nullptr) *report = SetReport{SetProblem::kNone, kHostBlobCount};
     OwnedBlob blobs[kHostBlobCount] = {};
     for (int32_t k = 0; k < kHostBlobCount; ++k) {
-        const char* name = kHostBlobKinds[k].fileName;
-        const int32_t nameLength = StrLen(name);
-        // folder, '/', name, NUL; the folder's own length is the caller's.
-        auto* path = static_cast<char*>(
-            HeapAlloc(static_cast<size_t>(folderLength) + static_cast<size_t>(nameLength) + 2));
+        char* path = PathIn(folder, kHostBlobKinds[k].fileName);
         SetProblem problem = SetProblem::kOutOfMemory;
         if (path != nullptr) {
-            MemCopyN(path, folder, folderLength);
-            path[folderLength] = '/';
-            MemCopyN(path + folderLength + 1, name, nameLength + 1);
             problem = ReadBlobFile(path, &blobs[k]);
             HeapFree(path);
         }
@@ -91,6 +103,22 @@ VantirDataSet* OpenFolderDataSet(const char* folder, SetReport* report) {
         }
     }
     return BindDataSet(blobs, report);
+}
+
+}  // namespace
+
+// A build renames the new blobs into place one by one, so a load that meets
+// the switch half done reads blobs of two sets from a folder that was whole
+// at every moment; such a load is made once more.
+VantirDataSet* OpenFolderDataSet(const char* folder, SetReport* report) {
+    if (folder == nullptr || folder[0] == '\0') {
+        if (report != nullptr) *report = SetReport{SetProblem::kBadArgument, kHostBlobCount};
+        return nullptr;
+    }
+    const bool before = SwitchUnderWay(folder);
+    VantirDataSet* set = OpenFolderOnce(folder, report);
+    if (set != nullptr || !(before || SwitchUnderWay(folder))) return set;
+    return OpenFolderOnce(folder, report);
 }
 
 }  // namespace vantir

@@ -28,4 +28,9 @@
 #define VANTIR_SOUNDS_BLOB_TAG "SND"
 #define VANTIR_SOUNDS_BLOB_VERSION 1
 
+/* The file `vantir build` keeps in a data folder while it switches the blobs to
+   a new set (and leaves there when it was stopped meanwhile): a loader that
+   failed while it stood, or that sees it appear, loads the folder once more. */
+#define VANTIR_SWITCH_RECORD_NAME ".vantir-switch"
+
 #endif /* VANTIR_BLOB_FORMAT_H */

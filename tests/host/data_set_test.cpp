@@ -115,6 +115,21 @@ TEST_F(HostDataSet, BlobsOfTwoBuildsAreNoSet) {
     EXPECT_EQ(refused.blob, kHostModel);
 }
 
+TEST_F(HostDataSet, ABuildsSwitchRecordOnlyBringsASecondLoad) {
+    // A record left by a stopped build: a whole set still opens, a mixed one
+    // is still refused after the second load.
+    WriteBytes(Blob(VANTIR_SWITCH_RECORD_NAME), {'x'});
+    int32_t code = 1;
+    VantirDataSet* set = Vantir_OpenDataSet(scratch_.path().c_str(), &code);
+    EXPECT_NE(set, nullptr);
+    EXPECT_EQ(code, 0);
+    Vantir_CloseDataSet(set);
+    std::vector<uint8_t> other = HarbourBlobs().model;
+    other[VANTIR_BLOB_USER_VALUE_OFFSET] ^= 0x5A;
+    WriteBytes(Blob("model.lmb"), other);
+    EXPECT_EQ(RefusalOf(scratch_.path()).code, VANTIR_BAD_BLOB);
+}
+
 TEST_F(HostDataSet, OnlyRegularFilesAreReadAndNothingWaits) {
     // A FIFO that no one writes to would block a plain open; it must be
     // refused at once. Should it block anyway, a writer releases the reader.
