@@ -13,7 +13,8 @@ all:
 	cmake --build --preset default -j $(JOBS)
 
 # Compiles the national Taiwan data set into blobs (with the notice that travels
-# with them) and filters its demo N-best lists. Builds only what that takes, the
+# with them; ranges.tsv gives the postal blob) and filters its demo N-best
+# lists, then again ranked by the postal ranges. Builds only what that takes, the
 # library and the `vantir` tool: no tests.
 # The tests are configured off, so a machine with only the tools' packages
 # (no GoogleTest) configures; `make all` and `make test` turn them on again.
@@ -24,6 +25,8 @@ demo:
 	./build/default/tools/vantir build data/tw -o build/default/data/tw --sounds
 	cp data/tw/NOTICE build/default/data/tw/NOTICE
 	./build/default/tools/vantir filter --data build/default/data/tw data/tw/demo.nbest
+	@echo "# the same lists ranked by the postal ranges, with each result's postcode (--postal):"
+	./build/default/tools/vantir filter --data build/default/data/tw --postal data/tw/demo.nbest
 
 test:
 	$(DEPS) test

@@ -40,6 +40,8 @@ constexpr RatioTarget kTimeTargets[] = {
     {"filter.add_recog_result", "listing", "floor", 10, 3.0},
     // Accurate mode's 10-best utterance against the same in the default mode.
     {"filter.utterance_10best", "accurate", "default", 0, 2.0},
+    // Accurate mode with the postal ranges against accurate mode alone.
+    {"filter.utterance_10best", "postal", "accurate", 0, 1.25},
     {"text.segment", "sample", "floor", 0, 25.0},
     // Sound-alike reading against reading by spelling only, the same texts.
     {"text.segment", "sound-alike", "spelling", 0, 2.0},

@@ -6,6 +6,7 @@
 #include "address/evidence_reading.h"
 #include "address/tag_codes.h"
 #include "filter/accurate_results.h"
+#include "filter/postal_results.h"
 #include "vantir/textutil.h"
 #include "vantir/vantir.h"
 
@@ -206,6 +207,58 @@ int32_t PassOverFillers(const AddressContext& context, WordId* words, int32_t co
     return kept;
 }
 
+// With postal ranking: which choices of the reading to enter. A choice that
+// the hypothesis did not say is left out when the ranges refuse it and
+// confirm another choice; without a confirmed one every choice stays.
+void ChooseByPostalRanges(const FilterSession* session, const AddressReading& reading,
+                          const WordId* kept, const WordId* input, int32_t count, WordId* sequence,
+                          bool* enter) {
+    bool held[kMaxRegionChoices];
+    bool anyHeld = false;
+    for (int32_t c = 0; c < reading.choiceCount; ++c) {
+        enter[c] = true;
+        held[c] = false;
+        if (!PostalRanking(session) || reading.place == ChoicePlace::kNone) continue;
+        const int32_t n = BuildChoice(reading, kept, c, sequence);
+        held[c] = PostalConfirms(WordsPostal(session, sequence, n).status);
+        anyHeld = anyHeld || held[c];
+    }
+    if (!anyHeld) return;
+    for (int32_t c = 0; c < reading.choiceCount; ++c) {
+        enter[c] = held[c] || Contains(input, count, reading.choices[c].word);
+    }
+}
+
+// Words of an address that the postal alternatives are tried for.
+constexpr int32_t kMaxPostalWords = 32;
+
+// With postal ranking: the address of words[0..n-1] in each other district of
+// its county that holds it, when the ranges refuse the district said, entered
+// with the support of the reading and standing in for entry `origin`.
+void EnterPostalAlternatives(FilterSession* session, const WordId* words, int32_t n,
+                             uint8_t resultClass, const HypothesisSource& source, int32_t origin,
+                             double support) {
+    if (n > kMaxPostalWords || origin < 0) return;
+    WordId replacements[kMaxPostalAlternatives];
+    int32_t at = -1;
+    const int32_t found =
+        PostalAlternatives(session, words, n, &at, replacements, kMaxPostalAlternatives);
+    WordId sequence[kMaxPostalWords];
+    for (int32_t i = 0; i < n; ++i)
+        sequence[i] = words[i];
+    for (int32_t r = 0; r < found; ++r) {
+        sequence[at] = replacements[r];
+        ComposedWords composed;
+        ComposeCanonical(session, sequence, n, &composed);
+        if (composed.length == 0) continue;
+        const int32_t before = session->resultCount;
+        const int32_t entry = FindOrMakeEntry(session, resultClass, source, composed, false);
+        if (entry < 0) return;
+        if (entry == before) session->results[entry].postalOrigin = origin;
+        session->evidence.entries[entry].support += support;
+    }
+}
+
 }  // namespace
 
 int32_t EnterHypothesisAccurately(FilterSession* session, WordId* input, int32_t count,
@@ -238,7 +291,10 @@ int32_t EnterHypothesisAccurately(FilterSession* session, WordId* input, int32_t
     }
     const int32_t completed = reading.place == ChoicePlace::kAfterFirst ? 1 : 0;
     int32_t result = VANTIR_OK;
+    bool enter[kMaxRegionChoices];
+    ChooseByPostalRanges(session, reading, analysed, input, count, sequence, enter);
     for (int32_t c = 0; c < reading.choiceCount; ++c) {
+        if (!enter[c]) continue;
         const int32_t n = BuildChoice(reading, analysed, c, sequence);
         WordId heardWord = -1;
         WordId replacingWord = -1;
@@ -277,6 +333,10 @@ int32_t EnterHypothesisAccurately(FilterSession* session, WordId* input, int32_t
             record.support += weight * reading.choices[c].weight;
         }
         if (reading.pairScore > record.pairScore) record.pairScore = reading.pairScore;
+        if (group == nullptr && PostalRanking(session)) {
+            EnterPostalAlternatives(session, sequence, n, resultClass, {rank, input, count}, entry,
+                                    weight * reading.choices[c].weight);
+        }
     }
     return result;
 }

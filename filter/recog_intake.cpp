@@ -5,8 +5,10 @@
 #include "address/address_grammar.h"
 #include "address/region_completion.h"
 #include "filter/accurate_results.h"
+#include "filter/postal_results.h"
 #include "filter/session.h"
 #include "mempool/heap.h"
+#include "vantir/textutil.h"
 #include "vantir/vantir.h"
 
 namespace vantir {
@@ -66,10 +68,56 @@ int32_t EnterRegionCandidates(FilterSession* session, const WordId* kept, int32_
     sequence[2] = kept[1];
     for (int32_t i = 2; i < k; ++i)
         sequence[i + 1] = kept[i];
+    // With postal ranking only the districts whose ranges hold the address are
+    // listed, when there are any.
+    bool held[kMaxRegionCandidates];
+    bool anyHeld = false;
+    const bool postal = PostalRanking(session);
+    for (int32_t c = 0; postal && c < found; ++c) {
+        sequence[1] = candidates[c];
+        held[c] = PostalConfirms(WordsPostal(session, sequence, k + 1).status);
+        anyHeld = anyHeld || held[c];
+    }
     for (int32_t c = 0; c < found; ++c) {
+        if (anyHeld && !held[c]) continue;
         sequence[1] = candidates[c];
         const int32_t entered = InsertResult(session, sequence, k + 1, 1, source);
         if (entered < 0) return entered;  // entries made so far stay
+    }
+    return VANTIR_OK;
+}
+
+// The table index of the entry with the text, or -1.
+int32_t EntryOfText(const FilterSession* session, const char16_t* text) {
+    for (int32_t i = 0; i < session->resultCount; ++i) {
+        if (WStrCompare(session->results[i].text, text) == 0) return i;
+    }
+    return -1;
+}
+
+// After kept[0..k-1] was entered: when the ranges refuse its district and other
+// districts of its county hold the address, the address in each of them is
+// entered too, standing in for the one said (postal ranking only).
+int32_t EnterPostalAlternatives(FilterSession* session, const WordId* kept, int32_t k,
+                                WordId* sequence, const HypothesisSource& source) {
+    WordId replacements[kMaxPostalAlternatives];
+    int32_t at = -1;
+    const int32_t found =
+        PostalAlternatives(session, kept, k, &at, replacements, kMaxPostalAlternatives);
+    if (found == 0) return VANTIR_OK;
+    const int32_t origin = EntryOfText(session, session->scratchText);
+    if (origin < 0) return VANTIR_OK;
+    const int32_t originArrival = session->results[origin].arrivalOrder;
+    for (int32_t i = 0; i < k; ++i)
+        sequence[i] = kept[i];
+    for (int32_t r = 0; r < found; ++r) {
+        sequence[at] = replacements[r];
+        const int32_t before = session->resultCount;
+        const int32_t entered = InsertResult(session, sequence, k, 0, source);
+        if (entered < 0) return entered;
+        if (session->resultCount > before) {
+            session->results[before].postalOrigin = originArrival;
+        }
     }
     return VANTIR_OK;
 }
@@ -90,7 +138,10 @@ int32_t EnterHypothesis(FilterSession* session, const WorkArrays& work, int32_t 
         return EnterRegionCandidates(session, kept, k, work.candidate, source);
     }
     const int32_t entered = InsertResult(session, kept, k, 0, source);
-    return entered < 0 ? entered : VANTIR_OK;
+    if (entered < 0) return entered;
+    return PostalRanking(session)
+               ? EnterPostalAlternatives(session, kept, k, work.candidate, source)
+               : VANTIR_OK;
 }
 
 }  // namespace

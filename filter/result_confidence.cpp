@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "filter/accurate_results.h"
+#include "filter/postal_results.h"
 
 namespace vantir {
 
@@ -84,6 +85,7 @@ Delivery DeliveryOf(FilterSession* session, DeliveryCache* scratch) {
             int32_t order[kMaxResults];
             double scores[kMaxResults];
             OrderByEvidence(session, order, scores);
+            if (PostalRanking(session)) ApplyPostalOrder(session, order, n);
             for (int32_t i = 0; i < n; ++i) {
                 cache.order[i] = static_cast<uint8_t>(order[i]);
                 cache.score[i] = static_cast<float>(scores[i]);
@@ -99,6 +101,14 @@ Delivery DeliveryOf(FilterSession* session, DeliveryCache* scratch) {
     const ResultEntry* table = session->results;
     std::sort(scratch->order, scratch->order + n,
               [table](uint8_t a, uint8_t b) { return CompareResults(table[a], table[b]) < 0; });
+    if (PostalRanking(session)) {
+        int32_t order[kMaxResults];
+        for (int32_t i = 0; i < n; ++i)
+            order[i] = scratch->order[i];
+        ApplyPostalOrder(session, order, n);
+        for (int32_t i = 0; i < n; ++i)
+            scratch->order[i] = static_cast<uint8_t>(order[i]);
+    }
     return Delivery{n, scratch->order, scratch->score};
 }
 

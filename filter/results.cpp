@@ -5,6 +5,7 @@
 #include "address/compose_text.h"
 #include "address/region_completion.h"
 #include "filter/accurate_results.h"
+#include "filter/postal_results.h"
 #include "filter/session.h"
 #include "vantir/textutil.h"
 #include "vantir/vantir.h"
@@ -79,6 +80,7 @@ void StartEntryDetails(ResultEntry* entry, int32_t rank, bool regionGuessed,
     entry->support = 1;
     entry->firstRank = rank;
     entry->lastRank = rank;
+    entry->postalOrigin = -1;
     entry->rankWeight = static_cast<float>(RankWeight(rank));
     entry->regionGuessed = regionGuessed;
     const int32_t n = composed.n < kMaxLocatedWords ? composed.n : kMaxLocatedWords;
@@ -153,8 +155,18 @@ extern "C" int32_t Vantir_GetFilterResult(FilterSession* session, char16_t* outp
     int32_t total = 0;
     char16_t* at = output;
     if (at != nullptr) at[0] = 0;
+    // The postal ranking works on the order of either mode; the default
+    // mode's table is in delivery order once sorted.
+    const bool postal = PostalRanking(session);
+    if (postal) {
+        if (!accurate) {
+            for (int32_t i = 0; i < session->resultCount; ++i)
+                order[i] = i;
+        }
+        ApplyPostalOrder(session, order, session->resultCount);
+    }
     for (int32_t i = 0; i < wanted; ++i) {
-        const char16_t* text = session->results[accurate ? order[i] : i].text;
+        const char16_t* text = session->results[accurate || postal ? order[i] : i].text;
         const int32_t length = WStrLen(text);
         if (at != nullptr) {
             WStrCopy(at, text);

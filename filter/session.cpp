@@ -3,6 +3,7 @@
 #include "filter/session.h"
 
 #include "address/address_db.h"
+#include "address/postal_blob.h"
 #include "bigram/blob_layout.h"
 #include "bigram/model_blob.h"
 #include "lexicon/blob_layout.h"
@@ -99,6 +100,9 @@ bool BlobIsSound(const unsigned char* blob, uint32_t size) {
     }
     if (BlobHeaderMatches(blob, kSoundsBlobTag, kSoundsBlobVersion)) {
         return SoundsBlobIsWellFormed(blob, size);
+    }
+    if (BlobHeaderMatches(blob, kPostalBlobTag, kPostalBlobVersion)) {
+        return PostalBlobIsWellFormed(blob, size);
     }
     return false;
 }

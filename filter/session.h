@@ -7,6 +7,7 @@
 
 #include "address/address_context.h"
 #include "address/compose_text.h"
+#include "address/postal_blob.h"
 #include "address/region_index.h"
 #include "address/word_fields.h"
 #include "filter/utterance_evidence.h"
@@ -20,8 +21,8 @@ constexpr int32_t kResultTextCapacity = 129;    // units of room in one entry's 
 constexpr int32_t kMaxResultTextLength = 127;   // units kept of a composed text
 constexpr int32_t kScratchTextCapacity = 2048;  // units of the composition buffer
 // Every option bit this build knows; Vantir_SetOptions refuses the others.
-constexpr uint32_t kKnownOptions =
-    VANTIR_OPTION_ACCURATE | VANTIR_OPTION_SHARED_MODEL | VANTIR_OPTION_SOUND_ALIKE;
+constexpr uint32_t kKnownOptions = VANTIR_OPTION_ACCURATE | VANTIR_OPTION_SHARED_MODEL |
+                                   VANTIR_OPTION_SOUND_ALIKE | VANTIR_OPTION_POSTAL;
 
 static_assert(kMaxResultTextLength <= UINT8_MAX, "a text position fits a byte");
 
@@ -41,7 +42,11 @@ struct ResultEntry {
     int32_t support;    // hypotheses that gave the text, each counted once
     int32_t firstRank;  // 0-based rank of the first of them
     int32_t lastRank;   // rank of the latest, so that a hypothesis counts once
-    float rankWeight;   // their rank weights 1 / (rank + 1), summed
+    // With VANTIR_OPTION_POSTAL: the arrival order of the entry whose district
+    // the postal ranges refused and this one (another district of its county)
+    // stands in for; -1 for an entry made from what was said.
+    int32_t postalOrigin;
+    float rankWeight;  // their rank weights 1 / (rank + 1), summed
     WordId words[kMaxLocatedWords];
 };
 
@@ -74,6 +79,8 @@ struct FilterSession {
     // whenever the lexicon was edited or the model's word count changed.
     vantir::RegionIndex* regionIndex;
     const void* soundsBlob;  // borrowed "SND" blob for sound-alike intake, or null
+    const void* postalBlob;  // borrowed "PST" blob of postal ranges, or null
+    vantir::PostalView postalView;
 };
 
 namespace vantir {

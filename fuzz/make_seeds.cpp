@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "fuzz_support.h"
+#include "tests/support/sample_postal.h"
 #include "tests/support/sample_sounds.h"
 #include "text_intake_cases.h"
 
@@ -125,6 +126,7 @@ int main(int argc, char** argv) {
 
     ok &= WriteSeed(root / "blob_wpb", "world", world.lexicon);
     ok &= WriteSeed(root / "blob_snd", "world", SmallSoundsBlob(SampleWorld().lexicon));
+    ok &= WriteSeed(root / "blob_pst", "world", SmallPostalBlob());
     ok &= WriteSeed(root / "blob_wpb", "empty", LexiconBlobOf(u""));
     ok &= WriteSeed(root / "blob_wpb", "mixed", LexiconBlobOf(u"b\r\na\n\nc\nab\nAB\nABd\nabc\nA"));
 

@@ -9,7 +9,7 @@ seconds=${2:?seconds per target}
 shift 2
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-  targets=(blob_addr blob_lmb blob_wpb blob_snd lexicon_words text_conversions mempool_ops intake
+  targets=(blob_addr blob_lmb blob_wpb blob_snd blob_pst lexicon_words text_conversions mempool_ops intake
            text_intake)
 fi
 

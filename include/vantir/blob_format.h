@@ -1,5 +1,5 @@
 /* The stored blob formats as a host sees them: the 64-byte header that begins
-   every blob, and the tag and version that name each of the four kinds. */
+   every blob, and the tag and version that name each kind. */
 #ifndef VANTIR_BLOB_FORMAT_H
 #define VANTIR_BLOB_FORMAT_H
 
@@ -27,6 +27,10 @@
    recogniser may write, for sound-alike text intake (optional). */
 #define VANTIR_SOUNDS_BLOB_TAG "SND"
 #define VANTIR_SOUNDS_BLOB_VERSION 1
+/* The postal blob: per district its roads with their sections, lanes and
+   house-number ranges, and each range's postcode (optional). */
+#define VANTIR_POSTAL_BLOB_TAG "PST"
+#define VANTIR_POSTAL_BLOB_VERSION 1
 
 /* The file `vantir build` keeps in a data folder while it switches the blobs to
    a new set (and leaves there when it was stopped meanwhile): a loader that

@@ -141,6 +141,41 @@ VANTIR_API int32_t Vantir_AddRecogText(FilterSession* session, const char16_t* t
    (another word count, or another set identity when both carry one). */
 VANTIR_API int32_t Vantir_AttachSounds(FilterSession* session, const void* soundsBlob);
 
+/* Postal ranges. With a postal blob attached: districts are listed, and results
+   ranked, by whether the postal ranges hold the road, its section, lane and
+   house number there. */
+#define VANTIR_OPTION_POSTAL 0x8u
+
+/* Gives the session the postal blob ("PST") that `vantir build` writes when the
+   source folder has ranges.tsv: per district, its roads with their sections,
+   lanes and house-number ranges, and the postcode of each range. Borrowed like
+   the address database: it must outlive the session and stay unchanged. A null
+   blob detaches. 0; -5 null session; -103 not a postal blob, or one built for
+   another set. Vantir_VerifyBlob checks it like the other kinds. */
+VANTIR_API int32_t Vantir_AttachPostal(FilterSession* session, const void* postalBlob);
+
+enum {
+    VANTIR_POSTAL_UNKNOWN = 0, /* no postal blob, or the result names no road */
+    VANTIR_POSTAL_NUMBER,      /* a range of the district's road holds the house number
+                                  (or the lane) said */
+    VANTIR_POSTAL_ROAD,        /* the district holds the road with its section; the
+                                  result says no house number */
+    VANTIR_POSTAL_NOT_FOUND    /* the district's ranges hold no such road, section,
+                                  lane or number */
+};
+
+typedef struct VantirPostal {
+    int32_t status; /* VANTIR_POSTAL_* */
+    char code[8];   /* NUL-terminated ASCII digits: the five-digit code of the range that
+                       holds the number; else the district's three digits when the
+                       district is known; else "" */
+} VantirPostal;
+
+/* The postal standing of the result at `index`, in the order Vantir_GetFilterResult
+   delivers the texts; answered whenever a postal blob is attached, with or without
+   VANTIR_OPTION_POSTAL. 0; -5 null session or out; -1 no result at that index. */
+VANTIR_API int32_t Vantir_GetResultPostal(FilterSession* session, int32_t index, VantirPostal* out);
+
 /* A static English sentence for any result code of the library (0 included);
    never null: "unknown result code" for a number the library does not return.
    The text is lower case without a final period, so that it reads after a

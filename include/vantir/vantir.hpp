@@ -405,6 +405,8 @@ inline constexpr const char* kModelFileName = "model.lmb";
 inline constexpr const char* kAddressDbFileName = "address.addr";
 // The optional sounds blob of sound-alike text intake (`vantir build --sounds`).
 inline constexpr const char* kSoundsFileName = "sounds.snd";
+// The optional postal blob, built when the sources hold ranges.tsv.
+inline constexpr const char* kPostalFileName = "postal.pst";
 
 // A loaded set: the model and lexicon attached, the address database's bytes.
 struct DataSet {
@@ -466,6 +468,10 @@ inline std::u16string WordText(const Lexicon* lexicon, WordId id) {
 struct ResultDetails {
     std::u16string text;
     VantirResultInfo info{};
+    // Its postal standing (Vantir_GetResultPostal); read only when the session
+    // has a postal blob, which `withPostal` says.
+    VantirPostal postal{};
+    bool withPostal = false;
 
     // The text of a field (VANTIR_FIELD_*), empty when the result has none.
     std::u16string_view field(int32_t which) const {

@@ -254,9 +254,10 @@ vantir.Result objects, made through filter(..., details=True) per utterance.)doc
             const FilterEngine& engine = BatchEngineOf(self);
             const bool accurate = (engine.options() & VANTIR_OPTION_ACCURATE) != 0;
             const bool soundAlike = (engine.options() & VANTIR_OPTION_SOUND_ALIKE) != 0;
+            const bool postal = (engine.options() & VANTIR_OPTION_POSTAL) != 0;
             return py::make_tuple(
                 py::type::of(self),
-                py::make_tuple(py::str(engine.dataDir().string()), accurate, soundAlike));
+                py::make_tuple(py::str(engine.dataDir().string()), accurate, soundAlike, postal));
         },
         R"doc(A Filter pickles as its data folder (absolute) and options: the
 restored Filter opens and verifies the folder's blobs again where it is

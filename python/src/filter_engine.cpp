@@ -10,6 +10,7 @@
 #include "tools/run/explain.h"
 #include "tools/run/explain_report.h"
 #include "tools/run/filter_run.h"
+#include "tools/run/postal_run.h"
 #include "tools/run/sound_alike_run.h"
 
 namespace vantir::python {
@@ -65,6 +66,7 @@ Session FilterEngine::TakeSession() {
         Session::Create(data_.model.get(), data_.lexicon.get(), data_.address.data());
     if (!session) throw EngineError{session.error().code, session.error().message};
     tools::AttachSoundsOf(data_, session->get());
+    tools::AttachPostalOf(data_, session->get());
     ApplyOptions(session->get(), options_);
     return std::move(*session);
 }

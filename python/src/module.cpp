@@ -17,6 +17,7 @@
 #include "python/src/filter_engine.h"
 #include "tools/compile/data_build.h"
 #include "tools/compile/file_output.h"
+#include "tools/run/postal_run.h"
 
 namespace py = pybind11;
 
@@ -173,6 +174,13 @@ void Build(const std::filesystem::path& sourceDir, const std::filesystem::path& 
                 std::error_code ignored;
                 std::filesystem::remove(outputDir / tools::kSoundsBlobName, ignored);
             }
+            // And so does the postal blob of a source folder with ranges.tsv.
+            if (!built.postal.empty()) {
+                files.push_back({outputDir / tools::kPostalBlobName, text(built.postal)});
+            } else {
+                std::error_code ignored;
+                std::filesystem::remove(outputDir / tools::kPostalBlobName, ignored);
+            }
             tools::WriteFilesAtomically(files);
             writeFailed = false;
         } catch (const tools::FileError& error) {
@@ -215,7 +223,7 @@ FilterEngine& EngineOf(const py::handle& self) {
 }
 
 std::unique_ptr<FilterEngine> OpenFilter(const std::filesystem::path& dataDir, bool accurate,
-                                         bool soundAlike) {
+                                         bool soundAlike, bool postal) {
     for (const char* name :
          {tools::kLexiconBlobName, tools::kModelBlobName, tools::kAddressBlobName}) {
         RequireReadable(dataDir / name);
@@ -226,8 +234,15 @@ std::unique_ptr<FilterEngine> OpenFilter(const std::filesystem::path& dataDir, b
                      "vantir.build(src_dir, out_dir, sounds=True) or 'vantir build --sounds'",
                      dataDir / tools::kSoundsBlobName);
     }
-    const uint32_t options =
-        (accurate ? VANTIR_OPTION_ACCURATE : 0) | (soundAlike ? VANTIR_OPTION_SOUND_ALIKE : 0);
+    if (postal && !std::filesystem::exists(dataDir / tools::kPostalBlobName)) {
+        RaiseOsError(ENOENT,
+                     "postal=True needs the postal blob; build the data from sources that hold "
+                     "ranges.tsv",
+                     dataDir / tools::kPostalBlobName);
+    }
+    const uint32_t options = (accurate ? VANTIR_OPTION_ACCURATE : 0) |
+                             (soundAlike ? VANTIR_OPTION_SOUND_ALIKE : 0) |
+                             (postal ? VANTIR_OPTION_POSTAL : 0);
     std::string failure;
     EngineError refused{VANTIR_OK, {}};
     std::unique_ptr<FilterEngine> engine;
@@ -254,8 +269,12 @@ py::object ResultObject(const py::handle& resultType, const ResultDetails& resul
         if (!field.empty()) fields[py::str(FieldName(f))] = py::str(ToUtf8(field));
     }
     const VantirResultInfo& info = result.info;
+    // The postal standing is "unknown" without a postal blob, as the library answers.
+    const char* postal = result.withPostal ? tools::PostalStatusName(result.postal.status)
+                                           : tools::PostalStatusName(VANTIR_POSTAL_UNKNOWN);
     return resultType(py::str(ToUtf8(result.text)), info.confidence, info.resultClass, info.support,
-                      info.firstRank, fields);
+                      info.firstRank, fields, py::str(result.withPostal ? result.postal.code : ""),
+                      py::str(postal));
 }
 
 // Runs one of the engine's filters over the hypotheses with the GIL released,
@@ -371,7 +390,7 @@ ValueError naming file and line when a source is malformed.)doc");
 The three blobs are loaded and verified once. A Filter may be used from
 several threads at once; filter() releases the GIL while the library works.)doc")
             .def(py::init(&OpenFilter), py::arg("data_dir"), py::arg("accurate") = false,
-                 py::arg("sound_alike") = false,
+                 py::arg("sound_alike") = false, py::arg("postal") = false,
                  R"doc(Load lexicon.wpb, model.lmb and address.addr from data_dir.
 
 accurate=True turns on the accurate mode: evidence-based completion,
@@ -379,6 +398,9 @@ candidate checks, ranking and one spelling per address.
 sound_alike=True lets filter_text() and segment() read misheard characters as
 the lexicon word that sounds the same; it needs sounds.snd in data_dir
 (vantir.build(..., sounds=True)) and raises FileNotFoundError naming it otherwise.
+postal=True lists and ranks districts by the postal ranges (postal.pst, built
+from a source folder with ranges.tsv); FileNotFoundError naming it otherwise.
+Results carry postcode and postal whenever the folder has postal.pst.
 
 Raises OSError when a blob is missing or unreadable and ValueError when a
 blob is malformed or the blobs do not belong together.)doc")
@@ -438,6 +460,12 @@ results with their confidence, one labelled line each.)doc")
                 [](const py::handle& self) {
                     return (EngineOf(self).options() & VANTIR_OPTION_SOUND_ALIKE) != 0;
                 },
-                "True when text intake also reads characters by their sound.");
+                "True when text intake also reads characters by their sound.")
+            .def_property_readonly(
+                "postal",
+                [](const py::handle& self) {
+                    return (EngineOf(self).options() & VANTIR_OPTION_POSTAL) != 0;
+                },
+                "True when districts are listed and ranked by the postal ranges.");
     AddBatchMethods(filterClass, g_unknownWordWarning);
 }

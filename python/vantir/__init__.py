@@ -32,6 +32,11 @@ class Result:
     fields        the fields present, as substrings of text, keys among
                   "upper", "lower", "road", "section", "lane", "alley",
                   "number", "place" ("section": "四段", "number": "12之1號")
+    postcode      the five-digit postcode of the range that holds the number,
+                  else the district's three digits, "" when unknown or when
+                  the data folder has no postal.pst
+    postal        "number", "road", "not-found" or "unknown": what the postal
+                  ranges say of the result's district, road, section and number
     """
 
     text: str
@@ -40,6 +45,8 @@ class Result:
     support: int
     first_rank: int
     fields: dict = dataclasses.field(default_factory=dict)
+    postcode: str = ""
+    postal: str = "unknown"
 
 
 __all__ = ["Filter", "Result", "UnknownWordWarning", "__version__", "build"]

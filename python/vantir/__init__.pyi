@@ -29,17 +29,23 @@ class Result:
     support: int  # hypotheses of the utterance that gave the text
     first_rank: int  # 0-based rank of the first of them
     fields: dict[str, str]  # keys among upper, lower, road, section, lane, alley, number, place
+    postcode: str  # five digits of the range, else the district's three, else ""
+    postal: str  # "number", "road", "not-found" or "unknown"
     def __init__(self, text: str, confidence: float, result_class: int, support: int,
-                 first_rank: int, fields: dict[str, str] = ...) -> None: ...
+                 first_rank: int, fields: dict[str, str] = ..., postcode: str = ...,
+                 postal: str = ...) -> None: ...
 
 class Filter:
     """Filter over a data directory built by vantir.build; usable from several
     threads at once (filter() releases the GIL)."""
 
-    def __init__(self, data_dir: _Path, accurate: bool = False, sound_alike: bool = False) -> None:
+    def __init__(self, data_dir: _Path, accurate: bool = False, sound_alike: bool = False,
+                 postal: bool = False) -> None:
         """Load and verify lexicon.wpb, model.lmb and address.addr (and sounds.snd
-        when present). sound_alike=True reads misheard characters of recogniser
-        text as the word that sounds the same; FileNotFoundError without sounds.snd.
+        and postal.pst when present). sound_alike=True reads misheard characters of
+        recogniser text as the word that sounds the same; FileNotFoundError without
+        sounds.snd. postal=True lists and ranks districts by the postal ranges;
+        FileNotFoundError without postal.pst.
 
         Raises OSError when a blob is missing or unreadable, ValueError when a
         blob is malformed or the three do not belong together."""
@@ -49,6 +55,9 @@ class Filter:
     @property
     def sound_alike(self) -> bool:
         """True when text intake also reads characters by their sound."""
+    @property
+    def postal(self) -> bool:
+        """True when districts are listed and ranked by the postal ranges."""
     @overload
     def filter(self, hypotheses: Iterable[_Text], details: Literal[False] = ...) -> list[str]: ...
     @overload

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "address/address_db.h"
+#include "address/postal_blob.h"
+#include "address/postal_lookup.h"
 #include "filter/session.h"
 #include "segment/sound_blob.h"
 #include "segment/text_segmenter.h"
@@ -291,6 +293,64 @@ std::string UseLexiconBlob(const unsigned char* blob) {
         CheckEveryWord(lexicon, words, checks);
     }
     Lexicon_Destroy(lexicon);
+    return checks.Failures();
+}
+
+}  // namespace vantir::testing
+
+namespace vantir::testing {
+
+std::string UsePostalBlob(const AttachedWorld& world, const unsigned char* blob) {
+    Checks checks;
+    PostalView view;
+    WORKOUT_CHECK(checks, ReadPostalBlob(blob, &view));
+    if (!checks.Failures().empty()) return checks.Failures();
+    for (uint32_t n = 0; n < view.nameCount && n < kMaxTableEntries; ++n) {
+        int32_t length = 0;
+        const unsigned char* units = PostalName(view, n, &length);
+        std::u16string name;
+        for (int32_t i = 0; i < length; ++i)
+            name.push_back(static_cast<char16_t>(LoadU16(units + 2 * i)));
+        WORKOUT_CHECK(checks, FindPostalName(view, name.data(), length) == static_cast<int32_t>(n));
+    }
+    for (uint32_t d = 0; d < view.districtCount && d < kMaxTableEntries; ++d) {
+        const PostalDistrict district = DistrictAt(view, d);
+        WORKOUT_CHECK(checks,
+                      district.county < view.nameCount && district.district < view.nameCount);
+        for (uint32_t r = RoadStart(view, d); r < RoadStart(view, d + 1); ++r) {
+            const PostalRoad road = RoadAt(view, r);
+            for (uint32_t g = RangeStart(view, r); g < RangeStart(view, r + 1); ++g) {
+                const PostalRange range = RangeAt(view, g);
+                const PostalQuery query{district.county, district.district, road.name,
+                                        road.section,    range.lane,        range.alley,
+                                        range.low,       range.lowPart};
+                const PostalAnswer answer = AnswerPostal(view, query);
+                WORKOUT_CHECK(checks, answer.status != VANTIR_POSTAL_UNKNOWN);
+                int32_t others[4];
+                WORKOUT_CHECK(checks, OtherDistrictsHolding(view, query, d, others, 4) <= 4);
+            }
+        }
+    }
+    for (uint32_t a = 0; a < view.absentCount && a < kMaxTableEntries; ++a) {
+        const uint32_t record = LoadU32(view.absent + uint64_t{a} * kPstAbsentBytes);
+        WORKOUT_CHECK(checks, (record & 0xFFFFu) < view.districtCount);
+    }
+    for (const uint32_t options :
+         {VANTIR_OPTION_POSTAL, VANTIR_OPTION_POSTAL | VANTIR_OPTION_ACCURATE}) {
+        FilterSession* session = world.NewSession();
+        WORKOUT_CHECK(checks, session != nullptr);
+        if (session == nullptr) break;
+        WORKOUT_CHECK(checks, Vantir_AttachPostal(session, blob) == VANTIR_OK);
+        WORKOUT_CHECK(checks, Vantir_SetOptions(session, options) == VANTIR_OK);
+        EnterHypotheses(session, world, checks);
+        for (int32_t i = 0; i < session->resultCount; ++i) {
+            VantirPostal postal;
+            WORKOUT_CHECK(checks, Vantir_GetResultPostal(session, i, &postal) == VANTIR_OK);
+            WORKOUT_CHECK(checks, postal.status >= VANTIR_POSTAL_UNKNOWN &&
+                                      postal.status <= VANTIR_POSTAL_NOT_FOUND);
+        }
+        Vantir_Release(session);
+    }
     return checks.Failures();
 }
 

@@ -21,6 +21,10 @@ std::string UseLexiconBlob(const unsigned char* blob);
 // Every reading, syllable and index entry of a sounds blob, then text intake
 // reading by sound over the world's lexicon texts made of the blob's characters.
 std::string UseSoundsBlob(const AttachedWorld& world, const unsigned char* blob);
+// Every name, district, road, range and absent road of a postal blob, a
+// look-up at each range's ends, then a session of the world with the blob
+// attached and the postal option: intake and the postal standing of each result.
+std::string UsePostalBlob(const AttachedWorld& world, const unsigned char* blob);
 
 }  // namespace vantir::testing
 

@@ -12,6 +12,7 @@
 #include "bigram/blob_layout.h"
 #include "support/blob_workout.h"
 #include "support/exact_buffer.h"
+#include "support/sample_postal.h"
 #include "support/sample_sounds.h"
 #include "textutil/byte_order.h"
 
@@ -23,7 +24,7 @@ using Bytes = std::vector<uint8_t>;
 constexpr int kRandomDamages = 10000;
 constexpr int kMaxChangedBytes = 4;
 
-enum class Kind { kAddressDb, kModel, kLexicon, kSounds };
+enum class Kind { kAddressDb, kModel, kLexicon, kSounds, kPostal };
 
 class BlobDamage : public ::testing::Test {
   protected:
@@ -44,6 +45,9 @@ class BlobDamage : public ::testing::Test {
                 break;
             case Kind::kSounds:
                 failed = UseSoundsBlob(world_, blob.data());
+                break;
+            case Kind::kPostal:
+                failed = UsePostalBlob(world_, blob.data());
                 break;
         }
         EXPECT_EQ(failed, "");
@@ -135,6 +139,20 @@ TEST_F(BlobDamage, SoundsPrefixes) {
 TEST_F(BlobDamage, SoundsRandomDamage) {
     const int accepted = CheckRandomDamage(SmallSoundsBlob(world_.lexicon), Kind::kSounds, 4);
     // Damage to readings' code points and to the entries' word ids may keep the order.
+    EXPECT_GT(accepted, 0);
+    EXPECT_LT(accepted, kRandomDamages);
+}
+
+TEST_F(BlobDamage, PostalPrefixes) {
+    const Bytes postal = SmallPostalBlob();
+    ASSERT_FALSE(postal.empty());
+    // The absent roads end the blob, and the header's size must be the tables' size.
+    CheckPrefixes(postal, Kind::kPostal, postal.size());
+}
+
+TEST_F(BlobDamage, PostalRandomDamage) {
+    const int accepted = CheckRandomDamage(SmallPostalBlob(), Kind::kPostal, 5);
+    // Damage to a range's code or to a bound that keeps its order passes.
     EXPECT_GT(accepted, 0);
     EXPECT_LT(accepted, kRandomDamages);
 }

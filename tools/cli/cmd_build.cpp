@@ -24,6 +24,7 @@ struct BuildOptions {
     ModelOptions model;
     bool sounds = false;
     std::string readings;
+    std::string ranges;
 };
 
 // The readings the sounds blob is built from: --readings, else with --sounds
@@ -54,6 +55,7 @@ int RunBuild(const BuildOptions& options, CliContext& context) {
     given.roads.assign(options.roads.begin(), options.roads.end());
     std::string noSounds;
     given.readings = ReadingsSource(options, noSounds);
+    if (!options.ranges.empty()) given.ranges = options.ranges;
     const BuildInputs inputs = ResolveBuildInputs(options.sourceDir, given);
     Diagnostics diagnostics = context.MakeDiagnostics();
     Progress progress = context.MakeProgress();
@@ -72,6 +74,13 @@ int RunBuild(const BuildOptions& options, CliContext& context) {
         std::error_code ignored;
         std::filesystem::remove(out / kSoundsBlobName, ignored);
     }
+    if (!built.postal.empty()) {
+        files.push_back({out / kPostalBlobName, AsText(built.postal)});
+    } else {
+        // As for the sounds: a postal blob of an earlier build is of another set.
+        std::error_code ignored;
+        std::filesystem::remove(out / kPostalBlobName, ignored);
+    }
     WriteFilesAtomically(files);
     context.out << "built " << (out / kLexiconBlobName).string() << " ("
                 << Counted(static_cast<int64_t>(built.words), "word") << "), "
@@ -89,6 +98,12 @@ int RunBuild(const BuildOptions& options, CliContext& context) {
                     << ")\n";
     } else if (options.sounds) {
         context.out << "sounds: wrote no sounds blob: " << noSounds << '\n';
+    }
+    if (!built.postal.empty()) {
+        context.out << "postal: " << (out / kPostalBlobName).string() << " ("
+                    << Counted(static_cast<int64_t>(built.postalLines), "range") << " in "
+                    << Counted(static_cast<int64_t>(built.postalDistricts), "district") << ", "
+                    << Counted(static_cast<int64_t>(built.postal.size()), "byte") << ")\n";
     }
     context.out << "grammar pairs: " << built.grammarPairs << " generated from the sources, "
                 << built.generatedPairs << " of them not in the "
@@ -127,7 +142,10 @@ void AddBuildCommand(CLI::App& app, CliContext& context) {
         "next build cleans up after it.\n"
         "With --sounds or --readings it also writes sounds.snd (the readings of the\n"
         "lexicon's words and of every character Unihan reads) for --sound-alike, in\n"
-        "the same set; without them a sounds.snd of an earlier build is removed.");
+        "the same set; without them a sounds.snd of an earlier build is removed.\n"
+        "When SRC_DIR holds ranges.tsv (postcode, county, district, road, house numbers\n"
+        "as the postal table writes them) it also writes postal.pst for --postal and\n"
+        "the postcodes of results, in the same set; a line it cannot read is an error.");
     command->add_option("SRC_DIR", options->sourceDir, "Directory of the sources")
         ->required()
         ->check(CLI::ExistingDirectory);
@@ -168,6 +186,10 @@ void AddBuildCommand(CLI::App& app, CliContext& context) {
         ->add_option("--readings", options->readings,
                      "Build sounds.snd from this Unihan readings file (kMandarin lines; "
                      "plain or .bz2)")
+        ->check(CLI::ExistingFile);
+    command
+        ->add_option("--ranges", options->ranges,
+                     "Build postal.pst from this range table instead of SRC_DIR/ranges.tsv")
         ->check(CLI::ExistingFile);
     command->callback([options, &context] {
         context.action = [options, &context] { return RunBuild(*options, context); };

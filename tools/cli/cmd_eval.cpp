@@ -13,6 +13,7 @@
 #include "tools/run/calibration_report.h"
 #include "tools/run/json_text.h"
 #include "tools/run/parallel_filter.h"
+#include "tools/run/postal_run.h"
 #include "tools/run/sound_alike_run.h"
 #include "tools/run/text_hypotheses.h"
 
@@ -32,6 +33,7 @@ struct EvalOptions {
     bool showErrors = false;
     bool accurate = false;
     bool soundAlike = false;
+    bool postal = false;
     bool compare = false;
     bool text = false;  // hypotheses are recogniser text, not words
     bool s2t = false;   // convert simplified characters first (implies text)
@@ -341,7 +343,9 @@ int RunEval(const EvalOptions& options, CliContext& context) {
         }
     }
 
-    const uint32_t sound = SoundAlikeOption(data, options.soundAlike, options.dataDir);
+    // --postal rides along with the mode bits, as --sound-alike does.
+    const uint32_t sound = SoundAlikeOption(data, options.soundAlike, options.dataDir) |
+                           PostalOption(data, options.postal, options.dataDir);
     if (options.compare) {
         const ModeTally plain = RunMode(data, input, options, sound, context);
         const ModeTally accurate =
@@ -414,6 +418,9 @@ void AddEvalCommand(CLI::App& app, CliContext& context) {
     command->add_flag("--sound-alike", options->soundAlike,
                       "With --text: read misheard characters as the word that sounds the same "
                       "(VANTIR_OPTION_SOUND_ALIKE; needs sounds.snd)");
+    command->add_flag("--postal", options->postal,
+                      "List and rank by the postal ranges (VANTIR_OPTION_POSTAL; needs "
+                      "postal.pst)");
     command->add_flag("--text", options->text,
                       "Hypotheses are recogniser text, split by the library's text intake");
     command->add_flag("--s2t", options->s2t,

@@ -8,6 +8,7 @@
 #include "tools/run/explain_report.h"
 #include "tools/run/explain_utterance.h"
 #include "tools/run/filter_run.h"
+#include "tools/run/postal_run.h"
 #include "tools/run/sound_alike_run.h"
 #include "tools/run/text_hypotheses.h"
 
@@ -24,9 +25,10 @@ struct ExplainOptions {
     bool text = false;        // the arguments are recogniser text, split by text intake
     bool s2t = false;         // convert simplified characters first (implies text)
     bool soundAlike = false;  // text intake also reads by sound (implies text)
-    bool accurate = false;    // VANTIR_OPTION_ACCURATE
-    std::string nbest;        // an N-best file to take the utterance from
-    std::string utterance;    // its id; the file's first utterance when empty
+    bool postal = false;
+    bool accurate = false;  // VANTIR_OPTION_ACCURATE
+    std::string nbest;      // an N-best file to take the utterance from
+    std::string utterance;  // its id; the file's first utterance when empty
 };
 
 // The hypotheses of the arguments, each a list of words; a lone "/" starts the
@@ -85,7 +87,8 @@ int RunExplain(const ExplainOptions& options, CliContext& context) {
     const std::vector<std::vector<std::string>> given =
         options.nbest.empty() ? ArgumentHypotheses(options.words) : FileHypotheses(options);
     UseSessionOptions(data, (options.accurate ? VANTIR_OPTION_ACCURATE : 0u) |
-                                SoundAlikeOption(data, options.soundAlike, options.dataDir));
+                                SoundAlikeOption(data, options.soundAlike, options.dataDir) |
+                                PostalOption(data, options.postal, options.dataDir));
     std::vector<std::vector<WordId>> hypotheses;
     for (const std::vector<std::string>& words : given)
         hypotheses.push_back(HypothesisIds(data, options, words, context));
@@ -140,6 +143,9 @@ void AddExplainCommand(CLI::App& app, CliContext& context) {
     command->add_flag("--sound-alike", options->soundAlike,
                       "Text intake also reads misheard characters as the word that sounds the "
                       "same (implies --text; needs sounds.snd)");
+    command->add_flag("--postal", options->postal,
+                      "List and rank by the postal ranges, and say which range placed or "
+                      "refused each result (VANTIR_OPTION_POSTAL; needs postal.pst)");
     command->callback([options, &context] {
         if (options->words.empty() && options->nbest.empty()) {
             throw CLI::RequiredError("WORDS or --nbest");

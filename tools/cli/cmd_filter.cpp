@@ -5,6 +5,7 @@
 #include "tools/cli/cli_commands.h"
 #include "tools/run/batch_filter.h"
 #include "tools/run/parallel_filter.h"
+#include "tools/run/postal_run.h"
 #include "tools/run/sound_alike_run.h"
 #include "tools/run/text_hypotheses.h"
 
@@ -21,6 +22,7 @@ struct FilterOptions {
     bool json = false;
     bool accurate = false;
     bool soundAlike = false;
+    bool postal = false;
     bool text = false;  // hypotheses are recogniser text, not words
     bool s2t = false;   // convert simplified characters first (implies text)
     int32_t maxResults = kAllResults;
@@ -43,7 +45,8 @@ int RunFilter(const FilterOptions& options, CliContext& context) {
     if (options.s2t) convert = std::make_unique<SimplifiedToTaiwan>(data.lexicon.get());
     BatchJob job;
     job.sessionOptions = (options.accurate ? VANTIR_OPTION_ACCURATE : 0u) |
-                         SoundAlikeOption(data, options.soundAlike, options.dataDir);
+                         SoundAlikeOption(data, options.soundAlike, options.dataDir) |
+                         PostalOption(data, options.postal, options.dataDir);
     job.settings.text = options.text || options.s2t;
     job.settings.convert = convert.get();
     job.settings.maxResults = options.maxResults;
@@ -51,6 +54,7 @@ int RunFilter(const FilterOptions& options, CliContext& context) {
     job.workers = workers;
     PrintOptions print;
     print.json = options.json;
+    print.postcodes = options.postal;
     Progress progress = context.MakeProgress();
     FilterAndPrint(data, input, job, print, context.out, diagnostics, progress);
     diagnostics.Summarise();
@@ -89,6 +93,10 @@ void AddFilterCommand(CLI::App& app, CliContext& context) {
     command->add_flag("--sound-alike", options->soundAlike,
                       "With --text: read misheard characters as the word that sounds the same "
                       "(VANTIR_OPTION_SOUND_ALIKE; needs sounds.snd)");
+    command->add_flag("--postal", options->postal,
+                      "List and rank by the postal ranges: districts whose ranges hold the "
+                      "road, section and number first, each result with its postcode "
+                      "(VANTIR_OPTION_POSTAL; needs postal.pst)");
     command->add_flag("--text", options->text,
                       "Hypotheses are recogniser text (no word boundaries needed), split by "
                       "the library's text intake; --json then lists the words found");

@@ -6,6 +6,7 @@
 #include <map>
 
 #include "address/address_db.h"
+#include "address/postal_blob.h"
 #include "bigram/blob_layout.h"
 #include "lexicon/blob_layout.h"
 #include "segment/sound_blob.h"
@@ -297,6 +298,30 @@ void InspectSounds(const Reader& reader, BlobReport& report) {
     Add(report, "characters read", characters);
 }
 
+// The postal blob's counts; the order of its tables is the library's check.
+void InspectPostal(const Reader& reader, BlobReport& report) {
+    if (!reader.Has(0, kPstNameStartsAt)) {
+        report.problems.push_back("shorter than the postal blob's counts");
+        return;
+    }
+    const uint32_t names = reader.U32(kPstNameCountAt);
+    const uint32_t units = reader.U32(kPstUnitCountAt);
+    const uint32_t districts = reader.U32(kPstDistrictCountAt);
+    const uint32_t roads = reader.U32(kPstRoadCountAt);
+    const uint32_t ranges = reader.U32(kPstRangeCountAt);
+    const uint32_t absent = reader.U32(kPstAbsentCountAt);
+    Add(report, "districts", districts);
+    Add(report, "roads with their sections", roads);
+    Add(report, "ranges", ranges);
+    Add(report, "names", names);
+    Add(report, "roads the vocabulary lacks", absent);
+    const uint64_t needed = PostalBlobBytes(names, units, districts, roads, ranges, absent);
+    Add(report, "bytes needed", static_cast<int64_t>(needed));
+    if (!reader.Has(0, needed)) {
+        report.problems.push_back("the tables need " + std::to_string(needed) + " bytes");
+    }
+}
+
 }  // namespace
 
 BlobReport InspectBlob(const unsigned char* data, size_t size) {
@@ -339,6 +364,9 @@ BlobReport InspectBlob(const unsigned char* data, size_t size) {
     } else if (kind == kSoundsBlobTag && version == kSoundsBlobVersion) {
         report.kind = "sounds";
         InspectSounds(reader, report);
+    } else if (kind == kPostalBlobTag && version == kPostalBlobVersion) {
+        report.kind = "postal";
+        InspectPostal(reader, report);
     } else {
         report.problems.push_back("unknown tag or version");
         return report;

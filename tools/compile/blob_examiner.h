@@ -1,4 +1,4 @@
-// Structural reading of any stored blob ("WPB", "LMB", "ADDR", "SND"): header, counts,
+// Structural reading of any stored blob ("WPB", "LMB", "ADDR", "SND", "PST"): header, counts,
 // sizes, and every problem that makes it unsafe to use, without reading past
 // the bytes given.
 #ifndef VANTIR_TOOLS_BLOB_EXAMINER_H
@@ -13,7 +13,7 @@
 namespace vantir::tools {
 
 struct BlobReport {
-    std::string kind;  // "lexicon", "model", "address database", "sounds" or "unknown"
+    std::string kind;  // "lexicon", "model", "address database", "sounds", "postal" or "unknown"
     std::vector<std::pair<std::string, std::string>> fields;  // label, value, in print order
     std::vector<std::string> problems;                        // empty when well formed
     int64_t wordCount = -1;    // words the blob numbers (lexicon W, model static

@@ -157,6 +157,9 @@ BuildInputs ResolveBuildInputs(const std::filesystem::path& sourceDir, BuildInpu
         if (haveCorpus) given.corpus = corpus;
     }
     if (given.roads.empty()) given.roads = RoadTablesIn(sourceDir);
+    if (!given.ranges && std::filesystem::exists(sourceDir / kPostalRangesName)) {
+        given.ranges = sourceDir / kPostalRangesName;
+    }
     return given;
 }
 
@@ -170,6 +173,13 @@ BuiltData BuildData(const BuildInputs& inputs, const ModelOptions& options,
     const RegionSource regions =
         ParseRegions(ReadSourceLines(inputs.regions), regionsFile, diagnostics);
     CheckRegionsAgainstVocabulary(regions, vocabulary, diagnostics);
+    // The range table is read first, so that a line it cannot read fails the
+    // build before the model is made.
+    std::optional<PostalSource> postal;
+    if (inputs.ranges) {
+        postal = ParsePostalRanges(ReadSourceLines(*inputs.ranges), DisplayName(*inputs.ranges),
+                                   vocabulary, regions, diagnostics);
+    }
 
     std::vector<RoadTable> roads;
     for (const std::filesystem::path& path : inputs.roads)
@@ -216,6 +226,16 @@ BuiltData BuildData(const BuildInputs& inputs, const ModelOptions& options,
         StampSetIdentity(built.setIdentity, {&built.sounds});
         BlobReport soundsReport;
         CheckBlob(built.sounds, kSoundsBlobName, soundsReport);
+    }
+    if (postal) {
+        // Like the sounds, bound to the set by its identity without changing it.
+        built.postal = BuildPostalBlob(*postal);
+        built.postalLines = postal->lines;
+        built.postalDistricts = postal->districts.size();
+        built.postalAbsentRoads = postal->absentRoads;
+        StampSetIdentity(built.setIdentity, {&built.postal});
+        BlobReport postalReport;
+        CheckBlob(built.postal, kPostalBlobName, postalReport);
     }
     Expected<ModelHandle> attached =
         AttachModel(BlobBuffer::CopyOf(built.model.data(), built.model.size()));

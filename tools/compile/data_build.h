@@ -11,6 +11,7 @@
 #include "tools/compile/arpa_model.h"
 #include "tools/compile/blob_builders.h"
 #include "tools/compile/diagnostics.h"
+#include "tools/compile/postal_source.h"
 #include "tools/compile/progress.h"
 #include "tools/compile/sounds_builder.h"
 #include "vantir/vantir.hpp"
@@ -31,6 +32,7 @@ constexpr const char* kLexiconBlobName = kLexiconFileName;
 constexpr const char* kModelBlobName = kModelFileName;
 constexpr const char* kAddressBlobName = kAddressDbFileName;
 constexpr const char* kSoundsBlobName = kSoundsFileName;
+constexpr const char* kPostalBlobName = kPostalFileName;
 
 struct BuildInputs {
     std::filesystem::path vocabulary;
@@ -40,6 +42,9 @@ struct BuildInputs {
     std::vector<std::filesystem::path> roads;  // tables of county, district, road, sections
     // Unihan readings for the sounds blob; none: no sounds blob is built.
     std::optional<std::filesystem::path> readings;
+    // The postal range table (ranges.tsv of the source directory when there is
+    // one); none: no postal blob is built.
+    std::optional<std::filesystem::path> ranges;
 };
 
 // Fills the inputs from a source directory; paths already set are kept. The
@@ -71,6 +76,11 @@ struct BuiltData {
     std::vector<uint8_t> sounds;  // empty when no readings were given
     size_t soundWords = 0;        // words the sounds blob indexes
     size_t soundCharacters = 0;   // characters it reads
+
+    std::vector<uint8_t> postal;  // empty when no range table was given
+    size_t postalLines = 0;       // range lines read
+    size_t postalDistricts = 0;
+    size_t postalAbsentRoads = 0;  // roads of the table the vocabulary lacks
 };
 
 // Parses every source, generates the pairs the grammar tests (see

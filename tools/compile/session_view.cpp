@@ -10,4 +10,8 @@ AddressContext SessionAddressContext(const FilterSession* session) {
     return AddressContextOf(session);
 }
 
+bool SessionHasPostal(const FilterSession* session) {
+    return session->postalBlob != nullptr;
+}
+
 }  // namespace vantir::tools

@@ -15,6 +15,9 @@ namespace vantir::tools {
 // layout is the filter's own business.
 AddressContext SessionAddressContext(const FilterSession* session);
 
+// True when a postal blob is attached to the session.
+bool SessionHasPostal(const FilterSession* session);
+
 }  // namespace vantir::tools
 
 #endif  // VANTIR_TOOLS_SESSION_VIEW_H

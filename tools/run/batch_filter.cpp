@@ -280,7 +280,8 @@ void UtteranceFilter::ReadResults(FilteredUtterance& out) {
     }
 }
 
-void AppendFilterText(std::string_view id, const FilteredUtterance& run, std::string& out) {
+void AppendFilterText(std::string_view id, const FilteredUtterance& run, std::string& out,
+                      bool postcodes) {
     out += id;
     out += '\n';
     if (run.resultCode < 0) {
@@ -307,6 +308,11 @@ void AppendFilterText(std::string_view id, const FilteredUtterance& run, std::st
         AppendNumber(out, static_cast<int64_t>(k + 1));
         out += ". ";
         out += run.results[k];
+        if (postcodes && k < run.details.size() && run.details[k].postal.code[0] != 0) {
+            out += "  (";
+            out += run.details[k].postal.code;
+            out += ')';
+        }
         out += '\n';
     }
     if (!run.emptyRanks.empty()) {
@@ -469,13 +475,14 @@ void FilterAndPrint(LoadedData& data, const NbestFile& input, const BatchJob& jo
     BatchJob printing = job;
     // The JSON lists the words each text split into.
     printing.settings.splitWords = job.settings.text && print.json;
+    printing.settings.details = job.settings.details || print.postcodes;
     FilterInBatches(
         data, input, printing, progress,
         [&](size_t k, const FilteredUtterance& run, FilteredBatch& batch) {
             if (print.json) {
                 AppendFilterJson(input.Id(k), run, batch.out);
             } else {
-                AppendFilterText(input.Id(k), run, batch.out);
+                AppendFilterText(input.Id(k), run, batch.out, print.postcodes);
             }
             NoteUnknownWords(run, batch.notes);
         },

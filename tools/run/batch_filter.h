@@ -138,7 +138,10 @@ class UtteranceFilter {
 };
 
 // The utterance as `vantir filter` prints it, appended to `out`.
-void AppendFilterText(std::string_view id, const FilteredUtterance& run, std::string& out);
+// With `postcodes` (and the run's details read) each result is followed by its
+// postcode in brackets, when it has one.
+void AppendFilterText(std::string_view id, const FilteredUtterance& run, std::string& out,
+                      bool postcodes = false);
 void AppendFilterJson(std::string_view id, const FilteredUtterance& run, std::string& out);
 
 // An unknown word to warn about, in input order.
@@ -184,6 +187,7 @@ void FilterInBatches(LoadedData& data, const NbestFile& input, const BatchJob& j
 // words reported to `diagnostics`.
 struct PrintOptions {
     bool json = false;
+    bool postcodes = false;  // the text listing shows each result's postcode
 };
 void FilterAndPrint(LoadedData& data, const NbestFile& input, const BatchJob& job,
                     const PrintOptions& print, std::ostream& out, Diagnostics& diagnostics,

@@ -3,6 +3,7 @@
 #include "tools/run/coverage.h"
 
 #include "address/address_context.h"
+#include "address/postal_blob.h"
 #include "address/region_completion.h"
 #include "bigram/scorers.h"
 #include "tools/compile/session_view.h"
@@ -97,6 +98,32 @@ void Keep(std::vector<CoverageCheck>& checks, const char* what, const char* mean
 
 }  // namespace
 
+namespace {
+
+// "county district road" of each road the postal blob keeps without ranges.
+std::vector<std::string> PostalAbsentRoads(const LoadedData& data) {
+    std::vector<std::string> roads;
+    PostalView view;
+    if (!ReadPostalBlob(data.postal.data(), &view)) return roads;
+    auto name = [&view](uint32_t index) {
+        int32_t length = 0;
+        const unsigned char* units = PostalName(view, index, &length);
+        std::u16string text;
+        for (int32_t i = 0; i < length; ++i)
+            text.push_back(static_cast<char16_t>(LoadU16(units + 2 * i)));
+        return ToUtf8(text);
+    };
+    for (uint32_t a = 0; a < view.absentCount; ++a) {
+        const uint32_t record = LoadU32(view.absent + uint64_t{a} * kPstAbsentBytes);
+        const PostalDistrict district = DistrictAt(view, record & 0xFFFFu);
+        roads.push_back(name(district.county) + " " + name(district.district) + " " +
+                        name(record >> 16));
+    }
+    return roads;
+}
+
+}  // namespace
+
 std::vector<CoverageCheck> CheckCoverage(LoadedData& data) {
     const CoverageProbe probe(data);
     const WordGroup uppers = probe.WithTags({kTagUpperHead});
@@ -145,6 +172,12 @@ std::vector<CoverageCheck> CheckCoverage(LoadedData& data) {
     Keep(checks, "region names missing from the vocabulary",
          "region completion cannot use their pairs; add them to vocabulary.tsv",
          probe.RegionNamesWithoutWord());
+    if (!data.postal.empty()) {
+        Keep(checks, "roads of the postal ranges that the vocabulary lacks",
+             "their ranges match no result (named lanes, villages and places the grammar "
+             "does not read); add them as roads to read their postcodes",
+             PostalAbsentRoads(data));
+    }
     return checks;
 }
 

@@ -62,6 +62,25 @@ BlobBuffer LoadSounds(const std::filesystem::path& directory,
     return sounds;
 }
 
+// The folder's postal blob, checked and of the lexicon's set; empty when the
+// folder has none (or, while a switch record stands, the old set had none).
+BlobBuffer LoadPostal(const std::filesystem::path& directory,
+                      const std::optional<SwitchRecord>& record, const BlobReport& lexicon) {
+    std::filesystem::path path = directory / kPostalBlobName;
+    if (record && record->keptFor.contains(kPostalBlobName)) {
+        const std::string& kept = record->keptFor.at(kPostalBlobName);
+        if (kept.empty()) return {};
+        path = directory / kept;
+    }
+    if (!std::filesystem::exists(path)) return {};
+    BlobBuffer postal = Need(LoadBlobFile(path));
+    const BlobReport report = CheckFile(path, postal, "postal");
+    const std::string mismatch = SetMismatch(
+        {{kLexiconBlobName, lexicon.setIdentity}, {kPostalBlobName, report.setIdentity}});
+    if (!mismatch.empty()) Fail(directory.string(), 0, mismatch);
+    return postal;
+}
+
 LoadedData LoadBlobs(const std::filesystem::path& directory,
                      const std::optional<SwitchRecord>& record) {
     auto pathOf = [&](const char* name) {
@@ -103,6 +122,12 @@ LoadedData LoadBlobs(const std::filesystem::path& directory,
         Vantir_AttachSounds(data.session.get(), data.sounds.data()) != VANTIR_OK) {
         Fail(directory.string(), 0,
              std::string(kSoundsBlobName) + " was built for another lexicon; build again");
+    }
+    data.postal = LoadPostal(directory, record, lexicon);
+    if (!data.postal.empty() &&
+        Vantir_AttachPostal(data.session.get(), data.postal.data()) != VANTIR_OK) {
+        Fail(directory.string(), 0,
+             std::string(kPostalBlobName) + " was built for another set; build again");
     }
     return data;
 }

@@ -19,12 +19,14 @@ struct LoadedData {
     Session session;  // over the three above; they move with it
     // sounds.snd, attached to the session; empty when the folder has none.
     BlobBuffer sounds;
+    // postal.pst, attached to the session; empty when the folder has none.
+    BlobBuffer postal;
 };
 
 // Fails with a ToolError naming the file when a blob is missing, malformed or
 // numbers other words than the lexicon. The lexicon gets its look-up index.
 // sounds.snd is optional; when present it must be of the same set, and it is
-// attached to the session.
+// attached to the session; so is postal.pst.
 LoadedData LoadDataDir(const std::filesystem::path& directory);
 
 struct WordLookup {

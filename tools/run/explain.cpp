@@ -10,6 +10,7 @@
 #include "address/tag_codes.h"
 #include "bigram/scorers.h"
 #include "filter/session.h"
+#include "tools/run/postal_run.h"
 #include "tools/run/sound_alike_run.h"
 
 namespace vantir::tools {
@@ -144,6 +145,7 @@ Explanation ExplainHypothesis(LoadedData& data, const std::vector<WordId>& ids) 
         return e;
     }
     AttachSoundsOf(data, intake->get());
+    AttachPostalOf(data, intake->get());
     e.intakeCode =
         Vantir_SetOptions(intake->get(), Vantir_GetOptions(own) | VANTIR_OPTION_SHARED_MODEL);
     if (e.intakeCode != VANTIR_OK) return e;
@@ -153,6 +155,8 @@ Explanation ExplainHypothesis(LoadedData& data, const std::vector<WordId>& ids) 
         ResultView view{(*texts)[k], 0, {}};
         Vantir_GetResultInfo(intake->get(), static_cast<int32_t>(k), &view.info);
         view.resultClass = static_cast<uint8_t>(view.info.resultClass);
+        if (!data.postal.empty())
+            view.postal = DescribePostal(intake->get(), static_cast<int32_t>(k));
         e.results.push_back(std::move(view));
     }
     if ((Vantir_GetOptions(own) & VANTIR_OPTION_ACCURATE) != 0) {

@@ -31,6 +31,7 @@ struct ResultView {
     std::u16string text;
     uint8_t resultClass = 0;
     VantirResultInfo info{};  // the details the session gives the result
+    std::string postal;       // with a postal blob: the range that placed or refused it
 };
 
 // Accurate mode's reading of the hypothesis: the region words it may be

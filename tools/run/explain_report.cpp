@@ -220,6 +220,7 @@ void PrintExplanation(const LoadedData& data, const Explanation& e, std::ostream
                    std::to_string(e.results[k].resultClass) + ": " +
                    ResultClassMeaning(e.results[k].resultClass) + "), confidence " +
                    ConfidenceText(e.results[k].info.confidence));
+        if (!e.results[k].postal.empty()) p.Line("", "   postal: " + e.results[k].postal);
     }
 }
 

@@ -1,6 +1,8 @@
 // One utterance through the session: word lookup, intake calls, result listing.
 #include "tools/run/filter_run.h"
 
+#include "tools/compile/session_view.h"
+
 namespace vantir::tools {
 
 namespace {
@@ -100,6 +102,10 @@ int32_t ReadResultDetails(Session& session, size_t results, std::vector<ResultDe
         result.text = std::move((*texts)[k]);
         std::array<double, kConfidenceFeatureCount> found{};
         int32_t code = Vantir_GetResultInfo(session.get(), index, &result.info);
+        result.withPostal = SessionHasPostal(session.get());
+        if (code == VANTIR_OK && result.withPostal) {
+            code = Vantir_GetResultPostal(session.get(), index, &result.postal);
+        }
         if (code == VANTIR_OK) code = ReadConfidenceFeatures(session.get(), index, found.data());
         if (code != VANTIR_OK) return code;
         details.push_back(std::move(result));

@@ -5,6 +5,7 @@
 #include <charconv>
 
 #include "tools/run/json_text.h"
+#include "tools/run/postal_run.h"
 
 namespace vantir::tools {
 
@@ -42,7 +43,12 @@ std::string JsonDetails(const std::vector<ResultDetails>& details) {
                ",\"class\":" + std::to_string(result.info.resultClass) +
                ",\"support\":" + std::to_string(result.info.support) +
                ",\"first_rank\":" + std::to_string(result.info.firstRank) +
-               ",\"fields\":" + JsonFields(result) + '}';
+               ",\"fields\":" + JsonFields(result);
+        if (result.withPostal) {
+            out += ",\"postcode\":" + JsonString(result.postal.code) +
+                   ",\"postal\":" + JsonString(PostalStatusName(result.postal.status));
+        }
+        out += '}';
     }
     return out + "]";
 }

@@ -8,6 +8,7 @@
 
 #include "tools/compile/diagnostics.h"
 #include "tools/run/ordered_batches.h"
+#include "tools/run/postal_run.h"
 #include "tools/run/sound_alike_run.h"
 
 namespace vantir::tools {
@@ -30,6 +31,7 @@ Session OpenWorkerSession(LoadedData& data, uint32_t sessionOptions) {
         Session::Create(data.model.get(), data.lexicon.get(), data.address.data());
     if (!session) throw ToolError("cannot open a worker session: " + session.error().message);
     AttachSoundsOf(data, session->get());
+    AttachPostalOf(data, session->get());
     const uint32_t options = sessionOptions | VANTIR_OPTION_SHARED_MODEL;
     const int32_t code = Vantir_SetOptions(session->get(), options);
     if (code != VANTIR_OK) {

@@ -1,0 +1,180 @@
+// The postal ranges in the filter: a result's fields read as a postal query, the
+// districts that stand in for a refused one, and the postal delivery order.
+#include "filter/postal_results.h"
+
+#include "address/word_fields.h"
+#include "textutil/byte_order.h"
+#include "textutil/chinese_numerals.h"
+#include "vantir/lexicon.h"
+
+namespace vantir {
+
+namespace {
+
+constexpr char16_t kNumberPartUnit = u'\u4E4B';  // 之
+constexpr int32_t kMostNameUnits = 64;           // longer names are no names of the blob
+
+int32_t NameOfSpan(const PostalView& view, const char16_t* text, const FieldSpan& span) {
+    if (span.length <= 0) return kPostalNotSaid;
+    const int32_t found = FindPostalName(view, text + span.start, span.length);
+    return found >= 0 ? found : kPostalNoSuchName;
+}
+
+// The number of a field that ends in its key (五段, 123巷, 4弄); 0 for none.
+int32_t NumberOfSpan(const char16_t* text, const FieldSpan& span) {
+    if (span.length <= 1) return 0;
+    const int32_t value = ReadNumber(text + span.start, span.length - 1);
+    return value > 0 ? value : 0;
+}
+
+}  // namespace
+
+PostalQuery PostalQueryOf(const PostalView& view, const char16_t* text,
+                          const FieldSpan spans[kResultFieldCount]) {
+    PostalQuery query{};
+    query.county = NameOfSpan(view, text, spans[kFieldUpper]);
+    query.district = NameOfSpan(view, text, spans[kFieldLower]);
+    query.road = NameOfSpan(view, text, spans[kFieldRoad]);
+    query.section = NumberOfSpan(text, spans[kFieldSection]);
+    query.lane = NumberOfSpan(text, spans[kFieldLane]);
+    query.alley = NumberOfSpan(text, spans[kFieldAlley]);
+    const FieldSpan number = spans[kFieldNumber];
+    if (number.length > 1) {
+        // "15號" or "15之1號": the part after 之 lies between 15 and 16.
+        const char16_t* units = text + number.start;
+        const int32_t length = number.length - 1;
+        int32_t split = 0;
+        while (split < length && units[split] != kNumberPartUnit)
+            ++split;
+        const int32_t value = ReadNumber(units, split);
+        const int32_t part = split < length ? ReadNumber(units + split + 1, length - split - 1) : 0;
+        if (value > 0 && part >= 0) {
+            query.number = value;
+            query.part = part;
+        }
+    }
+    return query;
+}
+
+PostalAnswer EntryPostal(const FilterSession* session, const ResultEntry& entry,
+                         PostalQuery* query) {
+    if (session->postalBlob == nullptr) return PostalAnswer{VANTIR_POSTAL_UNKNOWN, -1, -1, -1};
+    FieldSpan spans[kResultFieldCount];
+    EntryFields(session, entry, spans);
+    const PostalQuery asked = PostalQueryOf(session->postalView, entry.text, spans);
+    if (query != nullptr) *query = asked;
+    return AnswerPostal(session->postalView, asked);
+}
+
+PostalAnswer WordsPostal(const FilterSession* session, const WordId* words, int32_t n,
+                         PostalQuery* query) {
+    if (session->postalBlob == nullptr) return PostalAnswer{VANTIR_POSTAL_UNKNOWN, -1, -1, -1};
+    const AddressContext context = AddressContextOf(session);
+    char16_t text[kComposeBufferCapacity];
+    int32_t starts[kMaxLocatedWords + 1];
+    const int32_t length =
+        (session->options & VANTIR_OPTION_ACCURATE) != 0
+            ? ComposeWholeNumbersText(context, words, n, text, kComposeBufferCapacity, starts)
+            : ComposeResultText(context, words, n, text, kComposeBufferCapacity, starts);
+    FieldSpan spans[kResultFieldCount];
+    LocateWordFields(context, words, n, starts, length, spans);
+    const PostalQuery asked = PostalQueryOf(session->postalView, text, spans);
+    if (query != nullptr) *query = asked;
+    return AnswerPostal(session->postalView, asked);
+}
+
+void ApplyPostalOrder(const FilterSession* session, int32_t* order, int32_t n) {
+    const ResultEntry* table = session->results;
+    // Table index of each arrival order, for the entries that stand in for one.
+    int32_t byArrival[kMaxResults];
+    for (int32_t i = 0; i < kMaxResults; ++i)
+        byArrival[i] = -1;
+    for (int32_t i = 0; i < n; ++i)
+        byArrival[table[i].arrivalOrder] = i;
+    // An entry stands in for another only when that one was said itself.
+    auto standsInFor = [&](int32_t entry) {
+        const int32_t origin = table[entry].postalOrigin;
+        if (origin < 0 || origin >= kMaxResults || byArrival[origin] < 0) return -1;
+        return table[byArrival[origin]].postalOrigin < 0 ? byArrival[origin] : -1;
+    };
+    int32_t placed[kMaxResults];
+    int32_t count = 0;
+    for (int32_t k = 0; k < n; ++k) {
+        const int32_t entry = order[k];
+        if (standsInFor(entry) >= 0) continue;
+        for (int32_t j = 0; j < n; ++j) {
+            if (standsInFor(order[j]) == entry) placed[count++] = order[j];
+        }
+        placed[count++] = entry;
+    }
+    bool refused[kMaxResults];
+    int32_t lastConfirmed = -1;
+    for (int32_t k = 0; k < count; ++k) {
+        refused[k] = false;
+        PostalQuery query;
+        const PostalAnswer answer = EntryPostal(session, table[placed[k]], &query);
+        if (PostalConfirms(answer.status)) lastConfirmed = k;
+        // The ranges contradict the district when another district of its
+        // county holds the address; a number no district holds moves nothing.
+        if (answer.status == VANTIR_POSTAL_NOT_FOUND && answer.district >= 0) {
+            int32_t other = 0;
+            refused[k] =
+                OtherDistrictsHolding(session->postalView, query,
+                                      static_cast<uint32_t>(answer.district), &other, 1) > 0;
+        }
+    }
+    // Refused results above the last confirmed one move right below it.
+    int32_t at = 0;
+    for (int32_t k = 0; k <= lastConfirmed; ++k) {
+        if (!refused[k]) order[at++] = placed[k];
+    }
+    for (int32_t k = 0; k <= lastConfirmed; ++k) {
+        if (refused[k]) order[at++] = placed[k];
+    }
+    for (int32_t k = lastConfirmed + 1; k < count; ++k)
+        order[at++] = placed[k];
+}
+
+WordId PostalDistrictWord(const FilterSession* session, int32_t district) {
+    const PostalView& view = session->postalView;
+    if (district < 0 || static_cast<uint32_t>(district) >= view.districtCount) return -1;
+    int32_t length = 0;
+    const unsigned char* name =
+        PostalName(view, DistrictAt(view, static_cast<uint32_t>(district)).district, &length);
+    if (length > kMostNameUnits) return -1;
+    char16_t units[kMostNameUnits];
+    for (int32_t i = 0; i < length; ++i)
+        units[i] = static_cast<char16_t>(LoadU16(name + 2 * i));
+    const WordId word = Lexicon_FindIdN(session->lexicon, units, length);
+    return word >= 0 && IsModelWord(ModelWordLimit(session->model), word) ? word : -1;
+}
+
+int32_t PostalAlternatives(const FilterSession* session, const WordId* words, int32_t n,
+                           int32_t* at, WordId* replacements, int32_t capacity) {
+    if (!PostalRanking(session) || n < 2) return 0;
+    PostalQuery query;
+    const PostalAnswer answer = WordsPostal(session, words, n, &query);
+    if (answer.status != VANTIR_POSTAL_NOT_FOUND || answer.district < 0 || query.road < 0) {
+        return 0;
+    }
+    int8_t fields[kMaxLocatedWords];
+    AssignWordFields(AddressContextOf(session), words, n, fields);
+    const int32_t located = n < kMaxLocatedWords ? n : kMaxLocatedWords;
+    *at = -1;
+    for (int32_t i = 0; i < located && *at < 0; ++i) {
+        if (fields[i] == kFieldLower) *at = i;
+    }
+    if (*at < 0) return 0;
+    int32_t districts[kMaxPostalAlternatives];
+    const int32_t most = capacity < kMaxPostalAlternatives ? capacity : kMaxPostalAlternatives;
+    const int32_t found = OtherDistrictsHolding(
+        session->postalView, query, static_cast<uint32_t>(answer.district), districts, most);
+    int32_t kept = 0;
+    for (int32_t i = 0; i < found; ++i) {
+        const WordId word = PostalDistrictWord(session, districts[i]);
+        if (word >= 0) replacements[kept++] = word;
+    }
+    return kept;
+}
+
+}  // namespace vantir
