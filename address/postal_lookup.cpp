@@ -104,6 +104,22 @@ int32_t FindRoad(const PostalView& view, uint32_t district, int32_t name, int32_
     return -1;
 }
 
+// The first district of the county (districts are in county order), or the
+// district count when it has none.
+uint32_t FirstDistrictOf(const PostalView& view, int32_t county) {
+    uint32_t low = 0;
+    uint32_t high = view.districtCount;
+    while (low < high) {
+        const uint32_t mid = low + (high - low) / 2;
+        if (DistrictAt(view, mid).county < county) {
+            low = mid + 1;
+        } else {
+            high = mid;
+        }
+    }
+    return low;
+}
+
 }  // namespace
 
 bool PostalConfirms(int32_t status) {
@@ -111,12 +127,19 @@ bool PostalConfirms(int32_t status) {
 }
 
 int32_t FindPostalDistrict(const PostalView& view, int32_t county, int32_t district) {
-    if (district < 0) return -1;
+    if (district < 0 || county == kPostalNoSuchName) return -1;
+    if (county >= 0) {
+        for (uint32_t d = FirstDistrictOf(view, county); d < view.districtCount; ++d) {
+            const PostalDistrict record = DistrictAt(view, d);
+            if (record.county != county) break;
+            if (record.district == district) return static_cast<int32_t>(d);
+        }
+        return -1;
+    }
     int32_t found = -1;
     for (uint32_t d = 0; d < view.districtCount; ++d) {
         const PostalDistrict record = DistrictAt(view, d);
         if (record.district != district) continue;
-        if (county >= 0 && record.county != county) continue;
         if (found >= 0) return -1;  // several counties have it, and none was said
         found = static_cast<int32_t>(d);
     }
@@ -190,8 +213,9 @@ int32_t OtherDistrictsHolding(const PostalView& view, const PostalQuery& query,
     if (query.road < 0 || sayingDistrict >= view.districtCount) return 0;
     const uint16_t county = DistrictAt(view, sayingDistrict).county;
     int32_t found = 0;
-    for (uint32_t d = 0; d < view.districtCount && found < capacity; ++d) {
-        if (d == sayingDistrict || DistrictAt(view, d).county != county) continue;
+    for (uint32_t d = FirstDistrictOf(view, county);
+         d < view.districtCount && DistrictAt(view, d).county == county && found < capacity; ++d) {
+        if (d == sayingDistrict) continue;
         if (PostalConfirms(AnswerInDistrict(view, d, query).status)) {
             districts[found++] = static_cast<int32_t>(d);
         }

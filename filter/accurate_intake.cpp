@@ -215,12 +215,20 @@ void ChooseByPostalRanges(const FilterSession* session, const AddressReading& re
                           bool* enter) {
     bool held[kMaxRegionChoices];
     bool anyHeld = false;
+    // The address is read once; each choice only changes its county or district.
+    PostalQuery query{};
     for (int32_t c = 0; c < reading.choiceCount; ++c) {
         enter[c] = true;
         held[c] = false;
         if (!PostalRanking(session) || reading.place == ChoicePlace::kNone) continue;
-        const int32_t n = BuildChoice(reading, kept, c, sequence);
-        held[c] = PostalConfirms(WordsPostal(session, sequence, n).status);
+        if (c == 0) WordsPostal(session, sequence, BuildChoice(reading, kept, 0, sequence), &query);
+        const int32_t name = PostalNameOfWord(session, reading.choices[c].word);
+        if (reading.place == ChoicePlace::kBeforeFirst) {
+            query.county = name;
+        } else {
+            query.district = name;
+        }
+        held[c] = PostalConfirms(AnswerPostal(session->postalView, query).status);
         anyHeld = anyHeld || held[c];
     }
     if (!anyHeld) return;

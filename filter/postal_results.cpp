@@ -135,6 +135,17 @@ void ApplyPostalOrder(const FilterSession* session, int32_t* order, int32_t n) {
         order[at++] = placed[k];
 }
 
+int32_t PostalNameOfWord(const FilterSession* session, WordId word) {
+    int32_t length = 0;
+    const char16_t* text = Lexicon_GetWord(session->lexicon, word, &length);
+    if (text == nullptr || length <= 0 || length > kMostNameUnits) return kPostalNoSuchName;
+    char16_t units[kMostNameUnits];
+    for (int32_t i = 0; i < length; ++i)
+        units[i] = LoadUnitAt(text, i);
+    const int32_t name = FindPostalName(session->postalView, units, length);
+    return name >= 0 ? name : kPostalNoSuchName;
+}
+
 WordId PostalDistrictWord(const FilterSession* session, int32_t district) {
     const PostalView& view = session->postalView;
     if (district < 0 || static_cast<uint32_t>(district) >= view.districtCount) return -1;

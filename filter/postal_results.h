@@ -33,6 +33,10 @@ PostalAnswer EntryPostal(const FilterSession* session, const ResultEntry& entry,
 PostalAnswer WordsPostal(const FilterSession* session, const WordId* words, int32_t n,
                          PostalQuery* query = nullptr);
 
+// The name index of the word's text in the postal blob: kPostalNoSuchName for
+// a word the blob does not name.
+int32_t PostalNameOfWord(const FilterSession* session, WordId word);
+
 // Rearranges order[0..n-1] (table indices in delivery order): an entry that
 // stands in for a refused district goes right before the entry it stands in
 // for, and, when the ranges confirm any result, results whose district they

@@ -73,9 +73,15 @@ int32_t EnterRegionCandidates(FilterSession* session, const WordId* kept, int32_
     bool held[kMaxRegionCandidates];
     bool anyHeld = false;
     const bool postal = PostalRanking(session);
+    // The address is read once; each candidate only changes its district.
+    PostalQuery query{};
     for (int32_t c = 0; postal && c < found; ++c) {
-        sequence[1] = candidates[c];
-        held[c] = PostalConfirms(WordsPostal(session, sequence, k + 1).status);
+        if (c == 0) {
+            sequence[1] = candidates[0];
+            WordsPostal(session, sequence, k + 1, &query);
+        }
+        query.district = PostalNameOfWord(session, candidates[c]);
+        held[c] = PostalConfirms(AnswerPostal(session->postalView, query).status);
         anyHeld = anyHeld || held[c];
     }
     for (int32_t c = 0; c < found; ++c) {
