@@ -209,19 +209,28 @@ int32_t PassOverFillers(const AddressContext& context, WordId* words, int32_t co
 
 // With postal ranking: which choices of the reading to enter. A choice that
 // the hypothesis did not say is left out when the ranges refuse it and
-// confirm another choice; without a confirmed one every choice stays.
-void ChooseByPostalRanges(const FilterSession* session, const AddressReading& reading,
-                          const WordId* kept, const WordId* input, int32_t count, WordId* sequence,
-                          bool* enter) {
+// confirm another choice; without a confirmed one every choice stays. The
+// first choice is composed here, into *first, for the intake to use as it is.
+bool ChooseByPostalRanges(FilterSession* session, const AddressReading& reading, const WordId* kept,
+                          const WordId* input, int32_t count, WordId* sequence, bool* enter,
+                          ComposedWords* first) {
     bool held[kMaxRegionChoices];
     bool anyHeld = false;
+    bool composed = false;
     // The address is read once; each choice only changes its county or district.
     PostalQuery query{};
     for (int32_t c = 0; c < reading.choiceCount; ++c) {
         enter[c] = true;
         held[c] = false;
         if (!PostalRanking(session) || reading.place == ChoicePlace::kNone) continue;
-        if (c == 0) WordsPostal(session, sequence, BuildChoice(reading, kept, 0, sequence), &query);
+        if (c == 0) {
+            ComposeCanonical(session, sequence, BuildChoice(reading, kept, 0, sequence), first);
+            composed = true;
+            FieldSpan spans[kResultFieldCount];
+            LocateWordFields(AddressContextOf(session), first->words, first->n,
+                             NumberGrouping::kLongRuns, first->wordStarts, first->length, spans);
+            query = PostalQueryOf(session->postalView, session->scratchText, spans);
+        }
         const int32_t name = PostalNameOfWord(session, reading.choices[c].word);
         if (reading.place == ChoicePlace::kBeforeFirst) {
             query.county = name;
@@ -231,10 +240,11 @@ void ChooseByPostalRanges(const FilterSession* session, const AddressReading& re
         held[c] = PostalConfirms(AnswerPostal(session->postalView, query).status);
         anyHeld = anyHeld || held[c];
     }
-    if (!anyHeld) return;
-    for (int32_t c = 0; c < reading.choiceCount; ++c) {
-        enter[c] = held[c] || Contains(input, count, reading.choices[c].word);
+    if (anyHeld) {
+        for (int32_t c = 0; c < reading.choiceCount; ++c)
+            enter[c] = held[c] || Contains(input, count, reading.choices[c].word);
     }
+    return composed;
 }
 
 // Words of an address that the postal alternatives are tried for.
@@ -249,8 +259,8 @@ void EnterPostalAlternatives(FilterSession* session, const WordId* words, int32_
     if (n > kMaxPostalWords || origin < 0) return;
     WordId replacements[kMaxPostalAlternatives];
     int32_t at = -1;
-    const int32_t found =
-        PostalAlternatives(session, words, n, &at, replacements, kMaxPostalAlternatives);
+    const int32_t found = PostalAlternatives(session, session->results[origin], &at, replacements,
+                                             kMaxPostalAlternatives);
     WordId sequence[kMaxPostalWords];
     for (int32_t i = 0; i < n; ++i)
         sequence[i] = words[i];
@@ -300,7 +310,9 @@ int32_t EnterHypothesisAccurately(FilterSession* session, WordId* input, int32_t
     const int32_t completed = reading.place == ChoicePlace::kAfterFirst ? 1 : 0;
     int32_t result = VANTIR_OK;
     bool enter[kMaxRegionChoices];
-    ChooseByPostalRanges(session, reading, analysed, input, count, sequence, enter);
+    ComposedWords first;
+    const bool firstComposed =
+        ChooseByPostalRanges(session, reading, analysed, input, count, sequence, enter, &first);
     for (int32_t c = 0; c < reading.choiceCount; ++c) {
         if (!enter[c]) continue;
         const int32_t n = BuildChoice(reading, analysed, c, sequence);
@@ -311,7 +323,11 @@ int32_t EnterHypothesisAccurately(FilterSession* session, WordId* input, int32_t
         if (group != nullptr && replaces && group->heardWord < 0) group->heardWord = heardWord;
         // An address without text is no destination; it is never entered.
         ComposedWords composed;
-        ComposeCanonical(session, sequence, n, &composed);
+        if (c == 0 && firstComposed) {
+            composed = first;  // its text is still in the scratch text
+        } else {
+            ComposeCanonical(session, sequence, n, &composed);
+        }
         if (composed.length == 0) continue;
         const uint8_t resultClass =
             ResultClassOf(AddressContextOf(session), sequence, n, completed);

@@ -23,6 +23,9 @@ void WriteCode(int32_t code, int32_t digits, char* out) {
 
 extern "C" int32_t Vantir_AttachPostal(FilterSession* session, const void* postalBlob) {
     if (session == nullptr) return VANTIR_NULL_OBJECT;
+    // Answers read from another blob are read again.
+    for (int32_t i = 0; i < session->resultCount; ++i)
+        session->results[i].postalRead = false;
     if (postalBlob == nullptr) {
         session->postalBlob = nullptr;
         session->delivery.current = false;

@@ -27,6 +27,12 @@ int32_t NumberOfSpan(const char16_t* text, const FieldSpan& span) {
     return value > 0 ? value : 0;
 }
 
+// Accurate mode composes and groups numbers with the long runs it reads.
+NumberGrouping GroupingOf(const FilterSession* session) {
+    return (session->options & VANTIR_OPTION_ACCURATE) != 0 ? NumberGrouping::kLongRuns
+                                                            : NumberGrouping::kGrammarPrefixes;
+}
+
 }  // namespace
 
 PostalQuery PostalQueryOf(const PostalView& view, const char16_t* text,
@@ -59,11 +65,15 @@ PostalQuery PostalQueryOf(const PostalView& view, const char16_t* text,
 PostalAnswer EntryPostal(const FilterSession* session, const ResultEntry& entry,
                          PostalQuery* query) {
     if (session->postalBlob == nullptr) return PostalAnswer{VANTIR_POSTAL_UNKNOWN, -1, -1, -1};
-    FieldSpan spans[kResultFieldCount];
-    EntryFields(session, entry, spans);
-    const PostalQuery asked = PostalQueryOf(session->postalView, entry.text, spans);
-    if (query != nullptr) *query = asked;
-    return AnswerPostal(session->postalView, asked);
+    if (!entry.postalRead) {
+        FieldSpan spans[kResultFieldCount];
+        EntryFields(session, entry, spans);
+        entry.postalQuery = PostalQueryOf(session->postalView, entry.text, spans);
+        entry.postalAnswer = AnswerPostal(session->postalView, entry.postalQuery);
+        entry.postalRead = true;
+    }
+    if (query != nullptr) *query = entry.postalQuery;
+    return entry.postalAnswer;
 }
 
 PostalAnswer WordsPostal(const FilterSession* session, const WordId* words, int32_t n,
@@ -77,7 +87,7 @@ PostalAnswer WordsPostal(const FilterSession* session, const WordId* words, int3
             ? ComposeWholeNumbersText(context, words, n, text, kComposeBufferCapacity, starts)
             : ComposeResultText(context, words, n, text, kComposeBufferCapacity, starts);
     FieldSpan spans[kResultFieldCount];
-    LocateWordFields(context, words, n, starts, length, spans);
+    LocateWordFields(context, words, n, GroupingOf(session), starts, length, spans);
     const PostalQuery asked = PostalQueryOf(session->postalView, text, spans);
     if (query != nullptr) *query = asked;
     return AnswerPostal(session->postalView, asked);
@@ -142,8 +152,21 @@ int32_t PostalNameOfWord(const FilterSession* session, WordId word) {
     char16_t units[kMostNameUnits];
     for (int32_t i = 0; i < length; ++i)
         units[i] = LoadUnitAt(text, i);
+    PostalWordName& cached =
+        session->postalWords[static_cast<uint32_t>(word) % static_cast<uint32_t>(kPostalWordCache)];
+    if (cached.word == word && static_cast<uint32_t>(cached.name) < session->postalView.nameCount) {
+        int32_t nameLength = 0;
+        const unsigned char* name =
+            PostalName(session->postalView, static_cast<uint32_t>(cached.name), &nameLength);
+        bool same = nameLength == length;
+        for (int32_t i = 0; same && i < length; ++i)
+            same = LoadU16(name + 2 * i) == units[i];
+        if (same) return cached.name;
+    }
     const int32_t name = FindPostalName(session->postalView, units, length);
-    return name >= 0 ? name : kPostalNoSuchName;
+    if (name < 0) return kPostalNoSuchName;
+    cached = PostalWordName{word, name};
+    return name;
 }
 
 WordId PostalDistrictWord(const FilterSession* session, int32_t district) {
@@ -160,17 +183,18 @@ WordId PostalDistrictWord(const FilterSession* session, int32_t district) {
     return word >= 0 && IsModelWord(ModelWordLimit(session->model), word) ? word : -1;
 }
 
-int32_t PostalAlternatives(const FilterSession* session, const WordId* words, int32_t n,
-                           int32_t* at, WordId* replacements, int32_t capacity) {
-    if (!PostalRanking(session) || n < 2) return 0;
+int32_t PostalAlternatives(const FilterSession* session, const ResultEntry& said, int32_t* at,
+                           WordId* replacements, int32_t capacity) {
+    if (!PostalRanking(session) || said.wordCount < 2) return 0;
+    // The entry's text was composed already: its fields are read, not made again.
     PostalQuery query;
-    const PostalAnswer answer = WordsPostal(session, words, n, &query);
+    const PostalAnswer answer = EntryPostal(session, said, &query);
     if (answer.status != VANTIR_POSTAL_NOT_FOUND || answer.district < 0 || query.road < 0) {
         return 0;
     }
     int8_t fields[kMaxLocatedWords];
-    AssignWordFields(AddressContextOf(session), words, n, fields);
-    const int32_t located = n < kMaxLocatedWords ? n : kMaxLocatedWords;
+    const int32_t located = said.wordCount;
+    AssignWordFields(AddressContextOf(session), said.words, located, GroupingOf(session), fields);
     *at = -1;
     for (int32_t i = 0; i < located && *at < 0; ++i) {
         if (fields[i] == kFieldLower) *at = i;

@@ -47,12 +47,12 @@ void ApplyPostalOrder(const FilterSession* session, int32_t* order, int32_t n);
 // The word of the district of index `district` of the postal blob, or -1.
 WordId PostalDistrictWord(const FilterSession* session, int32_t district);
 
-// When words[0..n-1] name a district that the ranges refuse and other
+// When the entry `said` names a district that the ranges refuse and other
 // districts of its county hold the address: the words of those districts into
 // replacements[0..] (at most `capacity`), and where the district word stands
-// in the words into *at. Returns how many; 0 without postal ranking.
-int32_t PostalAlternatives(const FilterSession* session, const WordId* words, int32_t n,
-                           int32_t* at, WordId* replacements, int32_t capacity);
+// in the entry's words into *at. Returns how many; 0 without postal ranking.
+int32_t PostalAlternatives(const FilterSession* session, const ResultEntry& said, int32_t* at,
+                           WordId* replacements, int32_t capacity);
 
 }  // namespace vantir
 

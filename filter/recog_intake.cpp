@@ -106,13 +106,13 @@ int32_t EntryOfText(const FilterSession* session, const char16_t* text) {
 // entered too, standing in for the one said (postal ranking only).
 int32_t EnterPostalAlternatives(FilterSession* session, const WordId* kept, int32_t k,
                                 WordId* sequence, const HypothesisSource& source) {
-    WordId replacements[kMaxPostalAlternatives];
-    int32_t at = -1;
-    const int32_t found =
-        PostalAlternatives(session, kept, k, &at, replacements, kMaxPostalAlternatives);
-    if (found == 0) return VANTIR_OK;
     const int32_t origin = EntryOfText(session, session->scratchText);
     if (origin < 0) return VANTIR_OK;
+    WordId replacements[kMaxPostalAlternatives];
+    int32_t at = -1;
+    const int32_t found = PostalAlternatives(session, session->results[origin], &at, replacements,
+                                             kMaxPostalAlternatives);
+    if (found == 0) return VANTIR_OK;
     const int32_t originArrival = session->results[origin].arrivalOrder;
     for (int32_t i = 0; i < k; ++i)
         sequence[i] = kept[i];

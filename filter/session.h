@@ -7,7 +7,7 @@
 
 #include "address/address_context.h"
 #include "address/compose_text.h"
-#include "address/postal_blob.h"
+#include "address/postal_lookup.h"
 #include "address/region_index.h"
 #include "address/word_fields.h"
 #include "filter/utterance_evidence.h"
@@ -46,8 +46,22 @@ struct ResultEntry {
     // the postal ranges refused and this one (another district of its county)
     // stands in for; -1 for an entry made from what was said.
     int32_t postalOrigin;
+    // The postal answer of the text and its query, read once per entry and
+    // blob: the ranking reads them at every delivery.
+    mutable bool postalRead;
+    mutable PostalAnswer postalAnswer;
+    mutable PostalQuery postalQuery;
     float rankWeight;  // their rank weights 1 / (rank + 1), summed
     WordId words[kMaxLocatedWords];
+};
+
+// Region words recently looked up among the postal blob's names; an entry is
+// used only after its name is seen to spell the word's text, so that it is
+// never stale.
+constexpr int32_t kPostalWordCache = 64;
+struct PostalWordName {
+    WordId word;
+    int32_t name;
 };
 
 // The order and evidence scores of accurate mode's results, computed once for
@@ -81,6 +95,7 @@ struct FilterSession {
     const void* soundsBlob;  // borrowed "SND" blob for sound-alike intake, or null
     const void* postalBlob;  // borrowed "PST" blob of postal ranges, or null
     vantir::PostalView postalView;
+    mutable vantir::PostalWordName postalWords[vantir::kPostalWordCache];
 };
 
 namespace vantir {

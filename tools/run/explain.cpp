@@ -152,7 +152,7 @@ Explanation ExplainHypothesis(LoadedData& data, const std::vector<WordId>& ids) 
     e.intakeCode = intake->add(ids);
     Expected<std::vector<std::u16string>> texts = intake->entries(kMaxResults);
     for (size_t k = 0; texts && k < texts->size(); ++k) {
-        ResultView view{(*texts)[k], 0, {}};
+        ResultView view{(*texts)[k], 0, {}, {}};
         Vantir_GetResultInfo(intake->get(), static_cast<int32_t>(k), &view.info);
         view.resultClass = static_cast<uint8_t>(view.info.resultClass);
         if (!data.postal.empty())
