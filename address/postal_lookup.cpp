@@ -2,8 +2,6 @@
 // between a number and the next, lanes by their own lines or their position.
 #include "address/postal_lookup.h"
 
-#include "vantir/vantir.h"
-
 namespace vantir {
 
 namespace {
@@ -123,7 +121,7 @@ uint32_t FirstDistrictOf(const PostalView& view, int32_t county) {
 }  // namespace
 
 bool PostalConfirms(int32_t status) {
-    return status == VANTIR_POSTAL_NUMBER || status == VANTIR_POSTAL_ROAD;
+    return status == kPostalNumber || status == kPostalRoad;
 }
 
 int32_t FindPostalDistrict(const PostalView& view, int32_t county, int32_t district) {
@@ -148,7 +146,7 @@ int32_t FindPostalDistrict(const PostalView& view, int32_t county, int32_t distr
 
 PostalAnswer AnswerInDistrict(const PostalView& view, uint32_t district, const PostalQuery& query) {
     const PostalDistrict record = DistrictAt(view, district);
-    PostalAnswer answer{VANTIR_POSTAL_NOT_FOUND, record.code, static_cast<int32_t>(district), -1};
+    PostalAnswer answer{kPostalNotFound, record.code, static_cast<int32_t>(district), -1};
     const int32_t road = FindRoad(view, district, query.road, query.section);
     if (road < 0) return answer;
     const uint32_t first = RangeStart(view, static_cast<uint32_t>(road));
@@ -179,7 +177,7 @@ PostalAnswer AnswerInDistrict(const PostalView& view, uint32_t district, const P
         if (step.at.number <= 0) {
             // Nothing said inside a container with lines of its own: it is held.
             const bool roadItself = step.container.lane == 0 && step.container.alley == 0;
-            answer.status = roadItself ? VANTIR_POSTAL_ROAD : VANTIR_POSTAL_NUMBER;
+            answer.status = roadItself ? kPostalRoad : kPostalNumber;
             if (!roadItself) {
                 const int32_t code = SharedCode(view, record, first, end, step.container);
                 if (code >= 0) answer.code = code;
@@ -188,18 +186,18 @@ PostalAnswer AnswerInDistrict(const PostalView& view, uint32_t district, const P
         }
         const int32_t range = BestRange(view, first, end, step.container, step.at);
         if (range < 0) return answer;
-        answer.status = VANTIR_POSTAL_NUMBER;
+        answer.status = kPostalNumber;
         answer.range = range;
         answer.code = RangeCode(record, RangeAt(view, static_cast<uint32_t>(range)));
         return answer;
     }
     // Only lanes of the road lie in the district, and the address is on none of them.
-    if (query.number <= 0 && side <= 0) answer.status = VANTIR_POSTAL_ROAD;
+    if (query.number <= 0 && side <= 0) answer.status = kPostalRoad;
     return answer;
 }
 
 PostalAnswer AnswerPostal(const PostalView& view, const PostalQuery& query) {
-    PostalAnswer answer{VANTIR_POSTAL_UNKNOWN, -1, -1, -1};
+    PostalAnswer answer{kPostalUnknown, -1, -1, -1};
     const int32_t district = FindPostalDistrict(view, query.county, query.district);
     if (district < 0) return answer;
     answer.district = district;

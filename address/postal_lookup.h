@@ -26,7 +26,13 @@ struct PostalQuery {
     int32_t part;
 };
 
-// What the ranges say of an address: the status (VANTIR_POSTAL_*), the code
+// The statuses of an answer, numbered as the public VANTIR_POSTAL_* ones.
+constexpr int32_t kPostalUnknown = 0;   // no road, or no district the blob knows
+constexpr int32_t kPostalNumber = 1;    // a range holds the number (or the lane)
+constexpr int32_t kPostalRoad = 2;      // the district holds the road; no number said
+constexpr int32_t kPostalNotFound = 3;  // no such road, section, lane or number there
+
+// What the ranges say of an address: the status (kPostal* above), the code
 // (five digits with a range, the district's three without, -1 unknown), the
 // district and the range that decided (-1 for none).
 struct PostalAnswer {

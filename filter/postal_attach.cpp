@@ -8,6 +8,10 @@
 
 using namespace vantir;
 
+static_assert(kPostalUnknown == VANTIR_POSTAL_UNKNOWN && kPostalNumber == VANTIR_POSTAL_NUMBER &&
+                  kPostalRoad == VANTIR_POSTAL_ROAD && kPostalNotFound == VANTIR_POSTAL_NOT_FOUND,
+              "the look-ups answer in the public statuses");
+
 namespace {
 
 // Writes `code` with `digits` digits (leading zeros kept) and a NUL.
