@@ -221,23 +221,16 @@ VantirDataSet* Vantir_OpenDataSetFromMemory(const void* lexicon, int32_t lexicon
         const void* bytes;
         int32_t size;
     };
-    const Given given[kHostBlobCount] = {
-        {lexicon, lexiconSize}, {model, modelSize}, {address, addressSize}, {sounds, soundsSize}};
+    const Given given[kHostBlobCount] = {{lexicon, lexiconSize},
+                                         {model, modelSize},
+                                         {address, addressSize},
+                                         {sounds, soundsSize},
+                                         {postal, postalSize}};
     for (const Given& blob : given) {
         if (blob.size < 0 || (blob.bytes == nullptr && blob.size > 0)) {
             Report(error, VANTIR_INVALID_ARGUMENT);
             return nullptr;
         }
-    }
-    // No postal layer in this build: postal bytes cannot be bound, and are
-    // refused rather than dropped unseen.
-    if (postalSize < 0 || (postal == nullptr && postalSize > 0)) {
-        Report(error, VANTIR_INVALID_ARGUMENT);
-        return nullptr;
-    }
-    if (postal != nullptr && postalSize > 0) {
-        Report(error, VANTIR_BAD_BLOB);
-        return nullptr;
     }
     OwnedBlob blobs[kHostBlobCount] = {};
     for (int32_t k = 0; k < kHostBlobCount; ++k) {
@@ -287,6 +280,9 @@ FilterSession* Vantir_OpenSession(const VantirDataSet* set, uint32_t options, in
     int32_t code = Vantir_SetOptions(session, options | VANTIR_OPTION_SHARED_MODEL);
     if (code == VANTIR_OK && set->blobs[kHostSounds].bytes != nullptr) {
         code = Vantir_AttachSounds(session, set->blobs[kHostSounds].bytes);
+    }
+    if (code == VANTIR_OK && set->blobs[kHostPostal].bytes != nullptr) {
+        code = Vantir_AttachPostal(session, set->blobs[kHostPostal].bytes);
     }
     if (code != VANTIR_OK) {
         Vantir_Release(session);

@@ -12,7 +12,14 @@ namespace vantir {
 
 // The blobs of a set, in the order they are read and checked; the lexicon
 // comes first, since the others are compared with it.
-enum HostBlob : int32_t { kHostLexicon, kHostModel, kHostAddress, kHostSounds, kHostBlobCount };
+enum HostBlob : int32_t {
+    kHostLexicon,
+    kHostModel,
+    kHostAddress,
+    kHostSounds,
+    kHostPostal,
+    kHostBlobCount
+};
 
 struct HostBlobKind {
     const char* fileName;  // as `vantir build` names it in its folder
@@ -28,6 +35,7 @@ inline constexpr HostBlobKind kHostBlobKinds[kHostBlobCount] = {
     {"model.lmb", VANTIR_MODEL_BLOB_TAG, VANTIR_MODEL_BLOB_VERSION, true},
     {"address.addr", VANTIR_ADDRESS_DB_TAG, VANTIR_ADDRESS_DB_VERSION, true},
     {"sounds.snd", VANTIR_SOUNDS_BLOB_TAG, VANTIR_SOUNDS_BLOB_VERSION, false},
+    {"postal.pst", VANTIR_POSTAL_BLOB_TAG, VANTIR_POSTAL_BLOB_VERSION, false},
 };
 
 // Bytes from the library's heap; null with size 0 when the blob is absent.

@@ -16,8 +16,8 @@ extern "C" {
 typedef struct VantirDataSet VantirDataSet;
 
 /* Reads, verifies and binds the blobs of a folder that `vantir build` wrote:
-   lexicon.wpb, model.lmb, address.addr, and sounds.snd when present; they
-   must form one set (the set identity that every blob of one build carries,
+   lexicon.wpb, model.lmb, address.addr, and sounds.snd and postal.pst when
+   present; they must form one set (the set identity that every blob of one build carries,
    and the same words numbered in each). Only regular files are read (a FIFO,
    a device or a directory of a blob's name is refused without waiting on it),
    each of at most 1 GiB. Returns the set, or null with a negative code in
@@ -43,7 +43,7 @@ VANTIR_API void Vantir_CloseDataSet(VantirDataSet* set);
 
 /* A session on the set with `options` (VANTIR_OPTION_*); sessions of one set
    may be used on different threads at once (VANTIR_OPTION_SHARED_MODEL is
-   always added). The set's sounds blob is attached. Release it with
+   always added). The set's sounds and postal blobs are attached. Release it with
    Vantir_Release. Null with a code in *error: -5 null set; -41 unknown option
    bits; -10 out of memory. */
 VANTIR_API FilterSession* Vantir_OpenSession(const VantirDataSet* set, uint32_t options,
