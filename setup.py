@@ -1,6 +1,7 @@
-# Builds the extension vantir._vantir from the library's sources, the data
-# tooling it reuses (tools/compile and tools/run; not the command line of
-# tools/cli) and the bindings.
+# Builds the extension vantir._vantir: the library's sources as a static library
+# with the library's own flags (no exceptions, no RTTI, as CMake builds it), then
+# the data tooling it reuses (tools/compile and tools/run; not the command line
+# of tools/cli) and the bindings, which need both, linked against it.
 import pathlib
 import re
 
@@ -29,14 +30,17 @@ def version():
     return re.search(r"project\(Vantir VERSION ([0-9.]+)", text).group(1)
 
 
-def sources():
+def sources_in(folders):
     found = []
-    for folder in LIBRARY_FOLDERS:
+    for folder in folders:
         found += sorted((ROOT / folder).glob("*.cpp"))
-    for folder in TOOLING_FOLDERS:
-        found += sorted((ROOT / folder).glob("*.cpp"))
-    found += sorted((ROOT / "python" / "src").glob("*.cpp"))
     return [str(p.relative_to(ROOT)) for p in found]
+
+
+INCLUDE_DIRS = [str(ROOT / "include"), str(ROOT)]
+VERSION_MACRO = ("VANTIR_VERSION", '"%s"' % version())
+# The flags CMake gives the library's objects (CMakeLists.txt, vantir_objects).
+LIBRARY_FLAGS = ["-std=c++20", "-fno-exceptions", "-fno-rtti"]
 
 
 # Compiles on every core (NPY_NUM_BUILD_JOBS=N to choose).
@@ -47,12 +51,23 @@ setup(
     packages=["vantir"],
     package_dir={"": "python"},
     package_data={"vantir": ["__init__.pyi", "py.typed"]},
+    libraries=[
+        (
+            "vantir_library",
+            {
+                "sources": sources_in(LIBRARY_FOLDERS),
+                "include_dirs": INCLUDE_DIRS,
+                "macros": [VERSION_MACRO],
+                "cflags": LIBRARY_FLAGS,
+            },
+        )
+    ],
     ext_modules=[
         Pybind11Extension(
             "vantir._vantir",
-            sources(),
-            include_dirs=[str(ROOT / "include"), str(ROOT)],
-            define_macros=[("VANTIR_VERSION", '"%s"' % version())],
+            sources_in(TOOLING_FOLDERS + ("python/src",)),
+            include_dirs=INCLUDE_DIRS,
+            define_macros=[VERSION_MACRO],
             cxx_std=20,
         )
     ],
