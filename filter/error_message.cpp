@@ -30,7 +30,7 @@ extern "C" const char* Vantir_ErrorMessage(int32_t code) {
         case VANTIR_OVER_CAPACITY:
             return "over capacity: a count exceeds what the object can hold";
         case VANTIR_BAD_BLOB:
-            return "bad blob: the bytes are not a sound blob of the expected kind";
+            return "bad blob: the bytes are not a well-formed blob of the expected kind";
         case VANTIR_RESULT_TABLE_FULL:
             return "result table full: the session already holds its 128 results";
         default:

@@ -47,7 +47,7 @@ enum VantirResultCode {
     VANTIR_OUT_OF_MEMORY = -10,      /* an allocation failed */
     VANTIR_INVALID_ARGUMENT = -41,   /* an argument is null, negative or out of range */
     VANTIR_OVER_CAPACITY = -51,      /* a count beyond what the object can hold */
-    VANTIR_BAD_BLOB = -103,          /* bytes that are not a sound blob of the kind */
+    VANTIR_BAD_BLOB = -103,          /* bytes that are not a well-formed blob of the kind */
     VANTIR_RESULT_TABLE_FULL = -1001 /* the session's 128 results are taken */
 };
 
