@@ -11,9 +11,12 @@ namespace vantir {
 namespace {
 
 constexpr int32_t kDecimalBase = 10;
-constexpr int32_t kThousandsGroup = 3;       // digits after a thousands separator
-constexpr char16_t kSpokenOne = u'\u5E7A';   // 幺, one as said in digit strings
-constexpr char16_t kCircleZero = u'\u3007';  // 〇, zero as written in digit strings
+constexpr int32_t kThousandsGroup = 3;           // digits after a thousands separator
+constexpr int32_t kLargestHouseNumber = 9999;    // the largest number the speller writes
+constexpr char16_t kHouseKey = u'\u865F';        // 號
+constexpr char16_t kSimpleHouseKey = u'\u53F7';  // 号
+constexpr char16_t kZhi = u'\u4E4B';             // 之, between a number and its sub-number
+constexpr char16_t kNeighbourhood = u'\u9130';   // 鄰, a neighbourhood of a village: 3鄰
 
 void PutUnit(const TextReader& reader, NormalisedWindow* window, int32_t* m, char16_t unit,
              char16_t alternate) {
@@ -76,6 +79,8 @@ DigitRun ScanDigitRun(const char16_t* text, int32_t at, int32_t length) {
 }
 
 bool IsNumberKey(char16_t unit);
+bool IsListMark(char16_t unit);
+int32_t ListedNumbersKey(const char16_t* text, int32_t at, int32_t length);
 
 // True when the digits of `run`, written digit by digit after the last units
 // of the window, spell a word of the lexicon that starts in those units, and
@@ -123,25 +128,34 @@ bool PutNumber(int32_t value, int32_t end, TextReader* reader, NormalisedWindow*
 }
 
 // Spells a digit run as one number when it is short and has no leading zero;
-// false when it is read digit by digit. *full when the window has no room.
+// false when it is read digit by digit. *full when the window has no room. A
+// run before 鄰 (a village's neighbourhood) is passed over, and a run that a
+// list of further numbers follows (9、11號) is spelled alone, the list left out.
 bool SpellRun(TextReader* reader, NormalisedWindow* window, int32_t* m, bool* full,
               const DigitNames* names) {
     const DigitRun run = ScanDigitRun(reader->text, reader->at, reader->length);
+    if (run.end < reader->length && reader->text[run.end] == kNeighbourhood) {
+        reader->at = run.end + 1;
+        return true;
+    }
     if (run.digits > kMaxNumberDigits || run.leadingZero ||
         (names != nullptr && EndsNameDigitByDigit(*names, *reader, run, *window, *m))) {
         reader->runEnd = run.end;
         return false;
     }
-    if (!PutNumber(run.value, run.end, reader, window, m)) *full = true;
+    const int32_t listedKey = ListedNumbersKey(reader->text, run.end, reader->length);
+    if (!PutNumber(run.value, listedKey >= 0 ? listedKey : run.end, reader, window, m)) {
+        *full = true;
+    }
     return true;
 }
 
-// The numeral a character stands for when numbers are said digit by digit:
-// 幺 for one, 〇 for zero; any other unit as it is.
+// The numeral a unit stands for in the window: 幺 and ㄧ for one, 〇 and ○
+// for zero; any other unit (digits too, which are spelled as runs) as it is.
 char16_t SpokenDigit(char16_t unit) {
-    if (unit == kSpokenOne) return DigitNumeral(1);
-    if (unit == kCircleZero) return DigitNumeral(0);
-    return unit;
+    char16_t numerals[kMaxNumeralsPerUnit];
+    if (DecimalDigitValue(unit) >= 0) return unit;
+    return WrittenNumerals(unit, numerals) == 1 ? numerals[0] : unit;
 }
 
 // Places past the numbers of an address (萬, 億 in both scripts): they are no
@@ -157,34 +171,139 @@ bool IsNumberKey(char16_t unit) {
            unit == u'\u4E4B' || unit == u'\u6A13' || unit == u'\u697C';
 }
 
-// Fewest numerals that make a run said digit by digit: two side by side (三四)
-// are as often a slip as a number, unless 幺 or 〇 shows a digit string.
-constexpr int32_t kMinSpokenDigits = 3;
-constexpr int32_t kMinMarkedSpokenDigits = 2;
+bool IsHouseKey(char16_t unit) {
+    return unit == kHouseKey || unit == kSimpleHouseKey;
+}
 
-// A run of numerals said digit by digit right before a number key (一零零五號,
-// 三幺巷) is spelled as the number it reads, as a digit run is. Runs that read
-// as a number said whole, and runs before any other word (臺北一零一 is a
-// name), are left to the lattice. True when the run was taken.
-bool SpellSpokenDigits(TextReader* reader, NormalisedWindow* window, int32_t* m, bool* full) {
-    char16_t digits[kMaxNumberDigits];
-    int32_t n = 0;
-    bool marked = false;
-    int32_t end = reader->at;
-    for (; end < reader->length; ++end) {
-        const char16_t unit = NarrowWidth(reader->text[end]);
-        const char16_t spoken = SpokenDigit(unit);
-        if (NumeralValue(spoken) < 0 && !IsLargePlace(unit)) break;
-        if (n == kMaxNumberDigits) return false;  // longer than any house number
-        marked = marked || spoken != unit;
-        digits[n++] = spoken;
+// Hyphens and dashes that join a house number and its sub-number (40-7號).
+bool IsNumberHyphen(char16_t unit) {
+    const char16_t narrow = NarrowWidth(unit);
+    return narrow == u'-' || (unit >= u'\u2010' && unit <= u'\u2015') || unit == u'\u2212' ||
+           unit == u'\uFE63';
+}
+
+// Marks between the numbers of a list (9、11號, 5至7號), of which an address
+// keeps the first.
+bool IsListMark(char16_t unit) {
+    const char16_t narrow = NarrowWidth(unit);
+    return narrow == u',' || narrow == u'~' || unit == u'\u3001' || unit == u'\u53CA' ||
+           unit == u'\u81F3';
+}
+
+// Whether text[at] can be part of a written number: a digit, a numeral or one
+// of the units written for them (幺 ㄧ 〇 ○ 廿 卅 卌).
+bool IsNumberUnit(char16_t unit) {
+    char16_t numerals[kMaxNumeralsPerUnit];
+    return WrittenNumerals(NarrowWidth(unit), numerals) > 0;
+}
+
+// The end of the number units from `at`.
+int32_t NumberUnitsEnd(const char16_t* text, int32_t at, int32_t length) {
+    while (at < length && IsNumberUnit(text[at]))
+        ++at;
+    return at;
+}
+
+// Where the key after a list of further numbers stands (、11號: the 號), when
+// text[at] opens such a list; else -1. Only the list's first number is read.
+int32_t ListedNumbersKey(const char16_t* text, int32_t at, int32_t length) {
+    bool listed = false;
+    while (at < length && IsListMark(text[at])) {
+        const int32_t end = NumberUnitsEnd(text, at + 1, length);
+        int32_t digits = 0;
+        for (int32_t k = at + 1; k < end; ++k)
+            digits += DecimalDigitValue(text[k]) >= 0 ? 1 : 0;
+        // Digits past a house number's length, or after a zero, are no
+        // number of the list (1,05 is a misplaced separator).
+        if (end == at + 1 || digits > kMaxNumberDigits || DecimalDigitValue(text[at + 1]) == 0) {
+            return -1;
+        }
+        at = end;
+        listed = true;
     }
-    if (end == reader->length || !IsNumberKey(NarrowWidth(reader->text[end]))) return false;
-    if (n < (marked ? kMinMarkedSpokenDigits : kMinSpokenDigits)) return false;
-    if (ReadNumber(digits, n) >= 0) return false;
-    const int32_t value = ReadDigitByDigit(digits, n);
-    if (value < 1) return false;
-    if (!PutNumber(value, end, reader, window, m)) {
+    return listed && at < length && IsNumberKey(NarrowWidth(text[at])) ? at : -1;
+}
+
+// Whether text[at] is a hyphen between two house numbers whose second the
+// house key follows (40-7號): the hyphen is then said 之.
+bool JoinsSubNumber(const char16_t* text, int32_t at, int32_t length) {
+    if (at == 0 || !IsNumberHyphen(text[at]) || !IsNumberUnit(text[at - 1])) return false;
+    const int32_t end = NumberUnitsEnd(text, at + 1, length);
+    return end > at + 1 && end < length && IsHouseKey(NarrowWidth(text[end]));
+}
+
+// Fewest numerals that make a run said digit by digit, and the same when 幺,
+// 〇 or a digit shows a digit string. Two (四二號) is a number before a key.
+constexpr int32_t kMinSpokenDigits = 2;
+
+// A numeral run as written: its numerals (digits, 幺, ㄧ, 〇, ○ folded to
+// numerals, 廿 卅 卌 to two), where it ends, and whether it is spelled as the
+// lexicon's numerals are: no unit folded and no 二 before 百 or 千 (the lexicon
+// says 兩百, 兩千).
+struct NumeralRun {
+    char16_t units[kMaxNumeralRunUnits];
+    int32_t n;
+    int32_t end;
+    bool asLexicon;
+};
+
+// Reads the run at `at`; false when it is longer than any number.
+bool ScanNumeralRun(const char16_t* text, int32_t at, int32_t length, NumeralRun* run) {
+    run->n = 0;
+    run->asLexicon = true;
+    for (run->end = at; run->end < length; ++run->end) {
+        const char16_t unit = NarrowWidth(text[run->end]);
+        char16_t numerals[kMaxNumeralsPerUnit];
+        int32_t count = WrittenNumerals(unit, numerals);
+        if (count == 0 && IsLargePlace(unit)) {
+            numerals[0] = unit;
+            count = 1;
+        }
+        if (count == 0) break;
+        if (run->n + count > kMaxNumeralRunUnits) return false;
+        const bool folded = count > 1 || numerals[0] != unit;
+        run->asLexicon = run->asLexicon && !folded;
+        for (int32_t k = 0; k < count; ++k)
+            run->units[run->n++] = numerals[k];
+    }
+    for (int32_t k = 0; k + 1 < run->n; ++k) {
+        const int32_t place = NumeralValue(run->units[k + 1]);
+        if (run->units[k] == DigitNumeral(2) && (place == 100 || place == 1000)) {
+            run->asLexicon = false;
+        }
+    }
+    return true;
+}
+
+// A run of numerals right before a number key (一零零五號, 三幺巷, 卅六號,
+// 八０號, 二百號, 9、11號's first number) is spelled as the number it reads:
+// whole as people say it, else digit by digit. Runs spelled as the lexicon
+// spells them and said whole, and runs before any other word (臺北一零一 is
+// a name), are left to the lattice. True when the run was taken.
+bool SpellSpokenDigits(TextReader* reader, NormalisedWindow* window, int32_t* m, bool* full) {
+    NumeralRun run;
+    if (!ScanNumeralRun(reader->text, reader->at, reader->length, &run) || run.n == 0) {
+        return false;
+    }
+    if (run.end < reader->length && reader->text[run.end] == kNeighbourhood) {
+        reader->at = run.end + 1;  // 3鄰: a neighbourhood, no part of the address
+        reader->spokenAt = -1;
+        return true;
+    }
+    int32_t next = run.end;
+    const int32_t listedKey = ListedNumbersKey(reader->text, run.end, reader->length);
+    if (listedKey >= 0) next = listedKey;
+    if (next == reader->length || !IsNumberKey(NarrowWidth(reader->text[next]))) return false;
+    int32_t value = ReadNumber(run.units, run.n);
+    if (value >= 0) {
+        if (run.asLexicon && listedKey < 0) return false;
+    } else {
+        if (run.n < kMinSpokenDigits) return false;
+        value = ReadDigitByDigit(run.units, run.n);
+    }
+    if (value < 1 || value > kLargestHouseNumber) return false;
+    // A sub-number joined by a hyphen follows at `next` unchanged.
+    if (!PutNumber(value, next, reader, window, m)) {
         *full = true;
         return true;
     }
@@ -199,7 +318,7 @@ bool SpellSpokenDigits(TextReader* reader, NormalisedWindow* window, int32_t* m,
 bool InSpokenRun(const char16_t* text, int32_t at, int32_t length) {
     const auto numeral = [&](int32_t k) {
         return k >= 0 && k < length &&
-               (NumeralValue(SpokenDigit(text[k])) >= 0 || IsLargePlace(text[k]));
+               ((DecimalDigitValue(text[k]) < 0 && IsNumberUnit(text[k])) || IsLargePlace(text[k]));
     };
     return numeral(at) &&
            (numeral(at - 1) || numeral(at + 1) || SpokenDigit(text[at]) == DigitNumeral(0));
@@ -223,6 +342,10 @@ int32_t FillWindow(TextReader* reader, NormalisedWindow* window, const DigitName
         }
         if (inRun && digit < 0) {
             ++reader->at;  // a thousands separator inside a run read digit by digit
+        } else if (!inRun && m > 0 && m < window->capacity &&
+                   JoinsSubNumber(reader->text, reader->at, reader->length)) {
+            PutUnit(*reader, window, &m, kZhi, 0);  // 40-7號 is said 40之7號
+            ++reader->at;
         } else if (IsTextSeparator(unit)) {
             ++reader->at;
         } else if (digit >= 0 && !inRun && SpellRun(reader, window, &m, &full, names)) {

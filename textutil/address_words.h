@@ -31,8 +31,10 @@ constexpr char16_t kWayEnding = u'\u9053';     // 道, and 大道 (大 is kAvenu
 constexpr char16_t kAvenueLead = u'\u5927';    // 大
 
 // ---- Numerals of digit strings beside the numeral table ---------------------
-constexpr char16_t kSpokenOne = u'\u5E7A';   // 幺, one as said in digit strings
-constexpr char16_t kCircleZero = u'\u3007';  // 〇, zero as written in digit strings
+constexpr char16_t kSpokenOne = u'\u5E7A';    // 幺, one as said in digit strings
+constexpr char16_t kCircleZero = u'\u3007';   // 〇, zero as written in digit strings
+constexpr char16_t kWhiteCircle = u'\u25CB';  // ○, written for 〇
+constexpr char16_t kPhoneticOne = u'\u3127';  // ㄧ, the phonetic sign written for 一
 
 }  // namespace vantir
 

@@ -18,6 +18,15 @@ constexpr char16_t kTwoCount = u'\u5169';  // 兩, the two that counts hundreds 
 constexpr char16_t kTen = u'\u5341';       // 十
 constexpr char16_t kHundred = u'\u767E';   // 百
 constexpr char16_t kThousand = u'\u5343';  // 千
+constexpr char16_t kFullWidthZero = u'\uFF10';
+constexpr char16_t kFullWidthNine = u'\uFF19';
+
+// Tens written as one unit: 廿 20, 卅 30, 卌 40.
+struct TensUnit {
+    char16_t unit;
+    int32_t tens;
+};
+constexpr TensUnit kTensUnits[] = {{u'\u5EFF', 2}, {u'\u5345', 3}, {u'\u534C', 4}};
 
 struct Place {
     char16_t unit;
@@ -135,6 +144,37 @@ int32_t NumeralValue(char16_t unit) {
         if (place.unit == unit) return place.value;
     }
     return -1;
+}
+
+int32_t WrittenNumerals(char16_t unit, char16_t* out) {
+    if (NumeralValue(unit) >= 0) {
+        out[0] = unit;
+        return 1;
+    }
+    if (IsAsciiDigit(unit)) {
+        out[0] = kDigitNumerals[unit - u'0'];
+        return 1;
+    }
+    if (unit >= kFullWidthZero && unit <= kFullWidthNine) {
+        out[0] = kDigitNumerals[unit - kFullWidthZero];
+        return 1;
+    }
+    if (unit == kSpokenOne || unit == kPhoneticOne) {
+        out[0] = kOne;
+        return 1;
+    }
+    if (unit == kCircleZero || unit == kWhiteCircle) {
+        out[0] = kZero;
+        return 1;
+    }
+    for (const TensUnit& tens : kTensUnits) {
+        if (tens.unit == unit) {
+            out[0] = kDigitNumerals[tens.tens];
+            out[1] = kTen;
+            return 2;
+        }
+    }
+    return 0;
 }
 
 int32_t ConvertNumerals(const char16_t* source, char16_t* output, int32_t count, int32_t capacity) {

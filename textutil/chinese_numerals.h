@@ -26,6 +26,17 @@ char16_t DigitNumeral(int32_t digit);
 // 10, 100 or 1000 for 十, 百, 千; -1 for any other unit.
 int32_t NumeralValue(char16_t unit);
 
+// Units a written number may hold beyond the numerals: 廿, 卅 and 卌 stand for
+// two numerals each.
+constexpr int32_t kMaxNumeralsPerUnit = 2;
+
+// The numerals that one unit of a written number stands for, into out (room
+// for kMaxNumeralsPerUnit): a numeral as it is; a decimal digit of either
+// width as its numeral; 幺 and the phonetic ㄧ as 一, 〇 and the circle ○ as
+// 零 (digit strings); 廿, 卅 and 卌 as 二十, 三十 and 四十. Returns how many
+// (0 for a unit that is no part of a number).
+int32_t WrittenNumerals(char16_t unit, char16_t* out);
+
 // ---- Readers --------------------------------------------------------------
 
 // The composition's reading of numbered segments. Copies source[0..count-1] to

@@ -32,12 +32,12 @@ class TextIntakeTest : public ::testing::Test {
     }
 
     static std::vector<WordEntry> Vocabulary() {
-        std::vector<WordEntry> words = {{"臺北市", {33}}, {"大安區", {8, 34}}, {"忠孝東路", {17}},
-                                        {"四段", {18}},   {"巷", {21}},        {"弄", {22}},
-                                        {"號", {23}},     {"台中港", {}},      {"ab", {}},
-                                        {"Ｂ棟", {}},     {"內湖", {}},        {"臺北一零一", {0}}};
-        for (const char* numeral :
-             {"零", "五", "七", "十", "一百", "零五", "兩百", "五十", "一千", "二千", "一十"}) {
+        std::vector<WordEntry> words = {
+            {"臺北市", {33}}, {"大安區", {8, 34}}, {"忠孝東路", {17}}, {"四段", {18}}, {"巷", {21}},
+            {"弄", {22}},     {"號", {23}},        {"台中港", {}},     {"ab", {}},     {"Ｂ棟", {}},
+            {"內湖", {}},     {"臺北一零一", {0}}, {"之", {22}}};
+        for (const char* numeral : {"零", "五", "七", "十", "一百", "零五", "兩百", "五十", "一千",
+                                    "二千", "一十", "二十", "三十五"}) {
             words.push_back({numeral, {}});
         }
         return words;
@@ -130,6 +130,39 @@ TEST_F(TextIntakeTest, NumbersInTheShapesRecognisersWrite) {
         {"105,號", {"一百", "零五", "號"}},
         // An O that no digit precedes is a letter.
         {"O5號", {"五", "號"}},
+    };
+    for (const auto& [text, words] : cases)
+        EXPECT_EQ(Segment(text), words) << text;
+}
+
+// Numbers as offices and people write them: 二 before 百, numerals said digit
+// by digit or mixed with digits, the units written for numerals, hyphen
+// numbers, lists of numbers and a village's neighbourhood before the road.
+TEST_F(TextIntakeTest, NumbersAsPeopleWriteThem) {
+    const std::vector<std::pair<std::string, Words>> cases = {
+        // The lexicon says 兩百; 二百 is the same number.
+        {"二百五十號", {"兩百", "五十", "號"}},
+        {"二百五十", {}},  // before no key a run is left to the words that spell it
+        // Two numerals before a key are a number said digit by digit.
+        {"五七號", {"五十", "七", "號"}},
+        {"五０號", {"五十", "號"}},
+        {"五○號", {"五十", "號"}},
+        {"ㄧ百零五號", {"一百", "零五", "號"}},
+        {"廿號", {"二十", "號"}},
+        {"卅五巷", {"三十五", "巷"}},
+        // 40-7號 is 40之7號; a hyphen after the key names a part of the building.
+        {"105-7號", {"一百", "零五", "之", "七", "號"}},
+        {"105－7號", {"一百", "零五", "之", "七", "號"}},
+        {"105-7", {"一百", "零五", "七"}},
+        // Of several numbers the first is the address; none is joined to another.
+        {"5、7號", {"五", "號"}},
+        {"5、105號", {"五", "號"}},
+        {"五、七號", {"五", "號"}},
+        {"105及107號", {"一百", "零五", "號"}},
+        {"1,05號", {}},  // no list: a number after a zero
+        // A village's neighbourhood before the road is passed over.
+        {"大安區3鄰忠孝東路五號", {"大安區", "忠孝東路", "五", "號"}},
+        {"大安區三鄰忠孝東路五號", {"大安區", "忠孝東路", "五", "號"}},
     };
     for (const auto& [text, words] : cases)
         EXPECT_EQ(Segment(text), words) << text;

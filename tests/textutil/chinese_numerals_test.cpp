@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "support/address_world.h"
 
@@ -116,6 +118,21 @@ TEST(NumeralValue, CoversTheNumeralTableOnly) {
     EXPECT_EQ(vantir::NumeralValue(u'萬'), -1);
     EXPECT_EQ(vantir::NumeralValue(u'3'), -1);
     EXPECT_EQ(vantir::NumeralValue(0), -1);
+}
+
+// What each unit of a written number stands for: numerals as they are, digits
+// of both widths, the units written for 一 and 零, and the one-unit tens.
+TEST(WrittenNumerals, FoldsEveryWayOfWritingANumeral) {
+    const std::vector<std::pair<char16_t, std::u16string>> cases = {
+        {u'七', u"七"},   {u'兩', u"兩"},   {u'百', u"百"}, {u'8', u"八"}, {u'８', u"八"},
+        {u'幺', u"一"},   {u'ㄧ', u"一"},   {u'〇', u"零"}, {u'○', u"零"}, {u'廿', u"二十"},
+        {u'卅', u"三十"}, {u'卌', u"四十"}, {u'萬', u""},   {u'號', u""},  {u'O', u""}};
+    for (const auto& [unit, numerals] : cases) {
+        char16_t out[kMaxNumeralsPerUnit] = {};
+        const int32_t n = WrittenNumerals(unit, out);
+        EXPECT_EQ(std::u16string(out, static_cast<size_t>(n)), numerals)
+            << ToUtf8(std::u16string(1, unit));
+    }
 }
 
 TEST(ConvertNumerals, RunsBecomeDecimalDigits) {
