@@ -44,6 +44,10 @@ bool RoadSuffixFollows(const char16_t* units, int32_t at, int32_t m) {
     return false;
 }
 
+bool VillageSuffixFollows(const char16_t* units, int32_t at, int32_t m) {
+    return at < m && (units[at] == u'\u91CC' || units[at] == u'\u6751' || units[at] == u'\u90A8');
+}
+
 int32_t RoadsOfStem(const Lexicon* lexicon, int64_t limit, const char16_t* units,
                     const char16_t* alternates, int32_t n, WordId* roads) {
     char16_t key[kMaxRoadStemUnits + kLongestSuffix];

@@ -46,6 +46,11 @@ constexpr int32_t kRoadSuffixLookahead = 3;
 // the last unit of a road suffix: 路, 街 or 道.
 bool RoadSuffixFollows(const char16_t* units, int32_t at, int32_t m);
 
+// Whether units[at] (m units in all) ends a village's name: 里 or 村 (邨). A
+// village before the road often shares its name with a road of the district
+// (牛埔里育德街 beside 牛埔路); a stretch before it names the village, no road.
+bool VillageSuffixFollows(const char16_t* units, int32_t at, int32_t m);
+
 // The model's words (ids below `limit`) spelled by units[0 .. n-1] (other
 // spellings in `alternates`, 0: none) and a road suffix; at most
 // kMaxStemRoads, each once. n is at most kMaxRoadStemUnits.

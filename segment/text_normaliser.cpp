@@ -3,6 +3,7 @@
 #include "segment/text_normaliser.h"
 
 #include "segment/span_words.h"
+#include "segment/text_aliases.h"
 #include "segment/text_variants.h"
 #include "textutil/chinese_numerals.h"
 
@@ -324,9 +325,42 @@ bool InSpokenRun(const char16_t* text, int32_t at, int32_t length) {
            (numeral(at - 1) || numeral(at + 1) || SpokenDigit(text[at]) == DigitNumeral(0));
 }
 
+// Puts the lexicon's form of an alias that starts at the reader: a character
+// as the other spelling of its unit (巿 beside 市), keeping what the text
+// wrote, a longer stretch as the form's units (臺北縣板橋市 as 新北市板橋區).
+// False when no alias starts there or the unit already has a variant partner.
+bool PutAlias(const TextAliases& aliases, TextReader* reader, NormalisedWindow* window, int32_t* m,
+              bool* full) {
+    char16_t form[kMaxAliasUnits];
+    int32_t formLength = 0;
+    const int32_t written =
+        MatchAlias(aliases, reader->text, reader->at, reader->length, form, &formLength);
+    if (written == 0) return false;
+    const char16_t spoken = SpokenDigit(NarrowWidth(reader->text[reader->at]));
+    if (written == 1 && formLength == 1) {
+        if (VariantPartner(spoken) != 0 || *m >= window->capacity) return false;
+        PutUnit(*reader, window, m, spoken, form[0]);
+        ++reader->at;
+        return true;
+    }
+    if (*m + formLength > window->capacity) {
+        *full = true;
+        return true;
+    }
+    const int32_t start = *m;
+    for (int32_t k = 0; k < formLength; ++k)
+        PutUnit(*reader, window, m, form[k], VariantPartner(form[k]));
+    // A window that restarts inside the form goes on after the stretch.
+    for (int32_t k = start + 1; k < *m; ++k)
+        window->sourceAt[k] = reader->at + written;
+    reader->at += written;
+    return true;
+}
+
 }  // namespace
 
-int32_t FillWindow(TextReader* reader, NormalisedWindow* window, const DigitNames* names) {
+int32_t FillWindow(TextReader* reader, NormalisedWindow* window, const DigitNames* names,
+                   const TextAliases* aliases) {
     int32_t m = 0;
     reader->spokenAt = -1;
     bool full = false;
@@ -346,8 +380,11 @@ int32_t FillWindow(TextReader* reader, NormalisedWindow* window, const DigitName
                    JoinsSubNumber(reader->text, reader->at, reader->length)) {
             PutUnit(*reader, window, &m, kZhi, 0);  // 40-7號 is said 40之7號
             ++reader->at;
-        } else if (IsTextSeparator(unit)) {
-            ++reader->at;
+        } else if (IsTextSeparator(unit) || unit == kAliasMark) {
+            ++reader->at;  // the mark too, so that no stretch spells an alias word
+        } else if (!inRun && digit < 0 && aliases != nullptr &&
+                   PutAlias(*aliases, reader, window, &m, &full)) {
+            // read as the lexicon writes it
         } else if (digit >= 0 && !inRun && SpellRun(reader, window, &m, &full, names)) {
             // spelled as a number, or left for the next window
         } else if (digit < 0 && reader->spokenAt < 0 &&

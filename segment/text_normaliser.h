@@ -43,7 +43,13 @@ struct DigitNames {
     int64_t limit;        // ids below it are the model's words
     int32_t longestWord;  // units of the longest word looked up
 };
-int32_t FillWindow(TextReader* reader, NormalisedWindow* window, const DigitNames* names = nullptr);
+//
+// With `aliases`, a stretch that an alias of the lexicon writes otherwise is
+// put as the lexicon's form (segment/text_aliases.h): a whole old name as
+// today's, one character as the other spelling of its unit.
+struct TextAliases;
+int32_t FillWindow(TextReader* reader, NormalisedWindow* window, const DigitNames* names = nullptr,
+                   const TextAliases* aliases = nullptr);
 
 }  // namespace vantir
 

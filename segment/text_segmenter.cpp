@@ -29,6 +29,7 @@
 #include "segment/road_stems.h"
 #include "segment/sound_alike.h"
 #include "segment/span_words.h"
+#include "segment/text_aliases.h"
 #include "segment/text_normaliser.h"
 #include "segment/text_variants.h"
 #include "textutil/chinese_numerals.h"
@@ -222,14 +223,18 @@ bool ContinuesIntoWord(const SearchInputs& in, const Window& window, int32_t sta
 
 // Extends each region path that ends where a stretch ending at `end` starts by
 // the one road of that region the stretch names without its suffix
-// (segment/road_stems.h), at kRoadStemCost. A stretch a suffix follows closely,
+// (segment/road_stems.h), at kRoadStemCost. A stretch a suffix or a village's 里
+// or 村 follows closely,
 // one holding a numeral, continued into a longer word or naming a region of the
 // region before it without its suffix is read as spelled.
 void ExtendByRoadStems(const SearchInputs& in, Window* window, int32_t end, int32_t m) {
     bool regionBefore = false;
     for (int32_t n = kMinRoadStemUnits; n <= kMaxRoadStemUnits && n <= end; ++n)
         regionBefore = regionBefore || window->regionPaths[end - n] != 0;
-    if (!regionBefore || RoadSuffixFollows(window->units, end, m)) return;
+    if (!regionBefore || RoadSuffixFollows(window->units, end, m) ||
+        VillageSuffixFollows(window->units, end, m)) {
+        return;
+    }
     for (int32_t n = 1; n <= kMaxRoadStemUnits && n <= end; ++n) {
         const int32_t start = end - n;
         if (window->numberStart[start] >= 0 || NumeralValue(window->units[start]) >= 0) break;
@@ -397,6 +402,7 @@ int32_t SegmentText(const Lexicon* lexicon, const BigramModel* model, const char
                           &soundWindow,
                           stems};
     const DigitNames names{lexicon, in.limit, in.longestWord};
+    const TextAliases aliases{lexicon, LexiconHasAliases(lexicon)};
     Window window;
     if (!AllocateWindow(&window, room + kMaxNumberUnits)) {
         if (sounds != nullptr) FreeSoundWindow(&soundWindow);
@@ -408,7 +414,7 @@ int32_t SegmentText(const Lexicon* lexicon, const BigramModel* model, const char
     while (!ended && reader.at < length) {
         NormalisedWindow normalised{window.units, window.alternates, window.numberStart,
                                     window.sourceAt, window.capacity};
-        const int32_t m = FillWindow(&reader, &normalised, &names);
+        const int32_t m = FillWindow(&reader, &normalised, &names, &aliases);
         if (sounds != nullptr) ReadWindowSounds(*sounds, window.units, m, &soundWindow);
         const int32_t committed =
             SearchWindow(in, &window, m, reader.at >= length, &context, sink, &ended);

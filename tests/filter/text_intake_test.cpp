@@ -33,9 +33,26 @@ class TextIntakeTest : public ::testing::Test {
 
     static std::vector<WordEntry> Vocabulary() {
         std::vector<WordEntry> words = {
-            {"臺北市", {33}}, {"大安區", {8, 34}}, {"忠孝東路", {17}}, {"四段", {18}}, {"巷", {21}},
-            {"弄", {22}},     {"號", {23}},        {"台中港", {}},     {"ab", {}},     {"Ｂ棟", {}},
-            {"內湖", {}},     {"臺北一零一", {0}}, {"之", {22}}};
+            {"臺北市", {33}},
+            {"大安區", {8, 34}},
+            {"忠孝東路", {17}},
+            {"四段", {18}},
+            {"巷", {21}},
+            {"弄", {22}},
+            {"號", {23}},
+            {"台中港", {}},
+            {"ab", {}},
+            {"Ｂ棟", {}},
+            {"內湖", {}},
+            {"臺北一零一", {0}},
+            {"之", {22}},
+            {"新北市", {33}},
+            {"板橋區", {8, 34}},
+            {"彰化市", {8}},
+            // Aliases of a data set: old names and a look-alike character.
+            {"→臺北縣板橋市→新北市板橋區", {}},
+            {"→板橋市→板橋區", {}},
+            {"→巿→市", {}}};
         for (const char* numeral : {"零", "五", "七", "十", "一百", "零五", "兩百", "五十", "一千",
                                     "二千", "一十", "二十", "三十五"}) {
             words.push_back({numeral, {}});
@@ -166,6 +183,22 @@ TEST_F(TextIntakeTest, NumbersAsPeopleWriteThem) {
     };
     for (const auto& [text, words] : cases)
         EXPECT_EQ(Segment(text), words) << text;
+}
+
+// A data set's aliases: an old name is read as today's, the longest that
+// matches; a look-alike character as the lexicon's, which a word written with
+// the character itself still finds.
+TEST_F(TextIntakeTest, AliasesReadOldNamesAsTodaysAndLookAlikesAsTheLexiconsCharacter) {
+    EXPECT_EQ(Segment("臺北縣板橋市"), (Words{"新北市", "板橋區"}));
+    EXPECT_EQ(Segment("台北縣板橋市忠孝東路五號"),
+              (Words{"新北市", "板橋區", "忠孝東路", "五", "號"}));
+    EXPECT_EQ(Segment("ＸＹ板橋市"), (Words{"板橋區"}));
+    EXPECT_EQ(Segment("彰化巿"), (Words{"彰化市"}));
+    // No alias word is ever a word of the split, whatever the text holds.
+    for (const char* text : {"→巿→市", "→臺北縣板橋市→新北市板橋區", "→板橋市→板橋區"}) {
+        for (const std::string& word : Segment(text))
+            EXPECT_EQ(word.find("→"), std::string::npos) << text << ": " << word;
+    }
 }
 
 // Digits that end a name the lexicon writes digit by digit are read so; before

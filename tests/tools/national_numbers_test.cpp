@@ -131,7 +131,7 @@ TEST(NationalNumbers, EveryWrittenShapeGivesTheNumberSaidOrNone) {
         {"一〇〇五", "1005"},
         {"幺零五", "105"},
         {"三幺", "31"},
-        {"七七", ""},
+        {"七七", "77"},  // two numerals before a key: said digit by digit
         {"一二三四五", ""},
         {"零", ""},
         {"〇", ""},
@@ -139,7 +139,7 @@ TEST(NationalNumbers, EveryWrittenShapeGivesTheNumberSaidOrNone) {
         {"一萬", ""},
         {"三萬五千", ""},
         {"10000", ""},
-        {"12,34", ""},
+        {"12,34", "12"},  // a list of numbers: the first
         {"1．005", ""},
     };
     std::string text;

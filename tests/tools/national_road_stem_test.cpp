@@ -111,7 +111,9 @@ TEST_F(NationalRoadStems, TheNoSuffixListsAreReadInAccurateModeOnly) {
     const size_t at = eval.out.find("filtered top-1");
     ASSERT_NE(at, std::string::npos) << eval.out;
     const std::string row = eval.out.substr(at, eval.out.find('\n', at) - at);
-    EXPECT_TRUE(Contains(row, "44.2%")) << row << ": the default mode reads no stem";
+    // The default reads no stem: its hits are the lists' simplified characters
+    // and whole roads that text intake reads in both modes.
+    EXPECT_TRUE(Contains(row, "51.7%")) << row << ": the default mode reads no stem";
     const double accurate = std::stod(row.substr(row.rfind(' ', row.size() - 2) + 1));
     EXPECT_GE(accurate, 85.0) << eval.out;
 }

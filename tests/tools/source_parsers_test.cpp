@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "tool_test_support.h"
+#include "tools/compile/alias_table.h"
 #include "tools/compile/region_reader.h"
 #include "tools/compile/road_table.h"
 #include "tools/compile/tag_roles.h"
@@ -176,6 +177,42 @@ TEST(RoadTable, RepeatedRowsGiveOneWarningWithTheirCounts) {
     Diagnostics none;
     WarnAboutRepeatedRoads({ParseRoads(Lines("A x r1 1\nA y r1 1\n"), "r.tsv")}, none);
     EXPECT_EQ(none.warnings, 0) << "one road in two districts is no repeat";
+}
+
+TEST(AliasTable, AddsEachAliasAsATaglessWordThatIsNeverPredicted) {
+    const std::vector<Alias> aliases =
+        ParseAliases(Lines("# written\tform\n臺北縣板橋市\t新北市板橋區\n巿 市\n"), "aliases.tsv");
+    ASSERT_EQ(aliases.size(), 2u);
+    EXPECT_EQ(aliases[0].written, "臺北縣板橋市");
+    EXPECT_EQ(aliases[1].form, "市");
+    Vocabulary vocabulary = ParseQuietly("市\t8\n");
+    ArpaModel model;
+    AddAliasWords(aliases, "aliases.tsv", vocabulary, model);
+    ASSERT_EQ(vocabulary.entries.size(), 3u);
+    EXPECT_EQ(vocabulary.entries[1].word, "→臺北縣板橋市→新北市板橋區");
+    EXPECT_TRUE(vocabulary.entries[2].tags.empty());
+    ASSERT_NE(vocabulary.Find("→巿→市"), nullptr);
+    ASSERT_EQ(model.unigrams.size(), 2u);
+    EXPECT_LT(model.unigrams[0].logProb, -90.0);
+}
+
+TEST(AliasTable, FailsOnMalformedRowsWithTheirLine) {
+    const auto error = [](const std::string& text) {
+        return ErrorOf([&] { ParseAliases(Lines(text), "aliases.tsv"); });
+    };
+    EXPECT_NE(error("臺北縣\n").find("aliases.tsv:1"), std::string::npos);
+    EXPECT_NE(error("a\tb\tc\n").find("two fields"), std::string::npos);
+    EXPECT_NE(error("市\t市\n").find("to itself"), std::string::npos);
+    EXPECT_NE(error("巿\t市\n巿\t市\n").find("aliases.tsv:2"), std::string::npos);
+    EXPECT_NE(error("a→b\tc\n").find("alias mark"), std::string::npos);
+    EXPECT_NE(error("一二三四五六七八九十一二三\t市\n").find("longer than"), std::string::npos);
+    Vocabulary vocabulary = ParseQuietly("→巿→市\n");
+    ArpaModel model;
+    EXPECT_NE(ErrorOf([&] {
+                  AddAliasWords(ParseAliases(Lines("巿\t市\n"), "aliases.tsv"), "aliases.tsv",
+                                vocabulary, model);
+              }).find("vocabulary word already"),
+              std::string::npos);
 }
 
 TEST(NbestReader, KaldiLinesAreGroupedByUtteranceAndOrderedByRank) {

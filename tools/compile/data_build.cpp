@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "address/compose_text.h"
+#include "tools/compile/alias_table.h"
 #include "tools/compile/arpa_model.h"
 #include "tools/compile/bigram_trainer.h"
 #include "tools/compile/blob_examiner.h"
@@ -160,6 +161,9 @@ BuildInputs ResolveBuildInputs(const std::filesystem::path& sourceDir, BuildInpu
     if (!given.ranges && std::filesystem::exists(sourceDir / kPostalRangesName)) {
         given.ranges = sourceDir / kPostalRangesName;
     }
+    if (!given.aliases && std::filesystem::exists(sourceDir / kAliasesName)) {
+        given.aliases = sourceDir / kAliasesName;
+    }
     return given;
 }
 
@@ -195,10 +199,18 @@ BuiltData BuildData(const BuildInputs& inputs, const ModelOptions& options,
     built.trained = inputs.arpa || inputs.corpus;
     built.grammarPairs = grammarPairs.size();
     built.generatedPairs = AddGrammarPairs(arpa, grammarPairs);
-    LexiconBlob lexicon = BuildLexiconBlob(vocabulary);
+    // Alias words join the lexicon and the model after the model's statistics
+    // are made, so that they change no other word's score.
+    Vocabulary words = vocabulary;
+    if (inputs.aliases) {
+        const std::string aliasFile = DisplayName(*inputs.aliases);
+        AddAliasWords(ParseAliases(ReadSourceLines(*inputs.aliases), aliasFile), aliasFile, words,
+                      arpa);
+    }
+    LexiconBlob lexicon = BuildLexiconBlob(words);
     built.lexicon = std::move(lexicon.bytes);
     built.model = BuildModelBlob(arpa, modelFile, lexicon.numbering, options, diagnostics);
-    built.address = BuildAddressBlob(vocabulary, lexicon.numbering, regions);
+    built.address = BuildAddressBlob(words, lexicon.numbering, regions);
     built.words = vocabulary.entries.size();
     built.regionPairs = regions.pairs.size();
 
@@ -214,7 +226,7 @@ BuiltData BuildData(const BuildInputs& inputs, const ModelOptions& options,
     const std::vector<std::string> numbering =
         CheckSameNumbering(lexiconReport, modelReport, addressReport);
     if (!numbering.empty()) throw ToolError("built blobs disagree: " + numbering[0]);
-    CheckAsHost(built, regions, vocabulary, lexicon.numbering, diagnostics);
+    CheckAsHost(built, regions, words, lexicon.numbering, diagnostics);
     if (inputs.readings) {
         // Bound to this build's lexicon by the set identity, which digests the
         // three blobs only: adding sounds leaves the set's identity as it was.

@@ -40,6 +40,8 @@ struct BuildInputs {
     std::optional<std::filesystem::path> arpa;  // at most one of arpa and corpus
     std::optional<std::filesystem::path> corpus;
     std::vector<std::filesystem::path> roads;  // tables of county, district, road, sections
+    // Alias table (aliases.tsv); none: the lexicon holds no alias words.
+    std::optional<std::filesystem::path> aliases;
     // Unihan readings for the sounds blob; none: no sounds blob is built.
     std::optional<std::filesystem::path> readings;
     // The postal range table (ranges.tsv of the source directory when there is
@@ -50,7 +52,7 @@ struct BuildInputs {
 // Fills the inputs from a source directory; paths already set are kept. The
 // model source is model.arpa or corpus.txt, whichever exists (both: an error;
 // neither: a uniform model). Without given road tables, every roads*.tsv of
-// the directory is read, in name order.
+// the directory is read, in name order; aliases.tsv when it exists.
 BuildInputs ResolveBuildInputs(const std::filesystem::path& sourceDir, BuildInputs given);
 
 // The set identity of built blobs (see vantir.hpp): an FNV-1a digest of

@@ -8,6 +8,7 @@
 
 #include "segment/sound_alike.h"
 #include "segment/sound_blob.h"
+#include "segment/text_aliases.h"
 #include "textutil/byte_order.h"
 #include "textutil/chinese_numerals.h"
 #include "tools/compile/diagnostics.h"
@@ -136,6 +137,7 @@ SoundsBlob BuildSoundsBlob(const CharReadings& readings, const WordNumbering& nu
     for (const auto& [word, id] : numbering.ids) {
         const Expected<std::u16string> units = ToUtf16(word);
         if (!units || units->empty() || units->size() > kMaxSoundSpanUnits) continue;
+        if (units->find(kAliasMark) != std::u16string::npos) continue;  // no word of speech
         const std::vector<uint32_t> points = CodePointsOf(*units);
         if (OnlyNumerals(points)) continue;
         const std::vector<uint32_t> keys = KeysOf(points, readings, table);
