@@ -44,8 +44,23 @@ bool RoadSuffixFollows(const char16_t* units, int32_t at, int32_t m) {
     return false;
 }
 
-bool VillageSuffixFollows(const char16_t* units, int32_t at, int32_t m) {
-    return at < m && (units[at] == u'\u91CC' || units[at] == u'\u6751' || units[at] == u'\u90A8');
+bool PlaceEndingFollows(const char16_t* units, int32_t at, int32_t m) {
+    // Endings of places before a road: 里 村 邨 區, 工業區, 園區, 社區.
+    constexpr char16_t kOneUnit[] = {u'\u91CC', u'\u6751', u'\u90A8', u'\u5340'};
+    constexpr char16_t kZone = u'\u5340';  // 區
+    constexpr char16_t kBeforeZone[][2] = {{u'\u5DE5', u'\u696D'}, {u'\u5712', 0}, {u'\u793E', 0}};
+    if (at >= m) return false;
+    for (const char16_t unit : kOneUnit) {
+        if (units[at] == unit) return true;
+    }
+    for (const auto& lead : kBeforeZone) {
+        const int32_t length = lead[1] != 0 ? 2 : 1;
+        if (at + length >= m || units[at] != lead[0] || (length == 2 && units[at + 1] != lead[1])) {
+            continue;
+        }
+        if (units[at + length] == kZone) return true;
+    }
+    return false;
 }
 
 int32_t RoadsOfStem(const Lexicon* lexicon, int64_t limit, const char16_t* units,

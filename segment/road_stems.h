@@ -46,10 +46,12 @@ constexpr int32_t kRoadSuffixLookahead = 3;
 // the last unit of a road suffix: 路, 街 or 道.
 bool RoadSuffixFollows(const char16_t* units, int32_t at, int32_t m);
 
-// Whether units[at] (m units in all) ends a village's name: 里 or 村 (邨). A
-// village before the road often shares its name with a road of the district
-// (牛埔里育德街 beside 牛埔路); a stretch before it names the village, no road.
-bool VillageSuffixFollows(const char16_t* units, int32_t at, int32_t m);
+// Whether units[at ..] (m units in all) end the name of a place before the
+// road: a village (里, 村, 邨), a zone or park (區, 工業區, 園區) or a
+// community (社區). Such a place often shares its name with a road of the
+// district (牛埔里育德街 beside 牛埔路, 永康工業區 beside 永康街); a stretch
+// before the ending names the place, no road.
+bool PlaceEndingFollows(const char16_t* units, int32_t at, int32_t m);
 
 // The model's words (ids below `limit`) spelled by units[0 .. n-1] (other
 // spellings in `alternates`, 0: none) and a road suffix; at most

@@ -223,8 +223,8 @@ bool ContinuesIntoWord(const SearchInputs& in, const Window& window, int32_t sta
 
 // Extends each region path that ends where a stretch ending at `end` starts by
 // the one road of that region the stretch names without its suffix
-// (segment/road_stems.h), at kRoadStemCost. A stretch a suffix or a village's 里
-// or 村 follows closely,
+// (segment/road_stems.h), at kRoadStemCost. A stretch a suffix follows closely,
+// one a place's ending follows (牛埔里, 永康工業區),
 // one holding a numeral, continued into a longer word or naming a region of the
 // region before it without its suffix is read as spelled.
 void ExtendByRoadStems(const SearchInputs& in, Window* window, int32_t end, int32_t m) {
@@ -232,7 +232,7 @@ void ExtendByRoadStems(const SearchInputs& in, Window* window, int32_t end, int3
     for (int32_t n = kMinRoadStemUnits; n <= kMaxRoadStemUnits && n <= end; ++n)
         regionBefore = regionBefore || window->regionPaths[end - n] != 0;
     if (!regionBefore || RoadSuffixFollows(window->units, end, m) ||
-        VillageSuffixFollows(window->units, end, m)) {
+        PlaceEndingFollows(window->units, end, m)) {
         return;
     }
     for (int32_t n = 1; n <= kMaxRoadStemUnits && n <= end; ++n) {

@@ -85,6 +85,18 @@ TEST_F(NationalRoadStems, StemsThatAreNoOneRoadOfTheRegionStayUnread) {
     EXPECT_FALSE(Contains(StemSplit("高雄市新興區中山一100號\n", true), "中山一路"));
     // Only after a region word: 民生東 after 我要去 is no road.
     EXPECT_FALSE(Contains(StemSplit("我要去民生東一段12號\n", true), "民生東路"));
+    // A place before the road that shares a road's name is passed over: a
+    // village (牛埔里 beside 牛埔路), an industrial zone, a park.
+    const std::string places = StemFiltered(
+        "p1-1 新竹市香山區牛埔里育德街188號\n"
+        "p2-1 臺南市永康區永康工業區環工路6號\n"
+        "p3-1 新竹市東區科學園區工業東二路2-1號\n",
+        true);
+    for (const char* first :
+         {"p1\n  1. 新竹市香山區育德街188號\n", "p2\n  1. 臺南市永康區環工路6號\n",
+          "p3\n  1. 新竹市東區工業東二路2之1號\n"}) {
+        EXPECT_TRUE(Contains(places, first)) << places;
+    }
     // A misheard unit before the suffix (东 for 東) does not make 成功路 of 成功東路.
     EXPECT_FALSE(Contains(StemSplit("芳苑鄉成功东路455号\n", true), "成功路"));
 }
