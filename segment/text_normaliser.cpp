@@ -5,6 +5,7 @@
 #include "segment/span_words.h"
 #include "segment/text_aliases.h"
 #include "segment/text_variants.h"
+#include "textutil/address_words.h"
 #include "textutil/chinese_numerals.h"
 
 namespace vantir {
@@ -12,12 +13,8 @@ namespace vantir {
 namespace {
 
 constexpr int32_t kDecimalBase = 10;
-constexpr int32_t kThousandsGroup = 3;           // digits after a thousands separator
-constexpr int32_t kLargestHouseNumber = 9999;    // the largest number the speller writes
-constexpr char16_t kHouseKey = u'\u865F';        // 號
-constexpr char16_t kSimpleHouseKey = u'\u53F7';  // 号
-constexpr char16_t kZhi = u'\u4E4B';             // 之, between a number and its sub-number
-constexpr char16_t kNeighbourhood = u'\u9130';   // 鄰, a neighbourhood of a village: 3鄰
+constexpr int32_t kThousandsGroup = 3;         // digits after a thousands separator
+constexpr int32_t kLargestHouseNumber = 9999;  // the largest number the speller writes
 
 void PutUnit(const TextReader& reader, NormalisedWindow* window, int32_t* m, char16_t unit,
              char16_t alternate) {
@@ -135,7 +132,7 @@ bool PutNumber(int32_t value, int32_t end, TextReader* reader, NormalisedWindow*
 bool SpellRun(TextReader* reader, NormalisedWindow* window, int32_t* m, bool* full,
               const DigitNames* names) {
     const DigitRun run = ScanDigitRun(reader->text, reader->at, reader->length);
-    if (run.end < reader->length && reader->text[run.end] == kNeighbourhood) {
+    if (run.end < reader->length && reader->text[run.end] == kNeighbourhoodKey) {
         reader->at = run.end + 1;
         return true;
     }
@@ -173,7 +170,7 @@ bool IsNumberKey(char16_t unit) {
 }
 
 bool IsHouseKey(char16_t unit) {
-    return unit == kHouseKey || unit == kSimpleHouseKey;
+    return unit == kHouseNumberKey || unit == kHouseNumberKeySimplified;
 }
 
 // Hyphens and dashes that join a house number and its sub-number (40-7號).
@@ -286,7 +283,7 @@ bool SpellSpokenDigits(TextReader* reader, NormalisedWindow* window, int32_t* m,
     if (!ScanNumeralRun(reader->text, reader->at, reader->length, &run) || run.n == 0) {
         return false;
     }
-    if (run.end < reader->length && reader->text[run.end] == kNeighbourhood) {
+    if (run.end < reader->length && reader->text[run.end] == kNeighbourhoodKey) {
         reader->at = run.end + 1;  // 3鄰: a neighbourhood, no part of the address
         reader->spokenAt = -1;
         return true;
@@ -378,7 +375,7 @@ int32_t FillWindow(TextReader* reader, NormalisedWindow* window, const DigitName
             ++reader->at;  // a thousands separator inside a run read digit by digit
         } else if (!inRun && m > 0 && m < window->capacity &&
                    JoinsSubNumber(reader->text, reader->at, reader->length)) {
-            PutUnit(*reader, window, &m, kZhi, 0);  // 40-7號 is said 40之7號
+            PutUnit(*reader, window, &m, kNumberPartKey, 0);  // 40-7號 is said 40之7號
             ++reader->at;
         } else if (IsTextSeparator(unit) || unit == kAliasMark) {
             ++reader->at;  // the mark too, so that no stretch spells an alias word

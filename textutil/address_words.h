@@ -24,6 +24,9 @@ constexpr char16_t kFloorKeySimplified = u'\u697C';        // 楼
 // numerals (四段), as the postal service writes them.
 constexpr char16_t kDigitKeys[] = {kLaneKey, kAlleyKey, kHouseNumberKey, kFloorKey};
 
+// A village's neighbourhood before the road (3鄰), no part of an address.
+constexpr char16_t kNeighbourhoodKey = u'\u9130';  // 鄰
+
 // ---- Endings of road names ----------------------------------------------------
 constexpr char16_t kRoadEnding = u'\u8DEF';    // 路
 constexpr char16_t kStreetEnding = u'\u8857';  // 街
