@@ -12,6 +12,7 @@
 
 #include "bigram/scorers.h"
 #include "segment/span_words.h"
+#include "textutil/address_words.h"
 #include "vantir/lexicon.h"
 
 namespace vantir {
@@ -26,10 +27,10 @@ struct RoadSuffix {
     int32_t length;
 };
 constexpr RoadSuffix kRoadSuffixes[] = {
-    {{u'\u8DEF', 0}, 1},          // 路
-    {{u'\u8857', 0}, 1},          // 街
-    {{u'\u5927', u'\u9053'}, 2},  // 大道
-    {{u'\u9053', 0}, 1},          // 道
+    {{kRoadEnding, 0}, 1},
+    {{kStreetEnding, 0}, 1},
+    {{kAvenueLead, kWayEnding}, 2},  // 大道
+    {{kWayEnding, 0}, 1},
 };
 constexpr int32_t kLongestSuffix = 2;
 
@@ -39,7 +40,9 @@ bool RoadSuffixFollows(const char16_t* units, int32_t at, int32_t m) {
     // The last unit of every suffix is one of these; the 道 of 大道 right after
     // a stretch is its second unit, still in reach.
     for (int32_t k = at; k < at + kRoadSuffixLookahead && k < m; ++k) {
-        if (units[k] == u'\u8DEF' || units[k] == u'\u8857' || units[k] == u'\u9053') return true;
+        if (units[k] == kRoadEnding || units[k] == kStreetEnding || units[k] == kWayEnding) {
+            return true;
+        }
     }
     return false;
 }

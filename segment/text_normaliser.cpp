@@ -165,8 +165,9 @@ bool IsLargePlace(char16_t unit) {
 // Keys that a house, lane or alley number stands before (號, 巷, 弄, 之, 樓, with the
 // simplified 号 and 楼).
 bool IsNumberKey(char16_t unit) {
-    return unit == u'\u865F' || unit == u'\u53F7' || unit == u'\u5DF7' || unit == u'\u5F04' ||
-           unit == u'\u4E4B' || unit == u'\u6A13' || unit == u'\u697C';
+    return unit == kHouseNumberKey || unit == kHouseNumberKeySimplified || unit == kLaneKey ||
+           unit == kAlleyKey || unit == kNumberPartKey || unit == kFloorKey ||
+           unit == kFloorKeySimplified;
 }
 
 bool IsHouseKey(char16_t unit) {
