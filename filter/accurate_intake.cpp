@@ -272,7 +272,7 @@ void EnterPostalAlternatives(FilterSession* session, const WordId* words, int32_
         const int32_t before = session->resultCount;
         const int32_t entry = FindOrMakeEntry(session, resultClass, source, composed, false);
         if (entry < 0) return;
-        if (entry == before) session->results[entry].postalOrigin = origin;
+        if (entry == before) session->results[entry].postalOrigin = static_cast<int8_t>(origin);
         session->evidence.entries[entry].support += support;
     }
 }

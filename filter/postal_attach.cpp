@@ -29,7 +29,7 @@ extern "C" int32_t Vantir_AttachPostal(FilterSession* session, const void* posta
     if (session == nullptr) return VANTIR_NULL_OBJECT;
     // Answers read from another blob are read again.
     for (int32_t i = 0; i < session->resultCount; ++i)
-        session->results[i].postalRead = false;
+        session->results[i].postal.read = false;
     if (postalBlob == nullptr) {
         session->postalBlob = nullptr;
         session->delivery.current = false;

@@ -65,15 +65,30 @@ PostalQuery PostalQueryOf(const PostalView& view, const char16_t* text,
 PostalAnswer EntryPostal(const FilterSession* session, const ResultEntry& entry,
                          PostalQuery* query) {
     if (session->postalBlob == nullptr) return PostalAnswer{VANTIR_POSTAL_UNKNOWN, -1, -1, -1};
-    if (!entry.postalRead) {
-        FieldSpan spans[kResultFieldCount];
-        EntryFields(session, entry, spans);
-        entry.postalQuery = PostalQueryOf(session->postalView, entry.text, spans);
-        entry.postalAnswer = AnswerPostal(session->postalView, entry.postalQuery);
-        entry.postalRead = true;
+    PostalMark& mark = entry.postal;
+    if (mark.read && query == nullptr) {
+        return PostalAnswer{mark.status, mark.code, mark.district, mark.range};
     }
-    if (query != nullptr) *query = entry.postalQuery;
-    return entry.postalAnswer;
+    FieldSpan spans[kResultFieldCount];
+    EntryFields(session, entry, spans);
+    const PostalQuery asked = PostalQueryOf(session->postalView, entry.text, spans);
+    if (query != nullptr) *query = asked;
+    if (mark.read) return PostalAnswer{mark.status, mark.code, mark.district, mark.range};
+    const PostalAnswer answer = AnswerPostal(session->postalView, asked);
+    // The ranges contradict the district when another district of its county
+    // holds the address; a number no district holds contradicts none.
+    int32_t other = 0;
+    const bool refused =
+        answer.status == kPostalNotFound && answer.district >= 0 &&
+        OtherDistrictsHolding(session->postalView, asked, static_cast<uint32_t>(answer.district),
+                              &other, 1) > 0;
+    mark = PostalMark{answer.code,
+                      answer.range,
+                      static_cast<int16_t>(answer.district),
+                      static_cast<int8_t>(answer.status),
+                      true,
+                      refused};
+    return answer;
 }
 
 PostalAnswer WordsPostal(const FilterSession* session, const WordId* words, int32_t n,
@@ -120,18 +135,9 @@ void ApplyPostalOrder(const FilterSession* session, int32_t* order, int32_t n) {
     bool refused[kMaxResults];
     int32_t lastConfirmed = -1;
     for (int32_t k = 0; k < count; ++k) {
-        refused[k] = false;
-        PostalQuery query;
-        const PostalAnswer answer = EntryPostal(session, table[placed[k]], &query);
+        const PostalAnswer answer = EntryPostal(session, table[placed[k]]);
         if (PostalConfirms(answer.status)) lastConfirmed = k;
-        // The ranges contradict the district when another district of its
-        // county holds the address; a number no district holds moves nothing.
-        if (answer.status == VANTIR_POSTAL_NOT_FOUND && answer.district >= 0) {
-            int32_t other = 0;
-            refused[k] =
-                OtherDistrictsHolding(session->postalView, query,
-                                      static_cast<uint32_t>(answer.district), &other, 1) > 0;
-        }
+        refused[k] = table[placed[k]].postal.refused;
     }
     // Refused results above the last confirmed one move right below it.
     int32_t at = 0;

@@ -122,7 +122,7 @@ int32_t EnterPostalAlternatives(FilterSession* session, const WordId* kept, int3
         const int32_t entered = InsertResult(session, sequence, k, 0, source);
         if (entered < 0) return entered;
         if (session->resultCount > before) {
-            session->results[before].postalOrigin = originArrival;
+            session->results[before].postalOrigin = static_cast<int8_t>(originArrival);
         }
     }
     return VANTIR_OK;

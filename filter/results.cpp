@@ -81,7 +81,7 @@ void StartEntryDetails(ResultEntry* entry, int32_t rank, bool regionGuessed,
     entry->firstRank = rank;
     entry->lastRank = rank;
     entry->postalOrigin = -1;
-    entry->postalRead = false;
+    entry->postal.read = false;
     entry->rankWeight = static_cast<float>(RankWeight(rank));
     entry->regionGuessed = regionGuessed;
     const int32_t n = composed.n < kMaxLocatedWords ? composed.n : kMaxLocatedWords;

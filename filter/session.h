@@ -26,6 +26,18 @@ constexpr uint32_t kKnownOptions = VANTIR_OPTION_ACCURATE | VANTIR_OPTION_SHARED
 
 static_assert(kMaxResultTextLength <= UINT8_MAX, "a text position fits a byte");
 
+// A result's postal answer as the ranking keeps it (PostalAnswer, packed),
+// and whether another district of its county holds the address.
+struct PostalMark {
+    int32_t code;
+    int32_t range;
+    int16_t district;
+    int8_t status;
+    bool read;
+    bool refused;
+};
+static_assert(kMaxResults <= INT8_MAX + 1, "an arrival order fits the postal origin's byte");
+
 struct ResultEntry {
     int32_t arrivalOrder;  // result count when the entry was made; never changes
     uint8_t resultClass;   // 0..3, smaller listed first; may only decrease
@@ -45,12 +57,10 @@ struct ResultEntry {
     // With VANTIR_OPTION_POSTAL: the arrival order of the entry whose district
     // the postal ranges refused and this one (another district of its county)
     // stands in for; -1 for an entry made from what was said.
-    int32_t postalOrigin;
-    // The postal answer of the text and its query, read once per entry and
-    // blob: the ranking reads them at every delivery.
-    mutable bool postalRead;
-    mutable PostalAnswer postalAnswer;
-    mutable PostalQuery postalQuery;
+    int8_t postalOrigin;
+    // The postal answer of the text, read once per entry and blob: the
+    // ranking reads it at every delivery.
+    mutable PostalMark postal;
     float rankWeight;  // their rank weights 1 / (rank + 1), summed
     WordId words[kMaxLocatedWords];
 };
@@ -58,7 +68,7 @@ struct ResultEntry {
 // Region words recently looked up among the postal blob's names; an entry is
 // used only after its name is seen to spell the word's text, so that it is
 // never stale.
-constexpr int32_t kPostalWordCache = 64;
+constexpr int32_t kPostalWordCache = 16;
 struct PostalWordName {
     WordId word;
     int32_t name;

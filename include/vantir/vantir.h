@@ -20,7 +20,7 @@ extern "C" {
    must outlive the session. A session is used by one thread at a time. Only
    the database header is checked here: hosts that load bytes from untrusted
    storage call Vantir_VerifyBlob first.
-   The session is one heap block: about 65 KB, plus an index of the database's
+   The session is one heap block: about 67 KB, plus an index of the database's
    region pairs of 32 to 48 bytes per pair (tables of more than 2^20 pairs are
    not indexed), so its size depends on the table. The index is filled by the
    first Vantir_AddRecogResult and filled again after the lexicon was edited or
