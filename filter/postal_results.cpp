@@ -193,11 +193,13 @@ int32_t PostalAlternatives(const FilterSession* session, const ResultEntry& said
                            WordId* replacements, int32_t capacity) {
     if (!PostalRanking(session) || said.wordCount < 2) return 0;
     // The entry's text was composed already: its fields are read, not made again.
-    PostalQuery query;
-    const PostalAnswer answer = EntryPostal(session, said, &query);
-    if (answer.status != VANTIR_POSTAL_NOT_FOUND || answer.district < 0 || query.road < 0) {
+    // The answer is kept per entry; the query is read again only for a refusal.
+    if (EntryPostal(session, said).status != VANTIR_POSTAL_NOT_FOUND || !said.postal.refused) {
         return 0;
     }
+    PostalQuery query;
+    const PostalAnswer answer = EntryPostal(session, said, &query);
+    if (answer.district < 0 || query.road < 0) return 0;
     int8_t fields[kMaxLocatedWords];
     const int32_t located = said.wordCount;
     AssignWordFields(AddressContextOf(session), said.words, located, GroupingOf(session), fields);

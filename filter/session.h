@@ -68,7 +68,7 @@ struct ResultEntry {
 // Region words recently looked up among the postal blob's names; an entry is
 // used only after its name is seen to spell the word's text, so that it is
 // never stale.
-constexpr int32_t kPostalWordCache = 16;
+constexpr int32_t kPostalWordCache = 64;
 struct PostalWordName {
     WordId word;
     int32_t name;
