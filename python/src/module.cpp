@@ -159,29 +159,9 @@ void Build(const std::filesystem::path& sourceDir, const std::filesystem::path& 
             const tools::BuiltData built =
                 tools::BuildData(inputs, tools::ModelOptions{}, diagnostics, silent);
             diagnostics.Summarise();
-            auto text = [](const std::vector<uint8_t>& bytes) {
-                return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-            };
             writeFailed = true;
-            std::vector<tools::OutputFile> files = {
-                {outputDir / tools::kLexiconBlobName, text(built.lexicon)},
-                {outputDir / tools::kModelBlobName, text(built.model)},
-                {outputDir / tools::kAddressBlobName, text(built.address)}};
-            // As `vantir build`: sounds join the set, or an old sounds blob goes.
-            if (!built.sounds.empty()) {
-                files.push_back({outputDir / tools::kSoundsBlobName, text(built.sounds)});
-            } else {
-                std::error_code ignored;
-                std::filesystem::remove(outputDir / tools::kSoundsBlobName, ignored);
-            }
-            // And so does the postal blob of a source folder with ranges.tsv.
-            if (!built.postal.empty()) {
-                files.push_back({outputDir / tools::kPostalBlobName, text(built.postal)});
-            } else {
-                std::error_code ignored;
-                std::filesystem::remove(outputDir / tools::kPostalBlobName, ignored);
-            }
-            tools::WriteFilesAtomically(files);
+            // As `vantir build`: the optional blobs join the set, or old ones go with the switch.
+            tools::WriteFilesAtomically(tools::SetFilesOf(outputDir, built));
             writeFailed = false;
         } catch (const tools::FileError& error) {
             failure = error.what();

@@ -42,10 +42,6 @@ std::optional<std::filesystem::path> ReadingsSource(const BuildOptions& options,
     return std::filesystem::path(kUnihanReadingsPath);
 }
 
-std::string AsText(const std::vector<uint8_t>& bytes) {
-    return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-}
-
 int RunBuild(const BuildOptions& options, CliContext& context) {
     BuildInputs given;
     given.vocabulary = options.vocabulary;
@@ -63,25 +59,7 @@ int RunBuild(const BuildOptions& options, CliContext& context) {
     diagnostics.Summarise();
 
     const std::filesystem::path out = options.outputDir;
-    std::vector<OutputFile> files = {{out / kLexiconBlobName, AsText(built.lexicon)},
-                                     {out / kModelBlobName, AsText(built.model)},
-                                     {out / kAddressBlobName, AsText(built.address)}};
-    if (!built.sounds.empty()) {
-        files.push_back({out / kSoundsBlobName, AsText(built.sounds)});
-    } else {
-        // A sounds blob of an earlier build would belong to another set; it
-        // goes before the switch, so an ended build leaves the old set without it.
-        std::error_code ignored;
-        std::filesystem::remove(out / kSoundsBlobName, ignored);
-    }
-    if (!built.postal.empty()) {
-        files.push_back({out / kPostalBlobName, AsText(built.postal)});
-    } else {
-        // As for the sounds: a postal blob of an earlier build is of another set.
-        std::error_code ignored;
-        std::filesystem::remove(out / kPostalBlobName, ignored);
-    }
-    WriteFilesAtomically(files);
+    WriteFilesAtomically(SetFilesOf(out, built));
     context.out << "built " << (out / kLexiconBlobName).string() << " ("
                 << Counted(static_cast<int64_t>(built.words), "word") << "), "
                 << (out / kModelBlobName).string() << " ("
@@ -142,10 +120,12 @@ void AddBuildCommand(CLI::App& app, CliContext& context) {
         "next build cleans up after it.\n"
         "With --sounds or --readings it also writes sounds.snd (the readings of the\n"
         "lexicon's words and of every character Unihan reads) for --sound-alike, in\n"
-        "the same set; without them a sounds.snd of an earlier build is removed.\n"
+        "the same set; without them a sounds.snd of an earlier build is removed in\n"
+        "the same switch (a failed build keeps it with the old set).\n"
         "When SRC_DIR holds ranges.tsv (postcode, county, district, road, house numbers\n"
         "as the postal table writes them) it also writes postal.pst for --postal and\n"
-        "the postcodes of results, in the same set; a line it cannot read is an error.");
+        "the postcodes of results, in the same set (and removes an old one in the same\n"
+        "way otherwise); a line it cannot read is an error.");
     command->add_option("SRC_DIR", options->sourceDir, "Directory of the sources")
         ->required()
         ->check(CLI::ExistingDirectory);

@@ -256,4 +256,19 @@ BuiltData BuildData(const BuildInputs& inputs, const ModelOptions& options,
     return built;
 }
 
+std::vector<OutputFile> SetFilesOf(const std::filesystem::path& directory, const BuiltData& built) {
+    auto text = [](const std::vector<uint8_t>& bytes) {
+        return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    };
+    std::vector<OutputFile> files = {{directory / kLexiconBlobName, text(built.lexicon)},
+                                     {directory / kModelBlobName, text(built.model)},
+                                     {directory / kAddressBlobName, text(built.address)}};
+    for (const OptionalBlob& blob : kOptionalBlobs) {
+        const std::vector<uint8_t>& bytes = built.*blob.bytes;
+        files.push_back(bytes.empty() ? AbsentFile(directory / blob.name)
+                                      : OutputFile{directory / blob.name, text(bytes)});
+    }
+    return files;
+}
+
 }  // namespace vantir::tools

@@ -11,6 +11,7 @@
 #include "tools/compile/arpa_model.h"
 #include "tools/compile/blob_builders.h"
 #include "tools/compile/diagnostics.h"
+#include "tools/compile/file_output.h"
 #include "tools/compile/postal_source.h"
 #include "tools/compile/progress.h"
 #include "tools/compile/sounds_builder.h"
@@ -84,6 +85,21 @@ struct BuiltData {
     size_t postalDistricts = 0;
     size_t postalAbsentRoads = 0;  // roads of the table the vocabulary lacks
 };
+
+// The blobs a set may hold beside the three, each with where a build keeps
+// it: a member the build made is written with the three, one it did not make
+// is removed from the folder, both as steps of the same switch.
+struct OptionalBlob {
+    const char* name;
+    const char* kind;  // as InspectBlob names it
+    std::vector<uint8_t> BuiltData::*bytes;
+};
+inline constexpr OptionalBlob kOptionalBlobs[] = {{kSoundsBlobName, "sounds", &BuiltData::sounds},
+                                                  {kPostalBlobName, "postal", &BuiltData::postal}};
+
+// The files of a built set in `directory`, ready for WriteFilesAtomically: the
+// three blobs, then every optional blob, absent where the build made none.
+std::vector<OutputFile> SetFilesOf(const std::filesystem::path& directory, const BuiltData& built);
 
 // Parses every source, generates the pairs the grammar tests (see
 // grammar_pairs.h) and adds those the model lacks, builds the three blobs and checks them: each

@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <charconv>
+#include <cstddef>
 #include <optional>
 
 #include "tools/compile/diagnostics.h"
@@ -270,7 +271,7 @@ void WriteFilesAtomically(const std::vector<OutputFile>& files, const OutputHook
     const Steps steps{hooks};
     for (const OutputFile& file : files)
         RefuseNonRegularTarget(file.path);
-    std::vector<fs::path> temporaries;
+    std::vector<fs::path> temporaries(files.size());  // empty for an absent file
     const std::optional<fs::path> setDirectory = SetDirectoryOf(files);
     try {
         for (const OutputFile& file : files) {
@@ -279,23 +280,30 @@ void WriteFilesAtomically(const std::vector<OutputFile>& files, const OutputHook
             if (!directory.empty()) fs::create_directories(directory, error);
             if (error) FailOnFile(directory.string(), "cannot create the directory", error.value());
         }
+        // Only after an interrupted switch is finished is the old set in place
+        // to be kept, absent members included.
         if (setDirectory) {
             FinishInterruptedSwitch(*setDirectory, steps);
             RemoveStaleHelpers(*setDirectory, files);
         }
-        for (const OutputFile& file : files) {
-            temporaries.push_back(HelperNameFor(file.path, kWrittenHelper));
-            WriteTemporary(file, temporaries.back(), steps);
+        for (size_t k = 0; k < files.size(); ++k) {
+            if (files[k].absent) continue;
+            temporaries[k] = HelperNameFor(files[k].path, kWrittenHelper);
+            WriteTemporary(files[k], temporaries[k], steps);
         }
     } catch (...) {
         RemoveQuietly(temporaries);
         throw;
     }
 
+    // An absent file that does not exist either takes no part in the switch.
+    std::vector<bool> takesPart(files.size());
     std::vector<fs::path> kept(files.size());  // empty where the target did not exist
     for (size_t k = 0; k < files.size(); ++k) {
         std::error_code error;
-        if (!fs::exists(fs::symlink_status(files[k].path, error))) continue;
+        const bool exists = fs::exists(fs::symlink_status(files[k].path, error));
+        takesPart[k] = exists || !files[k].absent;
+        if (!exists) continue;
         kept[k] = HelperNameFor(files[k].path, kKeptHelper);
         if (!KeepOldFile(files[k].path, kept[k], steps)) {
             RemoveQuietly(temporaries);
@@ -306,6 +314,7 @@ void WriteFilesAtomically(const std::vector<OutputFile>& files, const OutputHook
     if (setDirectory) {
         SwitchRecord record;
         for (size_t k = 0; k < files.size(); ++k) {
+            if (!takesPart[k]) continue;
             record.keptFor[files[k].path.filename().string()] =
                 kept[k].empty() ? std::string() : kept[k].filename().string();
         }
@@ -319,13 +328,23 @@ void WriteFilesAtomically(const std::vector<OutputFile>& files, const OutputHook
     }
 
     for (size_t k = 0; k < files.size(); ++k) {
+        if (!takesPart[k]) continue;
         std::error_code error;
-        steps.Rename(temporaries[k], files[k].path, error);
+        if (files[k].absent) {
+            steps.Before("remove " + files[k].path.filename().string());
+            fs::remove(files[k].path, error);
+        } else {
+            steps.Rename(temporaries[k], files[k].path, error);
+        }
         if (!error) continue;
-        std::string message = "cannot rename the written file: " + error.message();
+        std::string message =
+            std::string(files[k].absent ? "cannot remove the file of the old set: "
+                                        : "cannot rename the written file: ") +
+            error.message();
         // Put back what was replaced before this one, so the set stays whole.
         std::vector<std::string> stranded;
         for (size_t back = 0; back < k; ++back) {
+            if (!takesPart[back]) continue;
             std::error_code undo;
             if (kept[back].empty()) {
                 fs::remove(files[back].path, undo);
@@ -340,7 +359,8 @@ void WriteFilesAtomically(const std::vector<OutputFile>& files, const OutputHook
                 if (!setDirectory) kept[back].clear();
             }
         }
-        RemoveQuietly(std::vector<fs::path>(temporaries.begin() + k, temporaries.end()));
+        RemoveQuietly(std::vector<fs::path>(temporaries.begin() + static_cast<std::ptrdiff_t>(k),
+                                            temporaries.end()));
         // With a file stranded, the record and the kept files stay: loaders keep
         // loading the old set, and the next write puts it back.
         if (!setDirectory || stranded.empty()) {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 namespace vantir::tools {
@@ -14,7 +15,15 @@ namespace vantir::tools {
 struct OutputFile {
     std::filesystem::path path;
     std::string content;  // bytes, written as they are
+    // The new set has no such file: an old one is removed in the same switch
+    // as the others are replaced (and put back when the switch fails).
+    bool absent = false;
 };
+
+// A member of a set that the new set lacks.
+inline OutputFile AbsentFile(std::filesystem::path path) {
+    return {std::move(path), {}, true};
+}
 
 // The rename that puts a written file in place; tests pass one that fails.
 using RenameFile = std::function<void(const std::filesystem::path& from,
@@ -40,12 +49,12 @@ struct OutputHooks {
 // the kept old files are.
 //
 // Several files in one directory are switched as a set, also when the process
-// is killed: before the first rename a switch record (switch_record.h) naming
-// the kept old files is put in the directory, and it is removed after the last.
-// While it exists, LoadDataDir loads the old files it names, so a loader sees
-// the old set until the switch is complete and the new one after. The next
-// write into the directory first puts back the old set of a record it finds,
-// then removes the helper files of writers that no longer run.
+// is killed (an absent file's removal is one step of the same switch): before the first rename a
+// switch record (switch_record.h) naming the kept old files is put in the directory, and it is
+// removed after the last. While it exists, LoadDataDir loads the old files it names, so a loader
+// sees the old set until the switch is complete and the new one after. The next write into the
+// directory first puts back the old set of a record it finds, then removes the helper files of
+// writers that no longer run.
 void WriteFilesAtomically(const std::vector<OutputFile>& files);
 void WriteFilesAtomically(const std::vector<OutputFile>& files, const RenameFile& rename);
 void WriteFilesAtomically(const std::vector<OutputFile>& files, const OutputHooks& hooks);
