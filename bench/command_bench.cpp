@@ -3,6 +3,7 @@
 // lists with the word ids looked up beforehand: what the tooling adds.
 #include <unistd.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <streambuf>
@@ -25,6 +26,8 @@ namespace fs = std::filesystem;
 // pass reads a file of a few thousand utterances, as a batch job does.
 constexpr int32_t kCommandCopies = 10;
 constexpr int32_t kCommandResultsAsked = 10;
+// The windows of the streamed row: the ten copies (2.8 MB) make about 40.
+constexpr size_t kCommandWindowBytes = size_t{64} << 10;
 constexpr int32_t kCommandResultUnits = 128;  // a stored text and its terminator
 constexpr const char* kItemsPerIteration = "items_per_iteration";
 
@@ -147,6 +150,31 @@ void RegisterCommandPath(const BenchOptions& options) {
         }
         state.counters[kItemsPerIteration] = static_cast<double>(world.utterances);
     });
+    // The command's path as it reads an input of any size: a window at a time
+    // (small windows here, so that the lists make many), against the same
+    // lists read whole.
+    auto windowed = [&options](benchmark::State& state, size_t windowBytes) {
+        CommandWorld& world = CommandWorldFor(options);
+        Discard nowhere;
+        std::ostream out(&nowhere);
+        tools::BatchJob job;
+        job.settings.maxResults = Session::kAllResults;
+        tools::PrintOptions print;
+        for (auto _ : state) {
+            tools::Diagnostics warnings;
+            tools::Progress silent;
+            tools::NbestStream stream(world.lists, tools::NbestFormat::kAuto, warnings, 1,
+                                      windowBytes);
+            tools::NbestFile input;
+            while (stream.Next(input))
+                tools::FilterAndPrint(world.data, input, job, print, out, warnings, silent);
+        }
+        state.counters[kItemsPerIteration] = static_cast<double>(world.utterances);
+    };
+    Register(options, row, "windows", "ours", kCommandCopies,
+             [windowed](benchmark::State& state) { windowed(state, kCommandWindowBytes); });
+    Register(options, row, "windows", "whole", kCommandCopies,
+             [windowed](benchmark::State& state) { windowed(state, SIZE_MAX); });
 }
 
 }  // namespace

@@ -26,17 +26,24 @@ constexpr uint8_t kTextRepeated = 64;    // a count byte follows the length
 // Longest text made: eight of the segmenter's 512-unit windows, so that texts
 // cross several windows without slowing the run down.
 constexpr size_t kMaxTextUnits = 4096;
+// Units one input makes over all its texts. The repeat count makes hundreds of
+// units of a few bytes, so an input of a thousand such texts split and entered
+// a million units, seconds of work; the longest text's worth still crosses
+// every window, and inputs stay at milliseconds.
+constexpr size_t kMaxInputUnits = kMaxTextUnits;
 
 struct TextCase {
     uint8_t flags = 0;
     std::vector<char16_t> units;  // as given: without the 0 unit of kTextTerminated
 };
 
-// The texts of an input; a text cut short by the input's end keeps what it has.
+// The texts of an input; a text cut short by the input's end, or by
+// kMaxInputUnits, keeps what it has, and no text follows the budget's end.
 inline std::vector<TextCase> DecodeTextCases(const uint8_t* data, size_t size) {
     std::vector<TextCase> cases;
     size_t at = 0;
-    while (at + 2 <= size) {
+    size_t budget = kMaxInputUnits;
+    while (at + 2 <= size && budget > 0) {
         TextCase text;
         text.flags = data[at++];
         size_t length = data[at++];
@@ -49,6 +56,8 @@ inline std::vector<TextCase> DecodeTextCases(const uint8_t* data, size_t size) {
         for (size_t copy = 1; copy < copies && given > 0; ++copy)
             text.units.insert(text.units.end(), text.units.begin(), text.units.begin() + given);
         if (text.units.size() > kMaxTextUnits) text.units.resize(kMaxTextUnits);
+        if (text.units.size() > budget) text.units.resize(budget);
+        budget -= text.units.size();
         cases.push_back(std::move(text));
     }
     return cases;

@@ -99,7 +99,8 @@ bool EndsNameDigitByDigit(const DigitNames& names, const TextReader& reader, con
             alternates[k] = window.alternates[m - before + k];
         }
         for (int32_t k = 0; k < digits; ++k) {
-            units[before + k] = DigitNumeral(DecimalDigitValue(reader.text[reader.at + k]));
+            // The run's own digit reader, so that 1O1 names what 101 names.
+            units[before + k] = DigitNumeral(RunDigitAt(reader.text, reader.at + k, k > 0));
             alternates[before + k] = 0;
         }
         if (SpanWords(names.lexicon, names.limit, units, alternates, before + digits, found) > 0) {

@@ -4,7 +4,12 @@
 #ifndef VANTIR_VANTIR_HPP
 #define VANTIR_VANTIR_HPP
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -220,24 +225,117 @@ inline int32_t VerifyLoadedBlob(const BlobBuffer& blob) {
 
 }  // namespace detail
 
-// Reads a whole file into an aligned buffer. With a tag, the header must name
-// that kind of blob with that version, and the blob is verified.
+// The largest blob file a loader reads; a header that states more, or a file
+// larger than that, is refused before anything is read.
+inline constexpr uint64_t kMaxBlobFileBytes = uint64_t{1} << 30;
+
+namespace detail {
+
+inline const char* FileKindOf(mode_t mode) {
+    if (S_ISDIR(mode)) return "a directory";
+    if (S_ISFIFO(mode)) return "a pipe";
+    if (S_ISCHR(mode)) return "a character device";
+    if (S_ISBLK(mode)) return "a block device";
+    if (S_ISSOCK(mode)) return "a socket";
+    return "not a regular file";
+}
+
+// Reads up to `size` bytes at `offset`; fewer only at the end of the file.
+inline size_t ReadAt(int fd, unsigned char* into, size_t size, off_t offset, int& error) {
+    size_t got = 0;
+    while (got < size) {
+        const ssize_t n = ::pread(fd, into + got, size - got, offset + static_cast<off_t>(got));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            error = errno;
+            break;
+        }
+        if (n == 0) break;
+        got += static_cast<size_t>(n);
+    }
+    return got;
+}
+
+inline uint32_t StoredU32(const unsigned char* bytes) {
+    return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
+           static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
+}
+
+// The bytes of a regular file, at most the size its blob header states and
+// never more than kMaxBlobFileBytes. A pipe, a device or a directory (or a link
+// to one) is refused without waiting on it: it is opened without blocking and
+// judged by what the opened file is, so a file swapped after the check cannot
+// slip through.
+inline Expected<BlobBuffer> ReadBlobBytes(const std::string& name) {
+    struct stat seen {};
+    if (::stat(name.c_str(), &seen) != 0) {
+        const int reason = errno;
+        return Error{VANTIR_NOT_FOUND, name + ": cannot open: " + std::strerror(reason)};
+    }
+    if (!S_ISREG(seen.st_mode)) {
+        return Error{VANTIR_INVALID_ARGUMENT,
+                     name + ": is " + FileKindOf(seen.st_mode) + ", not a regular file"};
+    }
+    const int fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        const int reason = errno;
+        return Error{VANTIR_NOT_FOUND, name + ": cannot open: " + std::strerror(reason)};
+    }
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat opened {};
+    if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode)) {
+        return Error{VANTIR_INVALID_ARGUMENT,
+                     name + ": is " + FileKindOf(opened.st_mode) + ", not a regular file"};
+    }
+    const auto fileSize = static_cast<uint64_t>(opened.st_size);
+    auto tooLarge = [&](uint64_t bytes, const char* what) {
+        return Error{VANTIR_BAD_BLOB,
+                     name + ": " + what + " " + std::to_string(bytes) + " bytes, more than the " +
+                         std::to_string(kMaxBlobFileBytes) + " a blob file may hold"};
+    };
+    int error = 0;
+    unsigned char header[kBlobHeaderBytes];
+    const size_t headerGot = ReadAt(fd, header, sizeof header, 0, error);
+    uint64_t wanted = fileSize;
+    if (headerGot == sizeof header &&
+        std::memcmp(header, VANTIR_BLOB_MAGIC, VANTIR_BLOB_MAGIC_BYTES) == 0) {
+        const uint32_t declared = StoredU32(header + VANTIR_BLOB_TOTAL_SIZE_OFFSET);
+        if (declared > kMaxBlobFileBytes) return tooLarge(declared, "its header states");
+        // Bytes past the stated size are never read; a shorter file is read
+        // whole and judged by the checks.
+        if (fileSize > declared) {
+            return Error{VANTIR_BAD_BLOB, name + ": header gives " + std::to_string(declared) +
+                                              " bytes, file has " + std::to_string(fileSize)};
+        }
+    }
+    if (wanted > kMaxBlobFileBytes) return tooLarge(wanted, "has");
+    BlobBuffer blob(static_cast<size_t>(wanted));
+    if (blob.size() != wanted) return Error{VANTIR_OUT_OF_MEMORY, name + ": out of memory"};
+    const size_t got = wanted == 0 ? 0 : ReadAt(fd, blob.data(), blob.size(), 0, error);
+    if (error != 0) {
+        return Error{VANTIR_NOT_FOUND, name + ": read error: " + std::strerror(error)};
+    }
+    if (got != wanted) {
+        // Cut short while it was read: the bytes there are, for the checks to judge.
+        return BlobBuffer::CopyOf(blob.data(), got);
+    }
+    return blob;
+}
+
+}  // namespace detail
+
+// Reads a blob file into an aligned buffer (see detail::ReadBlobBytes for the
+// files it refuses). With a tag, the header must name that kind of blob with
+// that version, and the blob is verified.
 inline Expected<BlobBuffer> LoadBlobFile(const std::filesystem::path& path,
                                          std::string_view tag = {}, uint16_t version = 0) {
     const std::string name = path.string();
-    std::FILE* file = std::fopen(name.c_str(), "rb");
-    if (file == nullptr) return Error{VANTIR_NOT_FOUND, name + ": cannot open"};
-    std::vector<unsigned char> bytes;
-    unsigned char chunk[1 << 14];
-    size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
-        bytes.insert(bytes.end(), chunk, chunk + got);
-    }
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    if (failed) return Error{VANTIR_NOT_FOUND, name + ": read error"};
-    BlobBuffer blob = BlobBuffer::CopyOf(bytes.data(), bytes.size());
-    if (blob.size() != bytes.size()) return Error{VANTIR_OUT_OF_MEMORY, name + ": out of memory"};
+    Expected<BlobBuffer> read = detail::ReadBlobBytes(name);
+    if (!read) return read.error();
+    BlobBuffer blob = std::move(*read);
     if (!tag.empty()) {
         if (blob.size() < kBlobHeaderBytes) {
             return Error{VANTIR_BAD_BLOB, name + ": truncated: " + std::to_string(blob.size()) +
@@ -415,11 +513,9 @@ struct DataSet {
     BlobBuffer address;
 };
 
-// The three blobs of a folder built by `vantir build`, each loaded, verified
-// and attached, after the checks that they are of one set (SetMismatch) and
-// that the model numbers the lexicon's words. The error names the folder and
-// the blob that does not belong.
-inline Expected<DataSet> LoadDataSet(const std::filesystem::path& directory) {
+namespace detail {
+
+inline Expected<DataSet> LoadDataSetOnce(const std::filesystem::path& directory) {
     Expected<BlobBuffer> lexicon = LoadBlobFile(
         directory / kLexiconFileName, VANTIR_LEXICON_BLOB_TAG, VANTIR_LEXICON_BLOB_VERSION);
     if (!lexicon) return lexicon.error();
@@ -446,6 +542,36 @@ inline Expected<DataSet> LoadDataSet(const std::filesystem::path& directory) {
                                           " numbers other words than " + kLexiconFileName};
     }
     return set;
+}
+
+}  // namespace detail
+
+// The record `vantir build` keeps in the folder while it switches the blobs.
+inline constexpr const char* kSwitchRecordFileName = ".vantir-switch";
+
+// The three blobs of a folder built by `vantir build`, each loaded (regular
+// files only, see LoadBlobFile), verified and attached, after the checks that
+// they are of one set (SetMismatch) and that the model numbers the lexicon's
+// words. The error names the folder and the blob that does not belong. A load
+// that failed while a build was switching the blobs (its record in the folder
+// before or after the load) is made once more, since a load meeting the switch
+// half done can fail on a folder that was whole at every moment; when that
+// fails too, the message says a build was under way.
+inline Expected<DataSet> LoadDataSet(const std::filesystem::path& directory) {
+    auto building = [&] {
+        std::error_code ignored;
+        return std::filesystem::exists(
+            std::filesystem::symlink_status(directory / kSwitchRecordFileName, ignored));
+    };
+    const bool before = building();
+    Expected<DataSet> set = detail::LoadDataSetOnce(directory);
+    if (set || !(before || building())) return set;
+    set = detail::LoadDataSetOnce(directory);
+    if (set) return set;
+    return Error{set.error().code,
+                 set.error().message +
+                     " (a build was switching the blobs of this folder meanwhile; load it again "
+                     "once the build has finished)"};
 }
 
 // ---------------------------------------------------------------------------

@@ -15,6 +15,16 @@ namespace py = pybind11;
 
 namespace vantir::python {
 
+namespace {}  // namespace
+
+std::string_view HypothesisText(std::string_view utf8) {
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (utf8.starts_with(kByteOrderMark)) utf8.remove_prefix(kByteOrderMark.size());
+    if (utf8.ends_with('\n')) utf8.remove_suffix(1);
+    if (utf8.ends_with('\r')) utf8.remove_suffix(1);
+    return utf8;
+}
+
 namespace {
 
 // The engine of a Filter object; a Filter made by Filter.__new__ alone has none.
@@ -71,7 +81,7 @@ void AppendUtf8Of(const py::handle& item, size_t u, size_t h, std::string& bytes
             PyErr_Clear();
             throw py::value_error(where() + ": not encodable as UTF-8 (lone surrogate)");
         }
-        bytes.append(utf8, static_cast<size_t>(size));
+        bytes.append(HypothesisText(std::string_view(utf8, static_cast<size_t>(size))));
         return;
     }
     if (PyBytes_Check(item.ptr())) {
@@ -79,7 +89,7 @@ void AppendUtf8Of(const py::handle& item, size_t u, size_t h, std::string& bytes
                                    static_cast<size_t>(PyBytes_GET_SIZE(item.ptr())));
         const Expected<std::u16string> decoded = ToUtf16(raw);
         if (!decoded) throw py::value_error(where() + ": " + decoded.error().message);
-        bytes.append(raw);
+        bytes.append(HypothesisText(raw));
         return;
     }
     throw py::type_error(where() + " must be str, not " +
@@ -96,6 +106,12 @@ Hypotheses ReadUtterances(const py::handle& utterances) {
         if (PyUnicode_Check(utterance.ptr()) || PyBytes_Check(utterance.ptr())) {
             throw py::type_error("utterances[" + std::to_string(u) +
                                  "] must be a list of str, one hypothesis each, not a single str");
+        }
+        if (!py::isinstance<py::iterable>(utterance)) {
+            throw py::type_error(
+                "utterances[" + std::to_string(u) +
+                "] must be a list of str, one hypothesis each, not " +
+                std::string(py::str(py::type::handle_of(utterance).attr("__name__"))));
         }
         size_t h = 0;
         for (const py::handle item : py::iter(utterance)) {
@@ -185,8 +201,20 @@ py::list FilterMany(const py::handle& self, const py::handle& utterances, bool t
         // through filter() (filter_text()) with the GIL held.
         py::list values;
         const py::object one = self.attr(text ? "filter_text" : "filter");
-        for (const py::handle utterance : utterances)
-            values.append(one(utterance, py::arg("details") = true));
+        size_t u = 0;
+        for (const py::handle utterance : utterances) {
+            try {
+                values.append(one(utterance, py::arg("details") = true));
+            } catch (py::error_already_set& error) {
+                // The same exception, its message naming the utterance.
+                if (!error.matches(PyExc_TypeError) && !error.matches(PyExc_ValueError)) throw;
+                const std::string message =
+                    "utterances[" + std::to_string(u) + "]: " + std::string(py::str(error.value()));
+                py::raise_from(error, error.type().ptr(), message.c_str());
+                throw py::error_already_set();
+            }
+            ++u;
+        }
         return values;
     }
     const Hypotheses hypotheses = ReadUtterances(utterances);
@@ -204,7 +232,13 @@ py::list FilterMany(const py::handle& self, const py::handle& utterances, bool t
                 tools::UtteranceFilter filter(session, engine.lexicon(), settings);
                 tools::FilteredUtterance run;
                 for (size_t u = 0; u < hypotheses.size(); ++u) {
-                    filter.Run(hypotheses.Of(u), run);
+                    try {
+                        filter.Run(hypotheses.Of(u), run);
+                    } catch (const tools::ToolError& error) {
+                        // "line N" of the run is the hypothesis's rank, from 1.
+                        throw tools::ToolError("utterances[" + std::to_string(u) +
+                                               "]: " + error.what());
+                    }
                     if (!outcomes.Keep(u, run)) break;
                 }
                 return 0;

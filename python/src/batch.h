@@ -5,9 +5,16 @@
 
 #include <pybind11/pybind11.h>
 
+#include <string_view>
+
 #include "python/src/filter_engine.h"
 
 namespace vantir::python {
+
+// A hypothesis as filter() takes it in: without a byte order mark before it and
+// the line break (LF, CR LF or CR) after it, which lines read from a file keep
+// and which would otherwise stick to its first and last word.
+std::string_view HypothesisText(std::string_view utf8);
 
 // Adds filter_many and __reduce__ to the Filter class; `unknownWordWarning`
 // is the category filter() warns with.

@@ -3,6 +3,10 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 #include <pybind11/stl/filesystem.h>
+// After Python's headers, which must come first.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -61,13 +65,15 @@ PyObject* g_unknownWordWarning = nullptr;
 // Files are checked before the tooling reads them, so that a file that is
 // missing or unreadable is an OSError and whatever the tooling still refuses
 // is about the content.
+// Opened without blocking: a pipe with no writer is no reason to wait here
+// (the loaders refuse a pipe for a blob; a source may be one).
 void RequireReadable(const std::filesystem::path& path) {
-    errno = 0;
-    std::FILE* file = std::fopen(path.string().c_str(), "rb");
-    if (file == nullptr) RaiseOsError(errno != 0 ? errno : ENOENT, path);
-    std::fclose(file);
-    std::error_code ignored;
-    if (std::filesystem::is_directory(path, ignored)) RaiseOsError(EISDIR, path);
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) RaiseOsError(errno != 0 ? errno : ENOENT, path);
+    struct stat status {};
+    const bool directory = fstat(fd, &status) == 0 && S_ISDIR(status.st_mode);
+    close(fd);
+    if (directory) RaiseOsError(EISDIR, path);
 }
 
 void Warn(PyObject* category, const std::string& message) {
@@ -82,7 +88,8 @@ void WarnUnknown(const std::vector<std::string>& words) {
     }
 }
 
-// The UTF-8 bytes of a str, or of a bytes object after a strict check.
+// The UTF-8 bytes of a str, or of a bytes object after a strict check, as a
+// hypothesis (HypothesisText: no byte order mark, no line break).
 std::string Utf8Of(const py::handle& item, const std::string& what) {
     if (PyUnicode_Check(item.ptr())) {
         Py_ssize_t size = 0;
@@ -91,13 +98,13 @@ std::string Utf8Of(const py::handle& item, const std::string& what) {
             PyErr_Clear();
             RaiseValueError(what + ": not encodable as UTF-8 (lone surrogate)");
         }
-        return std::string(bytes, static_cast<size_t>(size));
+        return std::string(HypothesisText(std::string_view(bytes, static_cast<size_t>(size))));
     }
     if (PyBytes_Check(item.ptr())) {
         std::string bytes = py::reinterpret_borrow<py::bytes>(item);
         Expected<std::u16string> decoded = ToUtf16(bytes);
         if (!decoded) RaiseValueError(what + ": " + decoded.error().message);
-        return bytes;
+        return std::string(HypothesisText(bytes));
     }
     throw py::type_error(what + " must be str, not " +
                          std::string(py::str(py::type::handle_of(item).attr("__name__"))));

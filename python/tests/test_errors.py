@@ -3,6 +3,7 @@
 import os
 import random
 import shutil
+import signal
 import warnings
 
 import pytest
@@ -76,6 +77,29 @@ class TestLoading:
             with warnings.catch_warnings():
                 warnings.simplefilter("ignore")
                 assert isinstance(f.filter(["臺北市 大安區 忠孝東路 四段 八 號"]), list)
+
+
+    @pytest.mark.parametrize("name", BLOBS + ("sounds.snd",))
+    def test_a_pipe_or_a_device_for_a_blob_fails_at_once(self, data_copy, name):
+        """Refused without waiting for a writer, or reading a device to no end."""
+        (data_copy / name).unlink(missing_ok=True)
+        if name == "model.lmb":
+            os.symlink("/dev/zero", data_copy / name)
+            kind = "is a character device"
+        else:
+            os.mkfifo(data_copy / name)
+            kind = "is a pipe"
+        signal.alarm(30)  # a load that blocks ends the test run instead of hanging it
+        try:
+            with pytest.raises(ValueError, match=name + ": " + kind):
+                vantir.Filter(data_copy)
+        finally:
+            signal.alarm(0)
+
+    def test_a_directory_named_sounds_snd_is_named(self, data_copy):
+        (data_copy / "sounds.snd").mkdir()
+        with pytest.raises(ValueError, match="sounds.snd: is a directory, not a regular file"):
+            vantir.Filter(data_copy)
 
 
 class TestBuild:
@@ -213,6 +237,25 @@ class TestFilterInput:
                 call()
         with pytest.raises(TypeError, match="__init__"):
             Skipping()
+
+    def test_a_byte_order_mark_and_a_line_break_are_no_part_of_the_words(self, f):
+        plain = ["臺北市 大安區 忠孝東路 四段 七 號", "臺北市 大安區"]
+        dressed = ["\ufeff" + plain[0] + "\r\n", plain[1] + "\n"]
+        with warnings.catch_warnings():
+            warnings.simplefilter("error")  # no unknown word
+            assert f.filter(dressed) == f.filter(plain)
+            assert f.filter([h.encode() for h in dressed]) == f.filter(plain)
+            assert f.filter_many([dressed]) == [f.filter(plain)]
+
+    def test_filter_many_names_the_utterance_of_an_error(self, f):
+        with pytest.raises(TypeError, match=r"utterances\[1\] must be a list of str.*NoneType"):
+            f.filter_many([["臺北市"], None])
+        with pytest.raises(TypeError, match=r"utterances\[0\]\[1\]"):
+            f.filter_many([["臺北市", 7]])
+        with pytest.raises(TypeError, match=r"utterances\[1\]: "):
+            f.filter_many([["臺北市"], None], details=True)
+        with pytest.raises(ValueError, match=r"utterances\[0\]: "):
+            f.filter_many([[b"\xe8\x87"]], details=True)
 
     def test_warnings_raised_as_errors_leave_the_filter_usable(self, f):
         with warnings.catch_warnings():

@@ -47,6 +47,15 @@ TEST(LongTextIntake, TheFuzzInputFormCarriesLongTextsAndTheMode) {
     const std::vector<uint8_t> huge = {kTextRepeated | kTextLongLength, 0x10, 0, 255, 0x81, 0xFA};
     EXPECT_EQ(DecodeTextCases(huge.data(), huge.size())[0].units.size(), 256u)
         << "units given once, taken 256 times";
+
+    // A thousand such texts in one input: the input's budget ends them.
+    std::vector<uint8_t> many;
+    for (int k = 0; k < 1000; ++k)
+        many.insert(many.end(), {kTextRepeated, 1, 255, 0x81, 0xFA});
+    size_t units = 0;
+    for (const TextCase& text : DecodeTextCases(many.data(), many.size()))
+        units += text.units.size();
+    EXPECT_EQ(units, kMaxInputUnits);
 }
 
 TEST(LongTextIntake, TextsAcrossWindowsPassTheFuzzChecksInBothModes) {

@@ -206,6 +206,9 @@ TEST_F(TextIntakeTest, AliasesReadOldNamesAsTodaysAndLookAlikesAsTheLexiconsChar
 TEST_F(TextIntakeTest, DigitsEndingANameAreReadDigitByDigit) {
     EXPECT_EQ(Segment("台北101"), (Words{"臺北一零一"}));
     EXPECT_EQ(Segment("我臺北１０１"), (Words{"臺北一零一"}));
+    // A Latin O after a digit is the run's 0 here too, as in any digit run.
+    EXPECT_EQ(Segment("臺北1O1"), (Words{"臺北一零一"}));
+    EXPECT_EQ(Segment("台北1ｏ1"), (Words{"臺北一零一"}));
     // Before 號 the digits are a house number (one this lexicon cannot spell,
     // so the text ends before it), not the end of the landmark.
     EXPECT_EQ(Segment("台北101號"), (Words{}));

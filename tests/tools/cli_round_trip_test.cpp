@@ -295,5 +295,6 @@ TEST(CliExitCodes, InspectReportsUnreadableAndForeignFiles) {
     EXPECT_TRUE(Contains(foreign.out, "problem: no blob magic \"KRVF\""));
     const auto missing = RunCli({"inspect", (dir / "none.wpb").string()});
     EXPECT_EQ(missing.status, kExitFailure);
-    EXPECT_EQ(missing.err, "vantir: " + (dir / "none.wpb").string() + ": cannot open\n");
+    EXPECT_EQ(missing.err, "vantir: " + (dir / "none.wpb").string() +
+                               ": cannot open: No such file or directory\n");
 }

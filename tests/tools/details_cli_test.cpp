@@ -140,8 +140,10 @@ TEST_F(DetailsCli, EvalCalibrationPrintsTheReliabilityAndWritesEveryResult) {
     }
     EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), static_cast<long>(results + 1));
 
+    // A folder of the path is a file: no folder can be made there.
+    WriteFile(dir / "plain-file", "not a folder");
     const CliRun unwritable = RunCli({"eval", "--data", out, "--nbest", nbest, "--ref", ref,
-                                      "--calibration-data", (dir / "no" / "such" / "x").string()});
+                                      "--calibration-data", (dir / "plain-file" / "x").string()});
     EXPECT_EQ(unwritable.status, kExitFailure);
     EXPECT_TRUE(Contains(unwritable.err, "cannot write the calibration rows")) << unwritable.err;
 }

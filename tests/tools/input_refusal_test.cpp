@@ -75,9 +75,10 @@ TEST_F(InputRefusal, ClosedOrDirectoryStandardInputIsAnError) {
         EXPECT_EQ(folder.status, kExitFailure) << command;
         EXPECT_TRUE(Contains(folder.err, "<stdin>: standard input is a directory")) << folder.err;
     }
-    // Empty input stays what it was: no utterance, success.
+    // An empty input holds no utterance, which is said.
     const CliRun empty = RunBinary({"filter", "--data", out, "-"});
-    EXPECT_EQ(empty.status, kExitSuccess) << empty.err;
+    EXPECT_EQ(empty.status, kExitFailure) << empty.err;
+    EXPECT_TRUE(Contains(empty.err, "<stdin>: no utterance in the input")) << empty.err;
 }
 
 TEST_F(InputRefusal, BlobsOfTheWrongKindOrCutShortAreNamedAsSuch) {

@@ -3,6 +3,7 @@
 #include "tools/cli/cli.h"
 
 #include "tools/cli/cli_commands.h"
+#include "tools/run/batch_filter.h"
 #include "tools/run/parallel_filter.h"
 
 namespace vantir::tools {
@@ -81,7 +82,8 @@ int RunVantir(int argc, const char* const* argv, std::ostream& out, std::ostream
     // once it is flushed, and then the command must not report success.
     out.flush();
     if (!out) {
-        err << "vantir: cannot write the output (disk full or output closed?); it is incomplete\n";
+        // A command stopped by the failed output said so already.
+        if (status == kExitSuccess) err << "vantir: " << kOutputFailed << '\n';
         return kExitFailure;
     }
     return status;

@@ -1,13 +1,14 @@
 // `vantir eval`: accuracy of the filtered lists against reference texts, beside
 // the accuracy of the recogniser's own best hypothesis.
-#include <fstream>
 #include <iomanip>
 #include <map>
 #include <memory>
+#include <sstream>
 #include <unordered_map>
 
 #include "textutil/chinese_numerals.h"
 #include "tools/cli/cli_commands.h"
+#include "tools/compile/file_output.h"
 #include "tools/compile/text_source.h"
 #include "tools/run/batch_filter.h"
 #include "tools/run/calibration_report.h"
@@ -199,7 +200,7 @@ ModeTally RunMode(LoadedData& data, const EvalInput& input, const EvalOptions& o
                 tally.errors += batch.out;
                 return;
             }
-            context.out.write(batch.out.data(), static_cast<std::streamsize>(batch.out.size()));
+            WriteBatchOutput(context.out, batch.out);
         });
     for (std::vector<CalibrationRow>& rows : rowsOf) {
         if (rows.empty()) tally.calibration.CountUtterance();
@@ -309,12 +310,17 @@ void ReportCalibration(const EvalOptions& options, const std::vector<NamedTally>
             tally->calibration.Print(context.out, mode + " mode");
     }
     if (options.calibrationData.empty()) return;
-    std::ofstream rows(options.calibrationData);
+    // Written whole under a temporary name and renamed: a failed write leaves
+    // the file that was there, never a cut one.
+    std::ostringstream rows;
     CalibrationTally::WriteHeader(rows);
     for (const auto& [mode, tally] : modes)
         tally->calibration.WriteRows(rows, mode);
-    rows.flush();
-    if (!rows) Fail(options.calibrationData, 0, "cannot write the calibration rows");
+    try {
+        WriteFilesAtomically({{options.calibrationData, std::move(rows).str()}});
+    } catch (const ToolError& error) {
+        throw ToolError(std::string("cannot write the calibration rows: ") + error.what());
+    }
 }
 
 int RunEval(const EvalOptions& options, CliContext& context) {
@@ -325,6 +331,7 @@ int RunEval(const EvalOptions& options, CliContext& context) {
     input.utterances = ReadNbestFile(options.nbest, FormatNamed(options.format), diagnostics,
                                      WorkersFor(options.workers));
     diagnostics.Summarise();
+    RequireUtterances(input.utterances.size(), input.nbestFile);
     input.referenceFile = DisplayName(options.references);
     input.references = ParseReferences(ReadSourceLines(options.references), input.referenceFile);
     for (const auto& [id, text] : input.references)
@@ -441,6 +448,10 @@ void AddEvalCommand(CLI::App& app, CliContext& context) {
     AddJobsOption(*command, options->workers);
     AddFormatOption(*command, options->format);
     command->callback([options, &context] {
+        // Reading by sound is a way of text intake: with words it would do nothing.
+        if (options->soundAlike && !options->text && !options->s2t) {
+            throw CLI::ValidationError("--sound-alike", "reads recogniser text: give --text too");
+        }
         context.action = [options, &context] { return RunEval(*options, context); };
     });
 }

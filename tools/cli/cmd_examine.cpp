@@ -1,5 +1,5 @@
 // `vantir inspect FILE...`: header, counts, sizes and well-formedness of blobs;
-// a directory stands for the three blobs of a data set.
+// a directory is judged as the loader judges it.
 #include <cstdio>
 #include <iomanip>
 #include <memory>
@@ -7,6 +7,7 @@
 #include "tools/cli/cli_commands.h"
 #include "tools/compile/blob_examiner.h"
 #include "tools/compile/data_build.h"
+#include "tools/compile/switch_record.h"
 #include "tools/run/coverage.h"
 #include "vantir/vantir.hpp"
 
@@ -36,23 +37,6 @@ int RunCoverage(const std::string& directory, CliContext& context) {
     return kExitSuccess;
 }
 
-std::vector<std::filesystem::path> ExpandPaths(const std::vector<std::string>& given) {
-    std::vector<std::filesystem::path> paths;
-    for (const std::string& path : given) {
-        if (std::filesystem::is_directory(path)) {
-            for (const char* name : {kLexiconBlobName, kModelBlobName, kAddressBlobName}) {
-                paths.push_back(std::filesystem::path(path) / name);
-            }
-            // The sounds blob is optional: shown when the folder has one.
-            const std::filesystem::path sounds = std::filesystem::path(path) / kSoundsBlobName;
-            if (std::filesystem::exists(sounds)) paths.push_back(sounds);
-        } else {
-            paths.emplace_back(path);
-        }
-    }
-    return paths;
-}
-
 void PrintReport(const std::filesystem::path& path, const BlobReport& report, std::ostream& out) {
     out << path.string() << '\n';
     out << "  " << std::left << std::setw(kLabelWidth) << "kind" << report.kind << '\n';
@@ -65,16 +49,94 @@ void PrintReport(const std::filesystem::path& path, const BlobReport& report, st
         out << "  problem: " << problem << '\n';
 }
 
-int RunInspect(const InspectOptions& options, CliContext& context) {
-    if (!options.coverageDir.empty()) {
-        const int coverage = RunCoverage(options.coverageDir, context);
-        if (options.paths.empty()) return coverage;
+void PrintLine(const char* label, const std::string& value, std::ostream& out) {
+    out << std::left << std::setw(kLabelWidth + 1) << label << value << '\n';
+}
+
+std::string Hex(uint32_t value) {
+    char hex[9];
+    std::snprintf(hex, sizeof hex, "%08x", static_cast<unsigned>(value));
+    return hex;
+}
+
+// A folder judged as a load judges it: each blob a load reads (the old ones
+// while a switch record stands), its kind by its tag, the set identity of
+// every blob; the verdict, and the exit status, are whether the folder loads.
+int InspectFolder(const std::filesystem::path& directory, CliContext& context) {
+    std::vector<SetBlob> blobs;
+    try {
+        const std::optional<SwitchRecord> record = ReadSwitchRecord(directory);
+        if (record) {
+            PrintLine("switch record",
+                      (directory / kSwitchRecordName).string() +
+                          ": a build is switching the blobs (or was ended doing "
+                          "so); a load reads the old set it kept",
+                      context.out);
+        }
+        blobs = SetBlobsOf(directory, record);
+    } catch (const ToolError& error) {
+        context.err << "vantir: " << error.what() << '\n';
+        return kExitFailure;
     }
+    std::vector<SetMember> members;
+    std::vector<BlobReport> reports;
+    for (const SetBlob& blob : blobs) {
+        Expected<BlobBuffer> loaded = LoadBlobFile(blob.path);
+        if (!loaded) {
+            context.out << blob.path.string() << "\n  problem: " << loaded.error().message << '\n';
+            continue;
+        }
+        BlobReport report = InspectBlob(loaded->data(), loaded->size());
+        PrintReport(blob.path, report, context.out);
+        if (blob.path.filename() != blob.name)
+            context.out << "  read as         " << blob.name << '\n';
+        if (report.kind != blob.kind) {
+            context.out << "  problem: " << blob.name << " must be a " << blob.kind
+                        << " blob; its tag makes it " << report.kind << '\n';
+        }
+        members.push_back({blob.name, report.setIdentity});
+        if (!blob.optional && report.kind == blob.kind) reports.push_back(std::move(report));
+    }
+    if (members.size() == blobs.size()) {
+        const std::string mismatch = SetMismatch(members);
+        std::string names;
+        for (size_t k = 0; k < blobs.size(); ++k) {
+            names += k == 0 ? "" : k + 1 == blobs.size() ? " and " : ", ";
+            names += blobs[k].kind;
+        }
+        const uint32_t identity = members[0].identity;
+        PrintLine("set identity",
+                  !mismatch.empty() ? mismatch
+                  : identity == 0 ? "none (blobs from before set identities; word counts compared)"
+                                  : Hex(identity) + ": " + names + " are of one build",
+                  context.out);
+    }
+    if (reports.size() == 3) {
+        const std::vector<std::string> problems =
+            CheckSameNumbering(reports[0], reports[1], reports[2]);
+        PrintLine("numbering",
+                  problems.empty() ? "lexicon, model and address database agree" : problems[0],
+                  context.out);
+    }
+    // The verdict is the loader's own, so that it cannot disagree with filter.
+    try {
+        LoadDataDir(directory);
+    } catch (const ToolError& error) {
+        PrintLine("loads", "no", context.out);
+        context.err << "vantir: " << error.what() << '\n';
+        return kExitFailure;
+    }
+    PrintLine("loads", "yes", context.out);
+    return kExitSuccess;
+}
+
+// Blob files given one by one: each shown; when all three kinds are among
+// them, whether they can be one set.
+int InspectFiles(const std::vector<std::filesystem::path>& paths, CliContext& context) {
     int status = kExitSuccess;
     const BlobReport* byKind[3] = {nullptr, nullptr, nullptr};
     std::string nameOf[3];  // the file each of byKind came from
     std::vector<BlobReport> reports;
-    const std::vector<std::filesystem::path> paths = ExpandPaths(options.paths);
     reports.reserve(paths.size());
     for (const std::filesystem::path& path : paths) {
         Expected<BlobBuffer> blob = LoadBlobFile(path);
@@ -108,24 +170,39 @@ int RunInspect(const InspectOptions& options, CliContext& context) {
                                                   {nameOf[2], byKind[2]->setIdentity}});
         std::string identity = mismatch;
         if (mismatch.empty()) {
-            char hex[9];
-            std::snprintf(hex, sizeof hex, "%08x", static_cast<unsigned>(byKind[0]->setIdentity));
-            identity =
-                byKind[0]->setIdentity == 0
-                    ? "none (blobs from before set identities; word counts compared)"
-                    : std::string(hex) + ": lexicon, model and address database are of one build";
+            identity = byKind[0]->setIdentity == 0
+                           ? "none (blobs from before set identities; word counts compared)"
+                           : Hex(byKind[0]->setIdentity) +
+                                 ": lexicon, model and address database are of one build";
         }
-        context.out << std::left << std::setw(kLabelWidth + 1) << "set identity" << identity
-                    << '\n';
+        PrintLine("set identity", identity, context.out);
         if (!mismatch.empty()) status = kExitFailure;
         const std::vector<std::string> problems =
             CheckSameNumbering(*byKind[0], *byKind[1], *byKind[2]);
-        context.out << "numbering        "
-                    << (problems.empty() ? "lexicon, model and address database agree"
-                                         : problems[0])
-                    << '\n';
+        PrintLine("numbering",
+                  problems.empty() ? "lexicon, model and address database agree" : problems[0],
+                  context.out);
         if (!problems.empty()) status = kExitFailure;
     }
+    return status;
+}
+
+int RunInspect(const InspectOptions& options, CliContext& context) {
+    int status = kExitSuccess;
+    if (!options.coverageDir.empty()) {
+        status = RunCoverage(options.coverageDir, context);
+        if (options.paths.empty()) return status;
+    }
+    std::vector<std::filesystem::path> files;
+    for (const std::string& path : options.paths) {
+        std::error_code ignored;
+        if (std::filesystem::is_directory(path, ignored)) {
+            if (InspectFolder(path, context) != kExitSuccess) status = kExitFailure;
+        } else {
+            files.emplace_back(path);
+        }
+    }
+    if (!files.empty() && InspectFiles(files, context) != kExitSuccess) status = kExitFailure;
     return status;
 }
 
@@ -136,11 +213,14 @@ void AddInspectCommand(CLI::App& app, CliContext& context) {
     CLI::App* command = app.add_subcommand(
         "inspect", "Show the header, counts and sizes of blobs and whether they are well formed");
     command->footer(
-        "Reads lexicon (WPB), model (LMB) and address database (ADDR) blobs. A directory\n"
-        "stands for its lexicon.wpb, model.lmb and address.addr; when all three kinds are\n"
-        "given, their set identities (the user value 'vantir build' writes) and word counts\n"
-        "are compared. Exit status 1 when a blob is malformed or the blobs are not of one\n"
-        "set.\n"
+        "Reads lexicon (WPB), model (LMB), address database (ADDR) and sounds (SND) blobs.\n"
+        "A directory is judged as 'vantir filter' loads it: its lexicon.wpb, model.lmb,\n"
+        "address.addr and sounds.snd when there is one (while a build's switch record\n"
+        "stands, the old blobs it kept), each of the kind its tag gives, all of one set\n"
+        "identity; 'loads yes' (exit status 0) exactly when filter loads the folder.\n"
+        "Blob files given one by one: when all three kinds are given, their set identities\n"
+        "(the user value 'vantir build' writes) and word counts are compared. Exit status\n"
+        "1 when a blob is malformed or the blobs are not of one set.\n"
         "\n"
         "Fields of every blob: tag and version of the format, size in header (the size\n"
         "the blob declares), header size, user value (a number the builder may store),\n"

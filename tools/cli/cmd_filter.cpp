@@ -39,8 +39,11 @@ int RunFilter(const FilterOptions& options, CliContext& context) {
     LoadedData data = LoadDataDir(options.dataDir);
     Diagnostics diagnostics = context.MakeDiagnostics();
     const int32_t workers = WorkersFor(options.workers);
-    const NbestFile input =
-        ReadNbestFile(options.input, FormatNamed(options.format), diagnostics, workers);
+    NbestStream stream(options.input, FormatNamed(options.format), diagnostics, workers);
+    // The first window is read before the options are checked, as the whole
+    // input was: a bad first line is reported before a refused option.
+    NbestFile input;
+    bool more = stream.Next(input);
     std::unique_ptr<SimplifiedToTaiwan> convert;
     if (options.s2t) convert = std::make_unique<SimplifiedToTaiwan>(data.lexicon.get());
     BatchJob job;
@@ -56,7 +59,12 @@ int RunFilter(const FilterOptions& options, CliContext& context) {
     print.json = options.json;
     print.postcodes = options.postal;
     Progress progress = context.MakeProgress();
-    FilterAndPrint(data, input, job, print, context.out, diagnostics, progress);
+    // A window of the input at a time: memory stays bounded however long it is.
+    while (more) {
+        FilterAndPrint(data, input, job, print, context.out, diagnostics, progress);
+        more = stream.Next(input);
+    }
+    RequireUtterances(stream.utterances(), stream.name());
     diagnostics.Summarise();
     return kExitSuccess;
 }
@@ -109,6 +117,10 @@ void AddFilterCommand(CLI::App& app, CliContext& context) {
     AddJobsOption(*command, options->workers);
     AddFormatOption(*command, options->format);
     command->callback([options, &context] {
+        // Reading by sound is a way of text intake: with words it would do nothing.
+        if (options->soundAlike && !options->text && !options->s2t) {
+            throw CLI::ValidationError("--sound-alike", "reads recogniser text: give --text too");
+        }
         context.action = [options, &context] { return RunFilter(*options, context); };
     });
 }

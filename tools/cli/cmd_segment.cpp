@@ -46,9 +46,10 @@ int RunSegment(const SegmentOptions& options, CliContext& context) {
     Diagnostics diagnostics = context.MakeDiagnostics();
     // Reading by sound marks its words from its own split, on the calling thread.
     const int32_t workers = options.soundAlike ? 1 : WorkersFor(options.workers);
-    const NbestFile input =
-        ReadNbestFile(options.input, FormatNamed(options.format), diagnostics, workers);
-    const std::string& file = input.name();
+    NbestStream stream(options.input, FormatNamed(options.format), diagnostics, workers);
+    NbestFile input;
+    bool more = stream.Next(input);  // before the options are checked, as the whole input was
+    const std::string& file = stream.name();
     std::unique_ptr<SimplifiedToTaiwan> convert;
     if (options.s2t) convert = std::make_unique<SimplifiedToTaiwan>(data.lexicon.get());
     SoundAlikeOption(data, options.soundAlike, options.dataDir);
@@ -58,7 +59,7 @@ int RunSegment(const SegmentOptions& options, CliContext& context) {
         if (code != VANTIR_OK)
             throw ToolError("the session refused options: " + SplitRefused(code));
     }
-    const bool kaldi = input.format() == NbestFormat::kKaldi;
+    bool kaldi = false;
     OrderedWork<SegmentWorker, std::string> plan;
     plan.open = [&] {
         SegmentWorker worker;
@@ -106,10 +107,14 @@ int RunSegment(const SegmentOptions& options, CliContext& context) {
         }
         if (!kaldi) out += '\n';
     };
-    plan.consume = [&](std::string& out, size_t) {
-        context.out.write(out.data(), static_cast<std::streamsize>(out.size()));
-    };
-    RunOrdered(input.size(), workers, plan);
+    plan.consume = [&](std::string& out, size_t) { WriteBatchOutput(context.out, out); };
+    // A window at a time: memory stays bounded however long the input.
+    while (more) {
+        kaldi = input.format() == NbestFormat::kKaldi;
+        RunOrdered(input.size(), workers, plan);
+        more = stream.Next(input);
+    }
+    RequireUtterances(stream.utterances(), stream.name());
     return kExitSuccess;
 }
 

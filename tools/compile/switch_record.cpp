@@ -2,8 +2,12 @@
 // loader opens the files a record names.
 #include "tools/compile/switch_record.h"
 
-#include <fstream>
-#include <sstream>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
 
 #include "tools/compile/diagnostics.h"
 
@@ -53,21 +57,35 @@ std::optional<SwitchRecord> ParseSwitchRecord(std::string_view text) {
 
 std::optional<SwitchRecord> ReadSwitchRecord(const std::filesystem::path& directory) {
     const std::filesystem::path path = directory / kSwitchRecordName;
-    std::error_code error;
-    if (!std::filesystem::exists(std::filesystem::symlink_status(path, error))) {
-        return std::nullopt;
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        if (errno == ENOENT) return std::nullopt;  // none, or gone since: the switch has ended
+        FailOnFile(path.string(), "cannot read the record of an interrupted build", errno);
     }
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    if (!in) {
-        // Gone since it was seen: the switch has ended.
-        if (!std::filesystem::exists(std::filesystem::symlink_status(path, error))) {
-            return std::nullopt;
+    struct stat status {};
+    const bool regular = fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+    std::string content;
+    int error = 0;
+    if (regular && static_cast<uint64_t>(status.st_size) <= kMaxSwitchRecordBytes) {
+        content.resize(static_cast<size_t>(status.st_size));
+        size_t got = 0;
+        while (got < content.size()) {
+            const ssize_t n = read(fd, content.data() + got, content.size() - got);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) {
+                error = n < 0 ? errno : 0;
+                break;
+            }
+            got += static_cast<size_t>(n);
         }
-        Fail(path.string(), 0, "cannot read the record of an interrupted build");
+        content.resize(got);
     }
-    std::optional<SwitchRecord> record = ParseSwitchRecord(content.str());
+    close(fd);
+    if (!regular) Fail(path.string(), 0, "is not a regular file; remove it and build again");
+    if (error != 0) {
+        FailOnFile(path.string(), "cannot read the record of an interrupted build", error);
+    }
+    std::optional<SwitchRecord> record = ParseSwitchRecord(content);
     if (!record) {
         Fail(path.string(), 0,
              "damaged record of an interrupted build; run 'vantir build' into this folder "

@@ -3,11 +3,14 @@
 #ifndef VANTIR_TOOLS_COMPILE_SWITCH_RECORD_H
 #define VANTIR_TOOLS_COMPILE_SWITCH_RECORD_H
 
+#include <cstdint>
 #include <filesystem>
 #include <map>
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "vantir/vantir.hpp"
 
 namespace vantir::tools {
 
@@ -16,8 +19,10 @@ namespace vantir::tools {
 // and the name its old file is kept under in the same directory (nothing after
 // the tab when the target did not exist before). Written under a temporary
 // name and renamed into place, so it is whole or absent.
-constexpr const char* kSwitchRecordName = ".vantir-switch";
+constexpr const char* kSwitchRecordName = kSwitchRecordFileName;
 constexpr std::string_view kSwitchRecordHeading = "vantir-switch 1";
+// A record names a few files; a longer one is no record of ours (damaged).
+constexpr uint64_t kMaxSwitchRecordBytes = 64 * 1024;
 
 struct SwitchRecord {
     // Target file name -> the name its old file is kept under, or "" when the

@@ -40,6 +40,16 @@ std::string TooLongMessage() {
 // it is within the length limit and valid UTF-8.
 std::string LineFault(std::string_view line) {
     if (line.size() > kMaxSourceLineBytes) return TooLongMessage();
+    // Text holds neither: a NUL is binary or UTF-16 input, a CR of its own a
+    // line end of another system that would join two lines into one.
+    if (const size_t nul = line.find('\0'); nul != std::string_view::npos) {
+        return "a NUL byte at byte " + std::to_string(nul) +
+               " (is the file UTF-16 or binary? sources are UTF-8 text)";
+    }
+    if (const size_t cr = line.find('\r'); cr != std::string_view::npos) {
+        return "a carriage return inside the line at byte " + std::to_string(cr) +
+               "; end lines with LF or CR LF";
+    }
     if (IsStrictUtf8(line)) return {};
     // The decoder's own message names the offending byte.
     Expected<std::u16string> decoded = ToUtf16(line);
@@ -50,6 +60,7 @@ std::string LineFault(std::string_view line) {
 // length limit, and valid UTF-8.
 SourceLine CheckedLine(std::string_view line, const std::string& name, int32_t number) {
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (line.starts_with(kByteOrderMark)) line.remove_prefix(kByteOrderMark.size());
     const std::string fault = LineFault(line);
     if (!fault.empty()) Fail(name, number, fault);
     return {number, std::string(line)};
@@ -212,6 +223,60 @@ InputBytes SourceReader::ReadRest() {
     return input;
 }
 
+bool SourceReader::ReadBlock(std::string& block, size_t bytes, InputBytes::Ending& ending,
+                             int& error) {
+    const size_t had = block.size();
+    const bool first = number_ == 0;
+    number_ = 1;  // the byte order mark is looked for once
+    // What the last call read past its last line break comes first.
+    block.append(buffer_, start_);
+    buffer_.clear();
+    start_ = 0;
+    size_t lineStart = had;  // where the line being read began
+    if (const size_t lastBreak = block.rfind('\n');
+        lastBreak != std::string::npos && lastBreak >= had) {
+        lineStart = lastBreak + 1;
+    }
+    while (!ended_ && (lineStart - had < bytes || lineStart == had)) {
+        const size_t at = block.size();
+        const size_t chunk = std::max(kReadChunkBytes, std::min(bytes, kMaxSourceLineBytes));
+        block.resize(at + chunk);
+        ssize_t got;
+        do {
+            got = read(fd_, block.data() + at, chunk);
+        } while (got < 0 && errno == EINTR);
+        if (got <= 0) {
+            block.resize(at);
+            ended_ = true;
+            if (got < 0) {
+                ending = InputBytes::Ending::kReadError;
+                error = errno;
+            }
+            break;
+        }
+        block.resize(at + static_cast<size_t>(got));
+        const void* lastBreak = memrchr(block.data() + at, '\n', static_cast<size_t>(got));
+        if (lastBreak != nullptr) {
+            lineStart = static_cast<size_t>(static_cast<const char*>(lastBreak) - block.data()) + 1;
+        }
+        // A BOM and the CR of a CR LF ending may come on top of the limit, as in Next.
+        if (block.size() - lineStart > kMaxSourceLineBytes + kByteOrderMark.size() + 1) {
+            ending = InputBytes::Ending::kLineTooLong;
+            ended_ = true;
+        }
+    }
+    // Only complete lines are handed on, but for the last line of an input that ended.
+    if (!ended_ || ending != InputBytes::Ending::kEnd) {
+        buffer_.assign(block, lineStart);
+        block.resize(lineStart);
+        if (ended_) buffer_.clear();
+    }
+    if (first && std::string_view(block).substr(had).starts_with(kByteOrderMark)) {
+        block.erase(had, kByteOrderMark.size());
+    }
+    return block.size() > had;
+}
+
 void SourceReader::FailOnRead(const InputBytes& bytes, int32_t lines) const {
     if (bytes.ending == InputBytes::Ending::kLineTooLong) FailTooLong(name_, lines + 1);
     if (bytes.error == EISDIR)
@@ -294,9 +359,12 @@ void CheckLines(std::string_view block, size_t begin, size_t end, CheckedLines& 
                              : static_cast<size_t>(static_cast<const char*>(found) - block.data());
         std::string_view line = block.substr(begin, stop - begin);
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        // The mark that begins a file also begins the lines where files were joined.
+        const size_t mark = line.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
+        line.remove_prefix(mark);
         checked.fault = LineFault(line);
         if (!checked.fault.empty()) return;
-        checked.lines.push_back({begin, line.size()});
+        checked.lines.push_back({begin + mark, line.size()});
         begin = stop + 1;
     }
 }

@@ -24,11 +24,12 @@ constexpr size_t kMaxSourceLineBytes = size_t{1} << 20;
 
 // Reads a file ("-": standard input) a line at a time and checks each line as
 // it arrives, so that bad input fails at its first bad line and memory holds
-// one line, however long the input. A leading byte order mark and the CR of
-// CR LF endings are removed. Fails (ToolError naming the input, and the line
-// where there is one) when the input cannot be opened, is a directory, is a
-// closed standard input, cannot be read, or has a line that is not valid UTF-8
-// or is longer than kMaxSourceLineBytes.
+// one line, however long the input. A byte order mark that starts a line (the
+// first, or one where files were joined) and the CR of CR LF endings are
+// removed. Fails (ToolError naming the input, and the line where there is one)
+// when the input cannot be opened, is a directory, is a closed standard input,
+// cannot be read, or has a line that is not valid UTF-8, holds a NUL byte or a
+// CR of its own, or is longer than kMaxSourceLineBytes.
 // The bytes of a whole input, as SourceReader::ReadRest gives them.
 struct InputBytes {
     // Why the reading stopped.
@@ -63,6 +64,14 @@ class SourceReader {
     // caller checks those lines before reporting the ending (FailOnRead), as
     // Next would. Only before the first Next.
     InputBytes ReadRest();
+
+    // Whole lines of the input appended to `block` until it has grown by at
+    // least `bytes` or the input ends (its last line then possibly without a
+    // break); a line cut by the read stays for the next call. The ending is
+    // ReadRest's: after kReadError or kLineTooLong the block ends with the
+    // last complete line and the input is over. False when nothing more came.
+    // A leading byte order mark is left out. Not mixed with Next or ReadRest.
+    bool ReadBlock(std::string& block, size_t bytes, InputBytes::Ending& ending, int& error);
 
     // The failure that ended ReadRest with `bytes.ending`, with the message a
     // line stream gives; `lines` is the number of lines before it.

@@ -488,8 +488,14 @@ void FilterAndPrint(LoadedData& data, const NbestFile& input, const BatchJob& jo
         },
         [&](FilteredBatch& batch) {
             ReportUnknownWordNotes(batch.notes, input.name(), diagnostics);
-            out.write(batch.out.data(), static_cast<std::streamsize>(batch.out.size()));
+            WriteBatchOutput(out, batch.out);
         });
+}
+
+void WriteBatchOutput(std::ostream& out, std::string_view bytes) {
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.flush();
+    if (!out) throw ToolError(kOutputFailed);
 }
 
 }  // namespace vantir::tools

@@ -182,6 +182,15 @@ void FilterInBatches(LoadedData& data, const NbestFile& input, const BatchJob& j
                                               FilteredBatch& batch)>& produce,
                      const std::function<void(FilteredBatch& batch)>& consume);
 
+// One batch's output written and flushed; when the stream fails (a full disk,
+// a closed output) the run stops here, after the batches before it, with a
+// ToolError, instead of filtering the rest for nothing.
+void WriteBatchOutput(std::ostream& out, std::string_view bytes);
+
+// The message of an output that failed.
+constexpr const char* kOutputFailed =
+    "cannot write the output (disk full or output closed?); it is incomplete";
+
 // `vantir filter` after its options: every utterance of the input filtered,
 // printed to `out` (as text, or one JSON object a line), and its unknown
 // words reported to `diagnostics`.

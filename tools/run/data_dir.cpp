@@ -2,7 +2,11 @@
 // since the library itself checks only the headers.
 #include "tools/run/data_dir.h"
 
+#include <sys/stat.h>
+
+#include <cstdint>
 #include <optional>
+#include <utility>
 
 #include "tools/compile/blob_examiner.h"
 #include "tools/compile/data_build.h"
@@ -12,8 +16,23 @@ namespace vantir::tools {
 
 namespace {
 
-// Tries of a load that met a switch ending meanwhile.
-constexpr int kLoadAttempts = 3;
+// Tries of a load that met a build switching the blobs: the first and one more.
+constexpr int kLoadAttempts = 2;
+
+// What tells that the folder's entries changed: its modification time, which
+// every rename, link and removal in it sets.
+struct FolderState {
+    int64_t seconds = 0;
+    int64_t nanoseconds = 0;
+    bool operator==(const FolderState&) const = default;
+};
+
+FolderState FolderStateOf(const std::filesystem::path& directory) {
+    struct stat status {};
+    if (::stat(directory.c_str(), &status) != 0) return {};
+    return {static_cast<int64_t>(status.st_mtim.tv_sec),
+            static_cast<int64_t>(status.st_mtim.tv_nsec)};
+}
 
 template <class T>
 T Need(Expected<T> result) {
@@ -38,17 +57,9 @@ BlobReport CheckFile(const std::filesystem::path& path, const BlobBuffer& blob,
     return report;
 }
 
-// The folder's sounds blob, checked and of the lexicon's set; empty when the
-// folder has none (or, while a switch record stands, the old set had none).
-BlobBuffer LoadSounds(const std::filesystem::path& directory,
-                      const std::optional<SwitchRecord>& record, const BlobReport& lexicon) {
-    std::filesystem::path path = directory / kSoundsBlobName;
-    if (record && record->keptFor.contains(kSoundsBlobName)) {
-        const std::string& kept = record->keptFor.at(kSoundsBlobName);
-        if (kept.empty()) return {};
-        path = directory / kept;
-    }
-    if (!std::filesystem::exists(path)) return {};
+// The sounds blob at `path`, checked and of the lexicon's set.
+BlobBuffer LoadSounds(const std::filesystem::path& directory, const std::filesystem::path& path,
+                      const BlobReport& lexicon) {
     BlobBuffer sounds = Need(LoadBlobFile(path));
     const BlobReport report = CheckFile(path, sounds, "sounds");
     const std::string mismatch = SetMismatch(
@@ -83,19 +94,10 @@ BlobBuffer LoadPostal(const std::filesystem::path& directory,
 
 LoadedData LoadBlobs(const std::filesystem::path& directory,
                      const std::optional<SwitchRecord>& record) {
-    auto pathOf = [&](const char* name) {
-        if (!record || !record->keptFor.contains(name)) return directory / name;
-        const std::string& kept = record->keptFor.at(name);
-        if (kept.empty()) {
-            Fail(directory.string(), 0,
-                 "a build was interrupted before this folder held a complete set; run 'vantir "
-                 "build' into it again");
-        }
-        return directory / kept;
-    };
-    const std::filesystem::path lexiconPath = pathOf(kLexiconBlobName);
-    const std::filesystem::path modelPath = pathOf(kModelBlobName);
-    const std::filesystem::path addressPath = pathOf(kAddressBlobName);
+    const std::vector<SetBlob> blobs = SetBlobsOf(directory, record);
+    const std::filesystem::path& lexiconPath = blobs[0].path;
+    const std::filesystem::path& modelPath = blobs[1].path;
+    const std::filesystem::path& addressPath = blobs[2].path;
     BlobBuffer lexiconBlob = Need(LoadBlobFile(lexiconPath));
     BlobBuffer modelBlob = Need(LoadBlobFile(modelPath));
     BlobBuffer addressBlob = Need(LoadBlobFile(addressPath));
@@ -117,7 +119,11 @@ LoadedData LoadBlobs(const std::filesystem::path& directory,
     data.model = Need(AttachModel(std::move(modelBlob)));
     data.address = std::move(addressBlob);
     data.session = Need(Session::Create(data.model.get(), data.lexicon.get(), data.address.data()));
-    data.sounds = LoadSounds(directory, record, lexicon);
+    for (size_t k = 3; k < blobs.size(); ++k) {
+        if (blobs[k].name == kSoundsBlobName) {
+            data.sounds = LoadSounds(directory, blobs[k].path, lexicon);
+        }
+    }
     if (!data.sounds.empty() &&
         Vantir_AttachSounds(data.session.get(), data.sounds.data()) != VANTIR_OK) {
         Fail(directory.string(), 0,
@@ -146,16 +152,62 @@ LoadedData LoadDataDir(const std::filesystem::path& directory) {
                  directory.string() + " -o OUT_DIR' and give OUT_DIR to --data");
     }
     // A build killed while it switched the blobs left its record: the set is
-    // then the old blobs it kept. A build finishing meanwhile removes them, so
-    // a failure is tried once more when the record has gone since.
+    // then the old blobs it kept. A build switching the blobs meanwhile (its
+    // record there before or after the load, or the folder changed under it)
+    // can make one load fail on a set that was whole at every moment: such a
+    // failure is tried once more, and when that fails too the message says a
+    // build was under way.
+    bool building = false;
     for (int attempt = 1;; ++attempt) {
+        const FolderState before = FolderStateOf(directory);
         const std::optional<SwitchRecord> record = ReadSwitchRecord(directory);
         try {
             return LoadBlobs(directory, record);
-        } catch (const ToolError&) {
-            if (!record || attempt == kLoadAttempts || ReadSwitchRecord(directory)) throw;
+        } catch (const ToolError& error) {
+            building = building || record || ReadSwitchRecord(directory) ||
+                       FolderStateOf(directory) != before;
+            if (!building) throw;
+            if (attempt == kLoadAttempts) {
+                throw ToolError(std::string(error.what()) +
+                                " (a build was switching the blobs of this folder meanwhile; "
+                                "load it again once the build has finished)");
+            }
         }
     }
+}
+
+std::vector<SetBlob> SetBlobsOf(const std::filesystem::path& directory,
+                                const std::optional<SwitchRecord>& record) {
+    // Under a record, a member it names is the old file kept for it, or none
+    // when the old set lacked it.
+    auto pathOf = [&](const char* name) -> std::optional<std::filesystem::path> {
+        if (!record || !record->keptFor.contains(name)) return directory / name;
+        const std::string& kept = record->keptFor.at(name);
+        if (kept.empty()) return std::nullopt;
+        return directory / kept;
+    };
+    std::vector<SetBlob> blobs;
+    for (const auto& [name, kind] :
+         {std::pair{kLexiconBlobName, "lexicon"}, std::pair{kModelBlobName, "model"},
+          std::pair{kAddressBlobName, "address database"}}) {
+        const std::optional<std::filesystem::path> path = pathOf(name);
+        if (!path) {
+            Fail(directory.string(), 0,
+                 "a build was interrupted before this folder held a complete set; run 'vantir "
+                 "build' into it again");
+        }
+        blobs.push_back({name, kind, *path, false});
+    }
+    for (const OptionalBlob& optional : kOptionalBlobs) {
+        const std::optional<std::filesystem::path> path = pathOf(optional.name);
+        std::error_code ignored;
+        // Present also as a link to nothing, a pipe or a directory: the load names it.
+        if (!path || !std::filesystem::exists(std::filesystem::symlink_status(*path, ignored))) {
+            continue;
+        }
+        blobs.push_back({optional.name, optional.kind, *path, true});
+    }
+    return blobs;
 }
 
 WordLookup LookUpWords(const Lexicon* lexicon, const std::vector<std::string>& words) {

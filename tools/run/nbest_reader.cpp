@@ -6,6 +6,7 @@
 #include <atomic>
 #include <charconv>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string_view>
 #include <thread>
@@ -151,6 +152,16 @@ void WarnAboutRankGaps(std::string_view id, std::span<const HypothesisSpan> hypo
     }
 }
 
+uint64_t IdDigest(std::string_view id) {
+    // FNV-1a: the same digest on every run, so that a failure can be repeated.
+    uint64_t digest = 0xcbf29ce484222325u;
+    for (const char c : id) {
+        digest ^= static_cast<unsigned char>(c);
+        digest *= 0x100000001b3u;
+    }
+    return digest;
+}
+
 }  // namespace
 
 // Takes the lines one by one, in input order, in either convention; the
@@ -164,6 +175,15 @@ class NbestParser {
   public:
     NbestParser(NbestFile& file, NbestFormat format, Diagnostics& diagnostics)
         : file_(file), format_(format), diagnostics_(diagnostics) {}
+
+    // A later window of a streamed input: plain ids go on from `plainIds`, and
+    // a Kaldi id among `earlier` (sorted digests of the ids of the windows
+    // before) fails, since its utterance was filtered already.
+    void Continue(size_t plainIds, const std::vector<uint64_t>* earlier) {
+        firstPlainId_ = plainIds;
+        earlier_ = earlier;
+    }
+    NbestFormat format() const { return format_; }
 
     // Room for this many lines' hypotheses, so that the lists do not grow by copying.
     void Expect(size_t lines) {
@@ -197,12 +217,12 @@ class NbestParser {
             // The plain form's ids are the utterances' numbers, made once all are known.
             std::string ids;
             for (size_t k = 0; k < building_.size(); ++k)
-                ids += std::to_string(k + 1);
+                ids += std::to_string(firstPlainId_ + k + 1);
             file_.plainIds_.reset(new char[ids.size() + 1]);
             std::copy(ids.begin(), ids.end(), file_.plainIds_.get());
             size_t at = 0;
             for (size_t k = 0; k < building_.size(); ++k) {
-                const size_t length = std::to_string(k + 1).size();
+                const size_t length = std::to_string(firstPlainId_ + k + 1).size();
                 building_[k].id = std::string_view(file_.plainIds_.get() + at, length);
                 at += length;
             }
@@ -295,7 +315,17 @@ class NbestParser {
         size_t u = lastUtterance_;
         if (u == kNoHypothesis || building_[u].id != key.id) {
             const auto [at, inserted] = indexOf_.emplace(key.id, building_.size());
-            if (inserted) building_.push_back({key.id});
+            if (inserted) {
+                if (earlier_ != nullptr &&
+                    std::binary_search(earlier_->begin(), earlier_->end(), IdDigest(key.id))) {
+                    Fail(file_.name_, number,
+                         "utterance " + Shown(key.id) +
+                             " goes on here after the lines of other utterances, too far on for "
+                             "a reading that holds a window of the input at a time; give each "
+                             "utterance's lines one after another");
+                }
+                building_.push_back({key.id});
+            }
             u = at->second;
             lastUtterance_ = u;
         }
@@ -327,6 +357,8 @@ class NbestParser {
     std::unordered_map<uint64_t, int32_t> lineOfRank_;      // Kaldi: utterance and rank -> line
     size_t lastUtterance_ = kNoHypothesis;  // Kaldi: the utterance of the line before
     bool open_ = false;                     // plain: an utterance takes lines
+    size_t firstPlainId_ = 0;
+    const std::vector<uint64_t>* earlier_ = nullptr;
 };
 
 void NbestFile::KeepIf(const std::function<bool(size_t k)>& keep) {
@@ -379,14 +411,12 @@ std::vector<Utterance> ParseNbest(const std::vector<SourceLine>& lines, const st
     return ParseNbest(lines, file, format, quiet);
 }
 
-NbestFile ReadNbestFile(const std::filesystem::path& path, NbestFormat format,
-                        Diagnostics& diagnostics, int32_t workers) {
-    SourceReader reader(path);
-    NbestFile file;
-    file.name_ = reader.name();
-    file.bytes_ = reader.ReadRest();
+// The lines of `file.bytes_` parsed into `file`, checked on `workers` threads:
+// ReadNbestFile's work on a whole input, and NbestStream's on each window.
+// `reader` names the failure of a block that ended early (`ended`).
+void ParseBlock(NbestFile& file, NbestParser& parser, int32_t& number, int32_t workers,
+                const SourceReader& reader, InputBytes::Ending ended, int error) {
     const std::string_view bytes = file.bytes_.view();
-
     // Shares of whole lines, checked side by side.
     size_t shares = 1;
     if (workers > 1) {
@@ -428,23 +458,163 @@ NbestFile ReadNbestFile(const std::filesystem::path& path, NbestFormat format,
 
     // The lines in order; the first that failed its check fails the input
     // once every line before it has been parsed.
-    NbestParser parser(file, format, diagnostics);
     size_t lines = 0;
     for (const CheckedLines& share : checked)
         lines += share.lines.size();
     parser.Expect(lines);
-    int32_t number = 0;
     for (size_t s = 0; s < checked.size(); ++s) {
-        const std::vector<LineSpan>& lines = checked[s].lines;
-        for (size_t l = 0; l < lines.size(); ++l)
-            parser.Add(++number, bytes.substr(lines[l].begin, lines[l].size), keys[s][l]);
+        const std::vector<LineSpan>& shareLines = checked[s].lines;
+        for (size_t l = 0; l < shareLines.size(); ++l)
+            parser.Add(++number, bytes.substr(shareLines[l].begin, shareLines[l].size), keys[s][l]);
         if (!checked[s].fault.empty()) Fail(file.name_, number + 1, checked[s].fault);
         std::vector<LineSpan>().swap(checked[s].lines);
         std::vector<LineKey>().swap(keys[s]);
     }
-    if (file.bytes_.ending != InputBytes::Ending::kEnd) reader.FailOnRead(file.bytes_, number);
+    if (ended != InputBytes::Ending::kEnd) {
+        InputBytes failed;
+        failed.ending = ended;
+        failed.error = error;
+        reader.FailOnRead(failed, number);
+    }
     parser.Finish();
+}
+
+NbestFile ReadNbestFile(const std::filesystem::path& path, NbestFormat format,
+                        Diagnostics& diagnostics, int32_t workers) {
+    SourceReader reader(path);
+    NbestFile file;
+    file.name_ = reader.name();
+    file.bytes_ = reader.ReadRest();
+    NbestParser parser(file, format, diagnostics);
+    int32_t number = 0;
+    ParseBlock(file, parser, number, workers, reader, file.bytes_.ending, file.bytes_.error);
     return file;
+}
+
+NbestStream::NbestStream(const std::filesystem::path& path, NbestFormat format,
+                         Diagnostics& diagnostics, int32_t workers, size_t windowBytes)
+    : reader_(std::make_unique<SourceReader>(path)),
+      format_(format),
+      diagnostics_(diagnostics),
+      workers_(workers),
+      windowBytes_(std::max<size_t>(1, windowBytes)) {}
+
+NbestStream::~NbestStream() = default;
+
+const std::string& NbestStream::name() const {
+    return reader_->name();
+}
+
+// Where the pending lines (whole lines, each with its break) can be cut
+// between utterances, at most about `want` bytes in: after the last line of
+// the utterance before the last one (Kaldi), or after the last blank line
+// (plain); npos when no cut is known yet. Blank and comment lines go with the utterance after them,
+// so a cut never parts an utterance's lines.
+size_t NbestStream::CutPoint(size_t want) const {
+    const std::string_view bytes = pending_;
+    NbestFormat format = format_;
+    if (format == NbestFormat::kAuto) {
+        // The first line that is neither blank nor a comment settles it, as in the parser.
+        for (size_t at = 0; at < bytes.size();) {
+            size_t stop = bytes.find('\n', at);
+            if (stop == std::string_view::npos) stop = bytes.size();
+            std::string_view line = bytes.substr(at, stop - at);
+            if (line.ends_with('\r')) line.remove_suffix(1);  // as the line check drops it
+            if (!IsBlankOrComment(line)) {
+                size_t rest = 0;
+                format = ParseKaldiKey(FirstField(line, rest)) ? NbestFormat::kKaldi
+                                                               : NbestFormat::kPlain;
+                break;
+            }
+            at = stop + 1;
+        }
+    }
+    // The search starts at the end of the line that reaches `want` bytes.
+    size_t end = bytes.size();  // the end of a line, after its break
+    if (want > 0 && want < bytes.size()) {
+        const size_t lineBreak = bytes.find('\n', want - 1);
+        if (lineBreak != std::string_view::npos) end = lineBreak + 1;
+    }
+    if (format == NbestFormat::kAuto) return end;  // blank and comment lines alone
+    std::string_view runId;
+    bool inRun = false;
+    while (end > 0) {
+        const size_t lineBreak = end - 1;
+        const size_t before =
+            lineBreak == 0 ? std::string_view::npos : bytes.rfind('\n', lineBreak - 1);
+        const size_t begin = before == std::string_view::npos ? 0 : before + 1;
+        std::string_view line = bytes.substr(begin, lineBreak - begin);
+        if (line.ends_with('\r')) line.remove_suffix(1);
+        size_t rest = 0;
+        const std::string_view field = FirstField(line, rest);
+        if (format == NbestFormat::kPlain) {
+            if (field.empty()) return end;
+        } else if (!field.empty() && field[0] != '#') {
+            const std::optional<KaldiKey> key = ParseKaldiKey(field);
+            // A line that is no key fails the parse, after the lines before it.
+            if (!key) return end;
+            if (inRun && key->id != runId) return end;
+            runId = key->id;
+            inRun = true;
+        }
+        end = begin;
+    }
+    return std::string_view::npos;
+}
+
+bool NbestStream::Next(NbestFile& window) {
+    if (done_) return false;
+    size_t want = windowBytes_;
+    size_t cut = std::string::npos;
+    while (true) {
+        if (!ended_ && pending_.size() < want) {
+            const bool more = reader_->ReadBlock(pending_, want - pending_.size(), ending_, error_);
+            if (!more || ending_ != InputBytes::Ending::kEnd) ended_ = true;
+            continue;
+        }
+        if (ended_) {
+            cut = pending_.size();
+            break;
+        }
+        cut = CutPoint(want);
+        if (cut != std::string::npos && cut > 0) break;
+        want = pending_.size() * 2;  // an utterance longer than the window
+    }
+    if (cut == 0 && ended_ && !first_) {
+        done_ = true;
+        return false;
+    }
+    window = NbestFile();
+    window.name_ = reader_->name();
+    window.bytes_.data.reset(new char[std::max<size_t>(cut, 1)]);
+    std::memcpy(window.bytes_.data.get(), pending_.data(), cut);
+    window.bytes_.size = cut;
+    pending_.erase(0, cut);
+    const bool last = ended_ && pending_.empty();
+    NbestParser parser(window, format_, diagnostics_);
+    parser.Continue(utterances_, earlier_.empty() ? nullptr : &earlier_);
+    ParseBlock(window, parser, lines_, workers_, *reader_,
+               last ? ending_ : InputBytes::Ending::kEnd, error_);
+    first_ = false;
+    done_ = last;
+    format_ = parser.format();
+    utterances_ += window.size();
+    if (window.format() == NbestFormat::kKaldi && !last) {
+        const size_t had = earlier_.size();
+        for (size_t k = 0; k < window.size(); ++k)
+            earlier_.push_back(IdDigest(window.Id(k)));
+        std::sort(earlier_.begin() + static_cast<ptrdiff_t>(had), earlier_.end());
+        std::inplace_merge(earlier_.begin(), earlier_.begin() + static_cast<ptrdiff_t>(had),
+                           earlier_.end());
+    }
+    return true;
+}
+
+void RequireUtterances(size_t utterances, const std::string& input) {
+    if (utterances == 0) {
+        Fail(input, 0,
+             "no utterance in the input: it is empty or holds only blank and comment lines");
+    }
 }
 
 NbestInput ReadNbest(const std::filesystem::path& path, NbestFormat format,

@@ -60,6 +60,10 @@ class NbestFile {
 
   private:
     friend class NbestParser;
+    friend class NbestStream;
+    friend void ParseBlock(NbestFile& file, class NbestParser& parser, int32_t& number,
+                           int32_t workers, const SourceReader& reader, InputBytes::Ending ended,
+                           int error);
     friend NbestFile ReadNbestFile(const std::filesystem::path& path, NbestFormat format,
                                    Diagnostics& diagnostics, int32_t workers);
     friend std::vector<Utterance> ParseNbest(const std::vector<SourceLine>& lines,
@@ -87,6 +91,54 @@ class NbestFile {
 // the grouping into utterances runs on the calling thread.
 NbestFile ReadNbestFile(const std::filesystem::path& path, NbestFormat format,
                         Diagnostics& diagnostics, int32_t workers = 1);
+
+// The input a window at a time, for commands that filter inputs of any size in
+// bounded memory: each window holds whole utterances, about `windowBytes` of
+// the input (more when one utterance is longer), parsed and checked as
+// ReadNbestFile parses a whole input, with line numbers and plain ids going on
+// across windows. A bad line fails when its window is read, after the windows
+// before it were handed out. Kaldi lines of one utterance may stand anywhere
+// within a window; an utterance whose lines go on in a later window fails
+// there (the ids of earlier windows are kept as 64-bit digests, 8 bytes an
+// utterance).
+constexpr size_t kNbestWindowBytes = size_t{8} << 20;
+
+class NbestStream {
+  public:
+    NbestStream(const std::filesystem::path& path, NbestFormat format, Diagnostics& diagnostics,
+                int32_t workers = 1, size_t windowBytes = kNbestWindowBytes);
+    ~NbestStream();
+    NbestStream(const NbestStream&) = delete;
+    NbestStream& operator=(const NbestStream&) = delete;
+
+    // The next window; false at the end. The first call gives a window also
+    // for an empty input.
+    bool Next(NbestFile& window);
+    const std::string& name() const;                   // the input as messages name it
+    size_t utterances() const { return utterances_; }  // handed out so far
+
+  private:
+    size_t CutPoint(size_t want) const;
+
+    std::unique_ptr<SourceReader> reader_;
+    NbestFormat format_;
+    Diagnostics& diagnostics_;
+    int32_t workers_;
+    size_t windowBytes_;
+    std::string pending_;  // whole lines read and not yet handed out
+    bool ended_ = false;
+    bool first_ = true;
+    bool done_ = false;
+    InputBytes::Ending ending_ = InputBytes::Ending::kEnd;
+    int error_ = 0;
+    int32_t lines_ = 0;
+    size_t utterances_ = 0;
+    std::vector<uint64_t> earlier_;  // digests of the Kaldi ids handed out, sorted
+};
+
+// Fails (ToolError naming the input) when it held no utterance: an empty input,
+// or one of blank and comment lines only, which is a mistake more often than not.
+void RequireUtterances(size_t utterances, const std::string& input);
 
 // Kaldi form: the first field is the utterance id, a '-' and the rank; lines
 // of one utterance may stand anywhere, and are ordered by rank (a repeated
