@@ -505,11 +505,12 @@ const std::string& NbestStream::name() const {
     return reader_->name();
 }
 
-// Where the pending lines (whole lines, each with its break) can be cut
-// between utterances, at most about `want` bytes in: after the last line of
-// the utterance before the last one (Kaldi), or after the last blank line
-// (plain); npos when no cut is known yet. Blank and comment lines go with the utterance after them,
-// so a cut never parts an utterance's lines.
+// Where the pending lines (whole lines, each with its break but perhaps the
+// input's last) can be cut between utterances, at most about `want` bytes in:
+// after the last line of the utterance before the last one (Kaldi), or after
+// the last blank line (plain); npos when no cut is known yet. Blank and
+// comment lines go with the utterance after them, so a cut never parts an
+// utterance's lines.
 size_t NbestStream::CutPoint(size_t want) const {
     const std::string_view bytes = pending_;
     NbestFormat format = format_;
@@ -539,7 +540,8 @@ size_t NbestStream::CutPoint(size_t want) const {
     std::string_view runId;
     bool inRun = false;
     while (end > 0) {
-        const size_t lineBreak = end - 1;
+        // The input's last line may end without a break.
+        const size_t lineBreak = bytes[end - 1] == '\n' ? end - 1 : end;
         const size_t before =
             lineBreak == 0 ? std::string_view::npos : bytes.rfind('\n', lineBreak - 1);
         const size_t begin = before == std::string_view::npos ? 0 : before + 1;
@@ -572,13 +574,13 @@ bool NbestStream::Next(NbestFile& window) {
             if (!more || ending_ != InputBytes::Ending::kEnd) ended_ = true;
             continue;
         }
-        if (ended_) {
+        if (ended_ && pending_.size() <= want) {
             cut = pending_.size();
             break;
         }
         cut = CutPoint(want);
         if (cut != std::string::npos && cut > 0) break;
-        want = pending_.size() * 2;  // an utterance longer than the window
+        want *= 2;  // an utterance longer than the window
     }
     if (cut == 0 && ended_ && !first_) {
         done_ = true;
