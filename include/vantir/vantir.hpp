@@ -547,7 +547,7 @@ inline Expected<DataSet> LoadDataSetOnce(const std::filesystem::path& directory)
 }  // namespace detail
 
 // The record `vantir build` keeps in the folder while it switches the blobs.
-inline constexpr const char* kSwitchRecordFileName = ".vantir-switch";
+inline constexpr const char* kSwitchRecordFileName = VANTIR_SWITCH_RECORD_NAME;
 
 // The three blobs of a folder built by `vantir build`, each loaded (regular
 // files only, see LoadBlobFile), verified and attached, after the checks that
