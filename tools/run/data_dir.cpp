@@ -73,17 +73,9 @@ BlobBuffer LoadSounds(const std::filesystem::path& directory, const std::filesys
     return sounds;
 }
 
-// The folder's postal blob, checked and of the lexicon's set; empty when the
-// folder has none (or, while a switch record stands, the old set had none).
-BlobBuffer LoadPostal(const std::filesystem::path& directory,
-                      const std::optional<SwitchRecord>& record, const BlobReport& lexicon) {
-    std::filesystem::path path = directory / kPostalBlobName;
-    if (record && record->keptFor.contains(kPostalBlobName)) {
-        const std::string& kept = record->keptFor.at(kPostalBlobName);
-        if (kept.empty()) return {};
-        path = directory / kept;
-    }
-    if (!std::filesystem::exists(path)) return {};
+// The postal blob at `path`, checked and of the lexicon's set.
+BlobBuffer LoadPostal(const std::filesystem::path& directory, const std::filesystem::path& path,
+                      const BlobReport& lexicon) {
     BlobBuffer postal = Need(LoadBlobFile(path));
     const BlobReport report = CheckFile(path, postal, "postal");
     const std::string mismatch = SetMismatch(
@@ -122,6 +114,8 @@ LoadedData LoadBlobs(const std::filesystem::path& directory,
     for (size_t k = 3; k < blobs.size(); ++k) {
         if (blobs[k].name == kSoundsBlobName) {
             data.sounds = LoadSounds(directory, blobs[k].path, lexicon);
+        } else if (blobs[k].name == kPostalBlobName) {
+            data.postal = LoadPostal(directory, blobs[k].path, lexicon);
         }
     }
     if (!data.sounds.empty() &&
@@ -129,7 +123,6 @@ LoadedData LoadBlobs(const std::filesystem::path& directory,
         Fail(directory.string(), 0,
              std::string(kSoundsBlobName) + " was built for another lexicon; build again");
     }
-    data.postal = LoadPostal(directory, record, lexicon);
     if (!data.postal.empty() &&
         Vantir_AttachPostal(data.session.get(), data.postal.data()) != VANTIR_OK) {
         Fail(directory.string(), 0,
