@@ -14,7 +14,7 @@ struct Container {
 };
 
 // A place along a container: a house number with its 之 part, or the number
-// of a lane or alley that leaves it there (part 0).
+// of a lane or alley that leaves it there (no 之 number: 0).
 struct Position {
     int32_t number;
     int32_t part;

@@ -12,7 +12,7 @@ namespace vantir {
 // The parts of an address a look-up reads; a name is a name index of the blob
 // (FindPostalName), kPostalNotSaid when the address has none and
 // kPostalNoSuchName when it has one the blob does not hold. Numbers are 0 when
-// not said; `part` is the 之 part of the house number (15之1: number 15, part 1).
+// not said; `part` is the number after 之 (15之1: number 15, part 1).
 constexpr int32_t kPostalNotSaid = -1;
 constexpr int32_t kPostalNoSuchName = -2;
 struct PostalQuery {
